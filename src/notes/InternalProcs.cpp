@@ -1,0 +1,124 @@
+#include "notes/InternalProcs.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "ui/Application.h"
+#include "ui/Clock.h"
+#include "ui/Paths.h"
+
+bool Loading = true;
+bool Closing = false;
+bool UIEnabled = true;
+bool SettingsChanged = false;
+
+bool SafeSave = true;
+TColor NoteColor = 0x00FFFF;
+TColor TitleColor = 0x00ECEC;
+bool NoteAnimations = true;
+bool NoteTransparency = false;
+TFontSetting TitleFont{};
+TFontSetting NoteFont{};
+std::wstring TrillFile;
+std::wstring LanguageName = L"english";
+std::int32_t DefNoteWidth = 160;
+std::int32_t DefNoteHeight = 160;
+std::uint8_t DefaultTrayIconAction = 1;
+
+std::wstring NotesFolder;
+
+void TFontSetting::SetFaceName(const std::string& face) {
+  size_t n = face.size() > sizeof Name ? sizeof Name : face.size();
+  NameLength = static_cast<std::uint8_t>(n);
+  std::memcpy(Name, face.data(), n);
+}
+
+void SetDefaultSettings() {
+  NoteColor = 0x00FFFF;
+  TitleColor = 0x00ECEC;
+  NoteFont.SetFaceName("Arial");
+  NoteFont.Size = 8;
+  NoteFont.Style = 0;
+  NoteFont.Color = 0;
+  TitleFont = NoteFont;
+  TitleFont.Size = 7;
+}
+
+void InitUserFolder() {
+  wchar_t buffer[257];
+  for (int i = 0; i < 256; ++i) buffer[i] = L' ';
+  buffer[256] = L'\0';
+  DWORD size = 256;
+  // The wide call keeps a user name outside the ANSI code page intact.
+  BOOL ok = GetUserNameW(buffer, &size);
+  std::wstring name = Trim(std::wstring(buffer, 256));
+  if (!ok && name.empty()) name = L"defaultUser";
+  if (name.empty()) name = L"defaultUser";
+  NotesFolder = ExeFolder() + L"Users\\" + name + L"\\";
+  ForceDirectories(NotesFolder);
+}
+
+void NoteFileName(const std::string& id, std::wstring& fileName) {
+  fileName = NotesFolder + AnsiToWide(Trim(id)) + L".vxn";
+}
+
+std::wstring NoteFileName(const std::string& id) {
+  std::wstring f;
+  NoteFileName(id, f);
+  return f;
+}
+
+namespace {
+std::string Hex(unsigned long long v, int minDigits) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string s;
+  do {
+    s.insert(s.begin(), digits[v & 15]);
+    v >>= 4;
+  } while (v);
+  while (static_cast<int>(s.size()) < minDigits) s.insert(s.begin(), '0');
+  return s;
+}
+}  // namespace
+
+void NewNoteID(std::string& id) {
+  SYSTEMTIME st;
+  DateTimeToSystemTime(Now(), st);
+  unsigned long long stamp = st.wYear * 10000000000ULL + st.wMonth * 100000000ULL + st.wDay * 1000000ULL +
+                             st.wHour * 10000ULL + st.wMinute * 100ULL + st.wSecond;
+  std::string base = "N" + Hex(stamp, 1);
+  for (unsigned long long i = 0;; ++i) {
+    std::string candidate = base + Hex(i, 2);
+    if (!FileExists(NoteFileName(candidate)) && !NoteNameInUse(candidate)) {
+      id = candidate;
+      return;
+    }
+  }
+}
+
+std::string NewNoteID() {
+  std::string id;
+  NewNoteID(id);
+  return id;
+}
+
+bool NoteNameInUse(const std::string& id) {
+  if (!Application) return false;
+  return Application->FindComponent(AnsiToWide(id)) != nullptr;
+}
+
+bool IsAlreadyRunning(HANDLE& handle, const std::string& name) {
+  handle = CreateMutexA(nullptr, TRUE, name.c_str());
+  return handle != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+void OpenLinkedFile(const std::wstring& fileName) {
+  if (!FileExists(fileName)) return;
+  std::wstring dir = ExtractFilePath(fileName);
+  ShellExecuteW(nullptr, L"OPEN", fileName.c_str(), L"", dir.c_str(), SW_SHOWNORMAL);
+}
+
+void OpenURL(HWND wnd, const std::wstring& url) {
+  ShellExecuteW(wnd, L"OPEN", url.c_str(), L"", L"c:\\", SW_SHOWNORMAL);
+}

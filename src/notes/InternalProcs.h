@@ -1,0 +1,64 @@
+#pragma once
+// Process-wide state of the program: the state flags, the user settings, the user's data
+// folder, note identifiers and file names, the single-instance test and the shell openers.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "ui/Types.h"
+
+// A font as the settings keep it: exactly 264 bytes, stored whole as one registry binary.
+#pragma pack(push, 1)
+struct TFontSetting {
+  std::uint8_t NameLength;  // 0..255
+  char Name[255];           // ANSI face name; bytes behind NameLength are carried as they are
+  std::uint8_t Size;        // points
+  std::uint8_t Style;       // bit 0 bold, 1 italic, 2 underline, 3 strike-out
+  std::uint8_t Padding[2];
+  std::uint32_t Color;
+
+  std::string FaceName() const { return std::string(Name, NameLength); }
+  void SetFaceName(const std::string& face);
+};
+#pragma pack(pop)
+static_assert(sizeof(TFontSetting) == 264, "TFontSetting is stored byte for byte");
+
+inline constexpr std::uint8_t fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8;
+
+// State flags.
+extern bool Loading;          // start-up under way
+extern bool Closing;          // shut-down already running
+extern bool UIEnabled;        // hot keys, tray and menus act
+extern bool SettingsChanged;  // the settings dialog was confirmed: write settings at shut-down
+
+// Settings.
+extern bool SafeSave;
+extern TColor NoteColor;
+extern TColor TitleColor;
+extern bool NoteAnimations;
+extern bool NoteTransparency;
+extern TFontSetting TitleFont;
+extern TFontSetting NoteFont;
+extern std::wstring TrillFile;
+extern std::wstring LanguageName;
+extern std::int32_t DefNoteWidth;
+extern std::int32_t DefNoteHeight;
+extern std::uint8_t DefaultTrayIconAction;
+
+// The engine's defaults for colours and fonts, set on every start before the settings load.
+void SetDefaultSettings();
+
+// The current user's data folder, with its trailing backslash; empty until InitUserFolder.
+extern std::wstring NotesFolder;
+void InitUserFolder();
+
+void NoteFileName(const std::string& id, std::wstring& fileName);
+std::wstring NoteFileName(const std::string& id);
+void NewNoteID(std::string& id);
+std::string NewNoteID();
+bool NoteNameInUse(const std::string& id);
+
+bool IsAlreadyRunning(HANDLE& handle, const std::string& name);
+void OpenLinkedFile(const std::wstring& fileName);
+void OpenURL(HWND wnd, const std::wstring& url);

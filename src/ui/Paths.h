@@ -1,0 +1,16 @@
+#pragma once
+// The folder of the executable is where the program keeps user data, language files and
+// its error log. Tests point it at a temporary folder of their own.
+#include <string>
+
+// With its trailing backslash.
+std::wstring ExeFolder();
+// Empty restores the real folder.
+void SetExeFolderOverride(const std::wstring& folder);
+
+bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);
+bool ForceDirectories(const std::wstring& path);
+std::wstring ExtractFileName(const std::wstring& path);
+std::wstring ExtractFilePath(const std::wstring& path);  // with the trailing backslash
+std::wstring IncludeTrailingBackslash(const std::wstring& path);
