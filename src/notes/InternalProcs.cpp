@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+#include <mmsystem.h>
+
+#include "shell/MainFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
 #include "ui/Application.h"
 #include "ui/Clock.h"
 #include "ui/Paths.h"
@@ -122,3 +126,40 @@ void OpenLinkedFile(const std::wstring& fileName) {
 void OpenURL(HWND wnd, const std::wstring& url) {
   ShellExecuteW(wnd, L"OPEN", url.c_str(), L"", L"c:\\", SW_SHOWNORMAL);
 }
+
+void Shutdown(bool freeMainForm) {
+  if (!VantaroEngine) return;
+  if (VantaroMainForm) {
+    VantaroMainForm->NoteSystemTimer->SetEnabled(false);
+    VantaroMainForm->TrayIcon->SetActive(false);
+  }
+  // The global goes first: code reached while the engine saves sees no engine.
+  TVantaroEngine* engine = VantaroEngine;
+  VantaroEngine = nullptr;
+  delete engine;
+  if (freeMainForm && VantaroMainForm) {
+    TVantaroMainForm* form = VantaroMainForm;
+    VantaroMainForm = nullptr;
+    delete form;
+    if (Application) Application->Terminate();
+  }
+}
+
+void ShutdownOnce() {
+  if (Closing) return;
+  Closing = true;
+  Shutdown(true);
+}
+
+void HideAppWindows() {
+  if (VantaroMainForm) ShowWindow(VantaroMainForm->Handle(), SW_HIDE);
+  if (Application) ShowWindow(Application->Handle(), SW_HIDE);
+  Sleep(0);
+}
+
+void PlaySoundFile(const std::wstring& fileName, bool wait) {
+  // No SND_NODEFAULT: a missing file gives the system's default sound.
+  sndPlaySoundW(fileName.c_str(), wait ? 0 : (SND_ASYNC | SND_NOSTOP));
+}
+
+void PlayAlarmSound() { PlaySoundFile(TrillFile, false); }

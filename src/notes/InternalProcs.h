@@ -62,3 +62,15 @@ bool NoteNameInUse(const std::string& id);
 bool IsAlreadyRunning(HANDLE& handle, const std::string& name);
 void OpenLinkedFile(const std::wstring& fileName);
 void OpenURL(HWND wnd, const std::wstring& url);
+
+// Shut-down, window hiding and sounds.
+// Ends the application's work: stops the main timer, removes the tray icon and frees the
+// engine (which saves everything). With freeMainForm it also frees the main window and ends
+// the message loop.
+void Shutdown(bool freeMainForm);
+// The guarded entry for session end and the close request: runs the shut-down once.
+void ShutdownOnce();
+// Hides the main window and the application's own window, so there is no taskbar button.
+void HideAppWindows();
+void PlaySoundFile(const std::wstring& fileName, bool wait);
+void PlayAlarmSound();

@@ -1,11 +1,231 @@
 #include "ui/Application.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/ActnList.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
+#include "ui/Menus.h"
+#include "ui/MessageBox.h"
+#include "ui/Types.h"
+
 TApplication* Application = nullptr;
 
 TApplication::TApplication() : TComponent(nullptr) {
   if (!Application) Application = this;
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&icc);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+  wc.lpszClassName = L"TApplication";
+  RegisterClassExW(&wc);
+  // A pop-up that is never shown: the owner of every top-level window of the program.
+  hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", L"", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0,
+                          0, nullptr, nullptr, wc.hInstance, this);
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TApplication::~TApplication() {
+  // Components (forms among them) go first, while the owner window still exists.
+  while (!Components().empty()) delete Components().back();
+  for (auto& t : timers_) KillTimer(hwnd_, t.first);
+  timers_.clear();
+  if (hwnd_) DestroyWindow(hwnd_);
+  hwnd_ = nullptr;
   if (Application == this) Application = nullptr;
+}
+
+void TApplication::SetTitle(const std::wstring& title) {
+  title_ = title;
+  SetWindowTextW(hwnd_, title.c_str());
+}
+
+HWND TApplication::LastActivePopup() const { return GetLastActivePopup(hwnd_); }
+
+void TApplication::HandleException(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    if (Application && Application->OnException) {
+      try {
+        Application->OnException(e);
+        return;
+      } catch (...) {
+        // An error in the error hook itself: fall back to the plain box below.
+      }
+    }
+    ShowMessageBox(AnsiToWide(e.what()), L"Error", MB_OK | MB_ICONERROR);
+  } catch (...) {
+    std::runtime_error unknown("Unknown error");
+    if (Application && Application->OnException) {
+      try {
+        Application->OnException(unknown);
+        return;
+      } catch (...) {
+      }
+    }
+    ShowMessageBox(L"Unknown error", L"Error", MB_OK | MB_ICONERROR);
+  }
+}
+
+void TApplication::Run() {
+  while (!terminated_) HandleMessage();
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT)
+      terminated_ = true;
+    else
+      ProcessMessage(msg);
+    return;
+  }
+  Idle();
+  if (!terminated_) WaitMessage();
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    ProcessMessage(msg);
+  }
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  try {
+    if (IsShortCut(msg) || IsDialogKey(msg)) return true;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  } catch (...) {
+    HandleException(std::current_exception());
+  }
+  return true;
+}
+
+TForm* TApplication::FindForm(HWND hwnd) const {
+  while (hwnd) {
+    for (TForm* f : forms_)
+      if (f->HandleIfAllocated() == hwnd) return f;
+    hwnd = GetAncestor(hwnd, GA_PARENT);
+    if (hwnd == GetDesktopWindow()) break;
+  }
+  return nullptr;
+}
+
+TForm* TApplication::ActiveForm() const { return FindForm(GetActiveWindow()); }
+
+bool TApplication::IsShortCut(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  TForm* form = FindForm(msg.hwnd);
+  if (!form) return false;
+  TShortCut sc = static_cast<TShortCut>(msg.wParam & 0xFF);
+  if (GetKeyState(VK_CONTROL) < 0) sc |= scCtrl;
+  if (GetKeyState(VK_SHIFT) < 0) sc |= scShift;
+  if (GetKeyState(VK_MENU) < 0) sc |= scAlt;
+  return form->IsShortCut(sc);
+}
+
+bool TApplication::IsDialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
+  TForm* form = FindForm(msg.hwnd);
+  if (!form || !form->Modal()) return false;
+  if (msg.wParam == VK_RETURN) {
+    // A multi-line editor takes Enter itself.
+    LONG_PTR style = GetWindowLongPtrW(msg.hwnd, GWL_STYLE);
+    wchar_t cls[32] = L"";
+    GetClassNameW(msg.hwnd, cls, 32);
+    if ((style & ES_MULTILINE) && (lstrcmpiW(cls, L"Edit") == 0 || wcsncmp(cls, L"RichEdit", 8) == 0 ||
+                                   wcsncmp(cls, L"RICHEDIT", 8) == 0))
+      return false;
+  }
+  return form->DialogKey(static_cast<UINT>(msg.wParam));
+}
+
+void TApplication::Idle() {
+  for (size_t i = 0; i < forms_.size(); ++i) {
+    TForm* f = forms_[i];
+    if (f->HandleIfAllocated() && IsWindowVisible(f->HandleIfAllocated())) f->UpdateActions();
+  }
+  if (OnIdle) OnIdle();
+}
+
+void TApplication::RegisterForm(TForm* form) { forms_.push_back(form); }
+
+void TApplication::UnregisterForm(TForm* form) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
+
+void TApplication::ReleaseForm(TForm* form) {
+  PostMessageW(hwnd_, WM_VXQ_RELEASE, 0, reinterpret_cast<LPARAM>(form));
+}
+
+UINT_PTR TApplication::AddTimer(TTimer* timer) {
+  UINT_PTR id = nextTimerId_++;
+  timers_.emplace_back(id, timer);
+  return id;
+}
+
+void TApplication::RemoveTimer(UINT_PTR id) {
+  KillTimer(hwnd_, id);
+  timers_.erase(std::remove_if(timers_.begin(), timers_.end(), [id](auto& t) { return t.first == id; }),
+                timers_.end());
+}
+
+void TApplication::SetActive(bool active) {
+  if (active_ == active) return;
+  active_ = active;
+  if (active && OnActivate) OnActivate();
+  if (!active && OnDeactivate) OnDeactivate();
+}
+
+LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  try {
+    switch (msg) {
+      case WM_TIMER:
+        for (auto& t : self->timers_)
+          if (t.first == wp) {
+            t.second->Tick();
+            return 0;
+          }
+        KillTimer(hwnd, wp);
+        return 0;
+      case WM_VXQ_RELEASE: {
+        auto* form = reinterpret_cast<TForm*>(lp);
+        // Only a form that still exists: it may have been freed meanwhile.
+        if (std::find(self->forms_.begin(), self->forms_.end(), form) != self->forms_.end()) delete form;
+        return 0;
+      }
+      case WM_ACTIVATEAPP:
+        self->SetActive(wp != 0);
+        return 0;
+      case WM_MEASUREITEM:
+      case WM_DRAWITEM:
+      case WM_MENUSELECT:
+      case WM_INITMENUPOPUP:
+        if (TPopupMenu::HandleMenuMessage(msg, wp, lp)) return TRUE;
+        break;
+      default: break;
+    }
+  } catch (...) {
+    HandleException(std::current_exception());
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }

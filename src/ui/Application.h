@@ -1,12 +1,81 @@
 #pragma once
-// The application object: owner of the program's top-level windows and other components.
+// The application object: its hidden top-level window owns the program's windows (so none of
+// them gets a taskbar button), it runs the one message loop, and every error that reaches the
+// message loop goes to its error hook.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "ui/Component.h"
+
+class TForm;
+class TTimer;
 
 class TApplication : public TComponent {
  public:
   TApplication();
   ~TApplication() override;
+
+  HWND Handle() const { return hwnd_; }
+  std::wstring Title() const { return title_; }
+  void SetTitle(const std::wstring& title);
+
+  // Runs the message loop until Terminate.
+  void Run();
+  // Handles the messages already waiting, then returns.
+  void ProcessMessages();
+  // Handles one message, or idles and waits when there is none.
+  void HandleMessage();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  bool Active() const { return active_; }
+  std::function<void()> OnActivate;
+  std::function<void()> OnDeactivate;
+  // The last active pop-up window of the application (a modal dialog, a note...).
+  HWND LastActivePopup() const;
+
+  // Every error that reaches a window procedure or the message loop.
+  std::function<void(const std::exception& error)> OnException;
+  static void HandleException(std::exception_ptr error);
+
+  // Idle work: actions update themselves.
+  std::function<void()> OnIdle;
+
+  // Forms of the application, in creation order (owned or not).
+  const std::vector<TForm*>& Forms() const { return forms_; }
+  TForm* FindForm(HWND hwnd) const;
+  TForm* ActiveForm() const;
+
+  // Called by the window layer.
+  void RegisterForm(TForm* form);
+  void UnregisterForm(TForm* form);
+  void ReleaseForm(TForm* form);  // frees it after the messages already queued
+  UINT_PTR AddTimer(TTimer* timer);
+  void RemoveTimer(UINT_PTR id);
+  void SetActive(bool active);
+  int ModalLevel = 0;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  bool ProcessMessage(MSG& msg);
+  bool IsShortCut(const MSG& msg);
+  bool IsDialogKey(const MSG& msg);
+  void Idle();
+
+  HWND hwnd_ = nullptr;
+  std::wstring title_;
+  bool terminated_ = false;
+  bool active_ = false;
+  std::vector<TForm*> forms_;
+  std::vector<std::pair<UINT_PTR, TTimer*>> timers_;
+  UINT_PTR nextTimerId_ = 1000;
 };
 
 // The one application object; created at start-up (and by tests), freed at exit.
 extern TApplication* Application;
+
+inline constexpr UINT WM_VXQ_RELEASE = WM_APP + 0x200;

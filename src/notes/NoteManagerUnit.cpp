@@ -1,0 +1,138 @@
+#include "notes/NoteManagerUnit.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "notes/InternalProcs.h"
+#include "notewindows/NoteFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
+#include "ui/MessageBox.h"
+
+TNoteWrapper* TNoteList::Items(int index) const {
+  if (index < 0 || index >= Count()) throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+  return List[index];
+}
+
+void TNoteList::Remove(TNoteWrapper* wrapper) {
+  auto it = std::find(List.begin(), List.end(), wrapper);
+  if (it != List.end()) List.erase(it);
+}
+
+TNotesManager::TNotesManager() : Notes(new TNoteList) {
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((NotesFolder + L"*.vxn").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    std::wstring name = fd.cFileName;
+    if (name.size() < 4) continue;
+    std::string id = WideToAnsi(name.substr(0, name.size() - 4));
+    // One note that fails must not end the loading of the others: it is listed as corrupted.
+    TNoteWrapper* wrapper = nullptr;
+    try {
+      wrapper = new TNoteWrapper(id, this);
+    } catch (const std::exception&) {
+      wrapper = nullptr;
+    }
+    if (wrapper) Notes->Add(wrapper);
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+}
+
+TNotesManager::~TNotesManager() {
+  while (Notes->Count() > 0) {
+    TNoteWrapper* w = Notes->Items(0);
+    Notes->Remove(w);
+    delete w;
+  }
+  delete Notes;
+  for (TNoteWrapper* w : deleted_) delete w;
+}
+
+void TNotesManager::CheckTimers() {
+  int count = Notes->Count();
+  for (int i = 0; i < count; ++i) {
+    try {
+      TNoteWrapper* w = Notes->Items(i);
+      w->CheckAlarm();
+      if (!w->IsOpen()) w->CheckAutoShow();
+    } catch (...) {
+      // One note's failure does not keep the others from their checks.
+    }
+  }
+}
+
+void TNotesManager::ApplyStayOnTop() {
+  for (TNoteWrapper* w : Notes->List)
+    if (w->Form && w->Note->GetAlwaysOnTop()) w->Form->ApplyStayOnTop(w->Form);
+}
+
+void TNotesManager::SaveAll() {
+  for (size_t i = 0; i < Notes->List.size(); ++i) Notes->List[i]->Save();
+}
+
+void TNotesManager::RefreshAll() {
+  for (size_t i = 0; i < Notes->List.size(); ++i) Notes->List[i]->RefreshForm();
+}
+
+void TNotesManager::CloseAll() {
+  SaveAll();
+  for (size_t i = 0; i < Notes->List.size(); ++i) Notes->List[i]->CloseForm(true);
+}
+
+void TNotesManager::GetGroups(std::vector<std::string>& list) const {
+  for (TNoteWrapper* w : Notes->List) {
+    if (Trim(w->Note->Group).empty()) continue;
+    std::string g = WideToAnsi(w->Note->Group);
+    bool found = std::any_of(list.begin(), list.end(), [&](const std::string& s) {
+      return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, s.c_str(), -1, g.c_str(), -1) == CSTR_EQUAL;
+    });
+    if (!found) list.push_back(g);
+  }
+}
+
+void TNotesManager::ShowGroup(const std::string& group, bool show) {
+  std::string wanted = UpperCase(group);
+  for (size_t i = 0; i < Notes->List.size(); ++i) {
+    TNoteWrapper* w = Notes->List[i];
+    if (UpperCase(WideToAnsi(w->Note->Group)) != wanted) continue;
+    if (show)
+      w->ShowNote();
+    else
+      w->CloseForm(true);
+  }
+  RefreshView();
+}
+
+void TNotesManager::NewNote() {
+  bool wasEnabled = UIEnabled;
+  UIEnabled = false;
+  try {
+    auto* w = new TNoteWrapper("", this);
+    Notes->Add(w);
+    w->ShowNote();
+  } catch (...) {
+    UIEnabled = wasEnabled;
+    throw;
+  }
+  UIEnabled = wasEnabled;
+}
+
+bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
+  if (!wrapper) return false;
+  std::wstring text = L"Are you sure that you want to delete this note?\n\rNote title: " +
+                      AnsiToWide(WideToAnsi(wrapper->Note->Title));
+  if (ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+  if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
+  Notes->Remove(wrapper);
+  deleted_.push_back(wrapper);
+  DeleteFileW(NoteFileName(wrapper->ID).c_str());
+  RefreshView();
+  return true;
+}
+
+void TNotesManager::RefreshView() {
+  if (VantaroEngine) VantaroEngine->RefreshNotesManager();
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Every note of the current user, one wrapper each, in load order.
+#include <string>
+#include <vector>
+
+#include "notes/NoteWrapper.h"
+
+class TNoteList {
+ public:
+  int Count() const { return static_cast<int>(List.size()); }
+  // Throws std::out_of_range for an index outside the list.
+  TNoteWrapper* Items(int index) const;
+  void Add(TNoteWrapper* wrapper) { List.push_back(wrapper); }
+  void Remove(TNoteWrapper* wrapper);
+  std::vector<TNoteWrapper*> List;  // not owned by the list
+};
+
+class TNotesManager : public TNoteOWN {
+ public:
+  // Loads every note file of the user's folder and opens every note that is not hidden.
+  TNotesManager();
+  ~TNotesManager() override;
+  TNotesManager(const TNotesManager&) = delete;
+  TNotesManager& operator=(const TNotesManager&) = delete;
+
+  TNoteList* Notes;
+
+  void CheckTimers();
+  void ApplyStayOnTop();
+  void SaveAll();
+  void RefreshAll();
+  void CloseAll();
+  // Adds the distinct non-blank groups, in the order of their first note, to list (which is
+  // searched without regard to case and not cleared).
+  void GetGroups(std::vector<std::string>& list) const;
+  void ShowGroup(const std::string& group, bool show);
+  void NewNote();
+  bool DeleteNote(TNoteWrapper* wrapper, bool freeForm);
+  void RefreshView();
+
+ private:
+  // Deleted notes leave the list but stay valid for their window until the manager goes.
+  std::vector<TNoteWrapper*> deleted_;
+};

@@ -1,0 +1,209 @@
+#include "notes/NoteWrapper.h"
+
+#include "notes/InternalProcs.h"
+#include "notes/NoteManagerUnit.h"
+#include "notewindows/NoteFormUnit.h"
+#include "ui/Application.h"
+#include "ui/Clock.h"
+#include "ui/MessageBox.h"
+#include "ui/Paths.h"
+#include "ui/RichEdit.h"
+
+TNoteWrapper::TNoteWrapper(const std::string& id, TNoteOWN* owner) : Owner(owner) { Load(id); }
+
+TNoteWrapper::~TNoteWrapper() {
+  // An open window is left alone; it must not point back at a freed wrapper.
+  if (Form && Form->Wrapper == this) Form->Wrapper = nullptr;
+  delete Note;
+  Note = nullptr;
+}
+
+bool TNoteWrapper::Load(const std::string& idIn) {
+  InvalidatePreview();
+  delete Note;
+  Note = nullptr;
+  bool fromFile = !idIn.empty() && FileExists(NoteFileName(idIn));
+  ID = idIn.empty() ? NewNoteID() : idIn;
+  FileName = NoteFileName(ID);
+  Note = new TNoteClass(ID);
+  if (!fromFile) {
+    OpenForm();
+  } else if (!Note->LoadFromFile(FileName)) {
+    Note->Text.clear();
+    Note->Title = L"Corrupted Note";
+    Corrupted = true;
+  } else if (!Note->GetHidden()) {
+    OpenForm();
+  }
+  return true;
+}
+
+bool TNoteWrapper::OpenForm() {
+  Note->SetHidden(false);
+  if (!Form) Form = new TNoteForm(Application);
+  TNoteForm* form = Form;
+  form->SetVisible(false);
+  form->SetAlphaBlend(NoteTransparency);
+  if (NoteTransparency) form->SetAlphaBlendValue(200);
+  form->Wrapper = this;
+  form->SetBounds(Note->Left, Note->Top, Note->Width, Note->Height);
+  form->NoteEdit->LoadFromBytes(Note->Text);
+  form->UpdateTimer->SetEnabled(false);
+  // The component name is the note identifier; it must be unique among the application's.
+  form->SetName(AnsiToWide(Note->Name));
+  form->SetCaption(L"Vantaro");
+  form->ApplyColor(Note->NoteColor);
+  form->Show();
+  form->Repaint();
+  form->FormResize(form);
+  form->ApplyStayOnTop(form);
+  HideAppWindows();
+  return true;
+}
+
+void BringApplicationToFront() {
+  if (!Application) return;
+  HWND popup = Application->LastActivePopup();
+  if (popup && popup != Application->Handle() && IsWindowVisible(popup) && IsWindowEnabled(popup))
+    SetForegroundWindow(popup);
+}
+
+void TNoteWrapper::ShowNote() {
+  if (Form) {
+    Form->BringToFront();
+    Form->NoteEdit->SetFocus();
+    BringApplicationToFront();
+  } else if (!Corrupted) {
+    OpenForm();
+    if (Form) Form->BringToFront();
+    BringApplicationToFront();
+  } else {
+    ShowMessageBox(L"Corrupted Note: " + AnsiToWide(Note->Name), L"Vantaro", MB_OK);
+  }
+  Changed();
+}
+
+void TNoteWrapper::HideNote(bool freeForm) {
+  Note->SetHidden(true);
+  CloseForm(freeForm);
+  Changed();
+}
+
+void TNoteWrapper::CloseForm(bool freeForm) {
+  if (!Form) return;
+  TNoteForm* form = Form;
+  Form = nullptr;
+  Save();
+  form->UpdateTimer->SetEnabled(false);
+  form->Allarme->SetEnabled(false);
+  if (freeForm) form->Close();
+  if (!Closing && Application) Application->ProcessMessages();
+}
+
+void TNoteWrapper::RefreshForm() {
+  if (Form) {
+    OpenForm();
+    if (Form) Form->Repaint();
+  }
+  Changed();
+}
+
+void TNoteWrapper::UpdateFromForm() {
+  InvalidatePreview();
+  if (!Form) return;
+  Note->Text = Form->NoteEdit->SaveToBytes();
+  Note->Left = Form->Left();
+  Note->Top = Form->Top();
+  Note->Width = Form->Width();
+  Note->Height = Form->Height();
+}
+
+void TNoteWrapper::Save() {
+  if (Corrupted) return;
+  UpdateFromForm();
+  Note->SaveToFile(FileName);
+}
+
+void TNoteWrapper::CheckAlarm() {
+  if (Note->AlarmOn && Now() > Note->AlarmAt) {
+    ShowNote();
+    if (Form) {
+      Note->AlarmOn = false;
+      Form->Allarme->SetEnabled(true);
+    } else if (Corrupted) {
+      // A corrupted note can never ring: disarm it in memory (its file is never written),
+      // instead of repeating the corrupted-note message every second.
+      Note->AlarmOn = false;
+    }
+  }
+}
+
+void TNoteWrapper::CheckAutoShow() {
+  if (Note->AutoShowPending == 1 && Now() > Note->ShowAt) {
+    Note->AutoShowPending = 0;
+    ShowNote();
+    Save();
+  }
+}
+
+void TNoteWrapper::HideUntil(TDateTime when) {
+  if (!(Now() < when)) return;
+  Note->AutoShowPending = 1;
+  Note->ShowAt = when;
+  if (Form) HideNote(true);
+  Save();
+}
+
+void TNoteWrapper::HideForMinutes(unsigned minutes) { HideUntil(Now() + minutes / 1440.0); }
+
+void TNoteWrapper::Changed() {
+  if (auto* manager = dynamic_cast<TNotesManager*>(Owner)) manager->RefreshView();
+}
+
+void TNoteWrapper::GetTitle(std::string& s) const { s = WideToAnsi(Note->Title); }
+
+void TNoteWrapper::SetTitle(const std::string& s) {
+  UpdateFromForm();
+  Note->Title = AnsiToWide(s);
+  if (Form) Form->Repaint();
+}
+
+void TNoteWrapper::InvalidatePreview() {
+  PreviewDirty = true;
+  Preview.clear();
+}
+
+std::string MakePreview(const std::wstring& plainText) {
+  std::string p = WideToAnsi(plainText.substr(0, 255));
+  p = Trim(p);
+  std::string out;
+  for (size_t i = 0; i < p.size(); ++i) {
+    if (p[i] == '\n' && i + 1 < p.size() && p[i + 1] == '\r') {
+      out += ' ';
+      ++i;
+    } else {
+      out += p[i];
+    }
+  }
+  for (char& c : out)
+    if (c >= 1 && c <= 31) c = ' ';
+  return out;
+}
+
+void TNoteWrapper::GetPreview(std::string& s) {
+  if (PreviewDirty) {
+    PreviewDirty = false;
+    Preview = MakePreview(RichTextToPlainText(Note->Text));
+  }
+  s = Preview;
+}
+
+std::string TNoteWrapper::GetPreview() {
+  std::string s;
+  GetPreview(s);
+  return s;
+}
+
+void TNoteWrapper::FormDestroyed(TNoteForm* form) {
+  if (Form == form) Form = nullptr;
+}

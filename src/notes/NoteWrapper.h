@@ -1,0 +1,60 @@
+#pragma once
+// One note together with its window while one is open: load, open, show, hide, close, save,
+// the alarm and auto-show checks and a cached plain-text preview.
+#include <string>
+
+#include "notes/ClassesUnit.h"
+
+class TNoteForm;
+
+// What a wrapper knows of its owner, the notes manager.
+class TNoteOWN {
+ public:
+  virtual ~TNoteOWN() = default;
+};
+
+class TNoteWrapper {
+ public:
+  TNoteWrapper(const std::string& id, TNoteOWN* owner);
+  virtual ~TNoteWrapper();
+  TNoteWrapper(const TNoteWrapper&) = delete;
+  TNoteWrapper& operator=(const TNoteWrapper&) = delete;
+
+  TNoteOWN* Owner;
+  std::string ID;
+  std::wstring FileName;
+  bool Corrupted = false;
+  std::string Preview;
+  bool PreviewDirty = true;
+  TNoteForm* Form = nullptr;  // not owned: the application owns note windows
+  TNoteClass* Note = nullptr;
+
+  bool Load(const std::string& id);
+  bool OpenForm();
+  void ShowNote();
+  void HideNote(bool freeForm);
+  void CloseForm(bool freeForm);
+  void RefreshForm();
+  bool IsOpen() const { return Form != nullptr; }
+  void UpdateFromForm();
+  void Save();
+  void CheckAlarm();
+  void CheckAutoShow();
+  void HideUntil(TDateTime when);
+  void HideForMinutes(unsigned minutes);
+  void Changed();
+  void GetTitle(std::string& s) const;
+  void SetTitle(const std::string& s);
+  void InvalidatePreview();
+  void GetPreview(std::string& s);
+  std::string GetPreview();
+
+  // Called by the note window when it goes away, so that no pointer to it is kept.
+  void FormDestroyed(TNoteForm* form);
+};
+
+// Makes the application's last active pop-up the foreground window.
+void BringApplicationToFront();
+
+// The preview rules applied to the plain text of a note.
+std::string MakePreview(const std::wstring& plainText);

@@ -1,0 +1,493 @@
+#include "notewindows/NoteFormUnit.h"
+
+#include <shellapi.h>
+
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "notes/InternalProcs.h"
+#include "notes/NotePainters.h"
+#include "notes/NoteWrapper.h"
+#include "shell/MainFormUnit.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/Paths.h"
+
+namespace {
+constexpr int kTitleHeight = 13;
+
+bool MouseButtonHeld() {
+  // Only a button that is really down may start the system's move or size loop: sent without
+  // one, that loop would not return until Escape.
+  return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) || (GetAsyncKeyState(VK_RBUTTON) & 0x8000) ||
+         (GetAsyncKeyState(VK_MBUTTON) & 0x8000);
+}
+}  // namespace
+
+TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
+  BorderStyle = TFormBorderStyle::bsNone;
+  MinWidth = 80;
+  MinHeight = 80;
+  SetColor(0x00FFFF);
+  SetBounds(Left(), Top(), 157, 150);
+
+  TitleOwnerDraw = new TPaintBox(this, L"TitleOwnerDraw");
+  TitleOwnerDraw->SetHeight(kTitleHeight);
+  TitleOwnerDraw->SetAlign(TAlign::alTop);
+  TitleOwnerDraw->SetParent(this);
+
+  BottomBorder = new TTrekRect(this, L"BottomBorder");
+  BottomBorder->SetHeight(3);
+  BottomBorder->SetAlign(TAlign::alBottom);
+  BottomBorder->Cursor = IDC_SIZENS;
+  BottomBorder->SetParent(this);
+  RightBorder = new TTrekRect(this, L"RightBorder");
+  RightBorder->SetWidth(3);
+  RightBorder->SetAlign(TAlign::alRight);
+  RightBorder->Cursor = IDC_SIZEWE;
+  RightBorder->SetParent(this);
+  LeftBorder = new TTrekRect(this, L"LeftBorder");
+  LeftBorder->SetWidth(3);
+  LeftBorder->SetAlign(TAlign::alLeft);
+  LeftBorder->Cursor = IDC_SIZEWE;
+  LeftBorder->SetParent(this);
+
+  NoteEdit = new TRichEdit(this, L"NoteEdit");
+  NoteEdit->SetAlign(TAlign::alClient);
+  NoteEdit->SetParent(this);
+
+  // The buttons and the sizer lie over the title bar and the border, so they come last.
+  NoteMenuButton = new TSpeedButton(this, L"NoteMenuButton");
+  NoteMenuButton->SetBounds(1, 1, 11, 11);
+  NoteMenuButton->SetParent(this);
+  CloseButton = new TSpeedButton(this, L"CloseButton");
+  CloseButton->SetBounds(Width() - 12, 1, 11, 11);
+  CloseButton->SetParent(this);
+  LinkButton = new TSpeedButton(this, L"LinkButton");
+  LinkButton->SetBounds(Width() - 25, 1, 11, 11);
+  LinkButton->SetHint(L"Open attacched file");
+  LinkButton->SetParent(this);
+  Sizer = new TTrekRect(this, L"Sizer");
+  Sizer->SetBounds(0, 0, 3, 3);
+  Sizer->SetColor(clBlack);
+  Sizer->Cursor = IDC_SIZENWSE;
+  Sizer->SetParent(this);
+
+  MenuIcons = new TImageList(16, 16);
+  UpdateTimer = new TTimer(this, L"UpdateTimer", 1000);
+  UpdateTimer->OnTimer = [this](TComponent* s) { UpdateTimerTimer(s); };
+  Allarme = new TTimer(this, L"Allarme", 1000);
+
+  ActionList = new TActionList(this, L"ActionList");
+  ActionList->Images = MenuIcons;
+  ReduceToggle = ActionList->Add(L"ReduceToggle", L"&Reduced");
+  ReduceToggle->OnExecute = [this](TComponent*) {
+    if (!Wrapper) return;
+    Wrapper->Note->SetReduced(!Wrapper->Note->GetReduced());
+    ApplyReduced();
+  };
+  ReduceToggle->OnUpdate = [this](TComponent*) { ReduceToggle->SetChecked(IsReduced()); };
+  ONTop = ActionList->Add(L"ONTop", L"Always on &top");
+  ONTop->OnExecute = [this](TComponent*) {
+    if (!Wrapper) return;
+    Wrapper->UpdateFromForm();
+    Wrapper->Note->SetAlwaysOnTop(!Wrapper->Note->GetAlwaysOnTop());
+    Wrapper->RefreshForm();
+  };
+  ONTop->OnUpdate = [this](TComponent*) { ONTop->SetChecked(Wrapper && Wrapper->Note->GetAlwaysOnTop()); };
+  CloseNoteAction = ActionList->Add(L"CloseNote", L"&Close note", ShortCut('H', scCtrl));
+  CloseNoteAction->OnExecute = [this](TComponent*) { CloseNote(); };
+
+  auto cutUpdate = [this](TComponent* s) { CutUpdate(s); };
+  Undo = ActionList->Add(L"Undo", L"&Undo", ShortCut('Z', scCtrl));
+  Undo->OnExecute = [this](TComponent*) {
+    if (NoteEdit->CanUndo()) NoteEdit->Undo();
+  };
+  Undo->OnUpdate = [this](TComponent*) { Undo->SetEnabled(NoteEdit->CanUndo() && !IsReadOnly()); };
+  Cut = ActionList->Add(L"Cut", L"&Cut", ShortCut('X', scCtrl));
+  Cut->OnExecute = [this](TComponent*) { NoteEdit->CutToClipboard(); };
+  Cut->OnUpdate = cutUpdate;
+  Copy = ActionList->Add(L"Copy", L"&Copy", ShortCut('C', scCtrl));
+  Copy->OnExecute = [this](TComponent*) { NoteEdit->CopyToClipboard(); };
+  Paste = ActionList->Add(L"Paste", L"&Paste", ShortCut('V', scCtrl));
+  Paste->OnExecute = [this](TComponent*) {
+    if (IsClipboardFormatAvailable(CF_TEXT)) NoteEdit->PasteFromClipboard();
+  };
+  Paste->OnUpdate = cutUpdate;
+  Delete = ActionList->Add(L"Delete", L"&Delete");
+  Delete->OnExecute = [this](TComponent*) { NoteEdit->ClearSelection(); };
+  Delete->OnUpdate = cutUpdate;
+  SelectAll = ActionList->Add(L"SelectAll", L"Select &all", ShortCut('A', scCtrl));
+  SelectAll->OnExecute = [this](TComponent*) { NoteEdit->SelectAll(); };
+  Font = ActionList->Add(L"Font", L"&Font", ShortCut('F', scCtrl));
+  Font->OnExecute = [this](TComponent*) {
+    TTextAttributes a = NoteEdit->SelAttributes();
+    TFont f;
+    f.SetName(a.Name);
+    f.SetSize(a.Size);
+    f.SetStyle(a.Style);
+    f.SetColor(a.Color);
+    if (ExecuteFontDialog(Handle(), f)) NoteEdit->SetSelAttributes({f.Name(), f.Size(), f.Color(), f.Style()});
+  };
+  Font->OnUpdate = cutUpdate;
+  Pain = ActionList->Add(L"Pain", L"&Plain", ShortCut('P', scCtrl));
+  Pain->OnExecute = [this](TComponent*) { NoteEdit->SetSelStyle(0); };
+  Pain->OnUpdate = cutUpdate;
+  Bold = ActionList->Add(L"Bold", L"&Bold", ShortCut('B', scCtrl));
+  Bold->OnExecute = [this](TComponent*) { ToggleStyle(FontStyle::Bold); };
+  Bold->OnUpdate = cutUpdate;
+  Italic = ActionList->Add(L"Italic", L"&Italic", ShortCut('I', scCtrl));
+  Italic->OnExecute = [this](TComponent*) { ToggleStyle(FontStyle::Italic); };
+  Italic->OnUpdate = cutUpdate;
+  Underline = ActionList->Add(L"Underline", L"&Underline", ShortCut('U', scCtrl));
+  Underline->OnExecute = [this](TComponent*) { ToggleStyle(FontStyle::Underline); };
+  Underline->OnUpdate = cutUpdate;
+  Strikeout = ActionList->Add(L"Strikeout", L"&Strikeout", ShortCut('S', scCtrl));
+  Strikeout->OnExecute = [this](TComponent*) { ToggleStyle(FontStyle::StrikeOut); };
+  Strikeout->OnUpdate = cutUpdate;
+  ReadOnlyToggle = ActionList->Add(L"ReadOnlyToggle", L"Read Only");
+  ReadOnlyToggle->OnExecute = [this](TComponent*) {
+    if (!Wrapper) return;
+    Wrapper->Note->SetReadOnly(!Wrapper->Note->GetReadOnly());
+    ApplyReadOnly();
+  };
+  ReadOnlyToggle->OnUpdate = [this](TComponent*) { ReadOnlyToggle->SetChecked(IsReadOnly()); };
+
+  BuildMenus();
+
+  // Moving and sizing through the hit-test codes of a caption and of frame edges.
+  TitleOwnerDraw->OnPaint = [this](TComponent* s, TCanvas& c) { TitleOwnerDrawPaint(s, c); };
+  TitleOwnerDraw->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState shift, int, int) {
+    if (shift & ssDouble) return;
+    StartMoveOrSize(HTCAPTION);
+    RestartUpdateTimer();
+  };
+  TitleOwnerDraw->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) { RestartUpdateTimer(); };
+  TitleOwnerDraw->OnDblClick = [this](TComponent*) { ReduceToggle->Execute(); };
+  LeftBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTLEFT); };
+  RightBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTRIGHT); };
+  BottomBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) {
+    StartMoveOrSize(HTBOTTOM);
+  };
+  Sizer->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTBOTTOMRIGHT); };
+
+  CloseButton->OnClick = [this](TComponent*) { CloseNote(); };
+  CloseButton->PopupMenu = CloseForMenu;
+  LinkButton->OnClick = [this](TComponent* s) { LinkButtonClick(s); };
+  NoteMenuButton->OnClick = [this](TComponent*) { NoteMenu->Popup(Left(), Top() + 12); };
+
+  NoteEdit->OnChange = [this](TComponent*) { RestartUpdateTimer(); };
+  NoteEdit->OnURLClick = [this](TComponent* s, const std::wstring& url, TMouseButton b) {
+    NoteEditURLClick(s, url, b);
+  };
+  NoteEdit->OnMouseUp = [this](TComponent*, TMouseButton button, TShiftState, int, int) {
+    if (button != TMouseButton::mbRight) return;
+    POINT p;
+    GetCursorPos(&p);
+    EditMenu->Popup(p.x, p.y);
+  };
+
+  OnShow = [this](TComponent* s) { FormShow(s); };
+  OnResize = [this](TComponent* s) { FormResize(s); };
+  OnCloseQuery = [this](TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
+  OnClose = [this](TComponent* s, TCloseAction& a) { FormClose(s, a); };
+  OnActivate = [this](TComponent* s) { FormActivate(s); };
+  OnDeactivate = [this](TComponent* s) { FormDeactivate(s); };
+  OnCreate = [this](TComponent* s) { FormCreate(s); };
+  DoCreate();
+}
+
+TNoteForm::~TNoteForm() {
+  // Never leave the wrapper pointing at a freed window.
+  if (Wrapper) Wrapper->FormDestroyed(this);
+  delete MenuIcons;
+}
+
+void TNoteForm::BuildMenus() {
+  NoteMenu = new TPopupMenu(this, L"NoteMenu");
+  NoteMenu->Images = MenuIcons;
+  NoteMenu->Items()->Add(L"", L"Alwaysontop1")->SetAction(ONTop);
+  NoteMenu->Items()->Add(L"", L"Reduced1")->SetAction(ReduceToggle);
+  NoteMenu->Items()->Add(L"", L"ReadOnly1")->SetAction(ReadOnlyToggle);
+  NoteMenu->Items()->AddSeparator();
+  NoteMenu->Items()->Add(L"", L"CloseNote1")->SetAction(CloseNoteAction);
+
+  EditMenu = new TPopupMenu(this, L"EditMenu");
+  EditMenu->Images = MenuIcons;
+  TMenuItem* items = EditMenu->Items();
+  items->Add(L"", L"Undo1")->SetAction(Undo);
+  items->AddSeparator();
+  items->Add(L"", L"Cut1")->SetAction(Cut);
+  items->Add(L"", L"Copy1")->SetAction(Copy);
+  items->Add(L"", L"Paste1")->SetAction(Paste);
+  items->Add(L"", L"Delete1")->SetAction(Delete);
+  items->Add(L"", L"SelectAll1")->SetAction(SelectAll);
+  items->AddSeparator();
+  items->Add(L"", L"Font1")->SetAction(Font);
+  StyleSub = items->Add(L"&Style", L"StyleSub");
+  StyleSub->Add(L"", L"Plain1")->SetAction(Pain);
+  StyleSub->AddSeparator();
+  StyleSub->Add(L"", L"Bold1")->SetAction(Bold);
+  StyleSub->Add(L"", L"Italic1")->SetAction(Italic);
+  StyleSub->Add(L"", L"Underline1")->SetAction(Underline);
+  StyleSub->Add(L"", L"Strikeout1")->SetAction(Strikeout);
+  EditMenu->OnPopup = [this](TComponent* s) { EditMenuPopup(s); };
+
+  CloseForMenu = new TPopupMenu(this, L"CloseForMenu");
+}
+
+void TNoteForm::HandleCreated() {
+  TForm::HandleCreated();
+  DragAcceptFiles(HandleIfAllocated(), TRUE);
+}
+
+void TNoteForm::Translate() {
+  if (!LanguageWrapper) return;
+  LanguageWrapper->SetSection(L"Vantaro_Note");
+  MinutesText = LanguageWrapper->GetString(L"Minutes", L"Minutes");
+  HourText = LanguageWrapper->GetString(L"Hour", L"Hour");
+  HoursText = LanguageWrapper->GetString(L"Horus", L"Hours");
+  CloseForText = LanguageWrapper->GetString(L"Close_for", L"Close for:");
+  CreatedOnText = LanguageWrapper->GetString(L"CreatedOn", L"Created on:");
+  LanguageWrapper->TranslateMenuItem(StyleSub);
+  LanguageWrapper->TranslateActionList(ActionList);
+}
+
+void TNoteForm::FormCreate(TComponent*) {
+  MinutesText = L"Minutes";
+  HourText = L"Hour";
+  HoursText = L"Hours";
+  CloseForText = L"Close for:";
+  CreatedOnText = L"Created on:";
+  Translate();
+  FormClosing = false;
+  NoteEdit->Font().SetName(AnsiToWide(NoteFont.FaceName()));
+  NoteEdit->Font().SetSize(NoteFont.Size);
+  NoteEdit->Font().SetColor(NoteFont.Color);
+  NoteEdit->Font().SetStyle(NoteFont.Style);
+  NoteEdit->Handle();
+  NoteEdit->SetDefaultFormat(NoteEdit->Font());
+  NoteEdit->Clear();
+  FormResize(this);
+}
+
+void TNoteForm::FormShow(TComponent*) {
+  ApplyReduced();
+  ApplyReadOnly();
+}
+
+void TNoteForm::FormResize(TComponent*) {
+  Sizer->SetBounds(ClientWidth() - Sizer->Width(), ClientHeight() - Sizer->Height(), Sizer->Width(),
+                   Sizer->Height());
+  NoteMenuButton->SetBounds(1, 1, NoteMenuButton->Width(), NoteMenuButton->Height());
+  CloseButton->SetBounds(Width() - 12, 1, CloseButton->Width(), CloseButton->Height());
+  if (Wrapper && Wrapper->Note) {
+    bool linked = Wrapper->Note->HasLinkedFile();
+    LinkButton->SetEnabled(linked);
+    LinkButton->SetBounds(linked ? Width() - 25 : LinkButton->Left(), linked ? 1 : -25, LinkButton->Width(),
+                          LinkButton->Height());
+  }
+  RestartUpdateTimer();
+}
+
+void TNoteForm::StartMoveOrSize(int hitTest) {
+  if (!MouseButtonHeld()) return;
+  ReleaseCapture();
+  SendMessageW(Handle(), WM_NCLBUTTONDOWN, hitTest, 0);
+  ReleaseCapture();
+}
+
+void TNoteForm::ApplyColor(TColor color) {
+  if (color == clNone) color = NoteColor;
+  SetColor(color);
+  LeftBorder->SetColor(color);
+  BottomBorder->SetColor(color);
+  RightBorder->SetColor(color);
+  NoteEdit->SetColor(color);
+  Sizer->SetColor(color);
+}
+
+void TNoteForm::ApplyStayOnTop(TComponent* form) {
+  auto* f = dynamic_cast<TForm*>(form);
+  if (!f) return;
+  try {
+    bool onTop = Wrapper && Wrapper->Note->GetAlwaysOnTop();
+    SetWindowPos(f->Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, f->Left(), f->Top(), f->Width(), f->Height(),
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+  } catch (...) {
+  }
+}
+
+void TNoteForm::ApplyReduced() {
+  if (FormClosing) return;
+  if (IsReduced()) {
+    SetWindowRegion(CreateRectRgn(0, 0, TitleOwnerDraw->Width(), TitleOwnerDraw->Height()), true);
+  } else {
+    SetWindowRegion(nullptr, true);
+    NoteEdit->Invalidate();
+    if (HWND h = HandleIfAllocated()) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    Invalidate();
+  }
+}
+
+bool TNoteForm::IsReduced() const { return Wrapper && Wrapper->Note->GetReduced(); }
+
+bool TNoteForm::IsReadOnly() const { return Wrapper && Wrapper->Note->GetReadOnly(); }
+
+void TNoteForm::ApplyReadOnly() {
+  if (FormClosing) return;
+  NoteEdit->SetReadOnly(IsReadOnly());
+}
+
+void TNoteForm::RestartUpdateTimer() {
+  if (FormClosing) return;
+  UpdateTimer->Restart();
+}
+
+void TNoteForm::CloseNote() {
+  if (closeNoteRunning_) return;
+  closeNoteRunning_ = true;
+  try {
+    UpdateTimer->SetEnabled(false);
+    Allarme->SetEnabled(false);
+    if (Application) Application->ProcessMessages();
+    if (Wrapper) {
+      Wrapper->UpdateFromForm();
+      Wrapper->HideNote(false);
+    }
+    CloseButton->SetEnabled(false);
+    if (Application) Application->ProcessMessages();
+    Close();
+  } catch (...) {
+  }
+  closeNoteRunning_ = false;
+}
+
+void TNoteForm::FormCloseQuery(TComponent*, bool& canClose) {
+  FormClosing = true;
+  UpdateTimer->SetEnabled(false);
+  AnimationSteps.clear();
+  if (NoteAnimations && !Closing && HandleAllocated() && IsWindowVisible(HandleIfAllocated())) {
+    if (AlphaBlend()) {
+      int alpha = AlphaBlendValue();
+      do {
+        alpha = (alpha - 10) % 256;
+        if (alpha < 0) alpha += 256;
+        SetAlphaBlendValue(static_cast<BYTE>(alpha));
+        AnimationSteps.push_back(alpha);
+        if (Application) Application->ProcessMessages();
+        Sleep(8);
+      } while (AlphaBlendValue() >= 20);
+    } else {
+      do {
+        ScaleBy(85, 100);
+        AnimationSteps.push_back(Width());
+        if (Application) Application->ProcessMessages();
+        Sleep(8);
+      } while (Width() >= 90);
+    }
+  }
+  UpdateTimer->SetEnabled(false);
+  Allarme->SetEnabled(false);
+  canClose = true;
+}
+
+void TNoteForm::FormClose(TComponent*, TCloseAction& action) { action = TCloseAction::caFree; }
+
+void TNoteForm::FormActivate(TComponent*) {
+  if (NoteTransparency) SetAlphaBlendValue(225);
+}
+
+void TNoteForm::FormDeactivate(TComponent*) {
+  if (NoteTransparency) SetAlphaBlendValue(200);
+}
+
+void TNoteForm::TitleOwnerDrawPaint(TComponent*, TCanvas& canvas) {
+  if (!Wrapper || !Wrapper->Note) return;
+  const TNoteClass& n = *Wrapper->Note;
+  DrawNoteTitle(canvas, n.Title, TitleOwnerDraw->Width(), TitleOwnerDraw->Height(), n.TitleColor, n.TitleFontColor,
+                n.NoteColor, n.HasLinkedFile());
+}
+
+void TNoteForm::UpdateTimerTimer(TComponent*) {
+  if (Loading || FormClosing) return;
+  if (Wrapper) {
+    Wrapper->UpdateFromForm();
+    if (SafeSave) Wrapper->Save();
+  }
+  Repaint();
+  UpdateTimer->SetEnabled(false);
+}
+
+void TNoteForm::EditMenuPopup(TComponent*) {
+  TTextAttributes a = NoteEdit->SelAttributes();
+  auto item = [this](const wchar_t* name) { return static_cast<TMenuItem*>(EditMenu->Items()->FindComponent(name)); };
+  TMenuItem* style = StyleSub;
+  auto check = [style](const wchar_t* name, bool on) {
+    if (auto* i = static_cast<TMenuItem*>(style->FindComponent(name))) i->Checked = on;
+  };
+  check(L"Bold1", a.Style & FontStyle::Bold);
+  check(L"Italic1", a.Style & FontStyle::Italic);
+  check(L"Underline1", a.Style & FontStyle::Underline);
+  check(L"Strikeout1", a.Style & FontStyle::StrikeOut);
+  if (TMenuItem* paste = item(L"Paste1")) paste->Enabled = IsClipboardFormatAvailable(CF_TEXT) && !IsReadOnly();
+}
+
+void TNoteForm::CutUpdate(TComponent* sender) {
+  if (auto* item = dynamic_cast<TMenuItem*>(sender))
+    item->Enabled = !IsReadOnly();
+  else if (auto* action = dynamic_cast<TAction*>(sender))
+    action->SetEnabled(!IsReadOnly());
+}
+
+void TNoteForm::ToggleStyle(TFontStyles style) {
+  TFontStyles s = NoteEdit->SelAttributes().Style;
+  NoteEdit->SetSelStyle((s & style) ? (s & ~style) : (s | style));
+}
+
+void TNoteForm::NoteEditURLClick(TComponent*, const std::wstring& url, TMouseButton button) {
+  if (button != TMouseButton::mbLeft) return;
+  OpenURL(VantaroMainForm ? VantaroMainForm->Handle() : nullptr, url);
+}
+
+void TNoteForm::LinkButtonClick(TComponent*) {
+  if (Wrapper) OpenLinkedFile(Wrapper->Note->LinkedFile);
+}
+
+void TNoteForm::FilesDropped(const std::vector<std::wstring>& files) {
+  if (!Wrapper) return;
+  if (!files.empty() && FileExists(files[0])) Wrapper->Note->LinkedFile = files[0];
+  Wrapper->RefreshForm();
+  RestartUpdateTimer();
+}
+
+LRESULT TNoteForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_QUERYENDSESSION:
+      ShutdownOnce();
+      return 1;
+    case WM_DROPFILES: {
+      auto drop = reinterpret_cast<HDROP>(wp);
+      std::vector<std::wstring> files;
+      UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+      for (UINT i = 0; i < count; ++i) {
+        UINT n = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(n + 1, L'\0');
+        DragQueryFileW(drop, i, name.data(), n + 1);
+        name.resize(n);
+        files.push_back(name);
+      }
+      DragFinish(drop);
+      FilesDropped(files);
+      return 0;
+    }
+    case WM_CLOSE:
+      // Closed some other way than the close button (system close, Alt+F4): the note is hidden
+      // and saved just the same.
+      if (!FormClosing && Wrapper && Wrapper->Form == this) {
+        CloseNote();
+        return 0;
+      }
+      break;
+    default: break;
+  }
+  return TForm::WndProc(msg, wp, lp);
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The application engine: the one object that owns the notes manager.
+class TNotesManager;
+
+class TVantaroEngine {
+ public:
+  TVantaroEngine();
+  virtual ~TVantaroEngine();
+  TVantaroEngine(const TVantaroEngine&) = delete;
+  TVantaroEngine& operator=(const TVantaroEngine&) = delete;
+
+  TNotesManager* NotesManager = nullptr;
+  // Rebuilds the notes manager window's lists when that window is open.
+  void RefreshNotesManager();
+};
+
+// Null while the engine is being built and again from the first step of the shut-down.
+extern TVantaroEngine* VantaroEngine;

@@ -1,0 +1,270 @@
+#include "ui/Forms.h"
+
+#include <algorithm>
+
+#include "ui/Application.h"
+#include "ui/Menus.h"
+#include "ui/StdCtrls.h"
+
+TForm::TForm(TComponent* owner, const std::wstring& formClassName) : TWinControl(owner), className_(formClassName) {
+  SetVisible(false);
+  SetBounds(CW_USEDEFAULT == 0 ? 0 : 100, 100, 300, 200);
+  if (Application) Application->RegisterForm(this);
+}
+
+TForm::~TForm() {
+  if (Application) Application->UnregisterForm(this);
+  // Components go before the window so that none of them outlives it holding a child handle.
+  while (!Components().empty()) delete Components().back();
+  DestroyHandle();
+}
+
+void TForm::DoCreate() {
+  if (OnCreate) OnCreate(this);
+}
+
+HWND TForm::CreateWindowHandle(HWND) {
+  DWORD style = WS_CLIPCHILDREN, ex = 0;
+  switch (BorderStyle) {
+    case TFormBorderStyle::bsNone: style |= WS_POPUP; break;
+    case TFormBorderStyle::bsDialog:
+      style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+      ex |= WS_EX_DLGMODALFRAME;
+      break;
+    case TFormBorderStyle::bsToolWindow:
+      style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+      ex |= WS_EX_TOOLWINDOW;
+      break;
+    case TFormBorderStyle::bsSizeable: style |= WS_OVERLAPPEDWINDOW; break;
+  }
+  if (ShowInTaskbar) ex |= WS_EX_APPWINDOW;
+  if (alphaBlend_) ex |= WS_EX_LAYERED;
+  HWND owner = nullptr;
+  if (auto* ownerForm = dynamic_cast<TForm*>(Owner()))
+    owner = ownerForm->Handle();
+  else if (Application)
+    owner = Application->Handle();
+  HWND h = CreateWindowExW(ex, EnsureWindowClass(className_), caption_.c_str(), style, Left(), Top(), Width(),
+                           Height(), owner, nullptr, GetModuleHandleW(nullptr), this);
+  if (h && alphaBlend_) SetLayeredWindowAttributes(h, 0, alpha_, LWA_ALPHA);
+  return h;
+}
+
+void TForm::SetClientSize(int width, int height) {
+  RECT r{0, 0, width, height};
+  if (HandleAllocated()) {
+    RECT c, w;
+    GetClientRect(HandleIfAllocated(), &c);
+    GetWindowRect(HandleIfAllocated(), &w);
+    SetBounds(Left(), Top(), width + (w.right - w.left - c.right), height + (w.bottom - w.top - c.bottom));
+    return;
+  }
+  DWORD style = BorderStyle == TFormBorderStyle::bsNone ? WS_POPUP
+                : BorderStyle == TFormBorderStyle::bsSizeable ? WS_OVERLAPPEDWINDOW
+                                                              : WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  AdjustWindowRectEx(&r, style, FALSE, BorderStyle == TFormBorderStyle::bsToolWindow ? WS_EX_TOOLWINDOW : 0);
+  SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+void TForm::SetVisible(bool visible) {
+  bool was = Visible() && HandleAllocated() && IsWindowVisible(HandleIfAllocated());
+  TControl::SetVisible(visible);
+  HWND h = visible ? Handle() : HandleIfAllocated();
+  if (!h) return;
+  if (visible && !was) {
+    ShowWindow(h, SW_SHOWNORMAL);
+    if (OnShow && !inShow_) {
+      inShow_ = true;
+      OnShow(this);
+      inShow_ = false;
+    }
+  } else if (!visible && was) {
+    ShowWindow(h, SW_HIDE);
+    if (OnHide) OnHide(this);
+  }
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TForm::BringToFront() {
+  if (!HandleAllocated()) return;
+  SetWindowPos(HandleIfAllocated(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(HandleIfAllocated());
+}
+
+bool TForm::Active() const { return HandleAllocated() && GetActiveWindow() == HandleIfAllocated(); }
+
+TModalResult TForm::ShowModal() {
+  if (modal_ || !Application) return mrCancel;
+  // Every other enabled top-level window of the program waits while the dialog runs.
+  std::vector<HWND> disabled;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
+        if (IsWindowEnabled(h) && IsWindowVisible(h)) list->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&disabled));
+  HWND self = Handle();
+  disabled.erase(std::remove(disabled.begin(), disabled.end(), self), disabled.end());
+  for (HWND h : disabled) EnableWindow(h, FALSE);
+  HWND previous = GetActiveWindow();
+  modal_ = true;
+  ModalResult = mrNone;
+  ++Application->ModalLevel;
+  Show();
+  while (ModalResult == mrNone && !Application->Terminated() && HandleAllocated())
+    Application->HandleMessage();
+  --Application->ModalLevel;
+  modal_ = false;
+  for (HWND h : disabled)
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+  if (HandleAllocated()) SetVisible(false);
+  if (previous && IsWindow(previous)) SetActiveWindow(previous);
+  TModalResult result = ModalResult == mrNone ? mrCancel : ModalResult;
+  return result;
+}
+
+void TForm::Close() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  if (!canClose) return;
+  TCloseAction action = TCloseAction::caHide;
+  if (OnClose) OnClose(this, action);
+  if (modal_) {
+    if (action != TCloseAction::caNone && ModalResult == mrNone) ModalResult = mrCancel;
+    return;
+  }
+  switch (action) {
+    case TCloseAction::caHide: Hide(); break;
+    case TCloseAction::caFree: Release(); break;
+    case TCloseAction::caMinimize:
+      if (HandleAllocated()) ShowWindow(HandleIfAllocated(), SW_MINIMIZE);
+      break;
+    case TCloseAction::caNone: break;
+  }
+}
+
+void TForm::Release() {
+  if (HandleAllocated()) ShowWindow(HandleIfAllocated(), SW_HIDE);
+  if (Application) Application->ReleaseForm(this);
+}
+
+void TForm::SetAlphaBlend(bool on) {
+  alphaBlend_ = on;
+  if (HWND h = HandleIfAllocated()) {
+    LONG_PTR ex = GetWindowLongPtrW(h, GWL_EXSTYLE);
+    SetWindowLongPtrW(h, GWL_EXSTYLE, on ? (ex | WS_EX_LAYERED) : (ex & ~WS_EX_LAYERED));
+    if (on) SetLayeredWindowAttributes(h, 0, alpha_, LWA_ALPHA);
+  }
+}
+
+BYTE TForm::AlphaBlendValue() const {
+  if (HWND h = HandleIfAllocated(); h && alphaBlend_) {
+    BYTE a = alpha_;
+    DWORD flags = 0;
+    COLORREF key;
+    if (GetLayeredWindowAttributes(h, &key, &a, &flags) && (flags & LWA_ALPHA)) return a;
+  }
+  return alpha_;
+}
+
+void TForm::SetAlphaBlendValue(BYTE value) {
+  alpha_ = value;
+  if (HWND h = HandleIfAllocated(); h && alphaBlend_) SetLayeredWindowAttributes(h, 0, alpha_, LWA_ALPHA);
+}
+
+void TForm::SetWindowRegion(HRGN region, bool redraw) {
+  if (HWND h = Handle())
+    SetWindowRgn(h, region, redraw);
+  else if (region)
+    DeleteObject(region);
+}
+
+void TForm::ScaleBy(int multiplier, int divider) {
+  if (divider == 0) return;
+  SetBounds(Left(), Top(), MulDiv(Width(), multiplier, divider), MulDiv(Height(), multiplier, divider));
+  for (TControl* c : Controls())
+    if (c->Align() == TAlign::alNone)
+      c->SetBounds(MulDiv(c->Left(), multiplier, divider), MulDiv(c->Top(), multiplier, divider),
+                   MulDiv(c->Width(), multiplier, divider), MulDiv(c->Height(), multiplier, divider));
+}
+
+bool TForm::IsShortCut(TShortCut shortCut) {
+  for (TComponent* c : Components())
+    if (auto* list = dynamic_cast<TActionList*>(c))
+      if (list->IsShortCut(shortCut)) return true;
+  return false;
+}
+
+bool TForm::DialogKey(UINT vk) {
+  TButton* b = vk == VK_RETURN ? DefaultButton : CancelButton;
+  if (!b || !b->Visible() || !b->Enabled()) return false;
+  b->Click();
+  return true;
+}
+
+void TForm::UpdateActions() {
+  for (TComponent* c : Components())
+    if (auto* list = dynamic_cast<TActionList*>(c)) list->UpdateActions();
+}
+
+void TForm::PaintWindow(HDC dc, const RECT& update) {
+  TWinControl::PaintWindow(dc, update);
+  if (OnPaint) {
+    TCanvas canvas(dc);
+    OnPaint(this, canvas);
+  }
+}
+
+void TForm::Resized() {
+  if (HWND h = HandleIfAllocated()) {
+    RECT r;
+    GetWindowRect(h, &r);
+    // Keep the object's bounds in step with what the window manager did.
+    if (r.left != Left() || r.top != Top() || r.right - r.left != Width() || r.bottom - r.top != Height())
+      TControl::SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
+  if (OnResize) OnResize(this);
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        if (OnDeactivate) OnDeactivate(this);
+      } else if (OnActivate) {
+        OnActivate(this);
+      }
+      break;
+    case WM_ACTIVATEAPP:
+      if (Application) Application->SetActive(wp != 0);
+      break;
+    case WM_MOVE:
+      if (HWND h = HandleIfAllocated()) {
+        RECT r;
+        GetWindowRect(h, &r);
+        TControl::SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+      }
+      break;
+    case WM_GETMINMAXINFO: {
+      auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+      if (MinWidth > 0) mm->ptMinTrackSize.x = MinWidth;
+      if (MinHeight > 0) mm->ptMinTrackSize.y = MinHeight;
+      return 0;
+    }
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (wp == 0 && TPopupMenu::HandleMenuMessage(msg, wp, lp)) return TRUE;
+      break;
+    default: break;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}

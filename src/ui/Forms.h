@@ -1,0 +1,87 @@
+#pragma once
+// Top-level windows. A form's window class name is its form class name, so that another
+// copy of the program can find it with FindWindow.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/ActnList.h"
+#include "ui/Controls.h"
+
+class TButton;
+
+enum class TFormBorderStyle { bsNone, bsDialog, bsToolWindow, bsSizeable };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TModalResult = int;
+inline constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
+                              mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO, mrClose = 8;
+
+class TForm : public TWinControl {
+ public:
+  // owner: the application or another form; its window owns ours.
+  TForm(TComponent* owner, const std::wstring& formClassName);
+  ~TForm() override;
+
+  const std::wstring& FormClassName() const { return className_; }
+
+  TFormBorderStyle BorderStyle = TFormBorderStyle::bsSizeable;
+  bool ShowInTaskbar = false;
+  int MinWidth = 0, MinHeight = 0;  // size constraints of the window
+
+  void SetClientSize(int width, int height);
+  void Show();                 // shows and brings to the front
+  void Hide() { SetVisible(false); }
+  void BringToFront();
+  TModalResult ShowModal();
+  bool Modal() const { return modal_; }
+  TModalResult ModalResult = mrNone;
+  void Close();
+  void Release();  // freed after the messages already queued for it
+  bool Active() const;
+
+  bool AlphaBlend() const { return alphaBlend_; }
+  void SetAlphaBlend(bool on);
+  BYTE AlphaBlendValue() const;
+  void SetAlphaBlendValue(BYTE value);
+  // Takes ownership of the region; null removes it.
+  void SetWindowRegion(HRGN region, bool redraw = true);
+
+  void SetVisible(bool visible) override;
+
+  // The buttons that Enter and Escape press in a modal dialog.
+  TButton* DefaultButton = nullptr;
+  TButton* CancelButton = nullptr;
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnResize;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  std::function<void(TComponent* sender, bool& canClose)> OnCloseQuery;
+  std::function<void(TComponent* sender, TCloseAction& action)> OnClose;
+  std::function<void(TComponent* sender, TCanvas& canvas)> OnPaint;
+  // Runs OnCreate; forms call it at the end of their constructor, once their components exist.
+  void DoCreate();
+
+  // Keyboard shortcuts of the actions owned by this form.
+  bool IsShortCut(TShortCut shortCut);
+  bool DialogKey(UINT vk);
+  void UpdateActions();
+  // The components of the window whose mouse messages go to this object.
+  void ScaleBy(int multiplier, int divider);
+
+ protected:
+  HWND CreateWindowHandle(HWND parent) override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void PaintWindow(HDC dc, const RECT& update) override;
+  void Resized() override;
+
+ private:
+  std::wstring className_;
+  bool alphaBlend_ = false;
+  BYTE alpha_ = 255;
+  bool modal_ = false;
+  bool inShow_ = false;
+};

@@ -1,0 +1,206 @@
+#include "ui/Menus.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/Application.h"
+#include "ui/Graphics.h"
+
+TPopupMenu* TPopupMenu::current_ = nullptr;
+
+TMenuItem::TMenuItem(TComponent* owner, const std::wstring& name) : TComponent(owner) { SetName(name); }
+
+TMenuItem::~TMenuItem() {
+  SetAction(nullptr);
+  if (parent_) parent_->items_.erase(std::remove(parent_->items_.begin(), parent_->items_.end(), this),
+                                     parent_->items_.end());
+  for (TMenuItem* i : items_) i->parent_ = nullptr;
+}
+
+void TMenuItem::SetAction(TAction* action) {
+  if (action_ == action) return;
+  if (action_) action_->RemoveClient(this);
+  action_ = action;
+  if (action_) {
+    action_->AddClient(this);
+    ActionChanged();
+  }
+}
+
+void TMenuItem::ActionChanged() {
+  if (!action_) return;
+  Caption = action_->Caption();
+  Hint = action_->Hint();
+  ShortCut = action_->ShortCut();
+  Checked = action_->Checked();
+  Enabled = action_->Enabled();
+  Visible = action_->Visible();
+  ImageIndex = action_->ImageIndex();
+}
+
+TMenuItem* TMenuItem::Add(const std::wstring& caption, const std::wstring& name) {
+  auto* item = new TMenuItem(this, name);
+  item->Caption = caption;
+  Add(item);
+  return item;
+}
+
+TMenuItem* TMenuItem::AddSeparator() { return Add(L"-"); }
+
+void TMenuItem::Add(TMenuItem* item) {
+  if (item->parent_) item->parent_->Remove(item);
+  item->parent_ = this;
+  items_.push_back(item);
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+  items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
+  item->parent_ = nullptr;
+}
+
+void TMenuItem::Clear() {
+  while (!items_.empty()) delete items_.back();
+}
+
+void TMenuItem::Click() {
+  if (!Enabled) return;
+  if (OnClick)
+    OnClick(this);
+  else if (action_)
+    action_->Execute();
+}
+
+TPopupMenu::TPopupMenu(TComponent* owner, const std::wstring& name)
+    : TComponent(owner), items_(new TMenuItem(this, L"Items")) {
+  SetName(name);
+}
+
+TPopupMenu::~TPopupMenu() {
+  if (current_ == this) current_ = nullptr;
+}
+
+void TPopupMenu::UpdateItems(TMenuItem* root) {
+  for (TMenuItem* i : root->Items()) {
+    if (i->Action()) {
+      i->Action()->Update();
+      i->ActionChanged();
+    }
+    UpdateItems(i);
+  }
+}
+
+namespace {
+// A 32-bit premultiplied bitmap of one image-list image, for the item's icon.
+HBITMAP ImageBitmap(TImageList* images, int index) {
+  if (!images || index < 0 || index >= images->Count()) return nullptr;
+  int w = images->Width(), h = images->Height();
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  if (!bmp) return nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  ImageList_Draw(images->Handle(), index, dc, 0, 0, ILD_TRANSPARENT);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return bmp;
+}
+}  // namespace
+
+HMENU TPopupMenu::Build(TMenuItem* root) {
+  HMENU menu = CreatePopupMenu();
+  for (TMenuItem* i : root->Items()) {
+    if (!i->Visible) continue;
+    MENUITEMINFOW mi{};
+    mi.cbSize = sizeof mi;
+    if (i->IsLine()) {
+      mi.fMask = MIIM_FTYPE;
+      mi.fType = MFT_SEPARATOR;
+      InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+      continue;
+    }
+    byId_.push_back(i);
+    std::wstring text = i->Caption;
+    if (i->ShortCut != scNone) text += L"\t" + ShortCutToText(i->ShortCut);
+    mi.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_DATA;
+    mi.wID = static_cast<UINT>(byId_.size());
+    mi.dwItemData = reinterpret_cast<ULONG_PTR>(i);
+    mi.fType = (i->RadioItem ? MFT_RADIOCHECK : 0) | (i->OwnerDraw ? MFT_OWNERDRAW : 0);
+    mi.fState = (i->Checked ? MFS_CHECKED : 0) | (i->Enabled ? 0 : MFS_DISABLED) | (i->Default ? MFS_DEFAULT : 0);
+    mi.dwTypeData = text.data();
+    if (!i->Items().empty()) {
+      mi.fMask |= MIIM_SUBMENU;
+      mi.hSubMenu = Build(i);
+    }
+    if (HBITMAP bmp = ImageBitmap(Images, i->ImageIndex)) {
+      mi.fMask |= MIIM_BITMAP;
+      mi.hbmpItem = bmp;
+      bitmaps_.push_back(bmp);
+    }
+    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+  }
+  return menu;
+}
+
+void TPopupMenu::Popup(int x, int y) {
+  if (!Application) return;
+  UpdateItems(items_);
+  if (OnPopup) OnPopup(this);
+  byId_.clear();
+  hmenu_ = Build(items_);
+  TPopupMenu* outer = current_;
+  current_ = this;
+  HWND owner = Application->Handle();
+  SetForegroundWindow(owner);
+  UINT id = TrackPopupMenuEx(hmenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner, nullptr);
+  PostMessageW(owner, WM_NULL, 0, 0);
+  current_ = outer;
+  DestroyMenu(hmenu_);
+  hmenu_ = nullptr;
+  for (HBITMAP b : bitmaps_) DeleteObject(b);
+  bitmaps_.clear();
+  std::vector<TMenuItem*> items;
+  items.swap(byId_);
+  if (id >= 1 && id <= items.size()) items[id - 1]->Click();
+}
+
+bool TPopupMenu::HandleMenuMessage(UINT msg, WPARAM, LPARAM lp) {
+  if (msg == WM_MEASUREITEM) {
+    auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+    if (m->CtlType != ODT_MENU) return false;
+    auto* item = reinterpret_cast<TMenuItem*>(m->itemData);
+    if (!item) return false;
+    int w = 120, h = GetSystemMetrics(SM_CYMENU);
+    if (item->OnMeasureItem) item->OnMeasureItem(item, w, h);
+    m->itemWidth = w;
+    m->itemHeight = h;
+    return true;
+  }
+  if (msg == WM_DRAWITEM) {
+    auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+    if (d->CtlType != ODT_MENU) return false;
+    auto* item = reinterpret_cast<TMenuItem*>(d->itemData);
+    if (!item) return false;
+    TCanvas canvas(d->hDC);
+    bool selected = (d->itemState & ODS_SELECTED) != 0;
+    if (item->OnDrawItem) {
+      item->OnDrawItem(item, canvas, d->rcItem, selected);
+    } else {
+      FillRect(d->hDC, &d->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+      RECT r = d->rcItem;
+      r.left += 4;
+      SetBkMode(d->hDC, TRANSPARENT);
+      DrawTextW(d->hDC, item->Caption.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER);
+    }
+    return true;
+  }
+  return false;
+}

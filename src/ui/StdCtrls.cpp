@@ -1,0 +1,205 @@
+#include "ui/StdCtrls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/Forms.h"
+
+TStdControl::TStdControl(TComponent* owner, const wchar_t* windowClass, DWORD style, DWORD exStyle)
+    : TWinControl(owner), windowClass_(windowClass), style_(style), exStyle_(exStyle) {
+  ownClass_ = false;
+  SetColor(clNone);
+}
+
+HWND TStdControl::CreateWindowHandle(HWND parent) {
+  DWORD style = style_ | WS_CHILD | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) | (Enabled() ? 0 : WS_DISABLED);
+  HWND h = CreateWindowExW(exStyle_, windowClass_, caption_.c_str(), style, Left(), Top(), Width(), Height(), parent,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (h) AttachHandle(h, true);
+  return h;
+}
+
+static TForm* FormOf(TControl* c) {
+  for (TWinControl* p = c->Parent(); p; p = p->Parent())
+    if (auto* f = dynamic_cast<TForm*>(p)) return f;
+  return nullptr;
+}
+
+TButton::TButton(TComponent* owner, const std::wstring& name)
+    : TStdControl(owner, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP) {
+  SetName(name);
+  SetBounds(0, 0, 75, 25);
+}
+
+void TButton::SetDefault(bool on) {
+  default_ = on;
+  if (HWND h = HandleIfAllocated())
+    SendMessageW(h, BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TButton::HandleCreated() { SetDefault(default_); }
+
+void TButton::Click() {
+  TStdControl::Click();
+  if (ModalResult != 0)
+    if (TForm* f = FormOf(this)) f->ModalResult = ModalResult;
+}
+
+bool TButton::Notify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+    Click();
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+TCheckBox::TCheckBox(TComponent* owner, const std::wstring& name)
+    : TStdControl(owner, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP) {
+  SetName(name);
+  SetBounds(0, 0, 97, 17);
+}
+
+bool TCheckBox::Checked() const {
+  if (HWND h = HandleIfAllocated()) return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return checked_;
+}
+
+void TCheckBox::SetChecked(bool checked) {
+  checked_ = checked;
+  if (HWND h = HandleIfAllocated()) SendMessageW(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBox::HandleCreated() { SetChecked(checked_); }
+
+bool TCheckBox::Notify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+    checked_ = Checked();
+    Click();
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+TLabel::TLabel(TComponent* owner, const std::wstring& name) : TStdControl(owner, L"STATIC", SS_LEFT | SS_NOPREFIX) {
+  SetName(name);
+  SetBounds(0, 0, 65, 13);
+}
+
+TGroupBox::TGroupBox(TComponent* owner, const std::wstring& name)
+    : TStdControl(owner, L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN) {
+  SetName(name);
+  SetBounds(0, 0, 185, 105);
+}
+
+TEdit::TEdit(TComponent* owner, const std::wstring& name)
+    : TStdControl(owner, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE) {
+  SetName(name);
+  SetBounds(0, 0, 121, 21);
+  SetColor(clWhite);
+}
+
+bool TEdit::Notify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE) {
+    if (OnChange) OnChange(this);
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------- pages
+
+TTabSheet::TTabSheet(TPageControl* pageControl, const std::wstring& name)
+    : TWinControl(pageControl), pageControl_(pageControl) {
+  SetName(name);
+  SetColor(clNone);
+  pageControl_->AddPage(this);
+}
+
+TTabSheet::~TTabSheet() {
+  if (pageControl_) pageControl_->RemovePage(this);
+}
+
+void TTabSheet::SetCaption(const std::wstring& caption) {
+  caption_ = caption;
+  if (pageControl_) pageControl_->SyncTabs();
+}
+
+TPageControl::TPageControl(TComponent* owner, const std::wstring& name)
+    : TStdControl(owner, WC_TABCONTROLW, WS_TABSTOP | WS_CLIPCHILDREN) {
+  SetName(name);
+  SetBounds(0, 0, 289, 193);
+}
+
+void TPageControl::AddPage(TTabSheet* page) {
+  pages_.push_back(page);
+  page->SetParent(this);
+  if (active_ < 0) active_ = 0;
+  SyncTabs();
+}
+
+void TPageControl::RemovePage(TTabSheet* page) {
+  auto it = std::find(pages_.begin(), pages_.end(), page);
+  if (it == pages_.end()) return;
+  pages_.erase(it);
+  if (active_ >= static_cast<int>(pages_.size())) active_ = static_cast<int>(pages_.size()) - 1;
+  SyncTabs();
+}
+
+TTabSheet* TPageControl::ActivePage() const {
+  return active_ >= 0 && active_ < static_cast<int>(pages_.size()) ? pages_[active_] : nullptr;
+}
+
+void TPageControl::SetActivePage(TTabSheet* page) {
+  auto it = std::find(pages_.begin(), pages_.end(), page);
+  if (it == pages_.end()) return;
+  active_ = static_cast<int>(it - pages_.begin());
+  if (HWND h = HandleIfAllocated()) TabCtrl_SetCurSel(h, active_);
+  LayoutPages();
+}
+
+void TPageControl::SyncTabs() {
+  HWND h = HandleIfAllocated();
+  if (!h) return;
+  TabCtrl_DeleteAllItems(h);
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    std::wstring text = pages_[i]->Caption();
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text.data();
+    SendMessageW(h, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  if (active_ >= 0) TabCtrl_SetCurSel(h, active_);
+  LayoutPages();
+}
+
+void TPageControl::LayoutPages() {
+  HWND h = HandleIfAllocated();
+  RECT r{0, 0, Width(), Height()};
+  if (h) {
+    GetClientRect(h, &r);
+    TabCtrl_AdjustRect(h, FALSE, &r);
+  }
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    pages_[i]->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    pages_[i]->SetVisible(static_cast<int>(i) == active_);
+  }
+}
+
+void TPageControl::HandleCreated() { SyncTabs(); }
+void TPageControl::Resized() { LayoutPages(); }
+void TPageControl::BoundsChanged() { LayoutPages(); }
+
+bool TPageControl::Notify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == static_cast<UINT>(TCN_SELCHANGE)) {
+    active_ = TabCtrl_GetCurSel(HandleIfAllocated());
+    LayoutPages();
+    if (OnChange) OnChange(this);
+    result = 0;
+    return true;
+  }
+  return false;
+}

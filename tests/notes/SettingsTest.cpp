@@ -1,0 +1,336 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "notes/InternalProcs.h"
+#include "notes/RegistryUnit.h"
+#include "shell/ShortcutManagerUnit.h"
+#include "ui/Paths.h"
+#include "ui/Registry.h"
+
+namespace {
+const std::wstring kMain = L"SOFTWARE\\Belvanto\\VxVantaro";
+const std::wstring kKeys = kMain + L"\\ShortCuts\\Keys";
+constexpr DWORD kMissing = 0xFFFFFFFF;
+
+// A key opened with the plain API, so that the tests see what is really stored.
+struct RawKey {
+  HKEY h = nullptr;
+  explicit RawKey(const std::wstring& path) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+  }
+  ~RawKey() { RegCloseKey(h); }
+  void Set(const wchar_t* name, DWORD type, const void* data, size_t size) {
+    RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
+  }
+  void Dword(const wchar_t* name, DWORD v) { Set(name, REG_DWORD, &v, sizeof v); }
+  void Str(const wchar_t* name, const std::wstring& s, DWORD type = REG_SZ) {
+    Set(name, type, s.c_str(), (s.size() + 1) * sizeof(wchar_t));
+  }
+  void Delete(const wchar_t* name) { RegDeleteValueW(h, name); }
+  // The value's type (kMissing when absent) and its bytes.
+  DWORD Query(const wchar_t* name, std::vector<BYTE>* data = nullptr) {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(h, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return kMissing;
+    std::vector<BYTE> buf(size);
+    RegQueryValueExW(h, name, nullptr, nullptr, buf.data(), &size);
+    if (data) *data = buf;
+    return type;
+  }
+  DWORD ReadDword(const wchar_t* name) {
+    std::vector<BYTE> b;
+    return Query(name, &b) == REG_DWORD && b.size() == 4 ? *reinterpret_cast<DWORD*>(b.data()) : kMissing;
+  }
+};
+
+bool SameRecord(const TFontSetting& a, const TFontSetting& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+class Settings : public ::testing::Test {
+ protected:
+  TVx_Shortcut newNote, manager, todo;
+
+  void SetUp() override {
+    TRegistry::DeleteKeyTree(HKEY_CURRENT_USER, kMainKey);
+    SetExeFolderOverride(L"C:\\VxqExe");
+    NewNoteShortCut = &newNote, NotesManagerShortCut = &manager, ToDoListShortCut = &todo;
+    Reset();
+  }
+  void TearDown() override {
+    TRegistry::DeleteKeyTree(HKEY_CURRENT_USER, kMainKey);
+    Reset();
+    SetExeFolderOverride(L"");
+    NewNoteShortCut = NotesManagerShortCut = ToDoListShortCut = nullptr;
+  }
+  // The values a start has just before the settings are loaded.
+  void Reset() {
+    SettingsChanged = NoteTransparency = false, SafeSave = NoteAnimations = true;
+    TitleFont = NoteFont = TFontSetting{};
+    SetDefaultSettings();
+    TrillFile.clear(), LanguageName = L"english";
+    DefNoteWidth = DefNoteHeight = 160, DefaultTrayIconAction = 1;
+    for (TVx_Shortcut* s : {&newNote, &manager, &todo}) s->Data->Modifier = 0, s->Data->Key = 0;
+  }
+};
+}  // namespace
+
+TEST(FontSetting, RecordLayoutIsByteForByte) {
+  TFontSetting f;
+  std::memset(&f, 'x', sizeof f);
+  f.SetFaceName("Tahoma");
+  f.Size = 200;
+  f.Style = fsBold | fsStrikeOut;
+  f.Color = 0x00123456;
+  const auto* b = reinterpret_cast<const unsigned char*>(&f);
+  ASSERT_EQ(sizeof f, 264u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(b), 8), "\x06Tahomax") << "length, name, bytes as they were";
+  const std::vector<unsigned char> tail(b + 256, b + 264), expected{200, 9, 'x', 'x', 0x56, 0x34, 0x12, 0};
+  EXPECT_EQ(tail, expected) << "size, style, padding as it was, colour little-endian";
+  EXPECT_EQ(f.FaceName(), "Tahoma");
+  f.SetFaceName(std::string(300, 'W'));
+  EXPECT_EQ(f.NameLength, 255) << "a long face name is cut to 255 characters";
+  EXPECT_EQ(b[256], 200) << "cutting the name must not spill into the size";
+
+  SetDefaultSettings();
+  EXPECT_EQ(NoteFont.FaceName(), "Arial");
+  EXPECT_EQ(NoteFont.Size, 8);
+  EXPECT_EQ(TitleFont.FaceName(), "Arial");
+  EXPECT_EQ(TitleFont.Size, 7);
+}
+
+TEST_F(Settings, SavedSettingsComeBackWithTheirRegistryTypes) {
+  SafeSave = NoteAnimations = false, NoteTransparency = true;
+  NoteColor = 0x00123456, TitleColor = 0x00ABCDEF;
+  TitleFont.SetFaceName("Courier New");
+  TitleFont.Size = 200, TitleFont.Style = fsItalic | fsUnderline;
+  TitleFont.Padding[0] = 0x5A, TitleFont.Color = 0xFF8040;
+  std::memset(NoteFont.Name, 'z', sizeof NoteFont.Name);
+  NoteFont.SetFaceName("Tahoma");
+  TrillFile = L"C:\\sounds\\bell.wav", LanguageName = L"italiano";
+  DefNoteWidth = -5, DefNoteHeight = 321, DefaultTrayIconAction = 2;
+  newNote.Data->Modifier = 1, newNote.Data->Key = 'N';
+  manager.Data->Modifier = 2, manager.Data->Key = VK_F5;
+  const TFontSetting title = TitleFont, note = NoteFont;
+  SettingsChanged = true;
+  SaveSettings();
+
+  RawKey main(kMain), shortCuts(kMain + L"\\ShortCuts"), keys(kKeys);
+  for (auto n : {L"SafeSave", L"NoteColor", L"TitleColor", L"NoteAnimations", L"NoteTransparency", L"DefNoteWidth",
+                 L"DefNoteHeight"})
+    EXPECT_EQ(main.Query(n), DWORD(REG_DWORD)) << n;
+  EXPECT_EQ(main.Query(L"TrillFile"), DWORD(REG_SZ));
+  EXPECT_EQ(main.Query(L"Language"), DWORD(REG_SZ));
+  EXPECT_EQ(main.ReadDword(L"NoteTransparency"), 1u);
+  EXPECT_EQ(main.ReadDword(L"SafeSave"), 0u);
+  std::vector<BYTE> bytes;
+  ASSERT_EQ(main.Query(L"TitleFont", &bytes), DWORD(REG_BINARY));
+  ASSERT_EQ(bytes.size(), 264u);
+  EXPECT_EQ(std::memcmp(bytes.data(), &title, 264), 0);
+  ASSERT_EQ(main.Query(L"NoteFont", &bytes), DWORD(REG_BINARY));
+  ASSERT_EQ(bytes.size(), 264u);
+  EXPECT_EQ(std::memcmp(bytes.data(), &note, 264), 0) << "the bytes behind the name are stored too";
+  EXPECT_EQ(shortCuts.Query(L"DefaultTrayIconAction"), DWORD(REG_DWORD));
+  EXPECT_EQ(shortCuts.ReadDword(L"DefaultTrayIconAction"), 2u);
+  const wchar_t* hotKeyValues[] = {L"NewNoteShortCut_m",      L"NewNoteShortCut_k",  L"NotesManagerShortCut_m",
+                                   L"NotesManagerShortCut_k", L"ToDoListShortCut_m", L"ToDoListShortCut_k"};
+  for (auto n : hotKeyValues) EXPECT_EQ(keys.Query(n), DWORD(REG_DWORD)) << n;
+  EXPECT_EQ(keys.ReadDword(L"NotesManagerShortCut_m"), 2u);
+  EXPECT_EQ(keys.ReadDword(L"NotesManagerShortCut_k"), DWORD(VK_F5));
+
+  Reset();
+  LoadSettings();
+  EXPECT_TRUE(!SafeSave && !NoteAnimations && NoteTransparency);
+  EXPECT_EQ(NoteColor, 0x00123456u);
+  EXPECT_EQ(TitleColor, 0x00ABCDEFu);
+  EXPECT_TRUE(SameRecord(TitleFont, title));
+  EXPECT_TRUE(SameRecord(NoteFont, note));
+  EXPECT_EQ(TrillFile, L"C:\\sounds\\bell.wav");
+  EXPECT_EQ(DefNoteWidth, -5);
+  EXPECT_EQ(DefNoteHeight, 321);
+  EXPECT_EQ(DefaultTrayIconAction, 2);
+  EXPECT_TRUE(newNote.Data->Modifier == 1 && newNote.Data->Key == 'N');
+  EXPECT_TRUE(manager.Data->Modifier == 2 && manager.Data->Key == VK_F5);
+  EXPECT_EQ(LanguageName, L"english") << "the language is read only by ReadLanguageSetting";
+  std::wstring language;
+  ReadLanguageSetting(language);
+  EXPECT_EQ(language, L"italiano");
+}
+
+TEST_F(Settings, ReadingStopsAtTheFirstMissingOrMistypedValue) {
+  TFontSetting verdana{};
+  verdana.SetFaceName("Verdana");
+  verdana.Size = 11;
+  SetDefaultSettings();
+  const TFontSetting defaultTitle = TitleFont, defaultNote = NoteFont;
+  // Loads a complete set of stored settings with one value spoiled.
+  auto load = [&](const char* what, const std::function<void(RawKey&)>& spoil) {
+    SCOPED_TRACE(what);
+    TRegistry::DeleteKeyTree(HKEY_CURRENT_USER, kMainKey);
+    Reset();
+    {
+      RawKey main(kMain);
+      main.Dword(L"SafeSave", 0);
+      main.Dword(L"NoteColor", 0x111111);
+      main.Dword(L"TitleColor", 0x222222);
+      main.Dword(L"NoteAnimations", 0);
+      main.Dword(L"NoteTransparency", 2);
+      main.Set(L"TitleFont", REG_BINARY, &verdana, sizeof verdana);
+      main.Set(L"NoteFont", REG_BINARY, &verdana, sizeof verdana);
+      main.Dword(L"DefNoteWidth", 300);
+      main.Dword(L"DefNoteHeight", 200);
+      main.Str(L"TrillFile", L"x.wav");
+      RawKey(kMain + L"\\ShortCuts").Dword(L"DefaultTrayIconAction", 0);
+      RawKey keys(kKeys);
+      keys.Dword(L"NewNoteShortCut_m", 1);
+      keys.Dword(L"NewNoteShortCut_k", 'Q');
+      spoil(main);
+    }
+    LoadSettings();
+  };
+
+  load("nothing spoiled", [](RawKey&) {});
+  EXPECT_TRUE(NoteTransparency) << "any value but 0 reads as True";
+  EXPECT_EQ(newNote.Data->Key, 'Q');
+
+  load("NoteColor missing behind SafeSave", [](RawKey& k) { k.Delete(L"NoteColor"); });
+  EXPECT_FALSE(SafeSave);
+  EXPECT_EQ(TitleColor, 0x00ECECu);
+  EXPECT_EQ(DefNoteWidth, 160);
+  EXPECT_EQ(TrillFile, L"");
+  EXPECT_EQ(DefaultTrayIconAction, 1);
+  EXPECT_EQ(newNote.Data->Key, 0);
+
+  load("NoteColor stored as a string", [](RawKey& k) { k.Str(L"NoteColor", L"65535"); });
+  EXPECT_FALSE(SafeSave);
+  EXPECT_EQ(NoteColor, 0x00FFFFu);
+  EXPECT_EQ(TitleColor, 0x00ECECu);
+
+  load("TitleFont of 300 bytes", [](RawKey& k) {
+    std::vector<BYTE> big(300, 1);
+    k.Set(L"TitleFont", REG_BINARY, big.data(), big.size());
+  });
+  EXPECT_TRUE(NoteTransparency);
+  EXPECT_TRUE(SameRecord(TitleFont, defaultTitle));
+  EXPECT_TRUE(SameRecord(NoteFont, defaultNote));
+  EXPECT_EQ(DefNoteWidth, 160);
+
+  load("TitleFont of 3 bytes", [](RawKey& k) { k.Set(L"TitleFont", REG_BINARY, "\x04" "Co", 3); });
+  EXPECT_EQ(TitleFont.FaceName(), "Coia") << "only the first bytes are overwritten";
+  EXPECT_EQ(TitleFont.Size, 7);
+  EXPECT_TRUE(SameRecord(NoteFont, verdana));
+  EXPECT_EQ(DefNoteWidth, 300);
+
+  load("TitleFont missing", [](RawKey& k) { k.Delete(L"TitleFont"); });
+  EXPECT_TRUE(SameRecord(TitleFont, defaultTitle));
+  EXPECT_TRUE(SameRecord(NoteFont, verdana)) << "a missing font does not stop the reading";
+  EXPECT_EQ(TrillFile, L"x.wav");
+
+  load("NoteFont stored as a string", [](RawKey& k) { k.Str(L"NoteFont", L"Arial"); });
+  EXPECT_TRUE(SameRecord(TitleFont, verdana));
+  EXPECT_TRUE(SameRecord(NoteFont, defaultNote));
+  EXPECT_EQ(DefNoteWidth, 160);
+
+  load("SafeSave missing", [](RawKey& k) { k.Delete(L"SafeSave"); });
+  EXPECT_EQ(NoteColor, 0x00FFFFu) << "the display settings are read only behind SafeSave";
+  EXPECT_EQ(DefNoteWidth, 300);
+  EXPECT_EQ(newNote.Data->Key, 'Q');
+
+  load("DefNoteWidth as a 4-byte binary", [](RawKey& k) {
+    DWORD w = 300;
+    k.Set(L"DefNoteWidth", REG_BINARY, &w, 4);
+  });
+  EXPECT_EQ(DefNoteWidth, 160) << "an integer must be a REG_DWORD";
+  EXPECT_EQ(TrillFile, L"");
+
+  load("DefNoteHeight missing", [](RawKey& k) { k.Delete(L"DefNoteHeight"); });
+  EXPECT_EQ(DefNoteWidth, 160);
+  EXPECT_EQ(DefNoteHeight, 160);
+  EXPECT_EQ(TrillFile, L"x.wav");
+
+  load("DefNoteHeight stored as a string", [](RawKey& k) { k.Str(L"DefNoteHeight", L"200"); });
+  EXPECT_EQ(DefNoteWidth, 300);
+  EXPECT_EQ(DefNoteHeight, 160);
+  EXPECT_EQ(TrillFile, L"");
+
+  load("TrillFile as REG_EXPAND_SZ", [](RawKey& k) { k.Str(L"TrillFile", L"%TEMP%\\t.wav", REG_EXPAND_SZ); });
+  EXPECT_EQ(TrillFile, L"%TEMP%\\t.wav");
+  EXPECT_EQ(DefaultTrayIconAction, 0);
+
+  load("TrillFile as a number", [](RawKey& k) { k.Dword(L"TrillFile", 5); });
+  EXPECT_EQ(TrillFile, L"");
+  EXPECT_EQ(DefaultTrayIconAction, 1);
+
+  load("DefaultTrayIconAction 258",
+       [](RawKey&) { RawKey(kMain + L"\\ShortCuts").Dword(L"DefaultTrayIconAction", 258); });
+  EXPECT_EQ(DefaultTrayIconAction, 2) << "only the low byte counts";
+}
+
+TEST_F(Settings, FirstRunAndShutdownWithoutChanges) {
+  NoteColor = 0x010203;
+  LoadSettings();
+  EXPECT_EQ(NoteColor, 0x010203u) << "no main key: nothing is read";
+  EXPECT_EQ(TrillFile, L"");
+
+  SaveSettings();
+  ASSERT_TRUE(TRegistry().KeyExists(kMainKey)) << "the main key is made even when nothing is written";
+  {
+    RawKey main(kMain);
+    DWORD subKeys = 9, values = 9;
+    RegQueryInfoKeyW(main.h, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+    EXPECT_EQ(subKeys, 0u);
+    EXPECT_EQ(values, 0u);
+  }
+  LoadSettings();
+  EXPECT_EQ(TrillFile, ExeFolder() + L"trill.wav");
+  EXPECT_EQ(TrillFile, L"C:\\VxqExe\\trill.wav");
+  EXPECT_EQ(NoteColor, 0x010203u);
+}
+
+TEST_F(Settings, LanguageFallsBackToEnglish) {
+  std::wstring name = L"x";
+  ReadLanguageSetting(name);
+  EXPECT_EQ(name, L"english") << "no main key";
+  RawKey main(kMain);
+  name = L"x";
+  ReadLanguageSetting(name);
+  EXPECT_EQ(name, L"english") << "no Language value";
+  main.Str(L"Language", L"deutsch");
+  ReadLanguageSetting(name);
+  EXPECT_EQ(name, L"deutsch");
+  main.Dword(L"Language", 7);
+  ReadLanguageSetting(name);
+  EXPECT_EQ(name, L"english") << "a value of the wrong type";
+}
+
+TEST_F(Settings, HotKeysNeedBothValuesAndTakeTheModifiersLowByte) {
+  newNote.Data->Modifier = 1, newNote.Data->Key = 'A';
+  manager.Data->Modifier = 1, manager.Data->Key = 'B';
+  {
+    RawKey keys(kKeys);
+    keys.Dword(L"NewNoteShortCut_m", 0);
+    keys.Dword(L"NotesManagerShortCut_k", 'Z');
+    keys.Dword(L"ToDoListShortCut_m", 257);
+    keys.Dword(L"ToDoListShortCut_k", 'T');
+  }
+  LoadSettings();
+  EXPECT_EQ(newNote.Data->Modifier, 1) << "only _m stored: the previous value stays";
+  EXPECT_EQ(newNote.Data->Key, 'A');
+  EXPECT_EQ(manager.Data->Modifier, 1) << "only _k stored: the previous value stays";
+  EXPECT_EQ(manager.Data->Key, 'B');
+  EXPECT_EQ(todo.Data->Modifier, 1) << "257 reads as its low byte";
+  EXPECT_EQ(todo.Data->Key, 'T');
+
+  // A key code of the wrong type ends the reading: the hot keys behind it stay unread.
+  Reset();
+  {
+    RawKey keys(kKeys);
+    keys.Dword(L"NewNoteShortCut_m", 1);
+    keys.Str(L"NewNoteShortCut_k", L"N");
+  }
+  LoadSettings();
+  EXPECT_EQ(newNote.Data->Key, 0);
+  EXPECT_EQ(todo.Data->Key, 0);
+}
