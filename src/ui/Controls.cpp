@@ -244,7 +244,10 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   bool wasPressed = pressed_;
   if (button == TMouseButton::mbLeft) pressed_ = false;
   if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
-  if (button == TMouseButton::mbLeft && wasPressed && enabled_ && x >= 0 && y >= 0 && x < width_ && y < height_)
+  // A wrapped system control reports its own clicks (BN_CLICKED and the like); clicking it here
+  // as well would run its handler twice.
+  if (button == TMouseButton::mbLeft && wasPressed && enabled_ && !IsStandardControl() && x >= 0 && y >= 0 &&
+      x < width_ && y < height_)
     Click();
   if (button == TMouseButton::mbRight && PopupMenu && !IsStandardControl()) {
     POINT p{x, y};
@@ -282,6 +285,8 @@ HWND TWinControl::Handle() {
   if (!hwnd_) {
     HWND parent = nullptr;
     if (Parent()) parent = Parent()->Handle();
+    // Creating the parent's window creates its children, this one among them.
+    if (hwnd_) return hwnd_;
     HWND h = CreateWindowHandle(parent);
     if (!h) throw std::runtime_error("Cannot create window");
     if (!hwnd_) AttachHandle(h, true);

@@ -1,0 +1,89 @@
+#pragma once
+// Helpers shared by the test suites: throwaway folders, pumping messages, screenshots.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "ui/Application.h"
+#include "ui/Graphics.h"
+#include "ui/Paths.h"
+
+namespace testsupport {
+
+// A fresh folder under the temp folder, removed with everything in it at the end.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::wstring& name) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    path_ = std::wstring(tmp) + L"vxq-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    Remove();
+    ForceDirectories(path_);
+  }
+  ~TempFolder() { Remove(); }
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  void Remove() {
+    std::wstring from = path_.substr(0, path_.size() - 1);
+    from.push_back(L'\0');
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&op);
+  }
+  std::wstring path_;
+};
+
+// Lets the application handle its messages for about ms milliseconds.
+inline void Pump(int ms) {
+  DWORD end = GetTickCount() + ms;
+  do {
+    if (Application) Application->ProcessMessages();
+    Sleep(5);
+  } while (static_cast<int>(end - GetTickCount()) > 0);
+  if (Application) Application->ProcessMessages();
+}
+
+// Pumps until pred() holds or ms pass; returns pred().
+template <class Pred>
+bool PumpUntil(Pred pred, int ms) {
+  DWORD end = GetTickCount() + ms;
+  while (!pred() && static_cast<int>(end - GetTickCount()) > 0) Pump(10);
+  return pred();
+}
+
+// The folder where screenshots go: build/shots (scripts/test turns them into PNG files).
+inline std::wstring ShotsFolder() {
+  const char* build = std::getenv("VXQ_BUILD_DIR");
+  std::wstring dir;
+  if (build) {
+    std::string b = build;
+    // A Unix path from CTest: Wine maps / to drive Z:.
+    if (!b.empty() && b[0] == '/') b = "Z:" + b;
+    dir = AnsiToWide(b) + L"\\shots\\";
+  } else {
+    dir = L"shots\\";
+  }
+  ForceDirectories(dir);
+  return dir;
+}
+
+// Saves the screen rectangle r (screen coordinates) as a BMP named name.bmp.
+inline bool SaveScreenShot(const std::wstring& name, RECT r) {
+  TBitmap bmp(r.right - r.left, r.bottom - r.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(bmp.DC(), 0, 0, bmp.Width(), bmp.Height(), screen, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  return bmp.SaveToFile(ShotsFolder() + name + L".bmp");
+}
+
+inline bool SaveScreenShot(const std::wstring& name) {
+  return SaveScreenShot(name, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+}  // namespace testsupport

@@ -1,0 +1,643 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/ActnList.h"
+#include "ui/Application.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
+#include "ui/Menus.h"
+#include "ui/MessageBox.h"
+#include "ui/StdCtrls.h"
+
+namespace fs = std::filesystem;
+namespace {
+constexpr wchar_t kFormClass[] = L"TWindowLayerTestForm";
+constexpr TColor kHeaderColor = 0x0000C0, kCloseBoxColor = 0xC00000, kSwatchColor = 0x00A000;
+
+// Runs the application's own message loop until done() holds. A thread timer keeps the loop's
+// idle wait short, so that a failing test ends instead of hanging.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
+  UINT_PTR tick = SetTimer(nullptr, 0, 10, nullptr);
+  DWORD start = GetTickCount();
+  bool ok = done();
+  while (!ok && GetTickCount() - start < timeoutMs) {
+    Application->HandleMessage();
+    ok = done();
+  }
+  KillTimer(nullptr, tick);
+  return ok;
+}
+
+// Ends a menu or a modal loop that a failing test would otherwise leave open for good.
+class Watchdog {
+ public:
+  explicit Watchdog(DWORD ms) : id_(SetTimer(nullptr, 0, ms, Fire)) { fired = false; }
+  ~Watchdog() { KillTimer(nullptr, id_); }
+  static inline bool fired = false;
+
+ private:
+  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
+    fired = true;
+    EndMenu();
+    if (Application)
+      for (TForm* f : Application->Forms())
+        if (f->Modal()) f->ModalResult = mrAbort;
+  }
+  UINT_PTR id_;
+};
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+// A small window of the kind the program builds: components as members, handlers as members.
+class TLayoutForm : public TForm {
+ public:
+  explicit TLayoutForm(TComponent* owner) : TForm(owner, kFormClass) {
+    SetCaption(L"Window layer");
+    SetBounds(40, 40, 360, 260);
+    SetClientSize(320, 200);
+    Header = Place(new TPaintBox(this, L"Header"), TAlign::alTop);
+    Header->SetHeight(24);
+    Header->OnPaint = [this](TComponent*, TCanvas& canvas) { HeaderPaint(canvas); };
+    CloseBox = Place(new TSpeedButton(this, L"CloseBox"), TAlign::alNone);
+    CloseBox->SetBounds(296, 2, 20, 20);
+    Search = Place(new TEdit(this, L"Search"), TAlign::alBottom);
+    SaveButton = Place(new TButton(this, L"SaveButton"), TAlign::alLeft);
+    SaveButton->SetWidth(80);
+    Wrap = Place(new TCheckBox(this, L"Wrap"), TAlign::alRight);
+    Wrap->SetCaption(L"Wrap");
+    Wrap->SetWidth(70);
+    Pages = Place(new TPageControl(this, L"Pages"), TAlign::alClient);
+    PageText = new TTabSheet(Pages, L"PageText");
+    PageText->SetCaption(L"Text");
+    PageColour = new TTabSheet(Pages, L"PageColour");
+    PageColour->SetCaption(L"Colour");
+    Swatch = new TPaintBox(this, L"Swatch");
+    Swatch->SetParent(PageText);
+    Swatch->SetBounds(8, 8, 40, 30);
+    Swatch->OnPaint = [](TComponent* sender, TCanvas& canvas) {
+      auto* box = static_cast<TPaintBox*>(sender);
+      canvas.Brush.Color = kSwatchColor;
+      canvas.FillRect(RECT{0, 0, box->Width(), box->Height()});
+    };
+
+    Actions = new TActionList(this, L"Actions");
+    actSave = Actions->Add(L"actSave", L"Save", ShortCut('S', scCtrl));
+    actSave->OnExecute = [this](TComponent*) { ++Saved; };
+    actRefresh = Actions->Add(L"actRefresh", L"Refresh", VK_F5);
+    actRefresh->OnExecute = [this](TComponent*) { ++Refreshed; };
+    actRefresh->OnUpdate = [this](TComponent* a) { static_cast<TAction*>(a)->SetEnabled(RefreshAllowed); };
+    SaveButton->SetAction(actSave);
+
+    Menu = new TPopupMenu(this, L"Menu");
+    mnuRefresh = Menu->Items()->Add(L"", L"mnuRefresh");
+    mnuRefresh->SetAction(actRefresh);
+    Menu->Items()->AddSeparator();
+    mnuAbout = Menu->Items()->Add(L"About", L"mnuAbout");
+    mnuAbout->OnClick = [this](TComponent*) { ++AboutClicked; };
+    Header->PopupMenu = Menu;
+
+    OnShow = [this](TComponent*) { ++Shown; };
+    OnResize = [this](TComponent*) { ++ResizeCount; };
+    DoCreate();
+  }
+
+  template <class T>
+  T* Place(T* control, TAlign align) {
+    control->SetParent(this);
+    control->SetAlign(align);
+    return control;
+  }
+
+  void HeaderPaint(TCanvas& canvas) {
+    canvas.Brush.Color = kHeaderColor;
+    canvas.FillRect(RECT{0, 0, Header->Width(), Header->Height()});
+    // The close box under the transparent speed button.
+    canvas.Brush.Color = kCloseBoxColor;
+    canvas.FillRect(CloseBox->BoundsRect());
+  }
+
+  TPaintBox* Header;
+  TSpeedButton* CloseBox;
+  TEdit* Search;
+  TButton* SaveButton;
+  TCheckBox* Wrap;
+  TPageControl* Pages;
+  TTabSheet *PageText, *PageColour;
+  TPaintBox* Swatch;
+  TActionList* Actions;
+  TAction *actSave, *actRefresh;
+  TPopupMenu* Menu;
+  TMenuItem *mnuRefresh, *mnuAbout;
+  int Saved = 0, Refreshed = 0, AboutClicked = 0, Shown = 0, ResizeCount = 0;
+  bool RefreshAllowed = true;
+};
+
+class TTestDialog : public TForm {
+ public:
+  explicit TTestDialog(TComponent* owner) : TForm(owner, L"TWindowLayerTestDialog") {
+    BorderStyle = TFormBorderStyle::bsDialog;
+    SetCaption(L"Dialog");
+    SetClientSize(200, 80);
+    Note = new TEdit(this, L"Note");
+    Note->SetParent(this);
+    Note->SetBounds(8, 8, 184, 21);
+    OkButton = new TButton(this, L"OkButton");
+    OkButton->SetParent(this);
+    OkButton->SetBounds(36, 48, 75, 25);
+    OkButton->SetCaption(L"OK");
+    OkButton->ModalResult = mrOk;
+    OkButton->SetDefault(true);
+    OkButton->OnClick = [this](TComponent*) { Pressed += L"ok "; };
+    CancelBtn = new TButton(this, L"CancelBtn");
+    CancelBtn->SetParent(this);
+    CancelBtn->SetBounds(117, 48, 75, 25);
+    CancelBtn->SetCaption(L"Cancel");
+    CancelBtn->ModalResult = mrCancel;
+    CancelBtn->OnClick = [this](TComponent*) { Pressed += L"cancel "; };
+    DefaultButton = OkButton;
+    CancelButton = CancelBtn;
+    Timer = new TTimer(this, L"Timer", 30);
+  }
+  TEdit* Note;
+  TButton *OkButton, *CancelBtn;
+  TTimer* Timer;
+  std::wstring Pressed;
+};
+
+// A 24-bit picture of a window as it is on the screen: copied from the window's own surface,
+// frame and child windows included.
+struct Shot {
+  int width = 0, height = 0;
+  std::vector<BYTE> bits;  // bottom-up rows, as in a .bmp
+  TColor Pixel(int x, int y) const {
+    int stride = (width * 3 + 3) & ~3;
+    const BYTE* p = &bits[(height - 1 - y) * stride + x * 3];
+    return RGB(p[2], p[1], p[0]);
+  }
+};
+
+Shot TakeShot(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  Shot shot;
+  shot.width = r.right - r.left;
+  shot.height = r.bottom - r.top;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = shot.width;
+  bi.bmiHeader.biHeight = shot.height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  HDC windowDC = GetWindowDC(hwnd);
+  BitBlt(dc, 0, 0, shot.width, shot.height, windowDC, 0, 0, SRCCOPY);
+  ReleaseDC(hwnd, windowDC);
+  GdiFlush();
+  shot.bits.assign(static_cast<BYTE*>(bits), static_cast<BYTE*>(bits) + ((shot.width * 3 + 3) & ~3) * shot.height);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bmp);
+  return shot;
+}
+
+bool SaveBmp(const Shot& shot, const fs::path& path) {
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER ih{};
+  ih.biSize = sizeof ih;
+  ih.biWidth = shot.width;
+  ih.biHeight = shot.height;
+  ih.biPlanes = 1;
+  ih.biBitCount = 24;
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof ih;
+  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(shot.bits.size());
+  std::ofstream f(path, std::ios::binary);
+  f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+  f.write(reinterpret_cast<const char*>(&ih), sizeof ih);
+  f.write(reinterpret_cast<const char*>(shot.bits.data()), static_cast<std::streamsize>(shot.bits.size()));
+  return static_cast<bool>(f);
+}
+
+class WindowLayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app_ = std::make_unique<TApplication>();
+    app_->OnException = [this](const std::exception& e) { errors_.push_back(e.what()); };
+    SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
+      boxes_.push_back(r.Text);
+      return IDOK;
+    });
+    form_ = new TLayoutForm(app_.get());
+  }
+  void TearDown() override {
+    app_.reset();
+    SetMessageBoxAnswerer(nullptr);
+    // Terminate leaves its WM_QUIT behind; the next test's loops must not see it.
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  void ShowForm() {
+    form_->Show();
+    UpdateWindow(form_->Handle());
+    PumpUntil([] { return false; }, 50);
+  }
+
+  std::unique_ptr<TApplication> app_;
+  TLayoutForm* form_ = nullptr;
+  std::vector<std::string> errors_;
+  std::vector<std::wstring> boxes_;
+};
+}  // namespace
+
+TEST_F(WindowLayerTest, FormIsFoundLaidOutPaintedAndPictured) {
+  EXPECT_EQ(form_->Shown, 0);
+  ShowForm();
+  HWND h = form_->Handle();
+  EXPECT_EQ(FindWindowA("TWindowLayerTestForm", nullptr), h) << "another copy finds the window by class name";
+  EXPECT_EQ(GetWindow(h, GW_OWNER), app_->Handle()) << "the application's window owns the form";
+  EXPECT_TRUE(IsWindowVisible(h));
+  EXPECT_EQ(form_->Shown, 1);
+  RECT client;
+  GetClientRect(h, &client);
+  ASSERT_EQ(client.right, 320);
+  ASSERT_EQ(client.bottom, 200);
+
+  auto bounds = [](TControl* c) {
+    RECT r = c->BoundsRect();
+    return std::vector<LONG>{r.left, r.top, r.right, r.bottom};
+  };
+  EXPECT_EQ(bounds(form_->Header), (std::vector<LONG>{0, 0, 320, 24})) << "top first";
+  EXPECT_EQ(bounds(form_->Search), (std::vector<LONG>{0, 179, 320, 200})) << "then bottom";
+  EXPECT_EQ(bounds(form_->SaveButton), (std::vector<LONG>{0, 24, 80, 179})) << "then left, between them";
+  EXPECT_EQ(bounds(form_->Wrap), (std::vector<LONG>{250, 24, 320, 179})) << "then right";
+  EXPECT_EQ(bounds(form_->Pages), (std::vector<LONG>{80, 24, 250, 179})) << "the client gets the rest";
+  RECT child;
+  GetWindowRect(form_->Pages->Handle(), &child);
+  MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&child), 2);
+  EXPECT_EQ(child.left, 80);
+  EXPECT_EQ(child.bottom, 179) << "the window follows the object's bounds";
+
+  int resized = form_->ResizeCount;
+  form_->SetClientSize(360, 220);
+  EXPECT_GT(form_->ResizeCount, resized);
+  EXPECT_EQ(bounds(form_->Pages), (std::vector<LONG>{80, 24, 290, 199})) << "a resize lays out again";
+  form_->Wrap->Hide();
+  EXPECT_EQ(form_->Pages->Width(), 280) << "a hidden aligned control gives its room back";
+  form_->Wrap->Show();
+  form_->SetClientSize(320, 200);
+
+  // The tabs: a real click on the second tab switches the pages.
+  EXPECT_EQ(form_->Pages->ActivePage(), form_->PageText);
+  RECT tab;
+  HWND pages = form_->Pages->Handle();
+  ASSERT_TRUE(SendMessageW(pages, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab)));
+  LPARAM mid = At((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+  SendMessageW(pages, WM_LBUTTONDOWN, MK_LBUTTON, mid);
+  SendMessageW(pages, WM_LBUTTONUP, 0, mid);
+  EXPECT_EQ(form_->Pages->ActivePage(), form_->PageColour);
+  EXPECT_FALSE(IsWindowVisible(form_->PageText->Handle()));
+  EXPECT_TRUE(IsWindowVisible(form_->PageColour->Handle()));
+  form_->Pages->SetActivePage(form_->PageText);
+  EXPECT_TRUE(IsWindowVisible(form_->PageText->Handle()));
+
+  // A picture of the window, looked at by a person and checked here pixel by pixel.
+  RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpUntil([] { return false; }, 50);
+  Shot shot = TakeShot(h);
+  POINT origin{0, 0};
+  ClientToScreen(h, &origin);
+  RECT wr;
+  GetWindowRect(h, &wr);
+  int ox = origin.x - wr.left, oy = origin.y - wr.top;
+  EXPECT_EQ(shot.Pixel(ox + 100, oy + 10), kHeaderColor) << "the header paint box painted on the form";
+  EXPECT_EQ(shot.Pixel(ox + 305, oy + 12), kCloseBoxColor) << "the transparent speed button shows its parent";
+  POINT sw{10, 10};
+  MapWindowPoints(form_->PageText->Handle(), h, &sw, 1);
+  EXPECT_EQ(shot.Pixel(ox + sw.x, oy + sw.y), kSwatchColor) << "a paint box on a tab sheet";
+  const char* dir = std::getenv("VXQ_BUILD_DIR");
+  fs::path folder = dir ? fs::path(dir) / "screenshots" : fs::temp_directory_path();
+  fs::create_directories(folder);
+  ASSERT_TRUE(SaveBmp(shot, folder / "window_layer.bmp"));
+  EXPECT_GT(fs::file_size(folder / "window_layer.bmp"), 320u * 200u * 3u);
+  // Under Wine the build folder is a Unix path, and ImageMagick makes a PNG a person can open.
+  if (dir && dir[0] == '/') {
+    std::wstring unixDir(dir, dir + std::strlen(dir));
+    std::wstring cmd = L"/usr/bin/convert " + unixDir + L"/screenshots/window_layer.bmp " + unixDir +
+                       L"/screenshots/window_layer.png";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+  }
+
+  form_->SetAlphaBlend(true);
+  form_->SetAlphaBlendValue(200);
+  EXPECT_EQ(form_->AlphaBlendValue(), 200) << "read back from the window";
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(h, nullptr, &alpha, &flags));
+  EXPECT_EQ(alpha, 200);
+  form_->SetWindowRegion(CreateRectRgn(0, 0, 100, 50));
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(h, rgn), SIMPLEREGION) << "the window keeps the region it was given";
+  DeleteObject(rgn);
+}
+
+TEST_F(WindowLayerTest, MouseMessagesReachWindowlessControls) {
+  ShowForm();
+  HWND h = form_->Handle();
+  int closeClicks = 0;
+  std::vector<POINT> headerDowns;
+  form_->CloseBox->OnClick = [&](TComponent*) { ++closeClicks; };
+  form_->Header->OnMouseDown = [&](TComponent*, TMouseButton, TShiftState, int x, int y) {
+    headerDowns.push_back(POINT{x, y});
+  };
+
+  SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(300, 10));
+  EXPECT_EQ(GetCapture(), h) << "the form holds the mouse for its windowless child";
+  SendMessageW(h, WM_LBUTTONUP, 0, At(302, 11));
+  EXPECT_EQ(closeClicks, 1);
+  EXPECT_TRUE(headerDowns.empty()) << "the speed button lies above the header";
+
+  PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(300, 10));
+  PostMessageW(h, WM_LBUTTONUP, 0, At(200, 100));
+  PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(closeClicks, 1) << "released outside: no click";
+
+  form_->CloseBox->SetEnabled(false);
+  SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(300, 10));
+  SendMessageW(h, WM_LBUTTONUP, 0, At(300, 10));
+  EXPECT_EQ(closeClicks, 1) << "a disabled button takes no click";
+  form_->CloseBox->SetEnabled(true);
+  form_->CloseBox->SetLeft(-100);  // moved out of sight
+  SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(300, 10));
+  SendMessageW(h, WM_LBUTTONUP, 0, At(300, 10));
+  EXPECT_EQ(closeClicks, 1);
+  ASSERT_EQ(headerDowns.size(), 1u) << "the header got the press instead";
+  EXPECT_EQ(headerDowns[0].x, 300);
+  EXPECT_EQ(headerDowns[0].y, 10);
+
+  // Windowed controls get the real thing from Windows.
+  SendMessageW(form_->Wrap->Handle(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(form_->Wrap->Checked());
+  int changes = 0;
+  form_->Search->OnChange = [&](TComponent*) { ++changes; };
+  PostMessageW(form_->Search->Handle(), WM_CHAR, L'x', 1);
+  PumpUntil([&] { return changes > 0; });
+  EXPECT_EQ(form_->Search->Text(), L"x");
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(WindowLayerTest, ShortcutsAndButtonsRunActions) {
+  ShowForm();
+  HWND edit = form_->Search->Handle();
+  form_->Search->SetFocus();
+  ASSERT_EQ(GetFocus(), edit);
+  EXPECT_EQ(GetWindowTextLengthW(form_->SaveButton->Handle()), 4) << "a linked button shows the action's caption";
+
+  PostMessageW(GetFocus(), WM_KEYDOWN, VK_F5, 1);
+  PumpUntil([&] { return form_->Refreshed > 0; });
+  EXPECT_EQ(form_->Refreshed, 1) << "F5 in the edit runs the form's action";
+
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageW(edit, WM_KEYDOWN, 'S', 1);
+  PumpUntil([&] { return form_->Saved > 0; });
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(form_->Saved, 1) << "Ctrl+S";
+  PostMessageW(edit, WM_KEYDOWN, 'S', 1);
+  PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(form_->Saved, 1) << "S alone is no shortcut";
+
+  form_->RefreshAllowed = false;
+  PostMessageW(edit, WM_KEYDOWN, VK_F5, 1);
+  PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(form_->Refreshed, 1) << "an action its update handler disabled does not run";
+  EXPECT_FALSE(form_->actRefresh->Enabled());
+
+  SendMessageW(form_->SaveButton->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(form_->Saved, 2) << "a click on the linked button runs the action";
+  form_->actSave->SetCaption(L"Store");
+  EXPECT_EQ(form_->SaveButton->Caption(), L"Store");
+}
+
+TEST_F(WindowLayerTest, PopupMenuOpensOnRightClickAndClosesWithoutBlocking) {
+  ShowForm();
+  HWND h = form_->Handle();
+  auto* picker = new TTimer(form_, L"Picker", 50);
+  std::vector<int> openCounts;
+  std::vector<UINT> keys;  // what the next tick types into the open menu
+  picker->OnTimer = [&](TComponent*) {
+    if (!TPopupMenu::Current()) return;
+    openCounts.push_back(GetMenuItemCount(TPopupMenu::Current()->CurrentHandle()));
+    if (keys.empty()) {
+      EndMenu();
+    } else {
+      for (UINT k : keys) PostMessageW(app_->Handle(), WM_KEYDOWN, k, 1);
+      keys.clear();
+    }
+  };
+  picker->SetEnabled(true);
+  Watchdog watchdog(10000);
+
+  // Nothing typed: the menu is closed from the timer and nothing runs.
+  SendMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, At(50, 10));
+  SendMessageW(h, WM_RBUTTONUP, 0, At(50, 10));
+  ASSERT_FALSE(Watchdog::fired) << "the menu did not close from the timer";
+  ASSERT_EQ(openCounts.size(), 1u);
+  EXPECT_EQ(openCounts[0], 3) << "two items and a separator";
+  EXPECT_EQ(form_->Menu->PopupComponent, form_->Header);
+  EXPECT_EQ(TPopupMenu::Current(), nullptr);
+  EXPECT_EQ(form_->Refreshed + form_->AboutClicked, 0);
+
+  // Up from the top wraps to the last item: About.
+  keys = {VK_UP, VK_RETURN};
+  SendMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, At(50, 10));
+  SendMessageW(h, WM_RBUTTONUP, 0, At(50, 10));
+  ASSERT_FALSE(Watchdog::fired);
+  EXPECT_EQ(form_->AboutClicked, 1) << "the chosen item runs once the menu has closed";
+
+  // The first item follows its action: caption, and disabled when the action is.
+  keys = {VK_DOWN, VK_RETURN};
+  form_->RefreshAllowed = true;
+  form_->Menu->Popup(100, 100);
+  ASSERT_FALSE(Watchdog::fired);
+  EXPECT_EQ(form_->mnuRefresh->Caption, L"Refresh");
+  EXPECT_EQ(form_->Refreshed, 1) << "an item linked to an action runs the action";
+  picker->SetEnabled(false);
+}
+
+TEST_F(WindowLayerTest, TimersTickThroughTheRealMessageLoop) {
+  auto* timer = new TTimer(form_, L"Ticker", 20);
+  int ticks = 0;
+  timer->OnTimer = [&](TComponent*) {
+    if (++ticks == 3) app_->Terminate();
+  };
+  EXPECT_FALSE(timer->Enabled()) << "a timer starts switched off";
+  timer->SetEnabled(true);
+  auto* guard = new TTimer(form_, L"Guard", 10000);
+  guard->OnTimer = [&](TComponent*) { app_->Terminate(); };
+  guard->SetEnabled(true);
+  app_->Run();
+  EXPECT_EQ(ticks, 3) << "Run returns once a handler terminates the application";
+  EXPECT_TRUE(app_->Terminated());
+
+  // Switched off, a timer is silent.
+  timer->SetEnabled(false);
+  int before = ticks;
+  PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(ticks, before);
+  timer->SetEnabled(true);
+  EXPECT_TRUE(PumpUntil([&] { return ticks > before; })) << "and ticks again when switched on";
+  delete timer;  // a freed timer leaves the application's list: no tick may reach it
+  PumpUntil([] { return false; }, 60);
+}
+
+TEST_F(WindowLayerTest, ModalDialogsEndFromTimersAndKeys) {
+  ShowForm();
+  auto* dialog = new TTestDialog(form_);
+  // Hiding a window can take a while under Wine without a window manager, so the watchdog is
+  // generous; it only matters when a dialog fails to end.
+  auto runModal = [&] {
+    Watchdog watchdog(10000);
+    return dialog->ShowModal();
+  };
+  bool mainDisabled = false;
+  dialog->Timer->OnTimer = [&](TComponent*) {
+    mainDisabled = !IsWindowEnabled(form_->Handle());
+    dialog->ModalResult = mrRetry;
+  };
+  dialog->Timer->SetEnabled(true);
+  EXPECT_EQ(runModal(), mrRetry);
+  dialog->Timer->SetEnabled(false);
+  EXPECT_FALSE(Watchdog::fired);
+  EXPECT_TRUE(mainDisabled) << "the other windows wait while the dialog runs";
+  EXPECT_TRUE(IsWindowEnabled(form_->Handle())) << "and are enabled again afterwards";
+  EXPECT_FALSE(IsWindowVisible(dialog->Handle()));
+  EXPECT_EQ(GetWindow(dialog->Handle(), GW_OWNER), form_->Handle()) << "a form's dialog is owned by the form";
+
+  for (UINT key : {VK_ESCAPE, VK_RETURN}) {
+    dialog->Pressed.clear();
+    bool sent = false;
+    dialog->Timer->OnTimer = [&, key](TComponent*) {
+      if (sent) return;
+      sent = true;
+      dialog->Note->SetFocus();
+      PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+    };
+    dialog->Timer->SetEnabled(true);
+    TModalResult result = runModal();
+    dialog->Timer->SetEnabled(false);
+    ASSERT_FALSE(Watchdog::fired) << "key " << key << " did not end the dialog";
+    if (key == VK_ESCAPE) {
+      EXPECT_EQ(result, mrCancel);
+      EXPECT_EQ(dialog->Pressed, L"cancel ") << "Escape presses the cancel button";
+    } else {
+      EXPECT_EQ(result, mrOk);
+      EXPECT_EQ(dialog->Pressed, L"ok ") << "Enter presses the default button";
+    }
+  }
+
+  // Closing the dialog from its system menu ends it as cancelled.
+  dialog->Timer->OnTimer = [&](TComponent*) { PostMessageW(dialog->Handle(), WM_CLOSE, 0, 0); };
+  dialog->Timer->SetEnabled(true);
+  EXPECT_EQ(runModal(), mrCancel);
+  dialog->Timer->SetEnabled(false);
+  EXPECT_FALSE(Watchdog::fired);
+}
+
+TEST_F(WindowLayerTest, ErrorsInHandlersReachTheHookAndTheProgramGoesOn) {
+  ShowForm();
+  form_->Wrap->OnClick = [](TComponent*) { throw std::runtime_error("click failed"); };
+  SendMessageW(form_->Wrap->Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0], "click failed");
+
+  auto* timer = new TTimer(form_, L"Failing", 20);
+  timer->OnTimer = [&](TComponent*) { throw std::logic_error("tick failed"); };
+  timer->SetEnabled(true);
+  EXPECT_TRUE(PumpUntil([&] { return errors_.size() >= 2; }));
+  timer->SetEnabled(false);
+  EXPECT_EQ(errors_[1], "tick failed") << "a timer's error goes the same way";
+
+  form_->CloseBox->OnClick = [](TComponent*) { throw 42; };  // not even an exception object
+  PostMessageW(form_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(300, 10));
+  PostMessageW(form_->Handle(), WM_LBUTTONUP, 0, At(300, 10));
+  EXPECT_TRUE(PumpUntil([&] { return errors_.size() >= 3; }));
+  EXPECT_EQ(errors_.back(), "Unknown error");
+
+  app_->OnException = nullptr;
+  form_->Wrap->OnClick = [](TComponent*) { throw std::runtime_error("no hook"); };
+  SendMessageW(form_->Wrap->Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(boxes_.size(), 1u) << "without a hook the error is shown in a box";
+  EXPECT_EQ(boxes_[0], L"no hook");
+
+  // Still alive and working.
+  form_->Wrap->OnClick = nullptr;
+  bool was = form_->Wrap->Checked();
+  SendMessageW(form_->Wrap->Handle(), BM_CLICK, 0, 0);
+  EXPECT_NE(form_->Wrap->Checked(), was);
+  EXPECT_TRUE(IsWindow(form_->Handle()));
+}
+
+TEST_F(WindowLayerTest, CloseAsksAndReleaseFreesAfterQueuedMessages) {
+  ShowForm();
+  HWND h = form_->Handle();
+  bool allow = false, freed = false;
+  std::vector<UINT> seen;
+  form_->OnCloseQuery = [&](TComponent*, bool& canClose) { canClose = allow; };
+  SendMessageW(h, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(h)) << "the close query said no";
+
+  allow = true;
+  SendMessageW(h, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(h)) << "closing hides by default";
+  EXPECT_TRUE(IsWindow(h));
+  form_->Show();
+
+  struct TFreedForm : TLayoutForm {
+    bool* flag;
+    TFreedForm(TComponent* owner, bool* f) : TLayoutForm(owner), flag(f) {}
+    ~TFreedForm() override { *flag = true; }
+  };
+  delete form_;
+  auto* form = new TFreedForm(app_.get(), &freed);
+  form->Show();
+  h = form->Handle();
+  form->OnMessage = [&](UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg == WM_APP + 7) seen.push_back(msg);
+    return false;
+  };
+  form->OnClose = [](TComponent*, TCloseAction& action) { action = TCloseAction::caFree; };
+  PostMessageW(h, WM_APP + 7, 0, 0);
+  PostMessageW(h, WM_CLOSE, 0, 0);
+  PostMessageW(h, WM_APP + 7, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return freed; })) << "a released form is freed";
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_EQ(seen.size(), 2u) << "messages queued before the release still reach the form";
+  for (TForm* f : app_->Forms()) EXPECT_NE(f, form);
+  EXPECT_EQ(FindWindowA("TWindowLayerTestForm", nullptr), nullptr);
+  form_ = nullptr;
+}
