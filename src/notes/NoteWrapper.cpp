@@ -12,8 +12,13 @@
 TNoteWrapper::TNoteWrapper(const std::string& id, TNoteOWN* owner) : Owner(owner) { Load(id); }
 
 TNoteWrapper::~TNoteWrapper() {
-  // An open window is left alone; it must not point back at a freed wrapper.
+  // Windows are left alone, but none may point back at a freed wrapper: not the open one, nor
+  // one already detached and closed whose release is still queued (at shut-down no messages
+  // are handled between closing the notes and freeing them).
   if (Form && Form->Wrapper == this) Form->Wrapper = nullptr;
+  if (Application)
+    for (TForm* f : Application->Forms())
+      if (auto* nf = dynamic_cast<TNoteForm*>(f); nf && nf->Wrapper == this) nf->Wrapper = nullptr;
   delete Note;
   Note = nullptr;
 }

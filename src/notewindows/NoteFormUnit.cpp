@@ -26,6 +26,7 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   BorderStyle = TFormBorderStyle::bsNone;
   MinWidth = 80;
   MinHeight = 80;
+  AcceptFiles = true;
   SetColor(0x00FFFF);
   SetBounds(Left(), Top(), 157, 150);
 
@@ -234,11 +235,6 @@ void TNoteForm::BuildMenus() {
   CloseForMenu = new TPopupMenu(this, L"CloseForMenu");
 }
 
-void TNoteForm::HandleCreated() {
-  TForm::HandleCreated();
-  DragAcceptFiles(HandleIfAllocated(), TRUE);
-}
-
 void TNoteForm::Translate() {
   if (!LanguageWrapper) return;
   LanguageWrapper->SetSection(L"Vantaro_Note");
@@ -263,8 +259,8 @@ void TNoteForm::FormCreate(TComponent*) {
   NoteEdit->Font().SetSize(NoteFont.Size);
   NoteEdit->Font().SetColor(NoteFont.Color);
   NoteEdit->Font().SetStyle(NoteFont.Style);
-  NoteEdit->Handle();
-  NoteEdit->SetDefaultFormat(NoteEdit->Font());
+  // The windows are made when the note is first shown, already at the note's bounds; the
+  // editor takes its default format from this font then, before any text is loaded.
   NoteEdit->Clear();
   FormResize(this);
 }
@@ -310,8 +306,20 @@ void TNoteForm::ApplyStayOnTop(TComponent* form) {
   if (!f) return;
   try {
     bool onTop = Wrapper && Wrapper->Note->GetAlwaysOnTop();
-    SetWindowPos(f->Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, f->Left(), f->Top(), f->Width(), f->Height(),
+    HWND h = f->Handle();
+    // A window that is not topmost already stands where "not topmost" would put it.
+    if (!onTop && !(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST)) return;
+    SetWindowPos(h, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, f->Left(), f->Top(), f->Width(), f->Height(),
                  SWP_NOSIZE | SWP_NOACTIVATE);
+    HWND owner = GetWindow(h, GW_OWNER);
+    if (!onTop && owner && (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+      // Wine keeps an owned window right above its owner and turns "not topmost" into "after
+      // the window above the owner", which is this window itself when nothing lies between, so
+      // it would stay on top. Unowned for the call, it leaves the topmost band as it should.
+      SetWindowLongPtrW(h, GWLP_HWNDPARENT, 0);
+      SetWindowPos(h, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      SetWindowLongPtrW(h, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    }
   } catch (...) {
   }
 }
@@ -321,6 +329,13 @@ void TNoteForm::ApplyReduced() {
   if (IsReduced()) {
     SetWindowRegion(CreateRectRgn(0, 0, TitleOwnerDraw->Width(), TitleOwnerDraw->Height()), true);
   } else {
+    // Removing a region costs a round trip to the display even when there is none to remove.
+    HWND h = HandleIfAllocated();
+    if (!h) return;
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    bool hasRegion = GetWindowRgn(h, probe) != ERROR;
+    DeleteObject(probe);
+    if (!hasRegion) return;
     SetWindowRegion(nullptr, true);
     NoteEdit->Invalidate();
     if (HWND h = HandleIfAllocated()) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -455,6 +470,9 @@ void TNoteForm::LinkButtonClick(TComponent*) {
 void TNoteForm::FilesDropped(const std::vector<std::wstring>& files) {
   if (!Wrapper) return;
   if (!files.empty() && FileExists(files[0])) Wrapper->Note->LinkedFile = files[0];
+  // The refresh loads the window from the note: what was typed or moved since the last
+  // edit-pause copy must be in the note first, or the drop would undo it.
+  Wrapper->UpdateFromForm();
   Wrapper->RefreshForm();
   RestartUpdateTimer();
 }

@@ -87,7 +87,6 @@ class TNoteForm : public TForm {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
-  void HandleCreated() override;
 
  private:
   void StartMoveOrSize(int hitTest);

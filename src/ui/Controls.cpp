@@ -487,7 +487,7 @@ TGraphicControl* TWinControl::GraphicControlAt(int x, int y) const {
 HBRUSH TWinControl::BackgroundBrush() {
   if (!brush_ || brushColor_ != Color()) {
     if (brush_) DeleteObject(brush_);
-    brush_ = CreateSolidBrush(Color() == clNone ? GetSysColor(COLOR_BTNFACE) : Color());
+    brush_ = CreateSolidBrush(Color() == clNone ? GetSysColor(COLOR_BTNFACE) : ColorToRGB(Color()));
     brushColor_ = Color();
   }
   return brush_;
@@ -662,8 +662,8 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORLISTBOX:
       if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lp)); child && child->Color() != clNone) {
         HDC dc = reinterpret_cast<HDC>(wp);
-        SetBkColor(dc, child->Color());
-        SetTextColor(dc, child->Font().Color());
+        SetBkColor(dc, ColorToRGB(child->Color()));
+        SetTextColor(dc, ColorToRGB(child->Font().Color()));
         return reinterpret_cast<LRESULT>(child->BackgroundBrush());
       }
       break;

@@ -54,7 +54,7 @@ void TTimer::Restart() {
 void TTimer::Update() {
   if (id_ && Application) Application->RemoveTimer(id_);
   id_ = 0;
-  if (enabled_ && interval_ > 0 && OnTimer && Application) {
+  if (enabled_ && interval_ > 0 && Application) {
     id_ = Application->AddTimer(this);
     SetTimer(Application->Handle(), id_, interval_, nullptr);
   }

@@ -14,6 +14,13 @@ TForm::TForm(TComponent* owner, const std::wstring& formClassName) : TWinControl
 
 TForm::~TForm() {
   if (Application) Application->UnregisterForm(this);
+  // The window still gets messages while it goes (an active one is deactivated), when the
+  // derived form and its components are already gone: none of its handlers may run then.
+  OnShow = OnHide = OnResize = OnActivate = OnDeactivate = nullptr;
+  OnCloseQuery = nullptr;
+  OnClose = nullptr;
+  OnPaint = nullptr;
+  OnMessage = nullptr;
   // Components go before the window so that none of them outlives it holding a child handle.
   while (!Components().empty()) delete Components().back();
   DestroyHandle();
@@ -38,6 +45,8 @@ HWND TForm::CreateWindowHandle(HWND) {
     case TFormBorderStyle::bsSizeable: style |= WS_OVERLAPPEDWINDOW; break;
   }
   if (ShowInTaskbar) ex |= WS_EX_APPWINDOW;
+  // Made with the style rather than set later: each style change is a round trip to the display.
+  if (AcceptFiles) ex |= WS_EX_ACCEPTFILES;
   if (alphaBlend_) ex |= WS_EX_LAYERED;
   HWND owner = nullptr;
   if (auto* ownerForm = dynamic_cast<TForm*>(Owner()))
@@ -91,8 +100,8 @@ void TForm::Show() {
 
 void TForm::BringToFront() {
   if (!HandleAllocated()) return;
+  // Only the z-order: making a window the foreground one is a separate, explicit step.
   SetWindowPos(HandleIfAllocated(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetForegroundWindow(HandleIfAllocated());
 }
 
 bool TForm::Active() const { return HandleAllocated() && GetActiveWindow() == HandleIfAllocated(); }

@@ -27,6 +27,7 @@ class TForm : public TWinControl {
 
   TFormBorderStyle BorderStyle = TFormBorderStyle::bsSizeable;
   bool ShowInTaskbar = false;
+  bool AcceptFiles = false;  // files dropped on the window arrive as WM_DROPFILES
   int MinWidth = 0, MinHeight = 0;  // size constraints of the window
 
   void SetClientSize(int width, int height);

@@ -71,12 +71,14 @@ void TRichEdit::HandleCreated() {
   SendMessageW(h, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_LINK);
   SendMessageW(h, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
   SendMessageW(h, EM_SETBKGNDCOLOR, 0, ColorToRGB(Color()));
-  SetDefaultFormat(Font());
   SendMessageW(h, EM_SETREADONLY, readOnly_, 0);
   if (!pending_.empty()) {
+    // Loading sets the default format first.
     std::vector<std::uint8_t> p;
     p.swap(pending_);
     LoadFromBytes(p);
+  } else {
+    SetDefaultFormat(Font());
   }
 }
 

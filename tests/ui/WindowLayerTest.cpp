@@ -3,20 +3,19 @@
 // after windows.h
 #include <commctrl.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "ui/ActnList.h"
 #include "ui/Application.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
+#include "ui/Graphics.h"
 #include "ui/Menus.h"
 #include "ui/MessageBox.h"
 #include "ui/StdCtrls.h"
@@ -28,7 +27,7 @@ constexpr TColor kHeaderColor = 0x0000C0, kCloseBoxColor = 0xC00000, kSwatchColo
 
 // Runs the application's own message loop until done() holds. A thread timer keeps the loop's
 // idle wait short, so that a failing test ends instead of hanging.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
+bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
   UINT_PTR tick = SetTimer(nullptr, 0, 10, nullptr);
   DWORD start = GetTickCount();
   bool ok = done();
@@ -176,61 +175,15 @@ class TTestDialog : public TForm {
   std::wstring Pressed;
 };
 
-// A 24-bit picture of a window as it is on the screen: copied from the window's own surface,
-// frame and child windows included.
-struct Shot {
-  int width = 0, height = 0;
-  std::vector<BYTE> bits;  // bottom-up rows, as in a .bmp
-  TColor Pixel(int x, int y) const {
-    int stride = (width * 3 + 3) & ~3;
-    const BYTE* p = &bits[(height - 1 - y) * stride + x * 3];
-    return RGB(p[2], p[1], p[0]);
-  }
-};
-
-Shot TakeShot(HWND hwnd) {
+// The window as it is on the screen, child windows included, copied from the
+// window's own surface (so it need not be on top).
+void TakeShot(HWND hwnd, TBitmap& shot) {
   RECT r;
   GetWindowRect(hwnd, &r);
-  Shot shot;
-  shot.width = r.right - r.left;
-  shot.height = r.bottom - r.top;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = shot.width;
-  bi.bmiHeader.biHeight = shot.height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bmp);
+  shot.SetSize(r.right - r.left, r.bottom - r.top);
   HDC windowDC = GetWindowDC(hwnd);
-  BitBlt(dc, 0, 0, shot.width, shot.height, windowDC, 0, 0, SRCCOPY);
+  BitBlt(shot.DC(), 0, 0, shot.Width(), shot.Height(), windowDC, 0, 0, SRCCOPY);
   ReleaseDC(hwnd, windowDC);
-  GdiFlush();
-  shot.bits.assign(static_cast<BYTE*>(bits), static_cast<BYTE*>(bits) + ((shot.width * 3 + 3) & ~3) * shot.height);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bmp);
-  return shot;
-}
-
-bool SaveBmp(const Shot& shot, const fs::path& path) {
-  BITMAPFILEHEADER fh{};
-  BITMAPINFOHEADER ih{};
-  ih.biSize = sizeof ih;
-  ih.biWidth = shot.width;
-  ih.biHeight = shot.height;
-  ih.biPlanes = 1;
-  ih.biBitCount = 24;
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof ih;
-  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(shot.bits.size());
-  std::ofstream f(path, std::ios::binary);
-  f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-  f.write(reinterpret_cast<const char*>(&ih), sizeof ih);
-  f.write(reinterpret_cast<const char*>(shot.bits.data()), static_cast<std::streamsize>(shot.bits.size()));
-  return static_cast<bool>(f);
 }
 
 class WindowLayerTest : public ::testing::Test {
@@ -255,7 +208,7 @@ class WindowLayerTest : public ::testing::Test {
   void ShowForm() {
     form_->Show();
     UpdateWindow(form_->Handle());
-    PumpUntil([] { return false; }, 50);
+    RunLoopUntil([] { return false; }, 50);
   }
 
   std::unique_ptr<TApplication> app_;
@@ -267,8 +220,18 @@ class WindowLayerTest : public ::testing::Test {
 
 TEST_F(WindowLayerTest, FormIsFoundLaidOutPaintedAndPictured) {
   EXPECT_EQ(form_->Shown, 0);
-  ShowForm();
+  // A child asked for its window first makes its form's window, and each window exists once.
+  HWND save = form_->SaveButton->Handle();
+  ASSERT_TRUE(form_->HandleAllocated());
   HWND h = form_->Handle();
+  EXPECT_EQ(GetParent(save), h);
+  std::vector<HWND> children;
+  EnumChildWindows(
+      h, [](HWND c, LPARAM lp) { return reinterpret_cast<std::vector<HWND>*>(lp)->push_back(c), TRUE; },
+      reinterpret_cast<LPARAM>(&children));
+  EXPECT_EQ(children.size(), 6u) << "edit, button, check box, page control and its two sheets";
+  EXPECT_EQ(TWinControl::FromHandle(save), form_->SaveButton);
+  ShowForm();
   EXPECT_EQ(FindWindowA("TWindowLayerTestForm", nullptr), h) << "another copy finds the window by class name";
   EXPECT_EQ(GetWindow(h, GW_OWNER), app_->Handle()) << "the application's window owns the form";
   EXPECT_TRUE(IsWindowVisible(h));
@@ -318,8 +281,9 @@ TEST_F(WindowLayerTest, FormIsFoundLaidOutPaintedAndPictured) {
 
   // A picture of the window, looked at by a person and checked here pixel by pixel.
   RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  PumpUntil([] { return false; }, 50);
-  Shot shot = TakeShot(h);
+  RunLoopUntil([] { return false; }, 50);
+  TBitmap shot;
+  TakeShot(h, shot);
   POINT origin{0, 0};
   ClientToScreen(h, &origin);
   RECT wr;
@@ -330,24 +294,9 @@ TEST_F(WindowLayerTest, FormIsFoundLaidOutPaintedAndPictured) {
   POINT sw{10, 10};
   MapWindowPoints(form_->PageText->Handle(), h, &sw, 1);
   EXPECT_EQ(shot.Pixel(ox + sw.x, oy + sw.y), kSwatchColor) << "a paint box on a tab sheet";
-  const char* dir = std::getenv("VXQ_BUILD_DIR");
-  fs::path folder = dir ? fs::path(dir) / "screenshots" : fs::temp_directory_path();
-  fs::create_directories(folder);
-  ASSERT_TRUE(SaveBmp(shot, folder / "window_layer.bmp"));
-  EXPECT_GT(fs::file_size(folder / "window_layer.bmp"), 320u * 200u * 3u);
-  // Under Wine the build folder is a Unix path, and ImageMagick makes a PNG a person can open.
-  if (dir && dir[0] == '/') {
-    std::wstring unixDir(dir, dir + std::strlen(dir));
-    std::wstring cmd = L"/usr/bin/convert " + unixDir + L"/screenshots/window_layer.bmp " + unixDir +
-                       L"/screenshots/window_layer.png";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
-    }
-  }
+  std::wstring file = testsupport::ShotsFolder() + L"window_layer.bmp";
+  ASSERT_TRUE(shot.SaveToFile(file));
+  EXPECT_GT(fs::file_size(fs::path(file)), 320u * 200u * 3u);
 
   form_->SetAlphaBlend(true);
   form_->SetAlphaBlendValue(200);
@@ -380,7 +329,7 @@ TEST_F(WindowLayerTest, MouseMessagesReachWindowlessControls) {
 
   PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(300, 10));
   PostMessageW(h, WM_LBUTTONUP, 0, At(200, 100));
-  PumpUntil([] { return false; }, 50);
+  RunLoopUntil([] { return false; }, 50);
   EXPECT_EQ(closeClicks, 1) << "released outside: no click";
 
   form_->CloseBox->SetEnabled(false);
@@ -402,7 +351,7 @@ TEST_F(WindowLayerTest, MouseMessagesReachWindowlessControls) {
   int changes = 0;
   form_->Search->OnChange = [&](TComponent*) { ++changes; };
   PostMessageW(form_->Search->Handle(), WM_CHAR, L'x', 1);
-  PumpUntil([&] { return changes > 0; });
+  RunLoopUntil([&] { return changes > 0; });
   EXPECT_EQ(form_->Search->Text(), L"x");
   EXPECT_EQ(changes, 1);
 }
@@ -415,7 +364,7 @@ TEST_F(WindowLayerTest, ShortcutsAndButtonsRunActions) {
   EXPECT_EQ(GetWindowTextLengthW(form_->SaveButton->Handle()), 4) << "a linked button shows the action's caption";
 
   PostMessageW(GetFocus(), WM_KEYDOWN, VK_F5, 1);
-  PumpUntil([&] { return form_->Refreshed > 0; });
+  RunLoopUntil([&] { return form_->Refreshed > 0; });
   EXPECT_EQ(form_->Refreshed, 1) << "F5 in the edit runs the form's action";
 
   BYTE keys[256];
@@ -423,17 +372,17 @@ TEST_F(WindowLayerTest, ShortcutsAndButtonsRunActions) {
   keys[VK_CONTROL] = 0x80;
   SetKeyboardState(keys);
   PostMessageW(edit, WM_KEYDOWN, 'S', 1);
-  PumpUntil([&] { return form_->Saved > 0; });
+  RunLoopUntil([&] { return form_->Saved > 0; });
   keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);
   EXPECT_EQ(form_->Saved, 1) << "Ctrl+S";
   PostMessageW(edit, WM_KEYDOWN, 'S', 1);
-  PumpUntil([] { return false; }, 50);
+  RunLoopUntil([] { return false; }, 50);
   EXPECT_EQ(form_->Saved, 1) << "S alone is no shortcut";
 
   form_->RefreshAllowed = false;
   PostMessageW(edit, WM_KEYDOWN, VK_F5, 1);
-  PumpUntil([] { return false; }, 50);
+  RunLoopUntil([] { return false; }, 50);
   EXPECT_EQ(form_->Refreshed, 1) << "an action its update handler disabled does not run";
   EXPECT_FALSE(form_->actRefresh->Enabled());
 
@@ -507,12 +456,12 @@ TEST_F(WindowLayerTest, TimersTickThroughTheRealMessageLoop) {
   // Switched off, a timer is silent.
   timer->SetEnabled(false);
   int before = ticks;
-  PumpUntil([] { return false; }, 100);
+  RunLoopUntil([] { return false; }, 100);
   EXPECT_EQ(ticks, before);
   timer->SetEnabled(true);
-  EXPECT_TRUE(PumpUntil([&] { return ticks > before; })) << "and ticks again when switched on";
+  EXPECT_TRUE(RunLoopUntil([&] { return ticks > before; })) << "and ticks again when switched on";
   delete timer;  // a freed timer leaves the application's list: no tick may reach it
-  PumpUntil([] { return false; }, 60);
+  RunLoopUntil([] { return false; }, 60);
 }
 
 TEST_F(WindowLayerTest, ModalDialogsEndFromTimersAndKeys) {
@@ -578,14 +527,14 @@ TEST_F(WindowLayerTest, ErrorsInHandlersReachTheHookAndTheProgramGoesOn) {
   auto* timer = new TTimer(form_, L"Failing", 20);
   timer->OnTimer = [&](TComponent*) { throw std::logic_error("tick failed"); };
   timer->SetEnabled(true);
-  EXPECT_TRUE(PumpUntil([&] { return errors_.size() >= 2; }));
+  EXPECT_TRUE(RunLoopUntil([&] { return errors_.size() >= 2; }));
   timer->SetEnabled(false);
   EXPECT_EQ(errors_[1], "tick failed") << "a timer's error goes the same way";
 
   form_->CloseBox->OnClick = [](TComponent*) { throw 42; };  // not even an exception object
   PostMessageW(form_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(300, 10));
   PostMessageW(form_->Handle(), WM_LBUTTONUP, 0, At(300, 10));
-  EXPECT_TRUE(PumpUntil([&] { return errors_.size() >= 3; }));
+  EXPECT_TRUE(RunLoopUntil([&] { return errors_.size() >= 3; }));
   EXPECT_EQ(errors_.back(), "Unknown error");
 
   app_->OnException = nullptr;
@@ -615,14 +564,20 @@ TEST_F(WindowLayerTest, CloseAsksAndReleaseFreesAfterQueuedMessages) {
   SendMessageW(h, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindowVisible(h)) << "closing hides by default";
   EXPECT_TRUE(IsWindow(h));
+  // Freeing the active form deactivates its window after its components are gone.
   form_->Show();
+  ASSERT_TRUE(form_->Active());
+  TLayoutForm* doomed = form_;
+  std::vector<int> componentsSeen;
+  form_->OnDeactivate = [&](TComponent*) { componentsSeen.push_back(doomed->ComponentCount()); };
+  delete form_;
+  for (int n : componentsSeen) EXPECT_GT(n, 0) << "a handler ran on a form whose components were freed";
 
   struct TFreedForm : TLayoutForm {
     bool* flag;
     TFreedForm(TComponent* owner, bool* f) : TLayoutForm(owner), flag(f) {}
     ~TFreedForm() override { *flag = true; }
   };
-  delete form_;
   auto* form = new TFreedForm(app_.get(), &freed);
   form->Show();
   h = form->Handle();
@@ -634,7 +589,7 @@ TEST_F(WindowLayerTest, CloseAsksAndReleaseFreesAfterQueuedMessages) {
   PostMessageW(h, WM_APP + 7, 0, 0);
   PostMessageW(h, WM_CLOSE, 0, 0);
   PostMessageW(h, WM_APP + 7, 0, 0);
-  EXPECT_TRUE(PumpUntil([&] { return freed; })) << "a released form is freed";
+  EXPECT_TRUE(RunLoopUntil([&] { return freed; })) << "a released form is freed";
   EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(seen.size(), 2u) << "messages queued before the release still reach the form";
   for (TForm* f : app_->Forms()) EXPECT_NE(f, form);

@@ -1,0 +1,266 @@
+#include <algorithm>
+#include <cstring>
+
+#include "NoteTestEnv.h"
+#include "shell/MainFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
+
+using namespace notetest;
+
+namespace {
+
+// A note file of the old fixed layouts (versions 0, 1 and 2).
+Bytes LegacyFile(std::uint8_t version, int left, int top, int width, int height, const std::string& title,
+                 TColor color, const std::string& text) {
+  Bytes b(version == 2 ? 177 : 27, 0);
+  auto put = [&b](size_t at, const void* p, size_t n) { std::memcpy(b.data() + at, p, n); };
+  std::uint16_t bounds[4] = {static_cast<std::uint16_t>(left), static_cast<std::uint16_t>(top),
+                             static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)};
+  b[0] = version;
+  put(1, bounds, sizeof bounds);
+  double created = EncodeDateTime(2003, 4, 5, 6, 7, 8);
+  put(10, &created, 8);
+  if (version == 2) {
+    TColor colors[3] = {color, clNone, clNone};
+    put(27, colors, sizeof colors);
+    b[39] = static_cast<std::uint8_t>(title.size());
+    put(40, title.data(), title.size());
+  }
+  std::int32_t n = static_cast<std::int32_t>(text.size());
+  b.insert(b.end(), reinterpret_cast<std::uint8_t*>(&n), reinterpret_cast<std::uint8_t*>(&n) + 4);
+  b.insert(b.end(), text.begin(), text.end());
+  return b;
+}
+
+std::vector<std::string> FolderOrder() {
+  std::vector<std::string> ids;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((NotesFolder + L"*.vxn").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return ids;
+  do {
+    std::wstring name = fd.cFileName;
+    ids.push_back(WideToAnsi(name.substr(0, name.size() - 4)));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return ids;
+}
+
+class NoteManagerTest : public NoteTest {};
+
+TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
+  WriteBytes(NoteFileName("NZero"), LegacyFile(0, 40, 50, 170, 150, "", clNone, "version zero"));
+  WriteBytes(NoteFileName("NOne"), LegacyFile(1, 240, 50, 160, 140, "", clNone, "version one"));
+  WriteBytes(NoteFileName("NTwo"), LegacyFile(2, 440, 50, 180, 160, "Old title", 0xC0FFC0, "version two"));
+  WriteNote("abc", 640, 50, 190, 170, L"Current", 0xFFD0D0, "{\\rtf1 version three\\par}");
+  TNoteClass hidden = WriteNote("NHidden", 40, 300, 160, 160, L"Hidden");
+  hidden.SetHidden(true);
+  WriteBytes(NoteFileName("NHidden"), EncodeNoteFile(hidden));
+  Bytes broken = EncodeNoteFile(WriteNote("NBroken", 40, 300, 160, 160, L"A title long enough to be cut"));
+  broken.resize(45);  // ends inside the title
+  WriteBytes(NoteFileName("NBroken"), broken);
+  WriteBytes(NoteFileName("NEmpty"), {});
+  WriteBytes(NoteFileName("NFuture"), {7, 1, 2, 3});
+  ForceDirectories(NotesFolder + L"NFolder.vxn");  // a folder with a note's name is no note
+
+  std::vector<std::wstring> asked;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
+    asked.push_back(r.Text);
+    return (r.Flags & MB_YESNO) ? IDNO : IDOK;
+  });
+  TNotesManager& m = Manager();
+
+  std::vector<std::string> expected = FolderOrder();
+  expected.erase(std::remove(expected.begin(), expected.end(), "NFolder"), expected.end());
+  ASSERT_EQ(m.Notes->Count(), 8);
+  for (int i = 0; i < m.Notes->Count(); ++i) EXPECT_EQ(m.Notes->Items(i)->ID, expected[i]) << "folder order, " << i;
+  EXPECT_THROW(m.Notes->Items(8), std::out_of_range);
+  std::vector<std::wstring> questions;
+  for (const std::string& id : expected) {
+    if (id == "NEmpty") questions.push_back(L"Cannot load note");
+    if (id == "NFuture") questions.push_back(L"Note NFuture.vxn Was saved with a newer version of Vantaro Delete it?");
+  }
+  EXPECT_EQ(asked, questions);
+  EXPECT_TRUE(FileExists(NoteFileName("NFuture"))) << "answered No: kept";
+
+  struct Loaded {
+    const char* id;
+    int left, top, width, height;
+    const wchar_t* text;
+  };
+  for (const Loaded& l : {Loaded{"NZero", 40, 50, 170, 150, L"version zero"},
+                          Loaded{"NOne", 240, 50, 160, 140, L"version one"},
+                          Loaded{"NTwo", 440, 50, 180, 160, L"version two"},
+                          Loaded{"abc", 640, 50, 190, 170, L"version three"}}) {
+    TNoteWrapper* w = FindNote(m, l.id);
+    ASSERT_NE(w, nullptr) << l.id;
+    ASSERT_NE(w->Form, nullptr) << l.id << " opens";
+    EXPECT_FALSE(w->Corrupted) << l.id;
+    EXPECT_EQ(w->Form->Wrapper, w);
+    EXPECT_EQ(w->Form->Name(), AnsiToWide(l.id));
+    RECT r;
+    GetWindowRect(w->Form->Handle(), &r);
+    EXPECT_EQ(r.left, l.left) << l.id;
+    EXPECT_EQ(r.top, l.top) << l.id;
+    EXPECT_EQ(r.right - r.left, l.width) << l.id;
+    EXPECT_EQ(r.bottom - r.top, l.height) << l.id;
+    EXPECT_EQ(Trim(w->Form->NoteEdit->Text()), l.text) << l.id;
+  }
+  EXPECT_EQ(FindNote(m, "NTwo")->Note->Title, L"Old title");
+  EXPECT_EQ(FindNote(m, "NTwo")->Form->Color(), 0xC0FFC0u);
+  EXPECT_EQ(FindNote(m, "abc")->FileName, NotesFolder + L"abc.vxn") << "abc.vxn is the note abc";
+
+  TNoteWrapper* h = FindNote(m, "NHidden");
+  EXPECT_EQ(h->Form, nullptr) << "a hidden note gets no window";
+  EXPECT_FALSE(h->Corrupted);
+  std::vector<std::pair<std::string, Bytes>> corrupted;
+  for (const char* id : {"NBroken", "NEmpty", "NFuture"}) {
+    TNoteWrapper* w = FindNote(m, id);
+    EXPECT_TRUE(w->Corrupted) << id;
+    EXPECT_EQ(w->Form, nullptr) << id;
+    EXPECT_EQ(w->Note->Title, L"Corrupted Note") << id;
+    EXPECT_TRUE(w->Note->Text.empty()) << id;
+    corrupted.emplace_back(id, ReadBytes(NoteFileName(id)));
+  }
+
+  asked.clear();
+  FindNote(m, "NBroken")->ShowNote();
+  EXPECT_EQ(asked, std::vector<std::wstring>{L"Corrupted Note: NBroken"});
+  EXPECT_EQ(FindNote(m, "NBroken")->Form, nullptr);
+
+  m.SaveAll();
+  m.CloseAll();
+  for (auto& [id, bytes] : corrupted)
+    EXPECT_EQ(ReadBytes(NoteFileName(id)), bytes) << id << ": a corrupted note's file is never written";
+  for (const char* id : {"NZero", "NOne", "NTwo"}) {
+    Bytes saved = ReadBytes(NoteFileName(id));
+    ASSERT_FALSE(saved.empty());
+    EXPECT_EQ(saved[0], 3) << id << " is written in the current format";
+  }
+  EXPECT_EQ(PlainText(LoadNote(NoteFileName("NTwo"))).substr(0, 11), L"version two");
+}
+
+TEST_F(NoteManagerTest, DeleteAsksAndOnlyYesRemovesTheNote) {
+  TNoteWrapper* keep = OpenNote(100, 100, 160, 160, L"Keep me");
+  TNoteWrapper* w = OpenNote(300, 100, 160, 160, L"Shopping");
+  TNotesManager& m = Manager();
+  std::wstring file = w->FileName;
+  w->Save();
+  ASSERT_TRUE(FileExists(file));
+
+  std::vector<MessageBoxRequest> asked;
+  int answer = IDNO;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
+    asked.push_back(r);
+    return answer;
+  });
+  EXPECT_FALSE(m.DeleteNote(w, true));
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].Text, L"Are you sure that you want to delete this note?\n\rNote title: Shopping");
+  EXPECT_EQ(asked[0].Flags & (MB_YESNO | MB_ICONQUESTION), static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_EQ(m.Notes->Count(), 2) << "No changes nothing";
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_NE(w->Form, nullptr);
+
+  answer = IDYES;
+  HWND window = w->Form->Handle();
+  EXPECT_TRUE(m.DeleteNote(w, true));
+  EXPECT_EQ(m.Notes->Count(), 1);
+  EXPECT_EQ(m.Notes->Items(0), keep);
+  EXPECT_FALSE(FileExists(file)) << "the note file is gone";
+  EXPECT_EQ(w->Form, nullptr);
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(window); }, 2000)) << "its window closes";
+  EXPECT_EQ(w->Note->Title, L"Shopping") << "the wrapper stays valid for its caller";
+  EXPECT_FALSE(m.DeleteNote(nullptr, true));
+  EXPECT_EQ(asked.size(), 2u) << "no question without a note";
+}
+
+TEST_F(NoteManagerTest, CloseAllWritesEveryOpenNoteAndKeepsItVisibleForTheNextStart) {
+  TNoteWrapper* a = OpenNote(100, 100, 160, 160, L"First");
+  TNoteWrapper* b = OpenNote(300, 120, 170, 150, L"Second");
+  // Typed and moved just now: no edit-pause save has run yet.
+  a->Form->NoteEdit->SetText(L"written at shut-down");
+  b->Form->SetBounds(333, 144, 170, 150);
+  std::vector<HWND> windows{a->Form->Handle(), b->Form->Handle()};
+
+  Manager().CloseAll();
+  EXPECT_EQ(a->Form, nullptr);
+  EXPECT_EQ(b->Form, nullptr);
+  TNoteClass fa = LoadNote(a->FileName), fb = LoadNote(b->FileName);
+  EXPECT_EQ(Trim(PlainText(fa)), L"written at shut-down");
+  EXPECT_EQ(fb.Left, 333);
+  EXPECT_EQ(fb.Top, 144);
+  EXPECT_FALSE(fa.GetHidden()) << "open at shut-down, open at the next start";
+  EXPECT_FALSE(fb.GetHidden());
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(windows[0]) && !IsWindow(windows[1]); }, 2000));
+
+  manager.reset();
+  TNotesManager& again = Manager();
+  ASSERT_EQ(again.Notes->Count(), 2);
+  for (TNoteWrapper* w : again.Notes->List) EXPECT_NE(w->Form, nullptr) << w->ID << " opens again";
+}
+
+TEST_F(NoteManagerTest, GroupsAreFoundAndShownWithoutRegardToCase) {
+  const wchar_t* groups[] = {L"Work", L"work", L"   ", L" Work", L"WORK", L"Home"};
+  for (const wchar_t* g : groups) {
+    TNoteWrapper* w = OpenNote(100, 100, 160, 160, g);
+    w->Note->Group = g;
+  }
+  std::vector<std::string> list{"home"};
+  Manager().GetGroups(list);
+  EXPECT_EQ(list, (std::vector<std::string>{"home", "Work", " Work"})) << "first met, blanks ignored, list kept";
+
+  Manager().ShowGroup("work", false);
+  for (TNoteWrapper* w : manager->Notes->List) {
+    bool inGroup = UpperCase(WideToAnsi(w->Note->Group)) == "WORK";
+    EXPECT_EQ(w->IsOpen(), !inGroup) << WideToUtf8(w->Note->Group);
+    EXPECT_FALSE(w->Note->GetHidden()) << "hidden with its group, open again at the next start";
+  }
+  Manager().ShowGroup("work", true);
+  for (TNoteWrapper* w : manager->Notes->List) EXPECT_TRUE(w->IsOpen()) << WideToUtf8(w->Note->Group);
+}
+
+// Counts how often the engine is freed.
+class CountingEngine : public TVantaroEngine {
+ public:
+  ~CountingEngine() override { ++Freed; }
+  static inline int Freed = 0;
+};
+
+TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNote) {
+  CountingEngine::Freed = 0;
+  auto* engine = new CountingEngine;
+  VantaroEngine = engine;
+  VantaroMainForm = new TVantaroMainForm(Application);
+  // The engine owns the notes from here on.
+  engine->NotesManager = new TNotesManager;
+  engine->NotesManager->NewNote();
+  TNoteWrapper* w = engine->NotesManager->Notes->Items(0);
+  std::wstring file = w->FileName;
+  w->Form->NoteEdit->SetText(L"saved by the shut-down");
+
+  // The session ends: a note window gets the question first.
+  EXPECT_EQ(SendMessageW(w->Form->Handle(), WM_QUERYENDSESSION, 0, 0), 1) << "the session may end";
+  EXPECT_TRUE(Closing);
+  EXPECT_EQ(VantaroEngine, nullptr);
+  EXPECT_EQ(VantaroMainForm, nullptr);
+  EXPECT_EQ(CountingEngine::Freed, 1);
+  EXPECT_TRUE(Application->Terminated()) << "the message loop ends";
+  EXPECT_EQ(Trim(PlainText(LoadNote(file))), L"saved by the shut-down");
+  // During the shut-down no messages are handled, so the closed note window still exists;
+  // its note is already freed.
+  int windows = 0;
+  for (TForm* f : Application->Forms()) {
+    if (auto* nf = dynamic_cast<TNoteForm*>(f)) {
+      ++windows;
+      EXPECT_EQ(nf->Wrapper, nullptr) << "window of a freed note";
+    }
+  }
+  EXPECT_EQ(windows, 1);
+
+  ShutdownOnce();
+  EXPECT_EQ(CountingEngine::Freed, 1) << "the second call does nothing";
+  Shutdown(false);
+  EXPECT_EQ(CountingEngine::Freed, 1);
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+#pragma once
+// What the note-window suites share: a fresh application and user folder per test, note files
+// written by hand, and the real mouse and keyboard where a test needs them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "notes/ClassesUnit.h"
+#include "notes/InternalProcs.h"
+#include "notes/NoteManagerUnit.h"
+#include "notes/NoteWrapper.h"
+#include "notewindows/NoteFormUnit.h"
+#include "ui/Clock.h"
+#include "ui/MessageBox.h"
+#include "ui/RichEdit.h"
+
+namespace notetest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes ReadBytes(const std::wstring& path) {
+  std::ifstream f(std::filesystem::path(path), std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::wstring& path, const Bytes& bytes) {
+  std::ofstream f(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The note as its file holds it now.
+inline TNoteClass LoadNote(const std::wstring& path) {
+  TNoteClass n("probe");
+  EXPECT_TRUE(n.LoadFromFile(path)) << WideToUtf8(path);
+  return n;
+}
+
+inline std::wstring PlainText(const TNoteClass& n) { return RichTextToPlainText(n.Text); }
+
+// Writes a version 3 note file for id and returns its record.
+inline TNoteClass WriteNote(const std::string& id, int left, int top, int width, int height, const std::wstring& title,
+                            TColor color = clNone, const std::string& text = "") {
+  TNoteClass n(id);
+  n.Left = left;
+  n.Top = top;
+  n.Width = width;
+  n.Height = height;
+  n.Title = title;
+  n.NoteColor = color;
+  n.Text.assign(text.begin(), text.end());
+  WriteBytes(NoteFileName(id), EncodeNoteFile(n));
+  return n;
+}
+
+inline TNoteWrapper* FindNote(TNotesManager& m, const std::string& id) {
+  for (TNoteWrapper* w : m.Notes->List)
+    if (w->ID == id) return w;
+  return nullptr;
+}
+
+// Keys as a user types them: WM_CHAR straight to the editor's window.
+inline void TypeChar(TNoteForm* form, wchar_t c) { PostMessageW(form->NoteEdit->Handle(), WM_CHAR, c, 1); }
+
+// Holds a modifier down for the keys posted meanwhile (the message loop reads the key state).
+class HeldKey {
+ public:
+  explicit HeldKey(int vk) : vk_(vk) { Set(0x80); }
+  ~HeldKey() { Set(0); }
+
+ private:
+  void Set(BYTE state) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[vk_] = state;
+    SetKeyboardState(keys);
+  }
+  int vk_;
+};
+
+// xdotool is a Unix program; Wine starts it directly, but its process cannot be waited on.
+inline const wchar_t* kXdotool = L"Z:\\usr\\bin\\xdotool";
+inline bool HaveXdotool() { return GetFileAttributesW(kXdotool) != INVALID_FILE_ATTRIBUTES; }
+inline bool StartXdotool(const std::wstring& args) {
+  std::wstring cmd = L"/usr/bin/xdotool " + args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(kXdotool, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  return true;
+}
+
+// A fresh application and user folder, with the flags of a program that has finished starting.
+class NoteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::make_unique<testsupport::TempFolder>(
+        Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    app_ = std::make_unique<TApplication>();
+    SetExeFolderOverride(folder_->Path());
+    SetDefaultSettings();
+    InitUserFolder();
+    Loading = false;
+    Closing = false;
+    UIEnabled = true;
+    SafeSave = true;
+    NoteAnimations = false;
+    NoteTransparency = false;
+    SetNowOverride(std::nullopt);
+    SetMessageBoxAnswerer([](const MessageBoxRequest& r) {
+      ADD_FAILURE() << "unexpected message box: " << WideToUtf8(r.Text);
+      return IDNO;
+    });
+  }
+
+  void TearDown() override {
+    manager.reset();
+    app_.reset();
+    // A shut-down test ends the message loop; the next test needs its messages again.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    SetMessageBoxAnswerer({});
+    SetNowOverride(std::nullopt);
+    SetExeFolderOverride(L"");
+    Closing = false;
+    NoteAnimations = true;
+    NoteTransparency = false;
+    SafeSave = true;
+    folder_.reset();
+  }
+
+  TNotesManager& Manager() {
+    if (!manager) manager = std::make_unique<TNotesManager>();
+    return *manager;
+  }
+
+  // A new note through the manager, placed and titled.
+  TNoteWrapper* OpenNote(int left, int top, int width, int height, const std::wstring& title,
+                         TColor color = clNone) {
+    Manager().NewNote();
+    TNoteWrapper* w = manager->Notes->Items(manager->Notes->Count() - 1);
+    w->Note->Left = left;
+    w->Note->Top = top;
+    w->Note->Width = width;
+    w->Note->Height = height;
+    w->Note->Title = title;
+    w->Note->NoteColor = color;
+    w->RefreshForm();
+    return w;
+  }
+
+  std::unique_ptr<TNotesManager> manager;
+
+ private:
+  std::unique_ptr<testsupport::TempFolder> folder_;
+  std::unique_ptr<TApplication> app_;
+};
+
+}  // namespace notetest

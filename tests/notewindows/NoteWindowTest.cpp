@@ -1,0 +1,331 @@
+#include <shlobj.h>
+
+#include "NoteTestEnv.h"
+
+using namespace notetest;
+using testsupport::Pump;
+using testsupport::PumpUntil;
+
+namespace {
+
+class NoteWindowTest : public NoteTest {};
+
+RECT WindowRect(TNoteForm* f) {
+  RECT r;
+  GetWindowRect(f->Handle(), &r);
+  return r;
+}
+
+// A pixel of the screen, where the note windows are drawn.
+TColor ScreenPixel(int x, int y) {
+  HDC dc = GetDC(nullptr);
+  COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(nullptr, dc);
+  return c;
+}
+
+TEST_F(NoteWindowTest, TypingIsSavedOneSecondAfterTheLastKey) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Typing");
+  TNoteForm* f = w->Form;
+  // Opening saves once after a second, like every layout.
+  ASSERT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
+  Pump(100);
+  Bytes opened = ReadBytes(w->FileName);
+
+  // A burst: a key every 300 ms for two seconds is not saved until the pause.
+  std::wstring typed;
+  for (int i = 0; i < 7; ++i) {
+    wchar_t c = static_cast<wchar_t>(L'a' + i);
+    TypeChar(f, c);
+    typed += c;
+    Pump(300);
+    ASSERT_EQ(ReadBytes(w->FileName), opened) << "saved during the burst, after key " << i;
+  }
+  EXPECT_EQ(f->NoteEdit->Text(), typed) << "the keys reached the editor";
+  Pump(300);
+  EXPECT_EQ(ReadBytes(w->FileName), opened) << "saved before a second of pause";
+  ASSERT_TRUE(PumpUntil([&] { return ReadBytes(w->FileName) != opened; }, 2000)) << "not saved after the pause";
+  EXPECT_EQ(Trim(PlainText(LoadNote(w->FileName))), typed);
+  EXPECT_FALSE(f->UpdateTimer->Enabled()) << "one save per pause";
+
+  // While the program is starting, the timer keeps ticking without saving.
+  Bytes burst = ReadBytes(w->FileName);
+  Loading = true;
+  TypeChar(f, L'L');
+  Pump(1600);
+  EXPECT_EQ(ReadBytes(w->FileName), burst) << "saved while loading";
+  EXPECT_TRUE(f->UpdateTimer->Enabled());
+  Loading = false;
+  ASSERT_TRUE(PumpUntil([&] { return ReadBytes(w->FileName) != burst; }, 1500)) << "the first tick after start-up";
+  EXPECT_EQ(Trim(PlainText(LoadNote(w->FileName))), typed + L"L");
+
+  // Without safe saving only the record follows the window.
+  SafeSave = false;
+  Bytes safe = ReadBytes(w->FileName);
+  TypeChar(f, L'S');
+  Pump(1500);
+  EXPECT_EQ(ReadBytes(w->FileName), safe) << "the file keeps the last save";
+  EXPECT_EQ(Trim(RichTextToPlainText(w->Note->Text)), typed + L"LS") << "the record follows";
+}
+
+TEST_F(NoteWindowTest, ReadOnlyNoteRefusesTypingButSelectsAndCopies) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Read only");
+  TNoteForm* f = w->Form;
+  f->NoteEdit->SetText(L"fixed text");
+  f->ReadOnlyToggle->Execute();
+  ASSERT_TRUE(w->Note->GetReadOnly());
+  f->NoteEdit->SetFocus();
+  f->NoteEdit->SetSelection(0, 0);
+  TypeChar(f, L'x');
+  Pump(50);
+  EXPECT_EQ(f->NoteEdit->Text(), L"fixed text") << "typing changes nothing";
+
+  // The idle update of the actions, as the message loop runs it when nothing is waiting.
+  UINT_PTR wake = SetTimer(nullptr, 0, 20, nullptr);
+  Application->ProcessMessages();
+  for (int i = 0; i < 3; ++i) Application->HandleMessage();
+  KillTimer(nullptr, wake);
+  for (TAction* a : {f->Copy, f->SelectAll}) EXPECT_TRUE(a->Enabled()) << WideToUtf8(a->Name());
+  for (TAction* a : {f->Undo, f->Cut, f->Paste, f->Delete, f->Font, f->Pain, f->Bold, f->Italic, f->Underline,
+                     f->Strikeout})
+    EXPECT_FALSE(a->Enabled()) << WideToUtf8(a->Name()) << " must be disabled";
+  EXPECT_TRUE(f->ReadOnlyToggle->Checked());
+
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  {
+    HeldKey ctrl(VK_CONTROL);
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'A', 1);
+    Pump(30);
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'C', 1);
+    Pump(30);
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'X', 1);
+    Pump(30);
+  }
+  CHARRANGE sel = f->NoteEdit->Selection();
+  EXPECT_EQ(sel.cpMin, 0);
+  EXPECT_GE(sel.cpMax, 10) << "Ctrl+A selects the whole text";
+  std::wstring clip;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+      clip = static_cast<const wchar_t*>(GlobalLock(h));
+      GlobalUnlock(h);
+    }
+    CloseClipboard();
+  }
+  EXPECT_EQ(clip, L"fixed text") << "Ctrl+C copies";
+  EXPECT_EQ(f->NoteEdit->Text(), L"fixed text") << "Ctrl+X cuts nothing";
+
+  f->ReadOnlyToggle->Execute();
+  TypeChar(f, L'!');
+  Pump(30);
+  EXPECT_EQ(f->NoteEdit->Text(), L"!") << "writable again: the key replaces the selection";
+}
+
+TEST_F(NoteWindowTest, MouseMovesAndSizesTheWindowAndTheFileFollows) {
+  TNoteWrapper* w = OpenNote(200, 200, 180, 160, L"Drag me");
+  TNoteForm* f = w->Form;
+  Pump(100);
+
+  // A press on the title with no button really held must not start the system's move loop,
+  // which would not return before Escape.
+  DWORD start = GetTickCount();
+  SendMessageW(f->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 6));
+  SendMessageW(f->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
+  EXPECT_LT(GetTickCount() - start, 500u) << "a synthetic press returns at once";
+  EXPECT_EQ(WindowRect(f).left, 200);
+
+  if (!HaveXdotool()) GTEST_SKIP() << "xdotool is not installed: the real mouse cannot be driven";
+  ASSERT_TRUE(StartXdotool(L"mousemove 260 206 sleep 0.3 mousedown 1 sleep 0.3 mousemove 290 236 sleep 0.2 "
+                           L"mousemove 320 266 sleep 0.3 mouseup 1"));
+  ASSERT_TRUE(PumpUntil([&] { return WindowRect(f).left == 260 && WindowRect(f).top == 260; }, 5000))
+      << "dragging the title moves the window; it is at " << WindowRect(f).left << "," << WindowRect(f).top;
+  Pump(300);  // the button comes up
+
+  // The sizing corner, bottom right.
+  RECT r = WindowRect(f);
+  std::wstring size = L"mousemove " + std::to_wstring(r.right - 2) + L" " + std::to_wstring(r.bottom - 2) +
+                      L" sleep 0.3 mousedown 1 sleep 0.3 mousemove " + std::to_wstring(r.right + 20) + L" " +
+                      std::to_wstring(r.bottom + 20) + L" sleep 0.2 mousemove " + std::to_wstring(r.right + 38) +
+                      L" " + std::to_wstring(r.bottom + 28) + L" sleep 0.3 mouseup 1";
+  ASSERT_TRUE(StartXdotool(size));
+  ASSERT_TRUE(PumpUntil([&] { return WindowRect(f).right - WindowRect(f).left == 220; }, 5000))
+      << "dragging the corner sizes the window; width " << WindowRect(f).right - WindowRect(f).left;
+  Pump(300);
+  r = WindowRect(f);
+  EXPECT_EQ(r.bottom - r.top, 190);
+  EXPECT_EQ(f->Sizer->Left(), f->ClientWidth() - 3) << "the layout follows";
+
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        TNoteClass n("probe");
+        return FileExists(w->FileName) && n.LoadFromFile(w->FileName) && n.Left == 260 && n.Width == 220;
+      },
+      2000))
+      << "the new bounds reach the file after the pause";
+  TNoteClass saved = LoadNote(w->FileName);
+  EXPECT_EQ(saved.Top, 260);
+  EXPECT_EQ(saved.Height, 190);
+}
+
+TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Roll me");
+  TNoteForm* f = w->Form;
+  HWND h = f->Handle();
+
+  f->ReduceToggle->Execute();
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(h, rgn), ERROR) << "rolled up: a region";
+  RECT box;
+  GetRgnBox(rgn, &box);
+  EXPECT_EQ(box.left, 0);
+  EXPECT_EQ(box.top, 0);
+  EXPECT_EQ(box.right, 200) << "full width";
+  EXPECT_EQ(box.bottom, 13) << "the title bar only";
+  EXPECT_EQ(WindowRect(f).bottom - WindowRect(f).top, 160) << "the window keeps its size";
+  EXPECT_TRUE(w->Note->GetReduced());
+
+  SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 6));
+  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
+  EXPECT_EQ(GetWindowRgn(h, rgn), ERROR) << "a double-click on the title unrolls";
+  EXPECT_FALSE(w->Note->GetReduced());
+  SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 6));
+  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
+  EXPECT_NE(GetWindowRgn(h, rgn), ERROR) << "and rolls up again";
+  DeleteObject(rgn);
+
+  auto topmost = [h] { return (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  EXPECT_FALSE(topmost());
+  f->ONTop->Execute();
+  EXPECT_TRUE(w->Note->GetAlwaysOnTop());
+  EXPECT_TRUE(topmost()) << "always on top";
+  f->ONTop->Update();
+  EXPECT_TRUE(f->ONTop->Checked());
+  f->ONTop->Execute();
+  EXPECT_FALSE(topmost()) << "and back";
+  EXPECT_FALSE(w->Note->GetAlwaysOnTop());
+  EXPECT_EQ(GetWindow(h, GW_OWNER), Application->Handle()) << "still owned by the application";
+}
+
+TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
+  NoteAnimations = true;
+  NoteTransparency = true;
+  TNoteWrapper* a = OpenNote(100, 100, 160, 160, L"Active");
+  TNoteWrapper* b = OpenNote(300, 100, 160, 160, L"Inactive");
+  EXPECT_TRUE(a->Form->AlphaBlend());
+  a->ShowNote();
+  Pump(50);
+  ASSERT_EQ(a->Form->AlphaBlendValue(), 225) << "an active note is less translucent";
+  ASSERT_EQ(b->Form->AlphaBlendValue(), 200);
+
+  // The inactive one first: closing the active one would activate the other.
+  TNoteForm* fb = b->Form;
+  fb->CloseNote();
+  std::vector<int> fade200;
+  for (int v = 190; v >= 10; v -= 10) fade200.push_back(v);
+  EXPECT_EQ(fb->AnimationSteps, fade200);
+  TNoteForm* fa = a->Form;
+  fa->CloseNote();
+  std::vector<int> fade225;
+  for (int v = 215; v >= 15; v -= 10) fade225.push_back(v);
+  EXPECT_EQ(fa->AnimationSteps, fade225);
+  EXPECT_EQ(fade225.size(), 21u);
+
+  NoteTransparency = false;
+  TNoteWrapper* narrow = OpenNote(100, 300, 85, 120, L"Narrow");
+  TNoteForm* fn = narrow->Form;
+  fn->CloseNote();
+  ASSERT_EQ(fn->AnimationSteps.size(), 1u) << "a window under 90 pixels shrinks once";
+  EXPECT_EQ(fn->AnimationSteps[0], 72);
+
+  TNoteWrapper* wide = OpenNote(300, 300, 160, 120, L"Shut down");
+  TNoteForm* fw = wide->Form;
+  Closing = true;
+  fw->CloseNote();
+  EXPECT_TRUE(fw->AnimationSteps.empty()) << "no animation while shutting down";
+  Closing = false;
+}
+
+// An HDROP as the shell makes it for a drop on the window.
+HGLOBAL MakeDrop(const std::vector<std::wstring>& files) {
+  size_t chars = 1;
+  for (const auto& f : files) chars += f.size() + 1;
+  HGLOBAL h = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  auto* df = static_cast<DROPFILES*>(GlobalLock(h));
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = TRUE;
+  auto* p = reinterpret_cast<wchar_t*>(df + 1);
+  for (const auto& f : files) {
+    std::copy(f.begin(), f.end(), p);
+    p += f.size() + 1;
+  }
+  GlobalUnlock(h);
+  return h;
+}
+
+TEST_F(NoteWindowTest, DroppedFileBecomesTheLink) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Drop");
+  TNoteForm* f = w->Form;
+  Pump(100);
+  EXPECT_FALSE(f->LinkButton->Enabled());
+  EXPECT_EQ(f->LinkButton->Top(), -25) << "no link: the button is out of sight";
+  const TColor title = 0x00ECEC;
+  EXPECT_EQ(ScreenPixel(100 + 200 - 20, 100 + 5), title) << "no page glyph";
+
+  std::wstring first = NotesFolder + L"first.txt", second = NotesFolder + L"second.txt";
+  WriteBytes(first, {'1'});
+  WriteBytes(second, {'2'});
+  ForceDirectories(NotesFolder + L"Sub");
+  PostMessageW(f->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({NotesFolder + L"Sub"})), 0);
+  Pump(100);
+  EXPECT_TRUE(w->Note->LinkedFile.empty()) << "a folder links nothing";
+
+  // Typed just before the drop, within the second before the edit-pause copy.
+  TypeChar(f, L'Z');
+  PostMessageW(f->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({first, second, NotesFolder + L"x"})),
+               0);
+  ASSERT_TRUE(PumpUntil([&] { return !w->Note->LinkedFile.empty(); }, 2000));
+  EXPECT_EQ(w->Note->LinkedFile, first) << "only the first of three";
+  EXPECT_TRUE(f->LinkButton->Enabled());
+  EXPECT_EQ(f->LinkButton->Top(), 1);
+  EXPECT_EQ(f->LinkButton->Left(), 200 - 25);
+  EXPECT_EQ(f->NoteEdit->Text(), L"Z") << "the drop keeps what was just typed";
+  Pump(100);
+  EXPECT_EQ(ScreenPixel(100 + 200 - 20, 100 + 5), 0x00FFFFu) << "the page glyph, in the note colour";
+  EXPECT_EQ(ScreenPixel(100 + 200 - 23, 100 + 5), 0u) << "its outline";
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        TNoteClass n("probe");
+        return FileExists(w->FileName) && n.LoadFromFile(w->FileName) && n.LinkedFile == first;
+      },
+      2000))
+      << "saved after the pause";
+}
+
+TEST_F(NoteWindowTest, Screenshots) {
+  TNoteWrapper* plain = OpenNote(20, 20, 180, 150, L"Yellow note");
+  plain->Form->NoteEdit->SetText(L"Buy milk\r\nCall Anna at 5\r\nhttp://example.com");
+  TNoteWrapper* green = OpenNote(220, 20, 180, 150, L"Green, linked", 0xC0FFC0);
+  std::wstring linked = NotesFolder + L"plan.txt";
+  WriteBytes(linked, {'p'});
+  green->Note->LinkedFile = linked;
+  green->RefreshForm();
+  green->Form->NoteEdit->SetText(L"A linked file: the page glyph sits left of the close box.");
+  TNoteWrapper* pink = OpenNote(420, 20, 180, 150, L"Rolled up", 0xE0C0FF);
+  pink->Form->NoteEdit->SetText(L"hidden under the title");
+  pink->Form->ReduceToggle->Execute();
+  TNoteWrapper* blue = OpenNote(620, 20, 200, 170, L"Blue", 0xFFE0C0);
+  blue->Form->NoteEdit->SetText(L"Plain and bold text");
+  blue->Form->NoteEdit->SetSelection(10, 14);
+  blue->Form->Bold->Execute();
+  blue->Form->NoteEdit->SetSelection(0, 0);
+  Pump(300);
+  EXPECT_TRUE(testsupport::SaveScreenShot(L"notewindows-notes", RECT{0, 0, 840, 200}));
+  EXPECT_EQ(ScreenPixel(220 + 10, 20 + 140), 0xC0FFC0u) << "the green note's body";
+  EXPECT_EQ(ScreenPixel(420 + 10, 20 + 8), 0x00ECECu) << "the rolled-up note's title";
+  EXPECT_NE(ScreenPixel(420 + 10, 20 + 140), 0xE0C0FFu) << "nothing of the rolled-up note below its title";
+}
+
+}  // namespace

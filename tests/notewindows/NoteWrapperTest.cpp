@@ -1,0 +1,131 @@
+#include "NoteTestEnv.h"
+
+using namespace notetest;
+
+namespace {
+
+constexpr double kMinute = 1.0 / 1440;
+constexpr double kSecond = kMinute / 60;
+
+class NoteWrapperTest : public NoteTest {};
+
+TEST_F(NoteWrapperTest, AlarmFiresOnlyOnceItsMomentHasPassed) {
+  const TDateTime t = EncodeDateTime(2026, 3, 4, 10, 30);
+  SetNowOverride(t);
+  TNoteWrapper* w = OpenNote(100, 100, 160, 160, L"Call back");
+  w->HideNote(true);
+  testsupport::Pump(20);
+  ASSERT_EQ(w->Form, nullptr);
+  w->Note->AlarmOn = true;
+  w->Note->AlarmAt = t;
+
+  Manager().CheckTimers();
+  EXPECT_TRUE(w->Note->AlarmOn) << "an alarm at this very moment has not passed yet";
+  EXPECT_EQ(w->Form, nullptr);
+
+  SetNowOverride(t + kSecond);
+  Manager().CheckTimers();
+  ASSERT_NE(w->Form, nullptr) << "the alarm shows the note";
+  EXPECT_FALSE(w->Note->AlarmOn) << "disarmed once ringing";
+  EXPECT_TRUE(w->Form->Allarme->Enabled());
+  EXPECT_FALSE(w->Note->GetHidden());
+}
+
+TEST_F(NoteWrapperTest, SnoozedNoteStaysAwayAcrossARestartUntilItsMoment) {
+  const TDateTime t = EncodeDateTime(2026, 3, 4, 23, 58);
+  SetNowOverride(t);
+  TNoteWrapper* w = OpenNote(100, 100, 160, 160, L"Later");
+  w->Save();
+  Bytes before = ReadBytes(w->FileName);
+
+  w->HideUntil(t - kMinute);
+  w->HideUntil(t);
+  EXPECT_EQ(w->Note->AutoShowPending, 0u) << "a moment not in the future changes nothing";
+  EXPECT_NE(w->Form, nullptr);
+  EXPECT_EQ(ReadBytes(w->FileName), before) << "and saves nothing";
+
+  w->HideForMinutes(5);
+  EXPECT_EQ(w->Form, nullptr);
+  EXPECT_TRUE(w->Note->GetHidden());
+  EXPECT_EQ(w->Note->AutoShowPending, 1u);
+  EXPECT_DOUBLE_EQ(w->Note->ShowAt, t + 5 * kMinute);
+  TNoteClass saved = LoadNote(w->FileName);
+  EXPECT_TRUE(saved.GetHidden());
+  EXPECT_EQ(saved.AutoShowPending, 1u);
+  EXPECT_DOUBLE_EQ(saved.ShowAt, t + 5 * kMinute);
+
+  std::string id = w->ID;
+  testsupport::Pump(20);
+  manager.reset();
+  TNoteWrapper* again = FindNote(Manager(), id);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->Form, nullptr) << "still snoozed after a restart";
+
+  SetNowOverride(t + 5 * kMinute);
+  Manager().CheckTimers();
+  EXPECT_EQ(again->Form, nullptr) << "not before its moment has passed";
+  SetNowOverride(t + 6 * kMinute);
+  Manager().CheckTimers();
+  ASSERT_NE(again->Form, nullptr) << "shown once due";
+  EXPECT_FALSE(again->Note->GetHidden());
+  EXPECT_EQ(again->Note->AutoShowPending, 0u);
+  EXPECT_EQ(LoadNote(again->FileName).AutoShowPending, 0u) << "and saved";
+}
+
+TEST_F(NoteWrapperTest, PreviewIsOneLineOfAtMost255Characters) {
+  TNoteWrapper* w = OpenNote(100, 100, 160, 160, L"Preview");
+  auto preview = [w](const std::wstring& text) {
+    w->Form->NoteEdit->SetText(text);
+    w->UpdateFromForm();
+    return w->GetPreview();
+  };
+  EXPECT_EQ(preview(L"a\r\nb"), "a  b");
+  EXPECT_EQ(preview(L"a\r\n\r\nb"), "a   b");
+  EXPECT_EQ(preview(L"  \ttrimmed\r\n"), "trimmed");
+  std::string longText = std::string(150, 'x') + std::string(150, 'y');
+  std::string p = preview(AnsiToWide(longText));
+  EXPECT_EQ(p, longText.substr(0, 255));
+
+  w->Form->NoteEdit->SetText(L"not copied yet");
+  EXPECT_EQ(w->GetPreview(), p) << "kept until the note changes";
+  w->UpdateFromForm();
+  EXPECT_EQ(w->GetPreview(), "not copied yet");
+}
+
+TEST_F(NoteWrapperTest, UnknownIdentifierMakesANewOpenNote) {
+  TNoteWrapper w("NFresh01", nullptr);
+  ASSERT_NE(w.Form, nullptr);
+  EXPECT_EQ(w.ID, "NFresh01");
+  EXPECT_EQ(w.Form->Name(), L"NFresh01");
+  EXPECT_EQ(w.FileName, NotesFolder + L"NFresh01.vxn");
+  EXPECT_TRUE(IsWindowVisible(w.Form->Handle()));
+  w.CloseForm(true);
+}
+
+TEST_F(NoteWrapperTest, SystemCloseHidesAndSavesTheNoteAndForgetsTheWindow) {
+  TNoteWrapper* a = OpenNote(100, 100, 160, 160, L"Closed by WM_CLOSE");
+  TNoteWrapper* b = OpenNote(300, 100, 160, 160, L"Closed by SC_CLOSE");
+  struct Case {
+    TNoteWrapper* w;
+    UINT msg;
+    WPARAM wp;
+  };
+  for (const Case& c : {Case{a, WM_CLOSE, 0}, Case{b, WM_SYSCOMMAND, SC_CLOSE}}) {
+    c.w->Form->NoteEdit->SetText(L"last words");
+    HWND h = c.w->Form->Handle();
+    PostMessageW(h, c.msg, c.wp, 0);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(h); }, 3000)) << WideToUtf8(c.w->Note->Title);
+    EXPECT_EQ(c.w->Form, nullptr) << "no pointer to the freed window";
+    EXPECT_TRUE(c.w->Note->GetHidden());
+    TNoteClass saved = LoadNote(c.w->FileName);
+    EXPECT_TRUE(saved.GetHidden()) << WideToUtf8(c.w->Note->Title);
+    EXPECT_EQ(Trim(PlainText(saved)), L"last words");
+  }
+  for (TForm* f : Application->Forms()) EXPECT_EQ(dynamic_cast<TNoteForm*>(f), nullptr) << "all note windows freed";
+
+  a->ShowNote();
+  ASSERT_NE(a->Form, nullptr) << "opens again in a new window";
+  EXPECT_EQ(Trim(a->Form->NoteEdit->Text()), L"last words");
+}
+
+}  // namespace
