@@ -173,13 +173,19 @@ bool TNoteClass::LoadVersion3File(const std::wstring& fileName) {
 
 bool TNoteClass::LoadFromFile(const std::wstring& fileName) {
   try {
-    const int version = ReadFileVersion(fileName);
-    if (version < 0) {
+    // One open and one read per note: start-up reads every note file of the user.
+    std::vector<std::uint8_t> bytes;
+    // An unopenable or empty file has no version at all: as unreadable as a failed read.
+    if (!ReadWholeFile(fileName, bytes) || bytes.empty()) {
       ShowMessageBox(L"Cannot load note", L"Vantaro", MB_OK);
       return false;
     }
-    if (version <= 2) return LoadLegacyFile(fileName);
-    if (version == kCurrentVersion) return LoadVersion3File(fileName);
+    const int version = bytes[0];
+    if (version <= 2) {
+      DecodeLegacy(bytes.data(), bytes.size(), *this);
+      return true;
+    }
+    if (version == kCurrentVersion) return DecodeVersion3(bytes.data(), bytes.size(), *this);
     // Written by a newer program: we cannot read it, and must never write over it unasked.
     if (ShowMessageBox(L"Note " + ExtractFileName(fileName) + L" Was saved with a newer version of Vantaro Delete it?",
                        L"Vantaro", MB_YESNO | MB_ICONQUESTION) == IDYES)

@@ -15,6 +15,5 @@ class TTrekRect : public TGraphicControl {
   int ColorInvalidations() const { return colorInvalidations_; }
 
  private:
-  TBitmap* bitmap_;
   int colorInvalidations_ = 0;
 };

@@ -430,8 +430,12 @@ bool TBitmap::SaveToFile(const std::wstring& path) const {
 // ---------------------------------------------------------------------------------------------
 // TImageList
 
-TImageList::TImageList(int width, int height) : width_(width), height_(height) {
-  list_ = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 4, 4);
+// The system list is made with the first image: most lists (one per note window) stay empty.
+TImageList::TImageList(int width, int height) : width_(width), height_(height) {}
+
+HIMAGELIST TImageList::EnsureList() {
+  if (!list_) list_ = ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, 4, 4);
+  return list_;
 }
 
 TImageList::~TImageList() {
@@ -440,10 +444,10 @@ TImageList::~TImageList() {
 
 int TImageList::Count() const { return list_ ? ImageList_GetImageCount(list_) : 0; }
 
-int TImageList::AddIcon(HICON icon) { return list_ && icon ? ImageList_AddIcon(list_, icon) : -1; }
+int TImageList::AddIcon(HICON icon) { return EnsureList() && icon ? ImageList_AddIcon(list_, icon) : -1; }
 
 int TImageList::Add(const TBitmap& image, TColor maskColor) {
-  if (!list_ || !image.bitmap_) return -1;
+  if (!EnsureList() || !image.bitmap_) return -1;
   // Adding with a mask colour blackens those pixels in the bitmap given, so the list gets a
   // copy and the caller's picture stays as it was.
   TBitmap copy(image.width_, image.height_);

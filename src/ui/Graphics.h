@@ -201,7 +201,7 @@ class TImageList {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  HIMAGELIST Handle() const { return list_; }
+  HIMAGELIST Handle() const { return list_; }  // null until the first image is added
   int Count() const;
 
   // Each returns the new image's index, or -1.
@@ -212,6 +212,7 @@ class TImageList {
   void Draw(TCanvas& canvas, int x, int y, int index) const;
 
  private:
+  HIMAGELIST EnsureList();
   int width_, height_;
   HIMAGELIST list_ = nullptr;
 };

@@ -23,7 +23,7 @@ TEST(TrekRect, MeasuresAndPaintsOneColourWithoutAFrame) {
     for (int x = 0; x < 5; ++x)
       EXPECT_EQ(bmp.Pixel(x, y), (x < 3 && y < 3) ? 0x123456u : clWhite) << x << "," << y;
 
-  // Painted again at another size, the off-screen picture follows.
+  // Painted again at another size, the fill follows.
   r.SetBounds(0, 0, 4, 2);
   r.Paint(bmp.Canvas());
   EXPECT_EQ(bmp.Pixel(3, 1), 0x123456u);
