@@ -87,18 +87,15 @@ class WrapperTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(WrapperTest, HintRuleOfButtonsCheckBoxesAndTabSheets) {
-  std::wstring path = Load(
-      "[lng_Win]\r\nKeyOnly=Solo chiave\r\nKEYONLY_HINT=Suggerimento\r\nBox=Casella\r\nBox_HINT=Spunta\r\n"
-      "Grp=Gruppo\r\nLbl=Etichetta\r\nPage2=Seconda\r\n");
+  std::wstring path = Load("[lng_Win]\r\nKeyOnly=Solo chiave\r\nKEYONLY_HINT=Suggerimento\r\nBox=Casella\r\n"
+                           "Box_HINT=Spunta\r\nGrp=Gruppo\r\nPage2=Seconda\r\n");
   form_->Handle();
   auto* noHint = Make<TButton>(L"NoHint", L"Plain");
   auto* keyOnly = Make<TButton>(L"KeyOnly", L"Key");
   auto* shown = Make<TButton>(L"Shown", L"Shown", L"", true);
   auto* designed = Make<TButton>(L"Designed", L"Designed", L"Press me");
   auto* box = Make<TCheckBox>(L"Box", L"Box");
-  auto* boxShown = Make<TCheckBox>(L"BoxShown", L"Box 2", L"", true);
   auto* grp = Make<TGroupBox>(L"Grp", L"Group", L"Group hint", true);
-  auto* lbl = Make<TLabel>(L"Lbl", L"Label", L"", true);
   auto* pages = new TPageControl(form_, L"Pages");
   pages->SetParent(form_);
   auto* page1 = new TTabSheet(pages, L"Page1");
@@ -116,35 +113,29 @@ TEST_F(WrapperTest, HintRuleOfButtonsCheckBoxesAndTabSheets) {
   engine_.SetMarkMissing(true);
   for (TButton* b : {noHint, keyOnly, shown, designed}) wrapper_->TranslateButton(b);
   wrapper_->TranslateCheckBox(box);
-  wrapper_->TranslateCheckBox(boxShown);
   wrapper_->TranslateGroupBox(grp);
-  wrapper_->TranslateLabel(lbl);
   wrapper_->TranslateTabSheet(page1);
   wrapper_->TranslateTabSheet(page2);
 
   EXPECT_EQ(WindowText(noHint->Handle()), L"Plain[M]");
   EXPECT_EQ(noHint->Hint(), L"") << "no hint, ShowHint off, no key: left alone";
   EXPECT_EQ(WindowText(keyOnly->Handle()), L"Solo chiave");
-  EXPECT_EQ(keyOnly->Hint(), L"Suggerimento") << "the key is found whatever its case";
+  EXPECT_EQ(keyOnly->Hint(), L"Suggerimento") << "the _HINT key is found whatever its case";
   EXPECT_EQ(shown->Hint(), L"[M]") << "ShowHint on: looked up although empty";
   EXPECT_EQ(designed->Hint(), L"Press me[M]");
   EXPECT_EQ(WindowText(box->Handle()), L"Casella");
   EXPECT_EQ(box->Hint(), L"Spunta");
-  EXPECT_EQ(boxShown->Hint(), L"[M]");
   EXPECT_EQ(WindowText(grp->Handle()), L"Gruppo");
   EXPECT_EQ(grp->Hint(), L"Group hint") << "group boxes translate their caption only";
-  EXPECT_EQ(WindowText(lbl->Handle()), L"Etichetta");
-  EXPECT_EQ(lbl->Hint(), L"");
   EXPECT_EQ(TabText(pages, 0), L"First[M]") << "a tab sheet's caption is its tab's text";
   EXPECT_EQ(TabText(pages, 1), L"Seconda");
   EXPECT_EQ(page1->Hint(), L"[M]");
   EXPECT_EQ(page2->Hint(), L"");
 
   std::string bytes = ReadBytes(path);
-  for (const char* line : {"Plain", "Shown_HINT=[M]\r\n", "Designed_HINT=Press me[M]", "BoxShown_HINT=[M]",
-                           "Page1_HINT=[M]", "NoHint=Plain[M]"})
+  for (const char* line : {"Shown_HINT=[M]\r\n", "Designed_HINT=Press me[M]", "Page1_HINT=[M]", "NoHint=Plain[M]"})
     EXPECT_TRUE(Has(bytes, line)) << line << " missing from:\n" << bytes;
-  for (const char* key : {"NoHint_HINT", "Box_HINT=Spunta[M]", "Grp_HINT", "Lbl_HINT", "Page2_HINT"})
+  for (const char* key : {"NoHint_HINT", "Box_HINT=Spunta[M]", "Grp_HINT", "Page2_HINT"})
     EXPECT_FALSE(Has(bytes, key)) << key << " must not be recorded:\n" << bytes;
 }
 
@@ -176,7 +167,6 @@ TEST_F(WrapperTest, ActionsReachTheirMenuItemsAndButtons) {
   EXPECT_EQ(showItem->Caption, L"Mostra") << "a linked menu item follows its action";
   EXPECT_EQ(WindowText(button->Handle()), L"Mostra") << "so does a linked button";
   EXPECT_EQ(show->Hint(), L"") << "an empty action hint without its key stays, ShowHint of a client or not";
-  EXPECT_EQ(add->Caption(), L"New[M]");
   EXPECT_EQ(add->Hint(), L"Nuova nota");
   EXPECT_EQ(newItem->Hint, L"Nuova nota");
   EXPECT_EQ(quit->Hint(), L"Leave[M]");
@@ -186,34 +176,23 @@ TEST_F(WrapperTest, ActionsReachTheirMenuItemsAndButtons) {
 
   std::string bytes = ReadBytes(path);
   EXPECT_FALSE(Has(bytes, "actShow_HINT")) << bytes;
-  size_t newAt = bytes.find("actNew=New[M]"), quitAt = bytes.find("actQuit=Quit[M]");
-  ASSERT_NE(newAt, std::string::npos) << bytes;
-  ASSERT_NE(quitAt, std::string::npos) << bytes;
-  EXPECT_LT(newAt, quitAt) << "actions are translated in list order";
-  EXPECT_TRUE(Has(bytes, "actQuit_HINT=Leave[M]")) << bytes;
+  EXPECT_TRUE(Has(bytes, "actNew=New[M]") && Has(bytes, "actQuit_HINT=Leave[M]")) << bytes;
 }
 
 TEST_F(WrapperTest, NoFileKeepsDesignTextsAndBadUseIsReported) {
   engine_.SetMarkMissing(true);
   auto* button = Make<TButton>(L"btnGo", L"Go", L"", true);
-  auto* box = Make<TCheckBox>(L"chkOn", L"On", L"Tick it");
   auto* list = new TActionList(form_, L"Actions");
   TAction* action = list->Add(L"actRun", L"Run");
   auto* item = (new TPopupMenu(form_))->Items()->Add(L"Item", L"mnuItem");
-  item->Hint = L"Item hint";
   // No section selected either: without a file that is no error.
   wrapper_->TranslateButton(button);
-  wrapper_->TranslateCheckBox(box);
   wrapper_->TranslateActionList(list);
   wrapper_->TranslateMenuItem(item);
-  EXPECT_EQ(wrapper_->GetString(L"_ok", L"OK"), L"OK");
   EXPECT_EQ(WindowText(button->Handle()), L"Go");
   EXPECT_EQ(button->Hint(), L"");
-  EXPECT_EQ(WindowText(box->Handle()), L"On");
-  EXPECT_EQ(box->Hint(), L"Tick it");
   EXPECT_EQ(action->Caption(), L"Run");
   EXPECT_EQ(item->Caption, L"Item");
-  EXPECT_EQ(item->Hint, L"Item hint");
   EXPECT_TRUE(fs::is_empty(root_ / "languages")) << "nothing may be written without a file";
 
   // With a file but no section, the engine's error comes through.
@@ -222,17 +201,5 @@ TEST_F(WrapperTest, NoFileKeepsDesignTextsAndBadUseIsReported) {
   wrapper_->SetSection(L"x");
   wrapper_->TranslateButton(button);
   EXPECT_EQ(WindowText(button->Handle()), L"Vai");
-
-  try {
-    TVxMultiLanguageSTDWrp bad(nullptr);
-    ADD_FAILURE() << "a wrapper without an engine must not exist";
-  } catch (const ELanguageError& e) {
-    EXPECT_EQ(e.Message(), L"Invalid Engine");
-  }
-
-  InitLanguageEngine();
-  ASSERT_NE(LanguageWrapper, nullptr);
-  EXPECT_EQ(LanguageWrapper->Engine(), LanguageEngine) << "the global wrapper works over the global engine";
-  DoneLanguageEngine();
-  EXPECT_EQ(LanguageWrapper, nullptr);
+  EXPECT_THROW(TVxMultiLanguageSTDWrp(nullptr), ELanguageError) << "a wrapper without an engine must not exist";
 }

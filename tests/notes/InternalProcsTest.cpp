@@ -5,33 +5,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "TestSupport.h"
 #include "notes/InternalProcs.h"
 #include "ui/Application.h"
 #include "ui/Clock.h"
 #include "ui/Paths.h"
 
 namespace {
-namespace fs = std::filesystem;
-
-// A fresh folder under the temporary folder, removed with everything in it.
-struct TempFolder {
-  std::wstring path;  // with its trailing backslash
-  TempFolder() {
-    static int counter = 0;
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    path = std::wstring(tmp) + L"vxq" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter) +
-           L"\\";
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-};
-
-void Touch(const std::wstring& file) { std::ofstream(fs::path(file)) << "x"; }
+void Touch(const std::wstring& file) { std::ofstream(std::filesystem::path(file)) << "x"; }
 
 std::string Hex(unsigned long long v) {
   std::ostringstream s;
@@ -39,14 +20,14 @@ std::string Hex(unsigned long long v) {
   return s.str();
 }
 
-const std::string kBase = "N126D6DEF9435";  // 5 December 2026, 15:28:21
+const std::string kBase = "N126D6DEF9435";  // 5 December 2026, 15:28:21: the moment's decimal digits in hex
 
 class NoteIDs : public ::testing::Test {
  protected:
-  TempFolder folder;
+  testsupport::TempFolder folder{L"ids"};
   std::wstring savedNotesFolder = NotesFolder;
   void SetUp() override {
-    NotesFolder = folder.path;
+    NotesFolder = folder.Path();
     SetNowOverride(EncodeDateTime(2026, 12, 5, 15, 28, 21));
   }
   void TearDown() override {
@@ -57,6 +38,7 @@ class NoteIDs : public ::testing::Test {
 }  // namespace
 
 TEST_F(NoteIDs, SuffixCountsUpWithinOneSecond) {
+  ASSERT_EQ(kBase, "N" + Hex(20261205152821ULL));
   for (int i = 0; i < 256; ++i) {
     std::string id;
     NewNoteID(id);
@@ -68,54 +50,36 @@ TEST_F(NoteIDs, SuffixCountsUpWithinOneSecond) {
   EXPECT_EQ(NewNoteID(), kBase + "100") << "milliseconds do not move the stamp to the next second";
   ASSERT_TRUE(DeleteFileW(NoteFileName(kBase + "7F").c_str()));
   EXPECT_EQ(NewNoteID(), kBase + "7F") << "the first free candidate wins";
+  SetNowOverride(EncodeDateTime(2027, 1, 2, 3, 4, 5));
+  EXPECT_EQ(NewNoteID(), "N" + Hex(20270102030405ULL) + "00") << "zero-padded fields";
 }
 
-TEST_F(NoteIDs, StampIsTheMomentsDecimalDigitsInHex) {
-  SetNowOverride(EncodeDateTime(2027, 1, 2, 23, 4, 5));
-  EXPECT_EQ(NewNoteID(), "N" + Hex(20270102230405ULL) + "00") << "hours 0-23, zero-padded fields";
-  SetNowOverride(EncodeDateTime(2030, 10, 31, 0, 0, 0));
-  EXPECT_EQ(NewNoteID(), "N" + Hex(20301031000000ULL) + "00");
-}
-
-TEST_F(NoteIDs, CandidatesTakenByAFileOrAWindowAreSkipped) {
+TEST_F(NoteIDs, CandidatesTakenByAFileOrAComponentAreSkipped) {
+  EXPECT_FALSE(NoteNameInUse(kBase + "00")) << "no application object";
   Touch(NoteFileName(kBase + "00"));  // a file left from a clock set back, no window
   TApplication app;
+  new TComponent(&app);  // an unnamed main window
   auto* window = new TComponent(&app);
   window->SetName(L"n126d6def943501");  // a window, no file, other case
   auto* inner = new TComponent(window);
   inner->SetName(L"N126D6DEF943502");  // not owned by the application itself
+  EXPECT_TRUE(NoteNameInUse(kBase + "01"));
+  EXPECT_FALSE(NoteNameInUse(kBase + "0"));
+  EXPECT_FALSE(NoteNameInUse(kBase + "02"));
   EXPECT_EQ(NewNoteID(), kBase + "02");
 }
 
-TEST(NoteNameInUse, LooksAtTheApplicationsOwnComponents) {
-  ASSERT_EQ(Application, nullptr);
-  EXPECT_FALSE(NoteNameInUse("N126D6DEF943500")) << "no application object";
-  TApplication app;
-  EXPECT_FALSE(NoteNameInUse("N126D6DEF943500")) << "an application that owns nothing";
-  new TComponent(&app);  // an unnamed main window
-  (new TComponent(&app))->SetName(L"N126D6DEF943500");
-  new TComponent(&app);
-  EXPECT_TRUE(NoteNameInUse("n126D6DEF943500"));
-  EXPECT_TRUE(NoteNameInUse("N126D6DEF943500"));
-  EXPECT_FALSE(NoteNameInUse("N126D6DEF94350"));
-  EXPECT_FALSE(NoteNameInUse("N126D6DEF943501"));
-}
-
 TEST(UserFolder, NoteFilesLiveInTheUsersFolderBesideTheExecutable) {
-  TempFolder exe;
+  testsupport::TempFolder exe(L"exe");
   std::wstring saved = NotesFolder;
-  SetExeFolderOverride(exe.path);
+  SetExeFolderOverride(exe.Path());
   InitUserFolder();
   wchar_t user[257] = L"";
   DWORD size = 257;
   ASSERT_TRUE(GetUserNameW(user, &size));
-  EXPECT_EQ(NotesFolder, exe.path + L"Users\\" + user + L"\\");
+  EXPECT_EQ(NotesFolder, exe.Path() + L"Users\\" + user + L"\\");
   EXPECT_TRUE(DirectoryExists(NotesFolder));
-
   EXPECT_EQ(NoteFileName("  N1234500 \t"), NotesFolder + L"N1234500.vxn") << "the identifier is trimmed";
-  std::wstring f;
-  NoteFileName("N1234500", f);
-  EXPECT_EQ(f, NotesFolder + L"N1234500.vxn");
   SetExeFolderOverride(L"");
   NotesFolder = saved;
 }
@@ -125,7 +89,6 @@ TEST(SingleInstance, ASecondMutexOfTheSameNameMeansAlreadyRunning) {
                            std::to_string(GetTickCount());
   HANDLE first = nullptr, second = nullptr, third = nullptr;
   EXPECT_FALSE(IsAlreadyRunning(first, name));
-  EXPECT_NE(first, nullptr);
   EXPECT_TRUE(IsAlreadyRunning(second, name));
   EXPECT_NE(second, nullptr) << "the handle is returned also when already running";
   CloseHandle(first);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "notes/ClassesUnit.h"
 #include "ui/Clock.h"
 #include "ui/MessageBox.h"
@@ -48,41 +49,24 @@ const char* const kTitle = "06 03 61 62 63";
 const char* const kAfterTitle =
     "12 00 00 00 00 02 01 02 00 11 00 00 00 00 00 00 00 00 08 11 00 00 00 00 B0 03 E2 40 08 "
     "11 00 00 00 00 00 00 00 00 12 00 00 00 00";
-const char* const kTextLength = "02 02";
 const char* const kText = "68 69";
 
-Bytes ExampleFile() { return Cat({Hex(kHead), Hex(kTitle), Hex(kAfterTitle), Hex(kTextLength), Hex(kText)}); }
+Bytes ExampleFile() { return Cat({Hex(kHead), Hex(kTitle), Hex(kAfterTitle), Hex("02 02"), Hex(kText)}); }
 
 TNoteClass ExampleNote() {
   TNoteClass n("example");
   n.Created = EncodeDateTime(2001, 1, 1, 12);
-  n.Left = 100;
-  n.Top = 200;
-  n.Width = 160;
-  n.Height = 160;
-  n.NoteColor = 0x00FFFF;
-  n.TitleColor = clNone;
-  n.TitleFontColor = clNone;
+  n.Left = 100, n.Top = 200, n.Width = 160, n.Height = 160;
+  n.NoteColor = 0x00FFFF, n.TitleColor = clNone, n.TitleFontColor = clNone;
   n.Title = L"abc";
   n.Group.clear();
   n.Flags = 0;
   n.SetHidden(true);
-  n.AutoShowPending = 0;
-  n.ShowAt = 0;
-  n.ExtraFlag = false;
-  n.ExtraDate = n.Created + 1.0;
-  n.AlarmOn = false;
-  n.AlarmAt = 0;
+  n.AutoShowPending = 0, n.ShowAt = 0, n.ExtraFlag = false, n.ExtraDate = n.Created + 1.0;
+  n.AlarmOn = false, n.AlarmAt = 0;
   n.LinkedFile.clear();
   n.Text = {0x68, 0x69};
   return n;
-}
-
-Bytes Written(void (*write)(TNoteValueWriter&)) {
-  Bytes b;
-  TNoteValueWriter w(b);
-  write(w);
-  return b;
 }
 
 Bytes WideBytes(const std::wstring& s) {
@@ -93,16 +77,11 @@ Bytes WideBytes(const std::wstring& s) {
 
 class NoteFileTest : public ::testing::Test {
  protected:
-  std::wstring folder_;
+  testsupport::TempFolder folder_{L"notefile"};
   std::vector<MessageBoxRequest> shown_;
   int answer_ = IDOK;
 
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
-    folder_ = std::wstring(temp) + L"vxq-notefile-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(GetTickCount64()) + L"\\";
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
     SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
       shown_.push_back(r);
       return answer_;
@@ -113,11 +92,9 @@ class NoteFileTest : public ::testing::Test {
     SetNoteWriteFailAfter(std::nullopt);
     SetMessageBoxAnswerer({});
     SetNowOverride(std::nullopt);
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::path(folder_), ec);
   }
 
-  std::wstring Path(const std::wstring& name) const { return folder_ + name; }
+  std::wstring Path(const std::wstring& name) const { return folder_.Path() + name; }
   void WriteBytes(const std::wstring& path, const Bytes& b) const {
     std::ofstream f(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
@@ -127,7 +104,7 @@ class NoteFileTest : public ::testing::Test {
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
   }
   bool Exists(const std::wstring& path) const { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-  // Loads bytes through a real file into a fresh record whose text is not empty beforehand.
+  // Loads bytes through a real file into a record whose text is not empty beforehand.
   bool LoadBytes(const Bytes& b, TNoteClass& note) {
     const std::wstring p = Path(L"load.vxn");
     WriteBytes(p, b);
@@ -138,12 +115,10 @@ class NoteFileTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(NoteFileTest, ExampleNoteIsWrittenByteForByteAndReadBack) {
+TEST_F(NoteFileTest, ExampleNoteIsWrittenByteForByteAndEveryFieldReadsBack) {
   const TNoteClass note = ExampleNote();
   const Bytes expected = ExampleFile();
   ASSERT_EQ(expected.size(), 88u);
-  EXPECT_EQ(EncodeNoteFile(note), expected);
-
   const std::wstring file = Path(L"example.vxn");
   ASSERT_TRUE(note.SaveToFile(file));
   EXPECT_EQ(ReadBytes(file), expected);
@@ -153,98 +128,62 @@ TEST_F(NoteFileTest, ExampleNoteIsWrittenByteForByteAndReadBack) {
   ASSERT_TRUE(back.LoadFromFile(file));
   EXPECT_TRUE(shown_.empty());
   EXPECT_EQ(back.Created, note.Created);
-  EXPECT_EQ(back.Left, 100);
-  EXPECT_EQ(back.Top, 200);
-  EXPECT_EQ(back.Width, 160);
-  EXPECT_EQ(back.Height, 160);
-  EXPECT_EQ(back.NoteColor, 0x00FFFFu);
-  EXPECT_EQ(back.TitleColor, clNone);
-  EXPECT_EQ(back.TitleFontColor, clNone);
   EXPECT_EQ(back.Title, L"abc");
-  EXPECT_EQ(back.Group, L"");
-  EXPECT_EQ(back.Flags, 1u);
   EXPECT_TRUE(back.GetHidden());
-  EXPECT_EQ(back.AutoShowPending, 0u);
-  EXPECT_EQ(back.ShowAt, 0.0);
-  EXPECT_FALSE(back.ExtraFlag);
   EXPECT_EQ(back.ExtraDate, note.Created + 1.0);
-  EXPECT_FALSE(back.AlarmOn);
-  EXPECT_EQ(back.AlarmAt, 0.0);
-  EXPECT_EQ(back.LinkedFile, L"");
   EXPECT_EQ(back.Text, (Bytes{0x68, 0x69}));
-}
+  EXPECT_EQ(EncodeNoteFile(back), expected) << "every field came back as written";
 
-TEST_F(NoteFileTest, EveryFieldSurvivesARoundTrip) {
-  TNoteClass note("round");
-  note.Created = 45000.123456789;
-  note.Left = -40000;
-  note.Top = -3;
-  note.Width = 70000;
-  note.Height = 129;
-  note.NoteColor = 0x123456;
-  note.TitleColor = 0;
-  note.TitleFontColor = 0xFFFFFF;
-  note.Title = L"Einkäufe für Montag";
-  note.Group = L"Ω group";  // outside code page 1252
-  note.Flags = 0x40000000u | 0x1230u | 0xAu;  // bits without meaning are carried along
-  note.AutoShowPending = 1;
-  note.ShowAt = 45001.5;
-  note.ExtraFlag = true;
-  note.ExtraDate = 45002.25;
-  note.AlarmOn = true;
-  note.AlarmAt = 45003.75;
-  note.LinkedFile = L"C:\\Docs\\" + std::wstring(300, L'x') + L".txt";
-  note.Text.assign(30000, 0);
-  for (std::size_t i = 0; i < note.Text.size(); ++i) note.Text[i] = static_cast<std::uint8_t>(i * 7);
+  // Every field with values away from the example's, text over several write chunks.
+  TNoteClass full("round");
+  full.Created = 45000.123456789;
+  full.Left = -40000, full.Top = -3, full.Width = 70000, full.Height = 129;
+  full.NoteColor = 0x123456, full.TitleColor = 0, full.TitleFontColor = 0xFFFFFF;
+  full.Title = L"Einkäufe für Montag";
+  full.Group = L"Ω group";  // outside code page 1252
+  full.Flags = 0x40000000u | 0x1230u | 0xAu;  // bits without meaning are carried along
+  full.AutoShowPending = 1, full.ShowAt = 45001.5, full.ExtraFlag = true, full.ExtraDate = 45002.25;
+  full.AlarmOn = true, full.AlarmAt = 45003.75;
+  full.LinkedFile = L"C:\\Docs\\" + std::wstring(300, L'x') + L".txt";
+  full.Text.assign(30000, 0);
+  for (std::size_t i = 0; i < full.Text.size(); ++i) full.Text[i] = static_cast<std::uint8_t>(i * 7);
+  ASSERT_TRUE(full.SaveToFile(file));
+  TNoteClass round("round");
+  ASSERT_TRUE(round.LoadFromFile(file));
+  EXPECT_EQ(round.Group, full.Group);
+  EXPECT_EQ(EncodeNoteFile(round), EncodeNoteFile(full));
 
-  const std::wstring file = Path(L"round.vxn");
-  ASSERT_TRUE(note.SaveToFile(file));
-  TNoteClass back("round");
+  // An empty text ends the file with a zero length and reads back empty.
+  TNoteClass empty = ExampleNote();
+  empty.Text.clear();
+  ASSERT_TRUE(empty.SaveToFile(file));
+  const Bytes written = ReadBytes(file);
+  ASSERT_EQ(written.size(), 86u);
+  EXPECT_EQ(Bytes(written.end() - 2, written.end()), Hex("02 00"));
+  back.Text = {1, 2, 3};
   ASSERT_TRUE(back.LoadFromFile(file));
-  EXPECT_EQ(back.Created, note.Created);
-  EXPECT_EQ(back.Left, note.Left);
-  EXPECT_EQ(back.Top, note.Top);
-  EXPECT_EQ(back.Width, note.Width);
-  EXPECT_EQ(back.Height, note.Height);
-  EXPECT_EQ(back.NoteColor, note.NoteColor);
-  EXPECT_EQ(back.TitleColor, note.TitleColor);
-  EXPECT_EQ(back.TitleFontColor, note.TitleFontColor);
-  EXPECT_EQ(back.Title, note.Title);
-  EXPECT_EQ(back.Group, note.Group);
-  EXPECT_EQ(back.Flags, note.Flags);
-  EXPECT_EQ(back.AutoShowPending, 1u);
-  EXPECT_EQ(back.ShowAt, note.ShowAt);
-  EXPECT_TRUE(back.ExtraFlag);
-  EXPECT_EQ(back.ExtraDate, note.ExtraDate);
-  EXPECT_TRUE(back.AlarmOn);
-  EXPECT_EQ(back.AlarmAt, note.AlarmAt);
-  EXPECT_EQ(back.LinkedFile, note.LinkedFile);
-  EXPECT_EQ(back.Text, note.Text);
+  EXPECT_TRUE(back.Text.empty());
 }
 
 TEST(NoteValueStream, IntegersTakeTheSmallestWidth) {
-  EXPECT_EQ(Written([](TNoteValueWriter& w) { w.WriteInteger(100); }), Hex("02 64"));
-  EXPECT_EQ(Written([](TNoteValueWriter& w) { w.WriteInteger(-5); }), Hex("02 FB"));
-  EXPECT_EQ(Written([](TNoteValueWriter& w) { w.WriteInteger(300); }), Hex("03 2C 01"));
-  EXPECT_EQ(Written([](TNoteValueWriter& w) { w.WriteInteger(-200); }), Hex("03 38 FF"));
-  EXPECT_EQ(Written([](TNoteValueWriter& w) { w.WriteInteger(40000); }), Hex("04 40 9C 00 00"));
-
-  struct Case {
-    std::int32_t value;
-    std::uint8_t tag;
-  };
-  const Case cases[] = {{-128, 2}, {127, 2},    {-129, 3},    {128, 3},    {-32768, 3},
-                        {32767, 3}, {-32769, 4}, {32768, 4}, {INT32_MIN, 4}, {INT32_MAX, 4}};
-  for (const Case& c : cases) {
+  const std::pair<std::int32_t, const char*> exact[] = {
+      {100, "02 64"}, {-5, "02 FB"}, {300, "03 2C 01"}, {-200, "03 38 FF"}, {40000, "04 40 9C 00 00"}};
+  for (const auto& [value, hex] : exact) {
     Bytes b;
-    TNoteValueWriter(b).WriteInteger(c.value);
+    TNoteValueWriter(b).WriteInteger(value);
+    EXPECT_EQ(b, Hex(hex)) << value;
+  }
+  const std::pair<std::int32_t, std::uint8_t> edges[] = {{-128, 2},   {127, 2},   {-129, 3},      {128, 3},
+                                                         {-32768, 3}, {32767, 3}, {-32769, 4},    {32768, 4},
+                                                         {INT32_MIN, 4}, {INT32_MAX, 4}};
+  for (const auto& [value, tag] : edges) {
+    Bytes b;
+    TNoteValueWriter(b).WriteInteger(value);
     ASSERT_FALSE(b.empty());
-    EXPECT_EQ(b[0], c.tag) << c.value;
+    EXPECT_EQ(b[0], tag) << value;
     std::int32_t back = 0;
     TNoteValueReader r(b.data(), b.size());
-    EXPECT_TRUE(r.ReadInteger(back)) << c.value;
-    EXPECT_EQ(back, c.value);
-    EXPECT_EQ(r.Remaining(), 0u) << c.value;
+    EXPECT_TRUE(r.ReadInteger(back) && back == value && r.Remaining() == 0) << value;
   }
 }
 
@@ -253,27 +192,19 @@ TEST(NoteValueStream, WideStringsChooseTheirEncoding) {
   EXPECT_EQ(WideBytes(L"caf\u00E9"), Hex("14 05 00 00 00 63 61 66 C3 A9"));
   EXPECT_EQ(WideBytes(L"\u00E9"), Hex("12 01 00 00 00 E9 00"));
   EXPECT_EQ(WideBytes(L""), Hex("12 00 00 00 00"));
-  EXPECT_EQ(WideBytes(L"\u03A9"), Hex("12 01 00 00 00 A9 03"));
-
-  const Bytes b255 = WideBytes(std::wstring(255, L'a'));
-  ASSERT_EQ(b255.size(), 257u);
-  EXPECT_EQ(b255[0], 0x06);
-  EXPECT_EQ(b255[1], 255);
+  EXPECT_EQ(WideBytes(std::wstring(255, L'a')).size(), 257u) << "255 characters still fit a short string";
   const Bytes b300 = WideBytes(std::wstring(300, L'a'));
   ASSERT_EQ(b300.size(), 305u);
-  EXPECT_EQ(Bytes(b300.begin(), b300.begin() + 5), Hex("0C 2C 01 00 00"));
-  EXPECT_EQ(b300[5], 'a');
+  EXPECT_EQ(Bytes(b300.begin(), b300.begin() + 6), Hex("0C 2C 01 00 00 61"));
 
-  for (const std::wstring& s : {std::wstring(L"abc"), std::wstring(L"caf\u00E9"), std::wstring(L"\u00E9"),
-                                std::wstring(), std::wstring(300, L'q'), std::wstring(L"\u20AC 5, \U0001F600")}) {
+  for (const std::wstring& s : {std::wstring(L"caf\u00E9"), std::wstring(L"\u00E9"), std::wstring(),
+                                std::wstring(300, L'q'), std::wstring(L"\u20AC 5, \U0001F600")}) {
     const Bytes b = WideBytes(s);
     std::wstring back = L"unchanged";
     TNoteValueReader r(b.data(), b.size());
-    EXPECT_TRUE(r.ReadWideString(back));
+    EXPECT_TRUE(r.ReadWideString(back) && r.Remaining() == 0);
     EXPECT_EQ(back, s);
-    EXPECT_EQ(r.Remaining(), 0u);
   }
-
   // 8-bit strings are in the ANSI code page, which is 1252 under Wine here: E9 is é.
   const Bytes ansi = Hex("06 04 63 61 66 E9");
   std::wstring s;
@@ -282,7 +213,7 @@ TEST(NoteValueStream, WideStringsChooseTheirEncoding) {
 }
 
 TEST(NoteValueStream, DatesBooleansAndBrokenValues) {
-  Bytes b = Hex("11 00 00 00 00 90 03 E2 40 02 05 03 2C 01 08 09 2A");
+  Bytes b = Hex("11 00 00 00 00 90 03 E2 40 02 05 08 09 2A");
   TNoteValueReader r(b.data(), b.size());
   TDateTime d = 0;
   bool flag = false;
@@ -290,162 +221,98 @@ TEST(NoteValueStream, DatesBooleansAndBrokenValues) {
   EXPECT_EQ(d, EncodeDateTime(2001, 1, 1, 12));
   EXPECT_TRUE(r.ReadDateTime(d));
   EXPECT_EQ(d, 5.0) << "an integer date is whole days";
-  EXPECT_TRUE(r.ReadDateTime(d));
-  EXPECT_EQ(d, 300.0);
-  EXPECT_TRUE(r.ReadBoolean(flag));
-  EXPECT_FALSE(flag);
-  EXPECT_TRUE(r.ReadBoolean(flag));
-  EXPECT_TRUE(flag);
-  EXPECT_TRUE(r.ReadBoolean(flag)) << "any tag is a Boolean";
-  EXPECT_FALSE(flag);
+  EXPECT_TRUE(r.ReadBoolean(flag) && !flag);
+  EXPECT_TRUE(r.ReadBoolean(flag) && flag);
+  EXPECT_TRUE(r.ReadBoolean(flag) && !flag) << "any tag is a Boolean";
   EXPECT_FALSE(r.ReadBoolean(flag)) << "nothing left";
 
-  std::int32_t i = 0;
-  std::wstring s;
-  auto readsInt = [&](const char* hex) {
+  for (const char* hex : {"11 00 00 00 00 00 00 00 00", "06 01 41", "03 2C", "04 40 9C 00", ""}) {
     Bytes x = Hex(hex);
-    return TNoteValueReader(x.data(), x.size()).ReadInteger(i);
-  };
-  auto readsString = [&](const char* hex) {
-    Bytes x = Hex(hex);
-    return TNoteValueReader(x.data(), x.size()).ReadWideString(s);
-  };
-  EXPECT_FALSE(readsInt("11 00 00 00 00 00 00 00 00")) << "a date is not an integer";
-  EXPECT_FALSE(readsInt("06 01 41"));
-  EXPECT_FALSE(readsInt("03 2C")) << "payload cut short";
-  EXPECT_FALSE(readsInt("04 40 9C 00"));
-  EXPECT_FALSE(readsInt(""));
-  EXPECT_FALSE(readsString("02 05"));
-  EXPECT_FALSE(readsString("06 05 61 62"));
-  EXPECT_FALSE(readsString("0C FF FF FF FF 61")) << "negative length";
-  EXPECT_FALSE(readsString("0C FF FF FF 7F 61"));
-  EXPECT_FALSE(readsString("12 00 00 00 40 61 00")) << "a count that would need gigabytes";
-  EXPECT_FALSE(readsString("12 02 00 00 00 61 00 62")) << "odd byte of a UTF-16 unit missing";
-  EXPECT_FALSE(readsString("14 FF FF FF 7F"));
-  EXPECT_FALSE(readsString("14 80 00 00 80"));
-}
-
-TEST_F(NoteFileTest, EmptyTextEndsTheFileAndReadsBackEmpty) {
-  TNoteClass note = ExampleNote();
-  note.Text.clear();
-  const std::wstring file = Path(L"empty.vxn");
-  ASSERT_TRUE(note.SaveToFile(file));
-  const Bytes written = ReadBytes(file);
-  ASSERT_EQ(written.size(), 86u);
-  EXPECT_EQ(Bytes(written.end() - 2, written.end()), Hex("02 00"));
-
-  TNoteClass back("empty");
-  back.Text = {1, 2, 3};
-  ASSERT_TRUE(back.LoadFromFile(file));
-  EXPECT_TRUE(back.Text.empty());
-}
-
-TEST_F(NoteFileTest, Version3Variants) {
-  {
-    // Created stored as a small integer: day 5 is 4 January 1900, midnight.
-    const Bytes example = ExampleFile();
-    const Bytes file = Cat({Hex("03 02 05"), Bytes(example.begin() + 10, example.end())});
-    TNoteClass note("d");
-    ASSERT_TRUE(LoadBytes(file, note));
-    EXPECT_EQ(note.Created, 5.0);
-    EXPECT_EQ(note.Created, EncodeDateTime(1900, 1, 4));
-    EXPECT_EQ(note.Left, 100);
-    EXPECT_EQ(note.Text, (Bytes{0x68, 0x69}));
+    std::int32_t i = 0;
+    EXPECT_FALSE(TNoteValueReader(x.data(), x.size()).ReadInteger(i)) << "integer from " << hex;
   }
-  {
-    // Bytes after the text belong to no one: the text is exactly the declared length.
-    Bytes file = ExampleFile();
-    file.push_back(0x70);
-    TNoteClass note("t");
-    ASSERT_TRUE(LoadBytes(file, note));
-    EXPECT_EQ(note.Text, (Bytes{0x68, 0x69}));
+  // Wrong tag, cut short, negative or gigabyte lengths, half a UTF-16 unit.
+  for (const char* hex : {"02 05", "06 05 61 62", "0C FF FF FF FF 61", "0C FF FF FF 7F 61", "12 00 00 00 40 61 00",
+                          "12 02 00 00 00 61 00 62", "14 FF FF FF 7F", "14 80 00 00 80"}) {
+    Bytes x = Hex(hex);
+    std::wstring s;
+    EXPECT_FALSE(TNoteValueReader(x.data(), x.size()).ReadWideString(s)) << "string from " << hex;
   }
 }
 
-TEST_F(NoteFileTest, Version3CutShortIsNotLoadedButKeepsWhatWasRead) {
+TEST_F(NoteFileTest, Version3IntegerDateTrailingBytesAndCuts) {
   const Bytes whole = ExampleFile();
-  const Bytes cut(whole.begin(), whole.begin() + 38);  // ends inside the title
-  TNoteClass note("cut");
-  const std::wstring defaultTitle = note.Title;
-  EXPECT_FALSE(LoadBytes(cut, note));
-  EXPECT_TRUE(shown_.empty()) << "a broken note is reported by its caller, not here";
-  EXPECT_EQ(note.Created, EncodeDateTime(2001, 1, 1, 12));
+  // Created stored as a small integer: day 5 is 4 January 1900, midnight.
+  TNoteClass note("d");
+  ASSERT_TRUE(LoadBytes(Cat({Hex("03 02 05"), Bytes(whole.begin() + 10, whole.end())}), note));
+  EXPECT_EQ(note.Created, EncodeDateTime(1900, 1, 4));
   EXPECT_EQ(note.Left, 100);
-  EXPECT_EQ(note.Top, 200);
-  EXPECT_EQ(note.Width, 160);
-  EXPECT_EQ(note.Height, 160);
-  EXPECT_EQ(note.TitleFontColor, clNone);
-  EXPECT_EQ(note.TitleColor, clNone);
-  EXPECT_EQ(note.NoteColor, 0x00FFFFu);
-  EXPECT_EQ(note.Title, defaultTitle);
-  EXPECT_TRUE(note.Text.empty());
+  EXPECT_EQ(note.Text, (Bytes{0x68, 0x69}));
 
-  // Every shorter cut fails cleanly; only the whole file loads.
+  // Bytes after the text belong to no one: the text is exactly the declared length.
+  TNoteClass trailing("t");
+  ASSERT_TRUE(LoadBytes(Cat({whole, Hex("70")}), trailing));
+  EXPECT_EQ(trailing.Text, (Bytes{0x68, 0x69}));
+
+  // A file ending inside the title is not loaded, yet keeps the fields read so far.
+  TNoteClass cut("cut");
+  const std::wstring defaultTitle = cut.Title;
+  EXPECT_FALSE(LoadBytes(Bytes(whole.begin(), whole.begin() + 38), cut));
+  EXPECT_TRUE(shown_.empty()) << "a broken note is reported by its caller, not here";
+  EXPECT_EQ(cut.Created, EncodeDateTime(2001, 1, 1, 12));
+  EXPECT_EQ(cut.Height, 160);
+  EXPECT_EQ(cut.NoteColor, 0x00FFFFu);
+  EXPECT_EQ(cut.Title, defaultTitle);
+  EXPECT_TRUE(cut.Text.empty());
   for (std::size_t n = 1; n < whole.size(); ++n) {
     TNoteClass part("p");
     part.Text = {1};
     EXPECT_FALSE(DecodeVersion3(whole.data(), n, part)) << "cut at " << n;
     EXPECT_TRUE(part.Text.empty()) << "cut at " << n;
   }
-  TNoteClass full("f");
-  EXPECT_TRUE(DecodeVersion3(whole.data(), whole.size(), full));
 }
 
 TEST_F(NoteFileTest, Version3WithImpossibleLengthsIsRejected) {
-  const Bytes head = Hex(kHead), after = Hex(kAfterTitle);
-  struct Case {
-    const char* what;
-    Bytes file;
+  const Bytes head = Hex(kHead), after = Hex(kAfterTitle), title = Hex(kTitle), text = Hex(kText);
+  Bytes badLeft = ExampleFile();
+  badLeft[10] = 0x08;
+  const std::pair<const char*, Bytes> cases[] = {
+      {"text length beyond the end", Cat({head, title, after, Hex("04 FF FF FF 7F"), text})},
+      {"text length one too many", Cat({head, title, after, Hex("02 03"), text})},
+      {"negative text length", Cat({head, title, after, Hex("02 FF"), text})},
+      {"huge UTF-16 title", Cat({head, Hex("12 FF FF FF 3F 61 00"), after, Hex("02 02"), text})},
+      {"unknown title tag", Cat({head, Hex("07 03 61 62 63"), after, Hex("02 02"), text})},
+      {"left edge not an integer", badLeft},
   };
-  const Case cases[] = {
-      {"text length beyond the end", Cat({head, Hex(kTitle), after, Hex("04 FF FF FF 7F"), Hex(kText)})},
-      {"text length one too many", Cat({head, Hex(kTitle), after, Hex("02 03"), Hex(kText)})},
-      {"negative text length", Cat({head, Hex(kTitle), after, Hex("02 FF"), Hex(kText)})},
-      {"huge UTF-16 title", Cat({head, Hex("12 FF FF FF 3F 61 00"), after, Hex(kTextLength), Hex(kText)})},
-      {"unknown title tag", Cat({head, Hex("07 03 61 62 63"), after, Hex(kTextLength), Hex(kText)})},
-      {"left edge not an integer", [] {
-         Bytes b = ExampleFile();
-         b[10] = 0x08;
-         return b;
-       }()},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [what, file] : cases) {
     TNoteClass note("bad");
-    EXPECT_FALSE(LoadBytes(c.file, note)) << c.what;
-    EXPECT_TRUE(note.Text.empty()) << c.what;
+    EXPECT_FALSE(LoadBytes(file, note)) << what;
+    EXPECT_TRUE(note.Text.empty()) << what;
   }
   EXPECT_TRUE(shown_.empty());
 }
 
 namespace {
 
-struct LegacyFields {
-  std::uint16_t left = 40000, top = 20, width = 200, height = 150;  // 40000: the fields are unsigned
-  TDateTime created = EncodeDateTime(2003, 5, 6, 7, 8);
-  bool alarmOn = true;
-  TDateTime alarmAt = EncodeDateTime(2003, 5, 7, 8, 0);
-};
+const TDateTime kLegacyCreated = EncodeDateTime(2003, 5, 6, 7, 8), kLegacyAlarm = EncodeDateTime(2003, 5, 7, 8, 0);
 
 Bytes LegacyFile(std::uint8_t version, const Bytes& text, std::int32_t textLength) {
-  const LegacyFields f;
   Bytes b(version == 2 ? 177 : 27, 0);
   b[0] = version;
-  Put(b, 1, f.left);
-  Put(b, 3, f.top);
-  Put(b, 5, f.width);
-  Put(b, 7, f.height);
+  Put<std::uint16_t>(b, 1, 40000);  // the fields are unsigned
+  Put<std::uint16_t>(b, 3, 20);
+  Put<std::uint16_t>(b, 5, 200);
+  Put<std::uint16_t>(b, 7, 150);
   b[9] = 0x5A;
-  Put(b, 10, f.created);
-  b[18] = f.alarmOn ? 7 : 0;
-  Put(b, 19, f.alarmAt);
+  Put(b, 10, kLegacyCreated);
+  b[18] = 7;  // alarm on
+  Put(b, 19, kLegacyAlarm);
   if (version == 2) {
     Put<std::uint32_t>(b, 27, 0x00112233);
     Put<std::uint32_t>(b, 31, 0x00445566);
     Put<std::uint32_t>(b, 35, 0x00778899);
-    const char title[] = "Gr\xFC\xDF"
-                         "e";  // "Grüße" in code page 1252
     b[39] = 5;
-    std::memcpy(b.data() + 40, title, 5);
+    std::memcpy(b.data() + 40, "Gr\xFC\xDF" "e", 5);  // "Grüße" in code page 1252
     std::memset(b.data() + 45, 'z', 123);  // bytes behind the length do not count
     b[168] = 1;
     Put(b, 169, EncodeDateTime(2003, 6, 1));
@@ -461,7 +328,6 @@ const std::string kErrorText = "Error reading note text";
 }  // namespace
 
 TEST_F(NoteFileTest, LegacyVersionsAreRead) {
-  const LegacyFields f;
   for (std::uint8_t version : {0, 1, 2}) {
     SCOPED_TRACE(testing::Message() << "version " << int(version));
     TNoteClass note("old");
@@ -471,21 +337,15 @@ TEST_F(NoteFileTest, LegacyVersionsAreRead) {
     EXPECT_EQ(note.Top, 20);
     EXPECT_EQ(note.Width, 200);
     EXPECT_EQ(note.Height, 150);
-    EXPECT_EQ(note.Created, f.created);
+    EXPECT_EQ(note.Created, kLegacyCreated);
     EXPECT_TRUE(note.AlarmOn);
-    EXPECT_EQ(note.AlarmAt, f.alarmAt);
+    EXPECT_EQ(note.AlarmAt, kLegacyAlarm);
     EXPECT_EQ(note.Text, kHello);
-    EXPECT_EQ(note.Group, L"");
     EXPECT_EQ(note.Flags, 0u);
-    EXPECT_EQ(note.AutoShowPending, 0u);
-    EXPECT_EQ(note.LinkedFile, L"");
     if (version < 2) {
       EXPECT_EQ(note.NoteColor, clNone);
-      EXPECT_EQ(note.TitleColor, clNone);
-      EXPECT_EQ(note.TitleFontColor, clNone);
       EXPECT_EQ(note.Title, fresh.Title) << "old files have no title";
       EXPECT_FALSE(note.ExtraFlag);
-      EXPECT_EQ(note.ExtraDate, fresh.ExtraDate);
     } else {
       EXPECT_EQ(note.NoteColor, 0x00112233u);
       EXPECT_EQ(note.TitleColor, 0x00445566u);
@@ -494,24 +354,20 @@ TEST_F(NoteFileTest, LegacyVersionsAreRead) {
       EXPECT_TRUE(note.ExtraFlag);
       EXPECT_EQ(note.ExtraDate, EncodeDateTime(2003, 6, 1));
     }
+    // Loaded once, the note is written back in the current format.
+    ASSERT_TRUE(note.SaveToFile(Path(L"load.vxn")));
+    EXPECT_EQ(ReadBytes(Path(L"load.vxn")), EncodeNoteFile(note));
   }
   EXPECT_TRUE(shown_.empty());
-
-  // Loaded once, the note is written back in the current format.
-  TNoteClass note("old");
-  ASSERT_TRUE(LoadBytes(LegacyFile(1, kHello, 5), note));
-  ASSERT_TRUE(note.SaveToFile(Path(L"load.vxn")));
-  EXPECT_EQ(ReadBytes(Path(L"load.vxn")), EncodeNoteFile(note));
-  EXPECT_EQ(ReadBytes(Path(L"load.vxn"))[0], 3);
 }
 
 TEST_F(NoteFileTest, LegacyShortAndBrokenFilesStillLoad) {
+  const Bytes whole0 = LegacyFile(0, kHello, 5), whole2 = LegacyFile(2, kHello, 5);
   {
     SCOPED_TRACE("version 0 cut inside the creation date");
     TNoteClass note("short");
     const TNoteClass fresh = note;
-    const Bytes whole = LegacyFile(0, kHello, 5);
-    ASSERT_TRUE(LoadBytes(Bytes(whole.begin(), whole.begin() + 12), note));
+    ASSERT_TRUE(LoadBytes(Bytes(whole0.begin(), whole0.begin() + 12), note));
     EXPECT_EQ(note.Left, 40000);
     EXPECT_EQ(note.Height, 150);
     EXPECT_EQ(note.Created, fresh.Created) << "a field cut short keeps its value";
@@ -519,45 +375,21 @@ TEST_F(NoteFileTest, LegacyShortAndBrokenFilesStillLoad) {
     EXPECT_EQ(Str(note.Text), kErrorText);
   }
   {
-    SCOPED_TRACE("version byte alone");
-    TNoteClass note("bare");
-    const TNoteClass fresh = note;
-    ASSERT_TRUE(LoadBytes(Hex("02"), note));
-    EXPECT_EQ(note.Left, fresh.Left);
-    EXPECT_EQ(note.Title, fresh.Title);
-    EXPECT_EQ(note.NoteColor, clNone);
-    EXPECT_EQ(Str(note.Text), kErrorText);
-  }
-  {
     SCOPED_TRACE("version 2 cut inside the title");
     TNoteClass note("v2cut");
     const TNoteClass fresh = note;
-    const Bytes whole = LegacyFile(2, kHello, 5);
-    ASSERT_TRUE(LoadBytes(Bytes(whole.begin(), whole.begin() + 100), note));
+    ASSERT_TRUE(LoadBytes(Bytes(whole2.begin(), whole2.begin() + 100), note));
     EXPECT_EQ(note.TitleFontColor, 0x00778899u);
     EXPECT_EQ(note.Title, fresh.Title);
-    EXPECT_FALSE(note.ExtraFlag);
     EXPECT_EQ(Str(note.Text), kErrorText);
-  }
-  {
-    SCOPED_TRACE("version 2 title length above 128");
-    Bytes file = LegacyFile(2, kHello, 5);
-    file[39] = 200;
-    TNoteClass note("long");
-    ASSERT_TRUE(LoadBytes(file, note));
-    EXPECT_EQ(note.Title.size(), 128u);
-    EXPECT_EQ(note.Title.substr(0, 5), L"Gr\u00FC\u00DFe");
-    EXPECT_EQ(note.Title.back(), L'z');
-    EXPECT_EQ(note.ExtraDate, EncodeDateTime(2003, 6, 1)) << "the title must not shift the later fields";
-    EXPECT_EQ(note.Text, kHello);
   }
   struct Case {
     const char* what;
     Bytes file;
     std::string text;
   };
-  const Bytes whole0 = LegacyFile(0, kHello, 5);
   const Case cases[] = {
+      {"version byte alone", Hex("02"), kErrorText},
       {"text length larger than the rest", LegacyFile(1, kHello, 6), kErrorText},
       {"huge text length", LegacyFile(2, kHello, 0x7FFFFFFF), kErrorText},
       {"negative text length", LegacyFile(0, kHello, -5), kErrorText},
@@ -588,18 +420,11 @@ TEST_F(NoteFileTest, NewerVersionIsOfferedForDeletion) {
   EXPECT_EQ(shown_[0].Flags, UINT(MB_YESNO | MB_ICONQUESTION));
   EXPECT_EQ(ReadBytes(file), content) << "No keeps the file untouched";
   EXPECT_EQ(note.Title, fresh.Title);
-  EXPECT_EQ(note.Left, fresh.Left);
 
   answer_ = IDYES;
   EXPECT_FALSE(note.LoadFromFile(file));
   EXPECT_EQ(shown_.size(), 2u);
   EXPECT_FALSE(Exists(file)) << "Yes deletes the file";
-
-  WriteBytes(file, Hex("FF 00"));
-  answer_ = IDNO;
-  EXPECT_FALSE(note.LoadFromFile(file));
-  EXPECT_EQ(shown_.size(), 3u) << "version 255 is newer too";
-  EXPECT_TRUE(Exists(file));
 }
 
 TEST_F(NoteFileTest, UnreadableFilesAreFailedLoads) {
@@ -613,14 +438,10 @@ TEST_F(NoteFileTest, UnreadableFilesAreFailedLoads) {
     EXPECT_EQ(shown_[0].Text, L"Cannot load note") << what;
     EXPECT_EQ(shown_[0].Flags & (MB_YESNO | MB_ICONQUESTION), 0u) << what;
   };
-
   const std::wstring empty = Path(L"empty.vxn");
   WriteBytes(empty, {});
   expectCannotLoad(empty, "zero-length file");
   EXPECT_TRUE(Exists(empty)) << "an unreadable note is never deleted";
-
-  expectCannotLoad(Path(L"nosuch.vxn"), "missing file");
-  expectCannotLoad(Path(L"nofolder\\n.vxn"), "missing folder");
 
   const std::wstring locked = Path(L"locked.vxn");
   WriteBytes(locked, ExampleFile());
@@ -630,34 +451,24 @@ TEST_F(NoteFileTest, UnreadableFilesAreFailedLoads) {
   CloseHandle(h);
   TNoteClass note("locked");
   EXPECT_TRUE(note.LoadFromFile(locked)) << "readable again once released";
-
-  ASSERT_TRUE(CreateDirectoryW(Path(L"dir.vxn").c_str(), nullptr));
-  expectCannotLoad(Path(L"dir.vxn"), "a folder of that name");
-}
-
-TEST_F(NoteFileTest, SaveIntoMissingFolderFails) {
-  const TNoteClass note = ExampleNote();
-  const std::wstring file = Path(L"gone\\example.vxn");
-  bool saved = true;
-  EXPECT_NO_THROW(saved = note.SaveToFile(file));
-  EXPECT_FALSE(saved);
-  EXPECT_FALSE(Exists(Path(L"gone"))) << "saving must not make folders";
 }
 
 TEST_F(NoteFileTest, FailedSaveLeavesThePreviousFileIntact) {
+  bool saved = true;
+  EXPECT_NO_THROW(saved = ExampleNote().SaveToFile(Path(L"gone\\example.vxn")));
+  EXPECT_FALSE(saved) << "a missing folder";
+  EXPECT_FALSE(Exists(Path(L"gone"))) << "saving must not make folders";
+
   const std::wstring file = Path(L"keep.vxn");
   TNoteClass good = ExampleNote();
   good.Text.assign(25000, 'g');  // larger than one write chunk
   ASSERT_TRUE(good.SaveToFile(file));
   const Bytes goodBytes = ReadBytes(file);
-  ASSERT_EQ(goodBytes, EncodeNoteFile(good));
-
   TNoteClass changed = good;
   changed.Title = L"changed";
   changed.Text.assign(30000, 'c');
   const std::size_t newSize = EncodeNoteFile(changed).size();
-  for (std::size_t failAfter : {std::size_t(0), std::size_t(1), std::size_t(40), std::size_t(10240),
-                                std::size_t(20000), newSize - 1}) {
+  for (std::size_t failAfter : {std::size_t(0), std::size_t(40), std::size_t(20000), newSize - 1}) {
     SetNoteWriteFailAfter(failAfter);
     EXPECT_FALSE(changed.SaveToFile(file)) << "failing after " << failAfter << " bytes";
     EXPECT_EQ(ReadBytes(file), goodBytes) << "failing after " << failAfter << " bytes";
@@ -665,21 +476,9 @@ TEST_F(NoteFileTest, FailedSaveLeavesThePreviousFileIntact) {
   }
   SetNoteWriteFailAfter(std::nullopt);
 
-  // A file another program holds open without letting it be replaced cannot be saved over.
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(changed.SaveToFile(file));
-  CloseHandle(h);
-  EXPECT_EQ(ReadBytes(file), goodBytes);
-  EXPECT_FALSE(Exists(file + L".tmp"));
-
-  // A temporary file left by a crash does not get in the way of the next save.
+  // A temporary file left by a crash does not get in the way; a shorter note replaces the file whole.
   WriteBytes(file + L".tmp", Hex("03 11"));
-  ASSERT_TRUE(changed.SaveToFile(file));
-  EXPECT_EQ(ReadBytes(file), EncodeNoteFile(changed));
-  EXPECT_FALSE(Exists(file + L".tmp"));
-
-  // A shorter note replaces a longer file whole, with no old bytes left behind it.
   ASSERT_TRUE(ExampleNote().SaveToFile(file));
   EXPECT_EQ(ReadBytes(file), ExampleFile());
+  EXPECT_FALSE(Exists(file + L".tmp"));
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "TestSupport.h"
 #include "notes/InternalProcs.h"
 #include "notes/NotePainters.h"
 #include "ui/Graphics.h"
@@ -96,17 +97,6 @@ void ExpectBarShapes(TBitmap& bmp, int w, int h, TColor title, TColor note, TCol
   EXPECT_EQ(bmp.Pixel(w - 10, 6), note);
 }
 
-std::wstring BuildDir() {
-  wchar_t buf[MAX_PATH];
-  DWORD n = GetEnvironmentVariableW(L"VXQ_BUILD_DIR", buf, MAX_PATH);
-  std::wstring dir = n && n < MAX_PATH ? std::wstring(buf, n) : L".";
-  if (!dir.empty() && dir[0] == L'/') {  // a Unix path: Wine's Z: drive is the root
-    for (auto& ch : dir)
-      if (ch == L'/') ch = L'\\';
-    dir = L"Z:" + dir;
-  }
-  return dir + L"\\";
-}
 
 bool SameRect(TBitmap& a, TBitmap& b, const RECT& r) {
   for (int y = r.top; y < r.bottom; ++y)
@@ -189,7 +179,7 @@ TEST_F(Painters, GlyphAndCloseBoxCoverALongTitle) {
   DrawNoteTitle(noLink.Canvas(), longTitle, W, H, clNone, clNone, clNone, false);
   EXPECT_FALSE(SameRect(noLink, empty, RECT{W - 25, 1, W - 13, 12}));
 
-  bar.SaveToFile(BuildDir() + L"title-bar.bmp");
+  bar.SaveToFile(testsupport::ShotsFolder() + L"title-bar.bmp");
 }
 
 TEST_F(Painters, DemoNoteWithAndWithoutFonts) {
@@ -240,7 +230,7 @@ TEST_F(Painters, DemoNoteWithAndWithoutFonts) {
   EXPECT_TRUE(SameRect(demo, fontBar, RECT{0, 0, 160, 13})) << "the title font is used";
   EXPECT_FALSE(SameRect(demo, plain, RECT{0, 0, 160, 13}));
 
-  demo.SaveToFile(BuildDir() + L"demo-note.bmp");
+  demo.SaveToFile(testsupport::ShotsFolder() + L"demo-note.bmp");
 }
 
 TEST(FontSettings, FontsAndRecordsConvertBothWays) {

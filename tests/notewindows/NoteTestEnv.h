@@ -49,12 +49,8 @@ inline std::wstring PlainText(const TNoteClass& n) { return RichTextToPlainText(
 inline TNoteClass WriteNote(const std::string& id, int left, int top, int width, int height, const std::wstring& title,
                             TColor color = clNone, const std::string& text = "") {
   TNoteClass n(id);
-  n.Left = left;
-  n.Top = top;
-  n.Width = width;
-  n.Height = height;
-  n.Title = title;
-  n.NoteColor = color;
+  n.Left = left, n.Top = top, n.Width = width, n.Height = height;
+  n.Title = title, n.NoteColor = color;
   n.Text.assign(text.begin(), text.end());
   WriteBytes(NoteFileName(id), EncodeNoteFile(n));
   return n;
@@ -109,13 +105,8 @@ class NoteTest : public ::testing::Test {
     SetExeFolderOverride(folder_->Path());
     SetDefaultSettings();
     InitUserFolder();
-    Loading = false;
-    Closing = false;
-    UIEnabled = true;
-    SafeSave = true;
-    NoteAnimations = false;
-    NoteTransparency = false;
-    SetNowOverride(std::nullopt);
+    Loading = Closing = NoteAnimations = NoteTransparency = false;
+    UIEnabled = SafeSave = true;
     SetMessageBoxAnswerer([](const MessageBoxRequest& r) {
       ADD_FAILURE() << "unexpected message box: " << WideToUtf8(r.Text);
       return IDNO;
@@ -132,10 +123,8 @@ class NoteTest : public ::testing::Test {
     SetMessageBoxAnswerer({});
     SetNowOverride(std::nullopt);
     SetExeFolderOverride(L"");
-    Closing = false;
-    NoteAnimations = true;
-    NoteTransparency = false;
-    SafeSave = true;
+    Closing = NoteTransparency = false;
+    NoteAnimations = SafeSave = true;
     folder_.reset();
   }
 
@@ -149,12 +138,8 @@ class NoteTest : public ::testing::Test {
                          TColor color = clNone) {
     Manager().NewNote();
     TNoteWrapper* w = manager->Notes->Items(manager->Notes->Count() - 1);
-    w->Note->Left = left;
-    w->Note->Top = top;
-    w->Note->Width = width;
-    w->Note->Height = height;
-    w->Note->Title = title;
-    w->Note->NoteColor = color;
+    w->Note->Left = left, w->Note->Top = top, w->Note->Width = width, w->Note->Height = height;
+    w->Note->Title = title, w->Note->NoteColor = color;
     w->RefreshForm();
     return w;
   }
