@@ -61,6 +61,18 @@ class TAction : public TComponent {
   std::vector<TMenuItem*> items_;
 };
 
+// Moves a client (a control or a menu item) from the action it follows to another one.
+template <class Client>
+void LinkAction(TAction*& slot, TAction* action, Client* client) {
+  if (slot == action) return;
+  if (slot) slot->RemoveClient(client);
+  slot = action;
+  if (slot) {
+    slot->AddClient(client);
+    client->ActionChanged();
+  }
+}
+
 class TActionList : public TComponent {
  public:
   explicit TActionList(TComponent* owner, const std::wstring& name = {});

@@ -182,15 +182,7 @@ void TControl::SetCaption(const std::wstring& caption) {
   Invalidate();
 }
 
-void TControl::SetAction(TAction* action) {
-  if (action_ == action) return;
-  if (action_) action_->RemoveClient(this);
-  action_ = action;
-  if (action_) {
-    action_->AddClient(this);
-    ActionChanged();
-  }
-}
+void TControl::SetAction(TAction* action) { LinkAction(action_, action, this); }
 
 void TControl::ActionChanged() {
   if (!action_) return;

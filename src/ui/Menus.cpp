@@ -18,15 +18,7 @@ TMenuItem::~TMenuItem() {
   for (TMenuItem* i : items_) i->parent_ = nullptr;
 }
 
-void TMenuItem::SetAction(TAction* action) {
-  if (action_ == action) return;
-  if (action_) action_->RemoveClient(this);
-  action_ = action;
-  if (action_) {
-    action_->AddClient(this);
-    ActionChanged();
-  }
-}
+void TMenuItem::SetAction(TAction* action) { LinkAction(action_, action, this); }
 
 void TMenuItem::ActionChanged() {
   if (!action_) return;
