@@ -158,10 +158,10 @@ bool TApplication::IsDialogKey(const MSG& msg) {
 }
 
 void TApplication::Idle() {
-  for (size_t i = 0; i < forms_.size(); ++i) {
-    TForm* f = forms_[i];
-    if (f->HandleIfAllocated() && IsWindowVisible(f->HandleIfAllocated())) f->UpdateActions();
-  }
+  // Only the active window's actions: with hundreds of notes open, updating every window's
+  // actions after each keystroke would cost more than the keystroke. Menus and shortcuts
+  // update their actions themselves before they use them.
+  if (TForm* f = ActiveForm(); f && IsWindowVisible(f->HandleIfAllocated())) f->UpdateActions();
   if (OnIdle) OnIdle();
 }
 
