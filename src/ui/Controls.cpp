@@ -85,8 +85,10 @@ LRESULT CALLBACK VxqSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
 }
 
 const wchar_t* EnsureWindowClass(const std::wstring& className, UINT style) {
+  // The name stays alive as the map's key, so callers may keep the pointer.
   static std::map<std::wstring, bool> registered;
-  if (!registered[className]) {
+  auto it = registered.try_emplace(className, false).first;
+  if (!it->second) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = style;
@@ -94,11 +96,11 @@ const wchar_t* EnsureWindowClass(const std::wstring& className, UINT style) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
-    wc.lpszClassName = className.c_str();
+    wc.lpszClassName = it->first.c_str();
     RegisterClassExW(&wc);
-    registered[className] = true;
+    it->second = true;
   }
-  return className.c_str();
+  return it->first.c_str();
 }
 
 // ---------------------------------------------------------------- TControl
@@ -280,7 +282,7 @@ HWND TWinControl::Handle() {
     // Creating the parent's window creates its children, this one among them.
     if (hwnd_) return hwnd_;
     HWND h = CreateWindowHandle(parent);
-    if (!h) throw std::runtime_error("Cannot create window");
+    if (!h) throw std::runtime_error("Cannot create window (error " + std::to_string(GetLastError()) + ")");
     if (!hwnd_) AttachHandle(h, true);
     ApplyFont();
     for (TControl* c : controls_)
@@ -302,10 +304,57 @@ void TWinControl::AttachHandle(HWND hwnd, bool subclass) {
   }
 }
 
+void TWinControl::CreateParams(TCreateParams& params) {
+  params.WindowClass = EnsureWindowClass(kControlClass);
+  // A container: the dialog keyboard walks into its children.
+  params.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+UINT TWinControl::NextChildId() {
+  // Ids below 100 are the system's own (IDOK, IDCANCEL, ...).
+  if (nextChildId_ >= 0xBFFF) nextChildId_ = 100;
+  return nextChildId_++;
+}
+
 HWND TWinControl::CreateWindowHandle(HWND parent) {
-  DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0);
-  return CreateWindowExW(0, EnsureWindowClass(kControlClass), caption_.c_str(), style, Left(), Top(), Width(),
-                         Height(), parent, nullptr, GetModuleHandleW(nullptr), this);
+  TCreateParams p;
+  p.Caption = caption_;
+  p.Style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) | (Enabled() ? 0 : WS_DISABLED);
+  p.Parent = parent;
+  p.X = Left();
+  p.Y = Top();
+  p.Width = Width();
+  p.Height = Height();
+  if (Parent()) {
+    TWinControl* root = Parent();
+    while (root->Parent()) root = root->Parent();
+    p.Id = root->NextChildId();
+  }
+  CreateParams(p);
+  if (OnCreateParams) OnCreateParams(p);
+  bool child = (p.Style & WS_CHILD) != 0;
+  HWND h = CreateWindowExW(p.ExStyle, p.WindowClass, p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
+                           p.Parent, child ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(p.Id)) : nullptr,
+                           GetModuleHandleW(nullptr), ownClass_ ? this : nullptr);
+  if (!h) return nullptr;
+  id_ = child ? p.Id : 0;
+  if (!ownClass_ && !hwnd_) AttachHandle(h, true);
+  return h;
+}
+
+TWinControl* TWinControl::FindChildControl(HWND hwnd, UINT id) const {
+  if (hwnd) {
+    TWinControl* c = FromHandle(hwnd);
+    return c && c != this ? c : nullptr;
+  }
+  if (id == 0) return nullptr;
+  for (TControl* c : controls_) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (!w) continue;
+    if (w->hwnd_ && w->id_ == id) return w;
+    if (TWinControl* found = w->FindChildControl(nullptr, id)) return found;
+  }
+  return nullptr;
 }
 
 void TWinControl::DestroyHandle() {
@@ -640,14 +689,44 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       mouseControl_ = nullptr;
       break;
     case WM_COMMAND:
-    case WM_NOTIFY: {
-      HWND from = msg == WM_COMMAND ? reinterpret_cast<HWND>(lp) : reinterpret_cast<NMHDR*>(lp)->hwndFrom;
-      if (TWinControl* child = FromHandle(from); child && child != this) {
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+    case WM_COMPAREITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+      // Back to the control that sent it: by its window where the message names one, else by
+      // its id (WM_MEASUREITEM names none, and the dialog keyboard's WM_COMMAND for a button
+      // inside a panel carries no window).
+      HWND from = nullptr;
+      UINT id = 0;
+      switch (msg) {
+        case WM_COMMAND: from = reinterpret_cast<HWND>(lp); id = lp ? 0 : LOWORD(wp); break;
+        case WM_NOTIFY: from = reinterpret_cast<NMHDR*>(lp)->hwndFrom; break;
+        case WM_DRAWITEM:
+          if (reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlType != ODT_MENU)
+            from = reinterpret_cast<DRAWITEMSTRUCT*>(lp)->hwndItem;
+          break;
+        case WM_MEASUREITEM:
+          if (reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->CtlType != ODT_MENU) id = static_cast<UINT>(wp);
+          break;
+        case WM_DELETEITEM: from = reinterpret_cast<DELETEITEMSTRUCT*>(lp)->hwndItem; break;
+        case WM_COMPAREITEM: from = reinterpret_cast<COMPAREITEMSTRUCT*>(lp)->hwndItem; break;
+        default: from = reinterpret_cast<HWND>(lp); break;  // scroll bars, track bars, up-downs
+      }
+      if (TWinControl* child = FindChildControl(from, id)) {
         LRESULT r = 0;
         if (child->Notify(msg, wp, lp, r)) return r;
       }
       break;
     }
+    case WM_SETFOCUS:
+      if (OnEnter) OnEnter(this);
+      break;
+    case WM_KILLFOCUS:
+      if (OnExit) OnExit(this);
+      break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:

@@ -25,6 +25,17 @@ inline constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssR
                              ssDouble = 64;
 
 using TNotifyEvent = std::function<void(TComponent* sender)>;
+
+// What a windowed control's window is made with. A control adjusts it in CreateParams, and a
+// form's code can adjust one control's through OnCreateParams, before the window exists.
+struct TCreateParams {
+  const wchar_t* WindowClass = nullptr;
+  std::wstring Caption;
+  DWORD Style = 0, ExStyle = 0;
+  HWND Parent = nullptr;  // the parent of a child window, the owner of a top-level one
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  UINT Id = 0;  // child windows only
+};
 using TMouseEvent = std::function<void(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TComponent* sender, TShiftState shift, int x, int y)>;
 
@@ -171,13 +182,27 @@ class TWinControl : public TControl {
   // Messages not handled by the object go here; returns true when handled.
   std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)> OnMessage;
 
+  // Last say on the window's creation parameters, after the control's own CreateParams.
+  std::function<void(TCreateParams& params)> OnCreateParams;
+  // The control's window got or lost the keyboard focus.
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+  // The child window id, unique within the top-level window (IDOK and IDCANCEL are kept for
+  // the default and cancel buttons); 0 until the window exists, and for top-level windows.
+  UINT ControlId() const { return id_; }
+  // The windowed control among our descendants with this window or, failing that, this id.
+  TWinControl* FindChildControl(HWND hwnd, UINT id) const;
+
  protected:
   friend class TControl;
-  // Creates the window; the default makes a child of our own window class.
+  // Creates the window from CreateParams; the default is a child of our own window class.
   virtual HWND CreateWindowHandle(HWND parent);
+  virtual void CreateParams(TCreateParams& params);
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT DefaultHandler(UINT msg, WPARAM wp, LPARAM lp);
-  // A WM_COMMAND or WM_NOTIFY from this control, sent to the parent and reflected back.
+  // A notification from this control to its parent, reflected back: WM_COMMAND, WM_NOTIFY,
+  // WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM, WM_COMPAREITEM, WM_HSCROLL and WM_VSCROLL.
   virtual bool Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   virtual void PaintWindow(HDC dc, const RECT& update);
   void PaintGraphicControls(HDC dc, const RECT& update);
@@ -197,7 +222,11 @@ class TWinControl : public TControl {
   void InsertControl(TControl* c);
   void RemoveControl(TControl* c);
 
+  UINT NextChildId();
+
   HWND hwnd_ = nullptr;
+  UINT id_ = 0;
+  UINT nextChildId_ = 100;
   std::vector<TControl*> controls_;
   TGraphicControl* mouseControl_ = nullptr;  // the windowless child holding the mouse
   HBRUSH brush_ = nullptr;

@@ -30,8 +30,9 @@ void TForm::DoCreate() {
   if (OnCreate) OnCreate(this);
 }
 
-HWND TForm::CreateWindowHandle(HWND) {
-  DWORD style = WS_CLIPCHILDREN, ex = 0;
+void TForm::CreateParams(TCreateParams& params) {
+  params.WindowClass = EnsureWindowClass(className_);
+  DWORD style = WS_CLIPCHILDREN, ex = WS_EX_CONTROLPARENT;
   switch (BorderStyle) {
     case TFormBorderStyle::bsNone: style |= WS_POPUP; break;
     case TFormBorderStyle::bsDialog:
@@ -48,13 +49,17 @@ HWND TForm::CreateWindowHandle(HWND) {
   // Made with the style rather than set later: each style change is a round trip to the display.
   if (AcceptFiles) ex |= WS_EX_ACCEPTFILES;
   if (alphaBlend_) ex |= WS_EX_LAYERED;
-  HWND owner = nullptr;
+  params.Style = style;
+  params.ExStyle = ex;
+  params.Id = 0;
   if (auto* ownerForm = dynamic_cast<TForm*>(Owner()))
-    owner = ownerForm->Handle();
+    params.Parent = ownerForm->Handle();
   else if (Application)
-    owner = Application->Handle();
-  HWND h = CreateWindowExW(ex, EnsureWindowClass(className_), caption_.c_str(), style, Left(), Top(), Width(),
-                           Height(), owner, nullptr, GetModuleHandleW(nullptr), this);
+    params.Parent = Application->Handle();
+}
+
+HWND TForm::CreateWindowHandle(HWND parent) {
+  HWND h = TWinControl::CreateWindowHandle(parent);
   if (h && alphaBlend_) SetLayeredWindowAttributes(h, 0, alpha_, LWA_ALPHA);
   return h;
 }

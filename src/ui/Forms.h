@@ -75,6 +75,7 @@ class TForm : public TWinControl {
 
  protected:
   HWND CreateWindowHandle(HWND parent) override;
+  void CreateParams(TCreateParams& params) override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void PaintWindow(HDC dc, const RECT& update) override;
   void Resized() override;

@@ -12,12 +12,10 @@ TStdControl::TStdControl(TComponent* owner, const wchar_t* windowClass, DWORD st
   SetColor(clNone);
 }
 
-HWND TStdControl::CreateWindowHandle(HWND parent) {
-  DWORD style = style_ | WS_CHILD | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) | (Enabled() ? 0 : WS_DISABLED);
-  HWND h = CreateWindowExW(exStyle_, windowClass_, caption_.c_str(), style, Left(), Top(), Width(), Height(), parent,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (h) AttachHandle(h, true);
-  return h;
+void TStdControl::CreateParams(TCreateParams& params) {
+  params.WindowClass = windowClass_;
+  params.Style = style_ | WS_CHILD | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) | (Enabled() ? 0 : WS_DISABLED);
+  params.ExStyle = exStyle_;
 }
 
 static TForm* FormOf(TControl* c) {
@@ -39,6 +37,15 @@ void TButton::SetDefault(bool on) {
 }
 
 void TButton::HandleCreated() { SetDefault(default_); }
+
+void TButton::CreateParams(TCreateParams& params) {
+  TStdControl::CreateParams(params);
+  // The dialog keyboard presses these ids for Enter and Escape.
+  if (default_)
+    params.Id = IDOK;
+  else if (Cancel)
+    params.Id = IDCANCEL;
+}
 
 void TButton::Click() {
   TStdControl::Click();

@@ -12,7 +12,7 @@ class TStdControl : public TWinControl {
   TStdControl(TComponent* owner, const wchar_t* windowClass, DWORD style, DWORD exStyle = 0);
 
  protected:
-  HWND CreateWindowHandle(HWND parent) override;
+  void CreateParams(TCreateParams& params) override;
   const wchar_t* windowClass_;
   DWORD style_, exStyle_;
 };
@@ -29,6 +29,7 @@ class TButton : public TStdControl {
  protected:
   bool Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void HandleCreated() override;
+  void CreateParams(TCreateParams& params) override;
 
  private:
   bool default_ = false;
