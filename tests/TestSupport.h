@@ -4,9 +4,11 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "ui/Application.h"
+#include "ui/Forms.h"
 #include "ui/Graphics.h"
 #include "ui/Paths.h"
 
@@ -85,5 +87,37 @@ inline bool SaveScreenShot(const std::wstring& name, RECT r) {
 inline bool SaveScreenShot(const std::wstring& name) {
   return SaveScreenShot(name, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
+
+// Runs the application's own message loop until done() holds. A thread timer keeps the loop's
+// idle wait short, so that a failing test ends instead of hanging.
+inline bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
+  UINT_PTR tick = SetTimer(nullptr, 0, 10, nullptr);
+  DWORD start = GetTickCount();
+  bool ok = done();
+  while (!ok && GetTickCount() - start < timeoutMs) {
+    Application->HandleMessage();
+    ok = done();
+  }
+  KillTimer(nullptr, tick);
+  return ok;
+}
+
+// Ends a menu or a modal loop that a failing test would otherwise leave open for good.
+class Watchdog {
+ public:
+  explicit Watchdog(DWORD ms) : id_(SetTimer(nullptr, 0, ms, Fire)) { fired = false; }
+  ~Watchdog() { KillTimer(nullptr, id_); }
+  static inline bool fired = false;
+
+ private:
+  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
+    fired = true;
+    EndMenu();
+    if (Application)
+      for (TForm* f : Application->Forms())
+        if (f->Modal()) f->ModalResult = mrAbort;
+  }
+  UINT_PTR id_;
+};
 
 }  // namespace testsupport

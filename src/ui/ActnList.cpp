@@ -112,10 +112,12 @@ TAction* TActionList::Add(const std::wstring& name, const std::wstring& caption,
 }
 
 void TActionList::UpdateActions() {
+  if (Suspended) return;
   for (TAction* a : actions_) a->Update();
 }
 
 bool TActionList::IsShortCut(TShortCut shortCut) {
+  if (Suspended) return false;
   for (TAction* a : actions_)
     if (a->ShortCut() == shortCut && a->Visible()) {
       a->Update();

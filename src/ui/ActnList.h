@@ -80,6 +80,8 @@ class TActionList : public TComponent {
   // Actions in the order they were added.
   const std::vector<TAction*>& Actions() const { return actions_; }
   TAction* Add(const std::wstring& name, const std::wstring& caption, TShortCut shortCut = scNone);
+  // A suspended list neither updates its actions nor answers their shortcuts.
+  bool Suspended = false;
   void UpdateActions();
   bool IsShortCut(TShortCut shortCut);
 

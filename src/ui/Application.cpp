@@ -47,30 +47,61 @@ void TApplication::SetTitle(const std::wstring& title) {
 
 HWND TApplication::LastActivePopup() const { return GetLastActivePopup(hwnd_); }
 
+namespace {
+bool g_showingError = false;
+int g_suppressedErrors = 0;
+std::vector<std::wstring> g_errorLog;
+
+void KeepError(const std::wstring& text) {
+  // Only the most recent ones: a fault that repeats every tick must not grow without end.
+  if (g_errorLog.size() >= 100) g_errorLog.erase(g_errorLog.begin());
+  g_errorLog.push_back(text);
+}
+
+void ReportError(const std::exception& e) {
+  if (Application && Application->OnException) {
+    try {
+      Application->OnException(e);
+      return;
+    } catch (...) {
+      // An error in the error hook itself: fall back to the plain box below.
+    }
+  }
+  ShowMessageBox(AnsiToWide(e.what()), L"Error", MB_OK | MB_ICONERROR);
+}
+}  // namespace
+
+bool TApplication::ShowingError() { return g_showingError; }
+int TApplication::SuppressedErrors() { return g_suppressedErrors; }
+const std::vector<std::wstring>& TApplication::ErrorLog() { return g_errorLog; }
+
 void TApplication::HandleException(std::exception_ptr error) {
+  std::runtime_error unknown("Unknown error");
+  const std::exception* e = &unknown;
   try {
     std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    if (Application && Application->OnException) {
-      try {
-        Application->OnException(e);
-        return;
-      } catch (...) {
-        // An error in the error hook itself: fall back to the plain box below.
-      }
+  } catch (const std::exception& caught) {
+    e = &caught;
+    KeepError(AnsiToWide(caught.what()));
+    // A timer or a repaint that fails while the box is up would otherwise stack boxes.
+    if (g_showingError) {
+      ++g_suppressedErrors;
+      return;
     }
-    ShowMessageBox(AnsiToWide(e.what()), L"Error", MB_OK | MB_ICONERROR);
+    g_showingError = true;
+    ReportError(*e);
+    g_showingError = false;
+    return;
   } catch (...) {
-    std::runtime_error unknown("Unknown error");
-    if (Application && Application->OnException) {
-      try {
-        Application->OnException(unknown);
-        return;
-      } catch (...) {
-      }
-    }
-    ShowMessageBox(L"Unknown error", L"Error", MB_OK | MB_ICONERROR);
   }
+  KeepError(L"Unknown error");
+  if (g_showingError) {
+    ++g_suppressedErrors;
+    return;
+  }
+  g_showingError = true;
+  ReportError(*e);
+  g_showingError = false;
 }
 
 void TApplication::Run() {
@@ -91,7 +122,11 @@ void TApplication::HandleMessage() {
       ProcessMessage(msg);
     return;
   }
-  Idle();
+  try {
+    Idle();
+  } catch (...) {
+    HandleException(std::current_exception());
+  }
   if (!terminated_) WaitMessage();
 }
 
@@ -109,13 +144,29 @@ void TApplication::ProcessMessages() {
 
 bool TApplication::ProcessMessage(MSG& msg) {
   try {
-    if (IsShortCut(msg) || IsDialogKey(msg)) return true;
+    if (PreTranslate(msg)) return true;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   } catch (...) {
     HandleException(std::current_exception());
   }
   return true;
+}
+
+bool TApplication::PreTranslate(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  TForm* form = FindForm(msg.hwnd);
+  if (!form || !form->HandleAllocated()) return false;
+  // A control that takes every key (an edit in place, a memo) comes before the shortcuts.
+  bool controlFirst = false;
+  for (HWND h = msg.hwnd; h && h != form->HandleIfAllocated(); h = GetParent(h))
+    if (TWinControl* c = TWinControl::FromHandle(h)) {
+      controlFirst = c->WantKeys;
+      break;
+    }
+  if (!controlFirst && IsShortCut(msg)) return true;
+  // The dialog keyboard: Tab, arrows, Alt+letter, Enter and Escape.
+  return form->DialogKeys && IsDialogMessageW(form->HandleIfAllocated(), &msg);
 }
 
 TForm* TApplication::FindForm(HWND hwnd) const {
@@ -141,22 +192,6 @@ bool TApplication::IsShortCut(const MSG& msg) {
   return form->IsShortCut(sc);
 }
 
-bool TApplication::IsDialogKey(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
-  TForm* form = FindForm(msg.hwnd);
-  if (!form || !form->Modal()) return false;
-  if (msg.wParam == VK_RETURN) {
-    // A multi-line editor takes Enter itself.
-    LONG_PTR style = GetWindowLongPtrW(msg.hwnd, GWL_STYLE);
-    wchar_t cls[32] = L"";
-    GetClassNameW(msg.hwnd, cls, 32);
-    if ((style & ES_MULTILINE) && (lstrcmpiW(cls, L"Edit") == 0 || wcsncmp(cls, L"RichEdit", 8) == 0 ||
-                                   wcsncmp(cls, L"RICHEDIT", 8) == 0))
-      return false;
-  }
-  return form->DialogKey(static_cast<UINT>(msg.wParam));
-}
-
 void TApplication::Idle() {
   // Only the active window's actions: with hundreds of notes open, updating every window's
   // actions after each keystroke would cost more than the keystroke. Menus and shortcuts
@@ -172,7 +207,39 @@ void TApplication::UnregisterForm(TForm* form) {
 }
 
 void TApplication::ReleaseForm(TForm* form) {
-  PostMessageW(hwnd_, WM_VXQ_RELEASE, 0, reinterpret_cast<LPARAM>(form));
+  if (form->releasePosted_) return;
+  form->releasePosted_ = true;
+  PostMessageW(hwnd_, WM_VXQ_RELEASE, 0, static_cast<LPARAM>(form->Serial()));
+}
+
+void TApplication::CheckPendingReleases() {
+  for (TForm* f : forms_)
+    if (f->releasePending_ && f->CanFreeNow()) ReleaseForm(f);
+}
+
+TForm* TApplication::FindFormBySerial(unsigned long long serial) const {
+  for (TForm* f : forms_)
+    if (f->Serial() == serial) return f;
+  return nullptr;
+}
+
+void TApplication::DoRelease(unsigned long long serial) {
+  // Only a form that still exists: it may have been freed meanwhile.
+  TForm* form = FindFormBySerial(serial);
+  if (!form) return;
+  form->releasePosted_ = false;
+  if (!form->CanFreeNow()) {
+    // Its handler or a modal loop is still running: end the modal loops it waits for; the
+    // release is queued again when they and the handler have returned.
+    if (form->modal_ && form->ModalResult == mrNone) form->ModalResult = mrCancel;
+    for (TForm* f : forms_) {
+      if (!f->modal_ || f == form) continue;
+      for (TComponent* o = f->Owner(); o; o = o->Owner())
+        if (o == form && f->ModalResult == mrNone) f->ModalResult = mrCancel;
+    }
+    return;
+  }
+  delete form;
 }
 
 UINT_PTR TApplication::AddTimer(TTimer* timer) {
@@ -207,12 +274,9 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
           }
         KillTimer(hwnd, wp);
         return 0;
-      case WM_VXQ_RELEASE: {
-        auto* form = reinterpret_cast<TForm*>(lp);
-        // Only a form that still exists: it may have been freed meanwhile.
-        if (std::find(self->forms_.begin(), self->forms_.end(), form) != self->forms_.end()) delete form;
+      case WM_VXQ_RELEASE:
+        self->DoRelease(static_cast<unsigned long long>(lp));
         return 0;
-      }
       case WM_ACTIVATEAPP:
         self->SetActive(wp != 0);
         return 0;

@@ -38,9 +38,13 @@ class TApplication : public TComponent {
   // The last active pop-up window of the application (a modal dialog, a note...).
   HWND LastActivePopup() const;
 
-  // Every error that reaches a window procedure or the message loop.
+  // Every error that reaches a window procedure or the message loop. One at a time: while
+  // one is being shown, further errors are only kept (ErrorLog, SuppressedErrors).
   std::function<void(const std::exception& error)> OnException;
   static void HandleException(std::exception_ptr error);
+  static bool ShowingError();
+  static int SuppressedErrors();
+  static const std::vector<std::wstring>& ErrorLog();
 
   // Idle work: actions update themselves.
   std::function<void()> OnIdle;
@@ -54,6 +58,9 @@ class TApplication : public TComponent {
   void RegisterForm(TForm* form);
   void UnregisterForm(TForm* form);
   void ReleaseForm(TForm* form);  // frees it after the messages already queued
+  // Queues the releases that had to wait (for a handler to return, or a modal loop to end).
+  void CheckPendingReleases();
+  TForm* FindFormBySerial(unsigned long long serial) const;
   UINT_PTR AddTimer(TTimer* timer);
   void RemoveTimer(UINT_PTR id);
   void SetActive(bool active);
@@ -62,9 +69,10 @@ class TApplication : public TComponent {
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool ProcessMessage(MSG& msg);
+  bool PreTranslate(MSG& msg);
   bool IsShortCut(const MSG& msg);
-  bool IsDialogKey(const MSG& msg);
   void Idle();
+  void DoRelease(unsigned long long serial);
 
   HWND hwnd_ = nullptr;
   std::wstring title_;

@@ -9,6 +9,7 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 }
 
 TComponent::~TComponent() {
+  if (alive_) *alive_ = false;
   destroying_ = true;
   // Free owned components last-first, as they were created.
   while (!components_.empty()) {
@@ -28,4 +29,9 @@ TComponent* TComponent::FindComponent(const std::wstring& name) const {
   for (auto it = components_.rbegin(); it != components_.rend(); ++it)
     if (SameText((*it)->Name(), name)) return *it;
   return nullptr;
+}
+
+TLifeCheck TComponent::Watch() {
+  if (!alive_) alive_ = std::make_shared<bool>(true);
+  return TLifeCheck(alive_);
 }

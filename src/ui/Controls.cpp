@@ -42,6 +42,35 @@ void GuardCallback(const std::function<void()>& f) {
   }
 }
 
+// One message through its object. The depth count lets a release asked for inside a handler
+// wait until the outermost message returns; the life check keeps this routine off an object
+// that a handler freed; no C++ error crosses back into the system.
+LRESULT CALLBACK VxqSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref);
+
+LRESULT DispatchToObject(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  TLifeCheck alive = self->Watch();
+  const bool own = self->ownClass_;
+  ++self->dispatchDepth_;
+  LRESULT result = 0;
+  try {
+    result = self->Dispatch(msg, wp, lp);
+  } catch (...) {
+    TApplication::HandleException(std::current_exception());
+    // A failed close query or close handler must not let the default processing destroy the
+    // window behind the form's back; everything else still gets its default (a failed paint
+    // must be validated, or it comes back for ever).
+    if (msg != WM_CLOSE) result = own ? DefWindowProcW(hwnd, msg, wp, lp) : DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  if (!alive) return result;
+  if (msg == WM_NCDESTROY) {
+    if (!own) RemoveWindowSubclass(hwnd, VxqSubclassProc, 1);
+    RemovePropW(hwnd, kObjectProp);
+    if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+  }
+  if (--self->dispatchDepth_ == 0) self->OutermostMessageDone();
+  return result;
+}
+
 LRESULT CALLBACK VxqWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   TWinControl* self = TWinControl::FromHandle(hwnd);
   if (!self && msg == WM_NCCREATE) {
@@ -53,35 +82,11 @@ LRESULT CALLBACK VxqWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
   }
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  LRESULT result = 0;
-  try {
-    result = self->Dispatch(msg, wp, lp);
-  } catch (...) {
-    TApplication::HandleException(std::current_exception());
-    result = DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  if (msg == WM_NCDESTROY) {
-    RemovePropW(hwnd, kObjectProp);
-    if (TWinControl::FromHandle(hwnd) == nullptr && self->hwnd_ == hwnd) self->hwnd_ = nullptr;
-  }
-  return result;
+  return DispatchToObject(self, hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK VxqSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-  auto* self = reinterpret_cast<TWinControl*>(ref);
-  LRESULT result = 0;
-  try {
-    result = self->Dispatch(msg, wp, lp);
-  } catch (...) {
-    TApplication::HandleException(std::current_exception());
-    result = DefSubclassProc(hwnd, msg, wp, lp);
-  }
-  if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, VxqSubclassProc, 1);
-    RemovePropW(hwnd, kObjectProp);
-    if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
-  }
-  return result;
+  return DispatchToObject(reinterpret_cast<TWinControl*>(ref), hwnd, msg, wp, lp);
 }
 
 const wchar_t* EnsureWindowClass(const std::wstring& className, UINT style) {
@@ -235,14 +240,17 @@ void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
 }
 
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  TLifeCheck alive = Watch();
   bool wasPressed = pressed_;
   if (button == TMouseButton::mbLeft) pressed_ = false;
   if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+  if (!alive) return;
   // A wrapped system control reports its own clicks (BN_CLICKED and the like); clicking it here
   // as well would run its handler twice.
   if (button == TMouseButton::mbLeft && wasPressed && enabled_ && !IsStandardControl() && x >= 0 && y >= 0 &&
       x < width_ && y < height_)
     Click();
+  if (!alive) return;
   if (button == TMouseButton::mbRight && PopupMenu && !IsStandardControl()) {
     POINT p{x, y};
     p = ClientToScreen(p);
@@ -668,6 +676,21 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_PRINTCLIENT:
+      // The same picture into a given DC: PrintWindow and screenshots of hidden windows.
+      if (ownClass_) {
+        RECT r;
+        GetClientRect(hwnd_, &r);
+        HDC dc = reinterpret_cast<HDC>(wp);
+        PaintWindow(dc, r);
+        PaintGraphicControls(dc, r);
+        return 0;
+      }
+      break;
+    case WM_GETDLGCODE:
+      if (ownClass_)
+        return DialogCode | (WantKeys ? DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTTAB : 0);
+      break;
     case WM_SIZE:
       if (ownClass_) {
         Realign();
@@ -715,7 +738,12 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMPAREITEM: from = reinterpret_cast<COMPAREITEMSTRUCT*>(lp)->hwndItem; break;
         default: from = reinterpret_cast<HWND>(lp); break;  // scroll bars, track bars, up-downs
       }
-      if (TWinControl* child = FindChildControl(from, id)) {
+      TWinControl* child = FindChildControl(from, id);
+      // Found by id alone (the dialog keyboard): only a control the user could press.
+      if (child && !from && msg == WM_COMMAND &&
+          !(IsWindowVisible(child->HandleIfAllocated()) && IsWindowEnabled(child->HandleIfAllocated())))
+        child = nullptr;
+      if (child) {
         LRESULT r = 0;
         if (child->Notify(msg, wp, lp, r)) return r;
       }

@@ -179,6 +179,15 @@ class TWinControl : public TControl {
   // The object behind a window handle of ours, or null.
   static TWinControl* FromHandle(HWND hwnd);
 
+  // How many messages of this window are being handled right now (nested ones count).
+  int DispatchDepth() const { return dispatchDepth_; }
+
+  // A control that takes every key itself (an edit in place, a multi-line memo): its keys
+  // reach it before the form's shortcuts and the dialog keyboard.
+  bool WantKeys = false;
+  // What a control of our own class answers to WM_GETDLGCODE (WantKeys adds all keys).
+  UINT DialogCode = 0;
+
   // Messages not handled by the object go here; returns true when handled.
   std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)> OnMessage;
 
@@ -210,12 +219,15 @@ class TWinControl : public TControl {
   void ApplyFont();
   virtual void HandleCreated() {}
   virtual void Resized() {}
+  // The outermost message being handled has returned: deferred work may run now.
+  virtual void OutermostMessageDone() {}
   bool ownClass_ = true;  // window of our own class (else a subclassed standard control)
   HBRUSH BackgroundBrush();
 
  private:
   friend LRESULT CALLBACK VxqWindowProc(HWND, UINT, WPARAM, LPARAM);
   friend LRESULT CALLBACK VxqSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  friend LRESULT DispatchToObject(TWinControl*, HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   bool HandleMouse(UINT msg, WPARAM wp, LPARAM lp);
   void UpdateTooltips();
@@ -225,6 +237,7 @@ class TWinControl : public TControl {
   UINT NextChildId();
 
   HWND hwnd_ = nullptr;
+  int dispatchDepth_ = 0;
   UINT id_ = 0;
   UINT nextChildId_ = 100;
   std::vector<TControl*> controls_;

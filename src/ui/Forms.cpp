@@ -6,7 +6,12 @@
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
 
-TForm::TForm(TComponent* owner, const std::wstring& formClassName) : TWinControl(owner), className_(formClassName) {
+namespace {
+unsigned long long g_lastSerial = 0;
+}
+
+TForm::TForm(TComponent* owner, const std::wstring& formClassName)
+    : TWinControl(owner), serial_(++g_lastSerial), className_(formClassName) {
   SetVisible(false);
   SetBounds(CW_USEDEFAULT == 0 ? 0 : 100, 100, 300, 200);
   if (Application) Application->RegisterForm(this);
@@ -125,30 +130,61 @@ TModalResult TForm::ShowModal() {
       reinterpret_cast<LPARAM>(&disabled));
   HWND self = Handle();
   disabled.erase(std::remove(disabled.begin(), disabled.end(), self), disabled.end());
+
+  // Whatever ends the loop (a result, the end of the program, the form freed by a session end,
+  // an error), the other windows come back and the form's own state is put right; when the
+  // form is gone, nothing of it is touched.
+  struct Restore {
+    TForm* form;
+    TLifeCheck alive;
+    TApplication* app;
+    std::vector<HWND> disabled;
+    HWND self;
+    HWND previous;
+    ~Restore() {
+      if (Application == app) --app->ModalLevel;
+      // Others first, then hide: hiding a dialog while its owner is still disabled would hand
+      // the activation to some other program.
+      for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+      if (alive) {
+        form->modal_ = false;
+        try {
+          form->SetVisible(false);
+        } catch (...) {
+          TApplication::HandleException(std::current_exception());
+        }
+      } else if (IsWindow(self)) {
+        ShowWindow(self, SW_HIDE);
+      }
+      if (previous && IsWindow(previous)) SetActiveWindow(previous);
+      if (Application == app) app->CheckPendingReleases();
+    }
+  };
   for (HWND h : disabled) EnableWindow(h, FALSE);
-  HWND previous = GetActiveWindow();
+  TLifeCheck alive = Watch();
+  TApplication* app = Application;
+  Restore restore{this, alive, app, std::move(disabled), self, GetActiveWindow()};
   modal_ = true;
   ModalResult = mrNone;
-  ++Application->ModalLevel;
+  ++app->ModalLevel;
   Show();
-  while (ModalResult == mrNone && !Application->Terminated() && HandleAllocated())
-    Application->HandleMessage();
-  --Application->ModalLevel;
-  modal_ = false;
-  for (HWND h : disabled)
-    if (IsWindow(h)) EnableWindow(h, TRUE);
-  if (HandleAllocated()) SetVisible(false);
-  if (previous && IsWindow(previous)) SetActiveWindow(previous);
-  TModalResult result = ModalResult == mrNone ? mrCancel : ModalResult;
-  return result;
+  if (HandleAllocated()) SetForegroundWindow(HandleIfAllocated());
+  while (alive && ModalResult == mrNone && Application == app && !app->Terminated() && HandleAllocated())
+    app->HandleMessage();
+  if (!alive) return mrCancel;
+  return ModalResult == mrNone ? mrCancel : ModalResult;
 }
 
 void TForm::Close() {
+  TLifeCheck alive = Watch();
   bool canClose = true;
+  // Both handlers may run the message loop (a question, an animation): the form may be gone.
   if (OnCloseQuery) OnCloseQuery(this, canClose);
-  if (!canClose) return;
+  if (!alive || !canClose) return;
   TCloseAction action = TCloseAction::caHide;
   if (OnClose) OnClose(this, action);
+  if (!alive) return;
   if (modal_) {
     if (action != TCloseAction::caNone && ModalResult == mrNone) ModalResult = mrCancel;
     return;
@@ -165,7 +201,90 @@ void TForm::Close() {
 
 void TForm::Release() {
   if (HandleAllocated()) ShowWindow(HandleIfAllocated(), SW_HIDE);
+  releasePending_ = true;
   if (Application) Application->ReleaseForm(this);
+}
+
+bool TForm::CanFreeNow() const {
+  if (DispatchDepth() > 0 || modal_) return false;
+  if (Application)
+    for (TForm* f : Application->Forms()) {
+      if (f == this || !f->modal_) continue;
+      for (TComponent* o = f->Owner(); o; o = o->Owner())
+        if (o == this) return false;
+    }
+  return true;
+}
+
+void TForm::OutermostMessageDone() {
+  if (releasePending_ && Application) Application->ReleaseForm(this);
+}
+
+TWinControl* TForm::ActiveControl() const { return activeControlAlive_ ? activeControl_ : nullptr; }
+
+void TForm::SetActiveControl(TWinControl* control) {
+  activeControl_ = control;
+  activeControlAlive_ = control ? control->Watch() : TLifeCheck();
+  if (control && Active() && control->HandleAllocated()) ::SetFocus(control->HandleIfAllocated());
+}
+
+void TForm::RememberFocus() {
+  HWND self = HandleIfAllocated();
+  // The focus may sit in a window inside a control (the edit of a combo box): take the control.
+  for (HWND h = GetFocus(); h && h != self && IsChild(self, h); h = GetParent(h))
+    if (TWinControl* c = FromHandle(h)) {
+      activeControl_ = c;
+      activeControlAlive_ = c->Watch();
+      return;
+    }
+}
+
+bool TForm::RestoreFocus(bool orSelf) {
+  HWND self = HandleIfAllocated();
+  if (!self) return false;
+  if (TWinControl* c = ActiveControl()) {
+    HWND h = c->HandleIfAllocated();
+    if (h && IsChild(self, h) && IsWindowVisible(h) && IsWindowEnabled(h)) {
+      ::SetFocus(h);
+      return true;
+    }
+  }
+  if (HWND first = GetNextDlgTabItem(self, nullptr, FALSE); first && first != self) {
+    ::SetFocus(first);
+    return true;
+  }
+  if (orSelf) ::SetFocus(self);
+  return false;
+}
+
+namespace {
+TButton* FindButton(const TWinControl* parent, bool cancel) {
+  for (TControl* c : parent->Controls()) {
+    if (auto* b = dynamic_cast<TButton*>(c); b && (cancel ? b->Cancel : b->Default())) return b;
+    if (auto* w = dynamic_cast<TWinControl*>(c))
+      if (TButton* b = FindButton(w, cancel)) return b;
+  }
+  return nullptr;
+}
+
+bool Pressable(const TButton* b) {
+  HWND h = b ? b->HandleIfAllocated() : nullptr;
+  return h && IsWindowVisible(h) && IsWindowEnabled(h);
+}
+}  // namespace
+
+TButton* TForm::DialogButton(bool cancel) const {
+  if (TButton* b = cancel ? CancelButton : DefaultButton) return b;
+  return FindButton(this, cancel);
+}
+
+LRESULT TForm::DefaultId() const {
+  // Enter presses the focused button, else the default one.
+  HWND focus = GetFocus();
+  if (auto* b = dynamic_cast<TButton*>(FromHandle(focus)); b && IsChild(HandleIfAllocated(), focus))
+    return MAKELRESULT(b->ControlId(), DC_HASDEFID);
+  if (TButton* b = DialogButton(false); Pressable(b)) return MAKELRESULT(b->ControlId(), DC_HASDEFID);
+  return 0;
 }
 
 void TForm::SetAlphaBlend(bool on) {
@@ -215,13 +334,6 @@ bool TForm::IsShortCut(TShortCut shortCut) {
   return false;
 }
 
-bool TForm::DialogKey(UINT vk) {
-  TButton* b = vk == VK_RETURN ? DefaultButton : CancelButton;
-  if (!b || !b->Visible() || !b->Enabled()) return false;
-  b->Click();
-  return true;
-}
-
 void TForm::UpdateActions() {
   for (TComponent* c : Components())
     if (auto* list = dynamic_cast<TActionList*>(c)) list->UpdateActions();
@@ -253,9 +365,27 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
+        RememberFocus();
         if (OnDeactivate) OnDeactivate(this);
-      } else if (OnActivate) {
-        OnActivate(this);
+      } else {
+        // The keys go back where they were, not to the bare form (the system's default).
+        if (!HIWORD(wp)) RestoreFocus(true);
+        if (OnActivate) OnActivate(this);
+      }
+      return 0;
+    case WM_SETFOCUS:
+      // Handed the focus itself (after a window above it closed, say): pass it on.
+      RestoreFocus(false);
+      return 0;
+    case DM_GETDEFID:
+      return DefaultId();
+    case WM_COMMAND:
+      // Escape from the dialog keyboard (and Enter when there is no default button) arrive
+      // as the ids alone: they press the cancel and the default button.
+      if (lp == 0 && HIWORD(wp) == BN_CLICKED && (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK)) {
+        TButton* b = DialogButton(LOWORD(wp) == IDCANCEL);
+        if (Pressable(b)) b->Click();
+        return 0;
       }
       break;
     case WM_ACTIVATEAPP:

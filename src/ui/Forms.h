@@ -38,8 +38,20 @@ class TForm : public TWinControl {
   bool Modal() const { return modal_; }
   TModalResult ModalResult = mrNone;
   void Close();
-  void Release();  // freed after the messages already queued for it
+  // Freed after the messages already queued for it, and never while one of its messages is
+  // being handled or a modal loop of it, or of a form it owns, runs (that loop is ended first).
+  void Release();
   bool Active() const;
+  // A number of its own, never reused: releases are queued by it rather than by address.
+  unsigned long long Serial() const { return serial_; }
+  bool CanFreeNow() const;
+
+  // The control that has, or last had, the keyboard focus: the focus goes back to it whenever
+  // the form is activated. Before the form is first activated it names the control to focus.
+  TWinControl* ActiveControl() const;
+  void SetActiveControl(TWinControl* control);
+  // Tab, Shift+Tab, arrows, Alt+letter, Enter and Escape work as in a dialog box.
+  bool DialogKeys = true;
 
   bool AlphaBlend() const { return alphaBlend_; }
   void SetAlphaBlend(bool on);
@@ -68,7 +80,6 @@ class TForm : public TWinControl {
 
   // Keyboard shortcuts of the actions owned by this form.
   bool IsShortCut(TShortCut shortCut);
-  bool DialogKey(UINT vk);
   void UpdateActions();
   // The components of the window whose mouse messages go to this object.
   void ScaleBy(int multiplier, int divider);
@@ -79,8 +90,19 @@ class TForm : public TWinControl {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void PaintWindow(HDC dc, const RECT& update) override;
   void Resized() override;
+  void OutermostMessageDone() override;
 
  private:
+  friend class TApplication;
+  void RememberFocus();
+  bool RestoreFocus(bool orSelf);
+  LRESULT DefaultId() const;
+  TButton* DialogButton(bool cancel) const;
+  unsigned long long serial_;
+  bool releasePending_ = false;
+  bool releasePosted_ = false;
+  TWinControl* activeControl_ = nullptr;
+  TLifeCheck activeControlAlive_;
   std::wstring className_;
   bool alphaBlend_ = false;
   BYTE alpha_ = 255;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/Application.h"
+#include "ui/Controls.h"
 #include "ui/Graphics.h"
 
 TPopupMenu* TPopupMenu::current_ = nullptr;
@@ -142,25 +143,50 @@ HMENU TPopupMenu::Build(TMenuItem* root) {
   return menu;
 }
 
+HWND TPopupMenu::OwnerWindow() const {
+  // The window the menu is opened for keeps the activation (and so its focus and opacity).
+  HWND h = nullptr;
+  if (auto* c = dynamic_cast<TControl*>(PopupComponent)) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    h = w && w->HandleAllocated() ? w->HandleIfAllocated() : c->ParentHandle();
+  }
+  if (!h)
+    if (auto* w = dynamic_cast<TWinControl*>(Owner()); w && w->HandleAllocated()) h = w->HandleIfAllocated();
+  if (h) h = GetAncestor(h, GA_ROOT);
+  if (h && IsWindowVisible(h)) return h;
+  h = GetActiveWindow();
+  if (h && TWinControl::FromHandle(h)) return h;
+  // Nothing of ours is up (the tray's menu): the hidden application window owns it.
+  return Application->Handle();
+}
+
 void TPopupMenu::Popup(int x, int y) {
   if (!Application) return;
+  TLifeCheck alive = Watch();
   UpdateItems(items_);
   if (OnPopup) OnPopup(this);
+  if (!alive) return;
   byId_.clear();
   hmenu_ = Build(items_);
   TPopupMenu* outer = current_;
   current_ = this;
-  HWND owner = Application->Handle();
-  SetForegroundWindow(owner);
-  UINT id = TrackPopupMenuEx(hmenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner, nullptr);
-  PostMessageW(owner, WM_NULL, 0, 0);
-  current_ = outer;
-  DestroyMenu(hmenu_);
-  hmenu_ = nullptr;
-  for (HBITMAP b : bitmaps_) DeleteObject(b);
-  bitmaps_.clear();
+  HWND owner = OwnerWindow();
+  // The owner must be the foreground window, or the menu does not close when the user clicks
+  // elsewhere; a window that already is keeps its activation untouched.
+  if (GetForegroundWindow() != owner) SetForegroundWindow(owner);
+  HMENU menu = hmenu_;
+  std::vector<HBITMAP> bitmaps;
+  bitmaps.swap(bitmaps_);
   std::vector<TMenuItem*> items;
   items.swap(byId_);
+  UINT id = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner, nullptr);
+  PostMessageW(owner, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+  for (HBITMAP b : bitmaps) DeleteObject(b);
+  // The menu's loop ran the program's messages: the menu and its items may be gone.
+  if (!alive) return;
+  current_ = outer;
+  hmenu_ = nullptr;
   if (id >= 1 && id <= items.size()) items[id - 1]->Click();
 }
 

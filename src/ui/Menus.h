@@ -78,6 +78,7 @@ class TPopupMenu : public TComponent {
 
  private:
   HMENU Build(TMenuItem* root);
+  HWND OwnerWindow() const;
   void UpdateItems(TMenuItem* root);
   TMenuItem* items_;
   HMENU hmenu_ = nullptr;

@@ -48,14 +48,17 @@ void TButton::CreateParams(TCreateParams& params) {
 }
 
 void TButton::Click() {
+  TLifeCheck alive = Watch();
   TStdControl::Click();
-  if (ModalResult != 0)
+  // The handler may have run a dialog during which the form went.
+  if (alive && ModalResult != 0)
     if (TForm* f = FormOf(this)) f->ModalResult = ModalResult;
 }
 
 bool TButton::Notify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
-    Click();
+    // The dialog keyboard sends its clicks by id, whatever the button's state.
+    if (IsWindowEnabled(HandleIfAllocated()) && IsWindowVisible(HandleIfAllocated())) Click();
     result = 0;
     return true;
   }
@@ -90,7 +93,7 @@ bool TCheckBox::Notify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   return false;
 }
 
-TLabel::TLabel(TComponent* owner, const std::wstring& name) : TStdControl(owner, L"STATIC", SS_LEFT | SS_NOPREFIX) {
+TLabel::TLabel(TComponent* owner, const std::wstring& name) : TStdControl(owner, L"STATIC", SS_LEFT) {
   SetName(name);
   SetBounds(0, 0, 65, 13);
 }
@@ -136,7 +139,7 @@ void TTabSheet::SetCaption(const std::wstring& caption) {
 }
 
 TPageControl::TPageControl(TComponent* owner, const std::wstring& name)
-    : TStdControl(owner, WC_TABCONTROLW, WS_TABSTOP | WS_CLIPCHILDREN) {
+    : TStdControl(owner, WC_TABCONTROLW, WS_TABSTOP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetName(name);
   SetBounds(0, 0, 289, 193);
 }

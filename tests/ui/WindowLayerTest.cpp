@@ -25,37 +25,8 @@ namespace {
 constexpr wchar_t kFormClass[] = L"TWindowLayerTestForm";
 constexpr TColor kHeaderColor = 0x0000C0, kCloseBoxColor = 0xC00000, kSwatchColor = 0x00A000;
 
-// Runs the application's own message loop until done() holds. A thread timer keeps the loop's
-// idle wait short, so that a failing test ends instead of hanging.
-bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
-  UINT_PTR tick = SetTimer(nullptr, 0, 10, nullptr);
-  DWORD start = GetTickCount();
-  bool ok = done();
-  while (!ok && GetTickCount() - start < timeoutMs) {
-    Application->HandleMessage();
-    ok = done();
-  }
-  KillTimer(nullptr, tick);
-  return ok;
-}
-
-// Ends a menu or a modal loop that a failing test would otherwise leave open for good.
-class Watchdog {
- public:
-  explicit Watchdog(DWORD ms) : id_(SetTimer(nullptr, 0, ms, Fire)) { fired = false; }
-  ~Watchdog() { KillTimer(nullptr, id_); }
-  static inline bool fired = false;
-
- private:
-  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
-    fired = true;
-    EndMenu();
-    if (Application)
-      for (TForm* f : Application->Forms())
-        if (f->Modal()) f->ModalResult = mrAbort;
-  }
-  UINT_PTR id_;
-};
+using testsupport::RunLoopUntil;
+using testsupport::Watchdog;
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
