@@ -81,27 +81,20 @@ void TApplication::HandleException(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
   } catch (const std::exception& caught) {
-    e = &caught;
-    KeepError(AnsiToWide(caught.what()));
-    // A timer or a repaint that fails while the box is up would otherwise stack boxes.
-    if (g_showingError) {
-      ++g_suppressedErrors;
-      return;
-    }
-    g_showingError = true;
-    ReportError(*e);
-    g_showingError = false;
-    return;
+    e = &caught;  // lives as long as error does
   } catch (...) {
   }
-  KeepError(L"Unknown error");
+  KeepError(AnsiToWide(e->what()));
+  // A timer or a repaint that fails while the box is up would otherwise stack boxes.
   if (g_showingError) {
     ++g_suppressedErrors;
     return;
   }
-  g_showingError = true;
+  struct Showing {
+    Showing() { g_showingError = true; }
+    ~Showing() { g_showingError = false; }
+  } showing;
   ReportError(*e);
-  g_showingError = false;
 }
 
 void TApplication::Run() {
@@ -165,6 +158,9 @@ bool TApplication::PreTranslate(MSG& msg) {
       break;
     }
   if (!controlFirst && IsShortCut(msg)) return true;
+  // Mnemonics are ours to find: the system's search stops short of labels inside panels.
+  if (msg.message == WM_SYSCHAR && form->DialogKeys && form->Mnemonic(static_cast<wchar_t>(msg.wParam)))
+    return true;
   // The dialog keyboard: Tab, arrows, Alt+letter, Enter and Escape.
   return form->DialogKeys && IsDialogMessageW(form->HandleIfAllocated(), &msg);
 }

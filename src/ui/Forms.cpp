@@ -273,6 +273,48 @@ bool Pressable(const TButton* b) {
 }
 }  // namespace
 
+namespace {
+bool HasMnemonic(const std::wstring& caption, wchar_t letter) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i)
+    if (caption[i] == L'&') {
+      if (caption[i + 1] == L'&') {
+        ++i;
+        continue;
+      }
+      return CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(caption[i + 1]))) ==
+             CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(letter)));
+    }
+  return false;
+}
+
+TWinControl* FindMnemonic(const TWinControl* parent, wchar_t letter) {
+  for (TControl* c : parent->Controls()) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    HWND h = w ? w->HandleIfAllocated() : nullptr;
+    if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h)) continue;
+    if (dynamic_cast<TStdControl*>(w) && HasMnemonic(w->Caption(), letter)) return w;
+    if (TWinControl* found = FindMnemonic(w, letter)) return found;
+  }
+  return nullptr;
+}
+}  // namespace
+
+bool TForm::Mnemonic(wchar_t letter) {
+  // Walked in creation order through panels and the shown tab sheet.
+  TWinControl* c = FindMnemonic(this, letter);
+  if (!c) return false;
+  HWND h = c->HandleIfAllocated();
+  if (dynamic_cast<TLabel*>(c) || dynamic_cast<TGroupBox*>(c)) {
+    if (HWND next = GetNextDlgTabItem(HandleIfAllocated(), h, FALSE)) ::SetFocus(next);
+  } else if (dynamic_cast<TButton*>(c)) {
+    c->Click();
+  } else {
+    ::SetFocus(h);
+    if (dynamic_cast<TCheckBox*>(c)) SendMessageW(h, BM_CLICK, 0, 0);
+  }
+  return true;
+}
+
 TButton* TForm::DialogButton(bool cancel) const {
   if (TButton* b = cancel ? CancelButton : DefaultButton) return b;
   return FindButton(this, cancel);

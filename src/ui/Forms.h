@@ -52,6 +52,9 @@ class TForm : public TWinControl {
   void SetActiveControl(TWinControl* control);
   // Tab, Shift+Tab, arrows, Alt+letter, Enter and Escape work as in a dialog box.
   bool DialogKeys = true;
+  // Alt+letter: presses the control whose caption carries the mnemonic, or focuses the
+  // control after such a label; returns whether one did.
+  bool Mnemonic(wchar_t letter);
 
   bool AlphaBlend() const { return alphaBlend_; }
   void SetAlphaBlend(bool on);
