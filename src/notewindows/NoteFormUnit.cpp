@@ -54,6 +54,9 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   NoteEdit = new TRichEdit(this, L"NoteEdit");
   NoteEdit->SetAlign(TAlign::alClient);
   NoteEdit->SetParent(this);
+  // The keys go to the text whenever the note is activated: by a click on its title bar,
+  // when a note above it closes, at start-up.
+  SetActiveControl(NoteEdit);
 
   // The buttons and the sizer lie over the title bar and the border, so they come last.
   NoteMenuButton = new TSpeedButton(this, L"NoteMenuButton");
