@@ -83,9 +83,7 @@ void TPopupMenu::UpdateItems(TMenuItem* root) {
   }
 }
 
-namespace {
-// A 32-bit premultiplied bitmap of one image-list image, for the item's icon.
-HBITMAP ImageBitmap(TImageList* images, int index) {
+HBITMAP MenuImageBitmap(TImageList* images, int index) {
   if (!images || index < 0 || index >= images->Count()) return nullptr;
   int w = images->Width(), h = images->Height();
   BITMAPINFO bi{};
@@ -106,39 +104,49 @@ HBITMAP ImageBitmap(TImageList* images, int index) {
   DeleteDC(dc);
   return bmp;
 }
-}  // namespace
+
+void AppendMenuItem(HMENU menu, TMenuItem* item, UINT id, HMENU subMenu, HBITMAP bitmap) {
+  MENUITEMINFOW mi{};
+  mi.cbSize = sizeof mi;
+  if (item->IsLine()) {
+    mi.fMask = MIIM_FTYPE;
+    mi.fType = MFT_SEPARATOR;
+    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+    return;
+  }
+  std::wstring text = item->Caption;
+  if (item->ShortCut != scNone) text += L"\t" + ShortCutToText(item->ShortCut);
+  mi.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_DATA;
+  mi.wID = id;
+  mi.dwItemData = reinterpret_cast<ULONG_PTR>(item);
+  mi.fType = (item->RadioItem ? MFT_RADIOCHECK : 0) | (item->OwnerDraw ? MFT_OWNERDRAW : 0);
+  mi.fState = (item->Checked ? MFS_CHECKED : 0) | (item->Enabled ? 0 : MFS_DISABLED) | (item->Default ? MFS_DEFAULT : 0);
+  mi.dwTypeData = text.data();
+  if (subMenu) {
+    mi.fMask |= MIIM_SUBMENU;
+    mi.hSubMenu = subMenu;
+  }
+  if (bitmap) {
+    mi.fMask |= MIIM_BITMAP;
+    mi.hbmpItem = bitmap;
+  }
+  InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+}
 
 HMENU TPopupMenu::Build(TMenuItem* root) {
   HMENU menu = CreatePopupMenu();
   for (TMenuItem* i : root->Items()) {
     if (!i->Visible) continue;
-    MENUITEMINFOW mi{};
-    mi.cbSize = sizeof mi;
     if (i->IsLine()) {
-      mi.fMask = MIIM_FTYPE;
-      mi.fType = MFT_SEPARATOR;
-      InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+      AppendMenuItem(menu, i, 0, nullptr, nullptr);
       continue;
     }
     byId_.push_back(i);
-    std::wstring text = i->Caption;
-    if (i->ShortCut != scNone) text += L"\t" + ShortCutToText(i->ShortCut);
-    mi.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_DATA;
-    mi.wID = static_cast<UINT>(byId_.size());
-    mi.dwItemData = reinterpret_cast<ULONG_PTR>(i);
-    mi.fType = (i->RadioItem ? MFT_RADIOCHECK : 0) | (i->OwnerDraw ? MFT_OWNERDRAW : 0);
-    mi.fState = (i->Checked ? MFS_CHECKED : 0) | (i->Enabled ? 0 : MFS_DISABLED) | (i->Default ? MFS_DEFAULT : 0);
-    mi.dwTypeData = text.data();
-    if (!i->Items().empty()) {
-      mi.fMask |= MIIM_SUBMENU;
-      mi.hSubMenu = Build(i);
-    }
-    if (HBITMAP bmp = ImageBitmap(Images, i->ImageIndex)) {
-      mi.fMask |= MIIM_BITMAP;
-      mi.hbmpItem = bmp;
-      bitmaps_.push_back(bmp);
-    }
-    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+    UINT id = static_cast<UINT>(byId_.size());
+    HMENU sub = i->Items().empty() ? nullptr : Build(i);
+    HBITMAP bmp = MenuImageBitmap(Images, i->ImageIndex);
+    if (bmp) bitmaps_.push_back(bmp);
+    AppendMenuItem(menu, i, id, sub, bmp);
   }
   return menu;
 }

@@ -56,6 +56,13 @@ class TMenuItem : public TComponent {
   TMenuItem* parent_ = nullptr;
 };
 
+// Shared by the pop-up menus and the menu bar.
+// A 32-bit premultiplied bitmap of one image-list image for an item's icon, or null; the
+// caller deletes it once the menu is gone.
+HBITMAP MenuImageBitmap(TImageList* images, int index);
+// Appends the item (a separator, or its caption, shortcut, marks and state) to a native menu.
+void AppendMenuItem(HMENU menu, TMenuItem* item, UINT id, HMENU subMenu, HBITMAP bitmap);
+
 class TPopupMenu : public TComponent {
  public:
   explicit TPopupMenu(TComponent* owner, const std::wstring& name = {});

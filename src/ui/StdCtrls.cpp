@@ -111,6 +111,16 @@ TEdit::TEdit(TComponent* owner, const std::wstring& name)
   SetColor(clWhite);
 }
 
+void TEdit::SetReadOnly(bool on) {
+  readOnly_ = on;
+  if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETREADONLY, on, 0);
+}
+
+void TEdit::CreateParams(TCreateParams& params) {
+  TStdControl::CreateParams(params);
+  if (readOnly_) params.Style |= ES_READONLY;
+}
+
 bool TEdit::Notify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE) {
     if (OnChange) OnChange(this);

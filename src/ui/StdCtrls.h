@@ -64,10 +64,16 @@ class TEdit : public TStdControl {
   explicit TEdit(TComponent* owner, const std::wstring& name = {});
   std::wstring Text() const { return Caption(); }
   void SetText(const std::wstring& text) { SetCaption(text); }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool on);
   TNotifyEvent OnChange;
 
  protected:
   bool Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void CreateParams(TCreateParams& params) override;
+
+ private:
+  bool readOnly_ = false;
 };
 
 class TPageControl;
