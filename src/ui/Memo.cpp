@@ -2,6 +2,8 @@
 
 TMemo::TMemo(TComponent* owner, const std::wstring& name) : TEdit(owner, name) {
   SetBounds(0, 0, 185, 89);
+  // Editing keys (Delete, Ctrl+Z, ...) are the text's, not the form's shortcuts.
+  WantKeys = true;
 }
 
 void TMemo::CreateParams(TCreateParams& params) {

@@ -375,7 +375,8 @@ TEST_F(WindowLayerTest, PopupMenuOpensOnRightClickAndClosesWithoutBlocking) {
     if (keys.empty()) {
       EndMenu();
     } else {
-      for (UINT k : keys) PostMessageW(app_->Handle(), WM_KEYDOWN, k, 1);
+      // To the window that owns the menu: the one it was opened for.
+      for (UINT k : keys) PostMessageW(h, WM_KEYDOWN, k, 1);
       keys.clear();
     }
   };
