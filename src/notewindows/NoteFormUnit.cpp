@@ -377,6 +377,13 @@ void TNoteForm::CloseNote() {
 }
 
 void TNoteForm::FormCloseQuery(TComponent*, bool& canClose) {
+  // A close that arrives while the window fades (the close box, Alt+F4, the system's close)
+  // comes in through the animation's message processing. The first close already ends the
+  // window; running a second one inside it would free the window under the first.
+  if (FormClosing) {
+    canClose = false;
+    return;
+  }
   FormClosing = true;
   UpdateTimer->SetEnabled(false);
   AnimationSteps.clear();

@@ -209,6 +209,20 @@ TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
   EXPECT_EQ(GetWindow(h, GW_OWNER), Application->Handle()) << "still owned by the application";
 }
 
+// Closes the note window once more, by every way there is, as soon as its fade has begun.
+HWND closingNote = nullptr, closingEditor = nullptr;
+bool closedAgain = false;
+void CALLBACK CloseAgainWhileFading(HWND, UINT, UINT_PTR, DWORD) {
+  BYTE alpha = 255;
+  COLORREF key;
+  DWORD flags = 0;
+  if (closedAgain || !GetLayeredWindowAttributes(closingNote, &key, &alpha, &flags) || alpha > 150) return;
+  closedAgain = true;
+  PostMessageW(closingNote, WM_CLOSE, 0, 0);
+  PostMessageW(closingNote, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageW(closingEditor, WM_SYSKEYDOWN, VK_F4, 1 | KF_ALTDOWN << 16);
+}
+
 TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   NoteAnimations = true;
   NoteTransparency = true;
@@ -220,12 +234,25 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   ASSERT_EQ(a->Form->AlphaBlendValue(), 225) << "an active note is less translucent";
   ASSERT_EQ(b->Form->AlphaBlendValue(), 200);
 
-  // The inactive one first: closing the active one would activate the other.
+  // The inactive one first: closing the active one would activate the other. Its close box,
+  // Alt+F4 and the system's close arrive once more while it fades: the first close ends it.
   TNoteForm* fb = b->Form;
-  fb->CloseNote();
+  b->Form->NoteEdit->SetText(L"faded out");
+  closingNote = fb->Handle();
+  closingEditor = fb->NoteEdit->Handle();
+  closedAgain = false;
+  UINT_PTR again = SetTimer(nullptr, 0, 1, CloseAgainWhileFading);
+  SendMessageW(closingNote, WM_CLOSE, 0, 0);
+  KillTimer(nullptr, again);
+  EXPECT_TRUE(closedAgain) << "the repeated closes came during the fade";
+  ASSERT_TRUE(IsWindow(closingNote)) << "freed inside its own close";
   std::vector<int> fade200;
   for (int v = 190; v >= 10; v -= 10) fade200.push_back(v);
-  EXPECT_EQ(fb->AnimationSteps, fade200);
+  EXPECT_EQ(fb->AnimationSteps, fade200) << "one fade, to its end";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(closingNote); }, 2000));
+  EXPECT_EQ(b->Form, nullptr);
+  EXPECT_TRUE(LoadNote(b->FileName).GetHidden());
+  EXPECT_EQ(Trim(PlainText(LoadNote(b->FileName))), L"faded out");
   TNoteForm* fa = a->Form;
   fa->CloseNote();
   std::vector<int> fade225;
