@@ -14,6 +14,40 @@
 namespace {
 constexpr int kTitleHeight = 13;
 
+// Whether a message to the editor would change the text or its format. The control's own
+// read-only state refuses typing, but not its keys for undo, redo and formatting, so a
+// read-only note lets through only what moves the caret, selects or copies.
+bool EditsText(UINT msg, WPARAM key) {
+  switch (msg) {
+    case WM_CHAR:
+    case WM_UNICHAR:
+    case WM_IME_CHAR:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_REDO:
+      return true;
+    case WM_SYSKEYDOWN:
+      return key == VK_BACK;  // Alt+Backspace undoes
+    case WM_KEYDOWN:
+      break;
+    default:
+      return false;
+  }
+  switch (key) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU:
+      return false;
+    default:
+      break;
+  }
+  if (GetKeyState(VK_CONTROL) < 0) return key != 'C' && key != 'A' && key != VK_INSERT;
+  return key == VK_DELETE || key == VK_BACK || key == VK_RETURN || key == VK_TAB || key == VK_INSERT;
+}
+
 bool MouseButtonHeld() {
   // Only a button that is really down may start the system's move or size loop: sent without
   // one, that loop would not return until Escape.
@@ -176,6 +210,11 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   NoteMenuButton->OnClick = [this](TComponent*) { NoteMenu->Popup(Left(), Top() + 12); };
 
   NoteEdit->OnChange = [this](TComponent*) { RestartUpdateTimer(); };
+  NoteEdit->OnMessage = [this](UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (!IsReadOnly() || !EditsText(msg, wp)) return false;
+    result = 0;
+    return true;
+  };
   NoteEdit->OnURLClick = [this](TComponent* s, const std::wstring& url, TMouseButton b) {
     NoteEditURLClick(s, url, b);
   };

@@ -68,17 +68,50 @@ TEST_F(NoteWindowTest, TypingIsSavedOneSecondAfterTheLastKey) {
   EXPECT_EQ(Trim(RichTextToPlainText(w->Note->Text)), typed + L"LS") << "the record follows";
 }
 
-TEST_F(NoteWindowTest, ReadOnlyNoteRefusesTypingButSelectsAndCopies) {
+// A key as the keyboard sends it: WM_KEYDOWN to the focused editor, translated by the loop.
+void PressKey(TNoteForm* f, UINT vk) {
+  PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, vk, 1);
+  PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, vk, 1u | 0xC0000000u);
+  Pump(20);
+}
+
+void PutTextOnClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  if (!text.empty()) {
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(h)));
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+  }
+  CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+  std::wstring clip;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+      clip = static_cast<const wchar_t*>(GlobalLock(h));
+      GlobalUnlock(h);
+    }
+    CloseClipboard();
+  }
+  return clip;
+}
+
+TEST_F(NoteWindowTest, ReadOnlyNoteChangesByNoKeyButSelectsAndCopies) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Read only");
   TNoteForm* f = w->Form;
-  f->NoteEdit->SetText(L"fixed text");
+  f->NoteEdit->SetFocus();
+  for (wchar_t c : std::wstring(L"fixed text")) TypeChar(f, c);
+  Pump(30);
+  ASSERT_EQ(f->NoteEdit->Text(), L"fixed text");
+  ASSERT_TRUE(f->NoteEdit->CanUndo()) << "the typing can be undone";
   f->ReadOnlyToggle->Execute();
   ASSERT_TRUE(w->Note->GetReadOnly());
-  f->NoteEdit->SetFocus();
-  f->NoteEdit->SetSelection(0, 0);
-  TypeChar(f, L'x');
-  Pump(50);
-  EXPECT_EQ(f->NoteEdit->Text(), L"fixed text") << "typing changes nothing";
+  w->Save();
+  const Bytes saved = ReadBytes(w->FileName);
+  const std::vector<std::uint8_t> rtf = f->NoteEdit->SaveToBytes();
 
   // The idle update of the actions, as the message loop runs it when nothing is waiting.
   UINT_PTR wake = SetTimer(nullptr, 0, 20, nullptr);
@@ -91,32 +124,43 @@ TEST_F(NoteWindowTest, ReadOnlyNoteRefusesTypingButSelectsAndCopies) {
     EXPECT_FALSE(a->Enabled()) << WideToUtf8(a->Name()) << " must be disabled";
   EXPECT_TRUE(f->ReadOnlyToggle->Checked());
 
-  if (OpenClipboard(nullptr)) {
-    EmptyClipboard();
-    CloseClipboard();
+  // Every key that edits, with and without a selection: none may change the note.
+  PutTextOnClipboard(L"pasted");
+  for (bool selected : {false, true}) {
+    auto unchanged = [&](const char* keys, UINT vk) {
+      EXPECT_EQ(f->NoteEdit->Text(), L"fixed text") << keys << std::hex << vk << (selected ? ", selected" : "");
+      EXPECT_EQ(f->NoteEdit->SaveToBytes(), rtf) << keys << std::hex << vk << (selected ? ", selected" : "");
+    };
+    f->NoteEdit->SetSelection(selected ? 2 : 5, 5);
+    for (UINT vk : std::initializer_list<UINT>{'Z', 'Y', 'V', 'X', 'B', 'I', 'U', 'E', 'R', 'L', 'J', '1', '2', '5',
+                                               VK_DELETE, VK_BACK, VK_RETURN}) {
+      HeldKey ctrl(VK_CONTROL);
+      PressKey(f, vk);
+      unchanged("Ctrl+", vk);
+    }
+    for (UINT vk : {VK_INSERT, VK_DELETE}) {
+      HeldKey shift(VK_SHIFT);
+      PressKey(f, vk);
+      unchanged("Shift+", vk);
+    }
+    for (UINT vk : std::initializer_list<UINT>{VK_DELETE, VK_BACK, VK_RETURN, VK_TAB, 'Q'}) {
+      PressKey(f, vk);
+      unchanged("", vk);
+    }
   }
+
+  PutTextOnClipboard(L"");
   {
     HeldKey ctrl(VK_CONTROL);
-    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'A', 1);
-    Pump(30);
-    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'C', 1);
-    Pump(30);
-    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'X', 1);
-    Pump(30);
+    PressKey(f, 'A');
+    PressKey(f, 'C');
   }
   CHARRANGE sel = f->NoteEdit->Selection();
   EXPECT_EQ(sel.cpMin, 0);
   EXPECT_GE(sel.cpMax, 10) << "Ctrl+A selects the whole text";
-  std::wstring clip;
-  if (OpenClipboard(nullptr)) {
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-      clip = static_cast<const wchar_t*>(GlobalLock(h));
-      GlobalUnlock(h);
-    }
-    CloseClipboard();
-  }
-  EXPECT_EQ(clip, L"fixed text") << "Ctrl+C copies";
-  EXPECT_EQ(f->NoteEdit->Text(), L"fixed text") << "Ctrl+X cuts nothing";
+  EXPECT_EQ(ClipboardText(), L"fixed text") << "Ctrl+C copies";
+  Pump(1200);
+  EXPECT_EQ(ReadBytes(w->FileName), saved) << "nothing new was saved";
 
   f->ReadOnlyToggle->Execute();
   TypeChar(f, L'!');
