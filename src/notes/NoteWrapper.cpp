@@ -51,7 +51,7 @@ bool TNoteWrapper::OpenForm() {
   form->SetAlphaBlend(NoteTransparency);
   if (NoteTransparency) form->SetAlphaBlendValue(200);
   form->Wrapper = this;
-  form->SetBounds(Note->Left, Note->Top, Note->Width, Note->Height);
+  form->SetNoteBounds(Note->Left, Note->Top, Note->Width, Note->Height);
   form->NoteEdit->LoadFromBytes(Note->Text);
   form->UpdateTimer->SetEnabled(false);
   // The component name is the note identifier; it must be unique among the application's.

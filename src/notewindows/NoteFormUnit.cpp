@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
 #include "notes/NotePainters.h"
@@ -328,6 +330,11 @@ void TNoteForm::StartMoveOrSize(int hitTest) {
   ReleaseCapture();
   SendMessageW(Handle(), WM_NCLBUTTONDOWN, hitTest, 0);
   ReleaseCapture();
+}
+
+void TNoteForm::SetNoteBounds(int left, int top, int width, int height) {
+  // A damaged or hand-edited file may hold any size; the window keeps its limits anyway.
+  SetBounds(left, top, std::max(width, MinWidth), std::max(height, MinHeight));
 }
 
 void TNoteForm::ApplyColor(TColor color) {

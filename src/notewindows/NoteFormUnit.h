@@ -56,6 +56,8 @@ class TNoteForm : public TForm {
   bool FormClosing = false;
   std::wstring MinutesText, HourText, HoursText, CloseForText, CreatedOnText;
 
+  // The note's stored bounds, made usable: never below the minimum size.
+  void SetNoteBounds(int left, int top, int width, int height);
   void ApplyColor(TColor color);
   void ApplyStayOnTop(TComponent* form);
   void ApplyReduced();

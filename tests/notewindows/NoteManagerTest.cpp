@@ -127,6 +127,30 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
     EXPECT_EQ(ReadBytes(NoteFileName(id)).at(0), 3) << id << " is written in the current format";
 }
 
+TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSize) {
+  struct Case {
+    const char* id;
+    int left, top, width, height;
+    RECT expected;
+  };
+  const Case cases[] = {
+      {"NSmall", 100, 120, 10, 79, {100, 120, 180, 200}},
+      {"NNegative", 300, 120, -40, -1, {300, 120, 380, 200}},
+      {"NZero", 500, 120, 0, 0, {500, 120, 580, 200}},
+  };
+  for (const Case& c : cases) WriteNote(c.id, c.left, c.top, c.width, c.height, AnsiToWide(c.id));
+  TNotesManager& m = Manager();
+  for (const Case& c : cases) {
+    TNoteWrapper* w = FindNote(m, c.id);
+    ASSERT_TRUE(w && w->Form) << c.id;
+    RECT r;
+    GetWindowRect(w->Form->Handle(), &r);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}))
+        << c.id;
+  }
+}
+
 TEST_F(NoteManagerTest, DeleteAsksAndOnlyYesRemovesTheNote) {
   TNoteWrapper* keep = OpenNote(100, 100, 160, 160, L"Keep me");
   TNoteWrapper* w = OpenNote(300, 100, 160, 160, L"Shopping");
