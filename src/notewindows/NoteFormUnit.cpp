@@ -334,7 +334,21 @@ void TNoteForm::StartMoveOrSize(int hitTest) {
 
 void TNoteForm::SetNoteBounds(int left, int top, int width, int height) {
   // A damaged or hand-edited file may hold any size; the window keeps its limits anyway.
-  SetBounds(left, top, std::max(width, MinWidth), std::max(height, MinHeight));
+  width = std::max(width, MinWidth);
+  height = std::max(height, MinHeight);
+  // A note saved on a monitor that is gone (or at a position no screen shows) would be out of
+  // reach for good: it comes onto the nearest monitor instead.
+  RECT r{left, top, left + width, top + height};
+  if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) {
+      const RECT& work = mi.rcWork;
+      left = std::max<int>(work.left, std::min<int>(left, work.right - width));
+      top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
+    }
+  }
+  SetBounds(left, top, width, height);
 }
 
 void TNoteForm::ApplyColor(TColor color) {

@@ -56,7 +56,8 @@ class TNoteForm : public TForm {
   bool FormClosing = false;
   std::wstring MinutesText, HourText, HoursText, CloseForText, CreatedOnText;
 
-  // The note's stored bounds, made usable: never below the minimum size.
+  // The note's stored bounds, made usable: never below the minimum size, and moved into the
+  // nearest monitor's work area when they lie wholly outside every monitor.
   void SetNoteBounds(int left, int top, int width, int height);
   void ApplyColor(TColor color);
   void ApplyStayOnTop(TComponent* form);

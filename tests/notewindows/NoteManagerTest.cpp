@@ -127,7 +127,9 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
     EXPECT_EQ(ReadBytes(NoteFileName(id)).at(0), 3) << id << " is written in the current format";
 }
 
-TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSize) {
+TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSizeAndOnAScreen) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   struct Case {
     const char* id;
     int left, top, width, height;
@@ -137,6 +139,10 @@ TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSize) {
       {"NSmall", 100, 120, 10, 79, {100, 120, 180, 200}},
       {"NNegative", 300, 120, -40, -1, {300, 120, 380, 200}},
       {"NZero", 500, 120, 0, 0, {500, 120, 580, 200}},
+      {"NFarRight", work.right + 3000, 200, 160, 150, {work.right - 160, 200, work.right, 350}},
+      {"NFarAway", work.left - 900, work.bottom + 50, 170, 140, {work.left, work.bottom - 140, work.left + 170, work.bottom}},
+      {"NTinyAway", -5000, -5000, 5, 5, {work.left, work.top, work.left + 80, work.top + 80}},
+      {"NPartly", work.right - 40, 300, 160, 150, {work.right - 40, 300, work.right + 120, 450}},
   };
   for (const Case& c : cases) WriteNote(c.id, c.left, c.top, c.width, c.height, AnsiToWide(c.id));
   TNotesManager& m = Manager();
