@@ -50,11 +50,12 @@ bool EditsText(UINT msg, WPARAM key) {
   return key == VK_DELETE || key == VK_BACK || key == VK_RETURN || key == VK_TAB || key == VK_INSERT;
 }
 
-bool MouseButtonHeld() {
-  // Only a button that is really down may start the system's move or size loop: sent without
-  // one, that loop would not return until Escape.
-  return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) || (GetAsyncKeyState(VK_RBUTTON) & 0x8000) ||
-         (GetAsyncKeyState(VK_MBUTTON) & 0x8000);
+// The virtual key and the mouse-message flag of a button.
+int ButtonKey(TMouseButton button) {
+  return button == TMouseButton::mbLeft ? VK_LBUTTON : button == TMouseButton::mbRight ? VK_RBUTTON : VK_MBUTTON;
+}
+WPARAM ButtonFlag(TMouseButton button) {
+  return button == TMouseButton::mbLeft ? MK_LBUTTON : button == TMouseButton::mbRight ? MK_RBUTTON : MK_MBUTTON;
 }
 }  // namespace
 
@@ -192,19 +193,25 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
 
   // Moving and sizing through the hit-test codes of a caption and of frame edges.
   TitleOwnerDraw->OnPaint = [this](TComponent* s, TCanvas& c) { TitleOwnerDrawPaint(s, c); };
-  TitleOwnerDraw->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState shift, int, int) {
+  TitleOwnerDraw->OnMouseDown = [this](TComponent*, TMouseButton button, TShiftState shift, int, int) {
     if (shift & ssDouble) return;
-    StartMoveOrSize(HTCAPTION);
+    StartMoveOrSize(HTCAPTION, button);
     RestartUpdateTimer();
   };
   TitleOwnerDraw->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) { RestartUpdateTimer(); };
   TitleOwnerDraw->OnDblClick = [this](TComponent*) { ReduceToggle->Execute(); };
-  LeftBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTLEFT); };
-  RightBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTRIGHT); };
-  BottomBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) {
-    StartMoveOrSize(HTBOTTOM);
+  LeftBorder->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
+    StartMoveOrSize(HTLEFT, b);
   };
-  Sizer->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTBOTTOMRIGHT); };
+  RightBorder->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
+    StartMoveOrSize(HTRIGHT, b);
+  };
+  BottomBorder->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
+    StartMoveOrSize(HTBOTTOM, b);
+  };
+  Sizer->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
+    StartMoveOrSize(HTBOTTOMRIGHT, b);
+  };
 
   CloseButton->OnClick = [this](TComponent*) { CloseNote(); };
   CloseButton->PopupMenu = CloseForMenu;
@@ -325,11 +332,45 @@ void TNoteForm::FormResize(TComponent*) {
   RestartUpdateTimer();
 }
 
-void TNoteForm::StartMoveOrSize(int hitTest) {
-  if (!MouseButtonHeld()) return;
-  ReleaseCapture();
-  SendMessageW(Handle(), WM_NCLBUTTONDOWN, hitTest, 0);
-  ReleaseCapture();
+void TNoteForm::StartMoveOrSize(int hitTest, TMouseButton button) {
+  // Only a button that is really down may start a move: sent without one, the system's loop
+  // would not return until Escape, and ours would hold on to the pointer.
+  if (!(GetAsyncKeyState(ButtonKey(button)) & 0x8000)) return;
+  if (button == TMouseButton::mbLeft) {
+    ReleaseCapture();
+    SendMessageW(Handle(), WM_NCLBUTTONDOWN, hitTest, 0);
+    ReleaseCapture();
+    return;
+  }
+  // The system's move and size loops end only when the left button comes up: another button
+  // would leave the note stuck to the pointer. This window follows that button itself.
+  drag_ = {hitTest, ButtonFlag(button), {}, {}};
+  GetCursorPos(&drag_.start);
+  GetWindowRect(Handle(), &drag_.bounds);
+  SetCapture(Handle());
+}
+
+void TNoteForm::FollowButtonDrag() {
+  POINT p;
+  GetCursorPos(&p);
+  const int dx = p.x - drag_.start.x, dy = p.y - drag_.start.y;
+  RECT r = drag_.bounds;
+  switch (drag_.hitTest) {
+    case HTCAPTION: OffsetRect(&r, dx, dy); break;
+    case HTLEFT: r.left = std::min<int>(r.left + dx, r.right - MinWidth); break;
+    case HTRIGHT: r.right = std::max<int>(r.right + dx, r.left + MinWidth); break;
+    case HTBOTTOMRIGHT: r.right = std::max<int>(r.right + dx, r.left + MinWidth); [[fallthrough]];
+    case HTBOTTOM: r.bottom = std::max<int>(r.bottom + dy, r.top + MinHeight); break;
+    default: break;
+  }
+  SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TNoteForm::EndButtonDrag() {
+  if (!drag_.hitTest) return;
+  drag_ = {};
+  if (GetCapture() == HandleIfAllocated()) ReleaseCapture();
+  RestartUpdateTimer();
 }
 
 void TNoteForm::SetNoteBounds(int left, int top, int width, int height) {
@@ -564,6 +605,26 @@ LRESULT TNoteForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       FilesDropped(files);
       return 0;
     }
+    case WM_MOUSEMOVE:
+      if (drag_.hitTest) {
+        // The button came up where this window did not see it.
+        if (!(wp & drag_.button))
+          EndButtonDrag();
+        else
+          FollowButtonDrag();
+        return 0;
+      }
+      break;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if (drag_.hitTest) {
+        FollowButtonDrag();
+        EndButtonDrag();
+      }
+      break;  // the control under the pointer still gets its mouse-up
+    case WM_CAPTURECHANGED:
+      if (drag_.hitTest && reinterpret_cast<HWND>(lp) != HandleIfAllocated()) EndButtonDrag();
+      break;
     case WM_CLOSE:
       // Closed some other way than the close button (system close, Alt+F4): the note is hidden
       // and saved just the same.

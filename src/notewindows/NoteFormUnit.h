@@ -92,7 +92,18 @@ class TNoteForm : public TForm {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void StartMoveOrSize(int hitTest);
+  void StartMoveOrSize(int hitTest, TMouseButton button);
+  void FollowButtonDrag();
+  void EndButtonDrag();
+  // A move or size by a button other than the left one: the hit-test code, the button's
+  // mouse-message flag, and where the pointer and the window were when it went down.
+  struct ButtonDrag {
+    int hitTest = 0;
+    WPARAM button = 0;
+    POINT start{};
+    RECT bounds{};
+  };
+  ButtonDrag drag_;
   void ToggleStyle(TFontStyles style);
   void BuildMenus();
   bool closeNoteRunning_ = false;

@@ -212,6 +212,20 @@ TEST_F(NoteWindowTest, MouseMovesAndSizesTheWindowAndTheFileFollows) {
   TNoteClass saved = LoadNote(w->FileName);
   EXPECT_EQ(saved.Top, 260);
   EXPECT_EQ(saved.Height, 190);
+
+  // The right button moves the note too, and lets go of it when that button comes up: the
+  // pointer moving on afterwards leaves the note where it is. (The final left click only ends
+  // a move that would otherwise never let go.)
+  ASSERT_TRUE(StartXdotool(L"mousemove 320 266 sleep 0.3 mousedown 3 sleep 0.3 mousemove 350 286 sleep 0.2 "
+                           L"mousemove 370 306 sleep 0.3 mouseup 3 sleep 0.3 mousemove 570 456 sleep 0.2 "
+                           L"mousemove 600 500 sleep 0.6 click 1"));
+  ASSERT_TRUE(PumpUntil([&] { return WindowRect(f).left == 310 && WindowRect(f).top == 300; }, 5000))
+      << "dragging the title with the right button moves the window; it is at " << WindowRect(f).left << ","
+      << WindowRect(f).top;
+  Pump(2000);
+  EXPECT_EQ(WindowRect(f).left, 310) << "the note stays where the right button came up";
+  EXPECT_EQ(WindowRect(f).top, 300);
+  EXPECT_EQ(WindowRect(f).right - WindowRect(f).left, 220);
 }
 
 TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
