@@ -293,6 +293,8 @@ void TNoteForm::Translate() {
   CreatedOnText = LanguageWrapper->GetString(L"CreatedOn", L"Created on:");
   LanguageWrapper->TranslateMenuItem(StyleSub);
   LanguageWrapper->TranslateActionList(ActionList);
+  // Windows translated after this one expect the shared section, as every window leaves it.
+  LanguageWrapper->SetSection(kGenericSection);
 }
 
 void TNoteForm::FormCreate(TComponent*) {

@@ -1,6 +1,8 @@
 #include <shlobj.h>
 
 #include "NoteTestEnv.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
 
 using namespace notetest;
 using testsupport::Pump;
@@ -331,6 +333,23 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   fw->CloseNote();
   EXPECT_TRUE(fw->AnimationSteps.empty()) << "no animation while shutting down";
   Closing = false;
+}
+
+TEST_F(NoteWindowTest, TranslatesInItsOwnSectionThenTheSharedOne) {
+  ForceDirectories(LanguagesFolder());
+  const std::string file = "[LNG_Vantaro_Note]\r\nUndo=&Annulla\r\nHorus=Ore\r\n";
+  WriteBytes(LanguageFileName(L"italiano"), Bytes(file.begin(), file.end()));
+  LanguageEngine = new TVxMultiLanguage;
+  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+  LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Tradotta");
+  const std::wstring section = LanguageEngine->Section();
+  const std::wstring undo = w->Form->Undo->Caption(), hours = w->Form->HoursText, minutes = w->Form->MinutesText;
+  DoneLanguageEngine();
+  EXPECT_EQ(undo, L"&Annulla");
+  EXPECT_EQ(hours, L"Ore");
+  EXPECT_EQ(minutes, L"Minutes") << "a key the file lacks keeps its English text";
+  EXPECT_EQ(section, L"Vantaro_Generic") << "the shared section is selected last";
 }
 
 // An HDROP as the shell makes it for a drop on the window.
