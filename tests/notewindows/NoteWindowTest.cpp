@@ -352,6 +352,36 @@ TEST_F(NoteWindowTest, TranslatesInItsOwnSectionThenTheSharedOne) {
   EXPECT_EQ(section, L"Vantaro_Generic") << "the shared section is selected last";
 }
 
+TEST_F(NoteWindowTest, AClickOpensOnlyWebAddresses) {
+  std::vector<std::wstring> opened;
+  SetShellOpenHook([&](const std::wstring& target) { opened.push_back(target); });
+  TNoteWrapper* w = OpenNote(100, 100, 400, 300, L"Links");
+  TNoteForm* f = w->Form;
+  const std::vector<std::wstring> lines{L"http://example.com/a",  L"file:///C:/windows/notepad.exe",
+                                        L"https://example.com/b", L"telnet://host",
+                                        L"www.example.org",       L"news:comp.lang",
+                                        L"mailto:anna@example.com", L"ftp://example.net/c"};
+  std::wstring text;
+  for (const std::wstring& l : lines) text += l + L"\r\n";
+  f->NoteEdit->SetText(text);
+  Pump(50);
+  HWND edit = f->NoteEdit->Handle();
+  auto press = [&](int line, UINT msg, WPARAM keys) {
+    POINTL p{};
+    SendMessageW(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), SendMessageW(edit, EM_LINEINDEX, line, 0) + 3);
+    PostMessageW(edit, msg, keys, MAKELPARAM(p.x + 2, p.y + 4));
+    Pump(30);
+  };
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    press(i, WM_LBUTTONDOWN, MK_LBUTTON);
+    press(i, WM_LBUTTONUP, 0);
+  }
+  press(0, WM_RBUTTONDOWN, MK_RBUTTON);  // (its release would open the edit menu)
+  SetShellOpenHook({});
+  EXPECT_EQ(opened, (std::vector<std::wstring>{lines[0], lines[2], lines[4], lines[6], lines[7]}))
+      << "web addresses only, and only by the left button";
+}
+
 // An HDROP as the shell makes it for a drop on the window.
 HGLOBAL MakeDrop(const std::vector<std::wstring>& files) {
   size_t chars = 1;
