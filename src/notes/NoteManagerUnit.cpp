@@ -78,8 +78,18 @@ void TNotesManager::RefreshAll() {
 }
 
 void TNotesManager::CloseAll() {
-  SaveAll();
-  for (size_t i = 0; i < Notes->List.size(); ++i) Notes->List[i]->CloseForm(true);
+  try {
+    SaveAll();
+  } catch (...) {
+    // Each close below saves its note once more.
+  }
+  for (size_t i = 0; i < Notes->List.size(); ++i) {
+    try {
+      Notes->List[i]->CloseForm(true);
+    } catch (...) {
+      // One window that fails to close does not keep the others open.
+    }
+  }
 }
 
 void TNotesManager::GetGroups(std::vector<std::string>& list) const {

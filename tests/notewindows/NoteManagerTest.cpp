@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "NoteTestEnv.h"
 #include "shell/MainFormUnit.h"
@@ -239,7 +240,34 @@ class CountingEngine : public TVantaroEngine {
   static inline int Freed = 0;
 };
 
+// The settings key cannot be made while its parent is volatile: the settings cannot be written.
+class UnwritableSettings {
+ public:
+  UnwritableSettings() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kParent);
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    RegCloseKey(key);
+  }
+  ~UnwritableSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kParent); }
+  bool Refused() const {
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto\\VxVantaro", 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr);
+    if (rc == ERROR_SUCCESS) RegCloseKey(key);
+    return rc != ERROR_SUCCESS;
+  }
+
+ private:
+  static constexpr const wchar_t* kParent = L"SOFTWARE\\Belvanto";
+};
+
 TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNote) {
+  // The settings were changed and cannot be written: the notes are saved all the same.
+  UnwritableSettings unwritable;
+  ASSERT_TRUE(unwritable.Refused());
+  SettingsChanged = true;
   CountingEngine::Freed = 0;
   auto* engine = new CountingEngine;
   VantaroEngine = engine;
@@ -247,9 +275,15 @@ TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNot
   // The engine owns the notes from here on.
   engine->NotesManager = new TNotesManager;
   engine->NotesManager->NewNote();
+  engine->NotesManager->NewNote();
   TNoteWrapper* w = engine->NotesManager->Notes->Items(0);
-  std::wstring file = w->FileName;
+  TNoteWrapper* next = engine->NotesManager->Notes->Items(1);
+  std::wstring file = w->FileName, nextFile = next->FileName;
+  HWND nextWindow = next->Form->Handle();
   w->Form->NoteEdit->SetText(L"saved by the shut-down");
+  next->Form->NoteEdit->SetText(L"closed after a failed close");
+  // The first note's window fails to close: the next one is still saved and closed.
+  w->Form->OnCloseQuery = [](TComponent*, bool&) { throw std::runtime_error("cannot close"); };
 
   // The session ends: a note window gets the question first.
   EXPECT_EQ(SendMessageW(w->Form->Handle(), WM_QUERYENDSESSION, 0, 0), 1) << "the session may end";
@@ -259,6 +293,8 @@ TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNot
   EXPECT_EQ(CountingEngine::Freed, 1);
   EXPECT_TRUE(Application->Terminated()) << "the message loop ends";
   EXPECT_EQ(Trim(PlainText(LoadNote(file))), L"saved by the shut-down");
+  EXPECT_EQ(Trim(PlainText(LoadNote(nextFile))), L"closed after a failed close");
+  EXPECT_FALSE(IsWindowVisible(nextWindow)) << "closed";
   // During the shut-down no messages are handled, so the closed note window still exists;
   // its note is already freed.
   int windows = 0;
@@ -268,11 +304,12 @@ TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNot
       EXPECT_EQ(nf->Wrapper, nullptr) << "window of a freed note";
     }
   }
-  EXPECT_EQ(windows, 1);
+  EXPECT_EQ(windows, 2);
 
   ShutdownOnce();
   Shutdown(false);
   EXPECT_EQ(CountingEngine::Freed, 1) << "later calls do nothing";
+  SettingsChanged = false;
 }
 
 }  // namespace
