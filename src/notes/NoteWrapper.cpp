@@ -11,6 +11,17 @@
 
 TNoteWrapper::TNoteWrapper(const std::string& id, TNoteOWN* owner) : Owner(owner) { Load(id); }
 
+TNoteWrapper::TNoteWrapper(const std::string& id, const std::wstring& fileName, TNoteOWN* owner)
+    : Owner(owner), ID(id), FileName(fileName), Note(new TNoteClass(id)) {
+  MarkCorrupted();
+}
+
+void TNoteWrapper::MarkCorrupted() {
+  Note->Text.clear();
+  Note->Title = L"Corrupted Note";
+  Corrupted = true;
+}
+
 TNoteWrapper::~TNoteWrapper() {
   // Windows are left alone, but none may point back at a freed wrapper: not the open one, nor
   // one already detached and closed whose release is still queued (at shut-down no messages
@@ -34,9 +45,7 @@ bool TNoteWrapper::Load(const std::string& idIn) {
   if (!fromFile) {
     OpenForm();
   } else if (!Note->LoadFromFile(FileName)) {
-    Note->Text.clear();
-    Note->Title = L"Corrupted Note";
-    Corrupted = true;
+    MarkCorrupted();
   } else if (!Note->GetHidden()) {
     OpenForm();
   }

@@ -128,6 +128,54 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
     EXPECT_EQ(ReadBytes(NoteFileName(id)).at(0), 3) << id << " is written in the current format";
 }
 
+TEST_F(NoteManagerTest, FileNamesOutsideTheCodePageAreNeverLoadedNorWritten) {
+  // "Na" is a note of its own; the a with macron best-fits to a plain a in code page 1252, and
+  // Hebrew letters have no 8-bit form there at all.
+  auto write = [](const std::wstring& name, const std::string& text) {
+    TNoteClass n("x");
+    n.Text.assign(text.begin(), text.end());
+    WriteBytes(NotesFolder + name, EncodeNoteFile(n));
+    return ReadBytes(NotesFolder + name);
+  };
+  const std::wstring macron = L"N\u0101.vxn", hebrew = L"\u05E9\u05DC\u05D5\u05DD.vxn";
+  const Bytes plain = write(L"Na.vxn", "plain"), withMacron = write(macron, "macron"),
+              inHebrew = write(hebrew, "shalom"), nameless = write(L".vxn", "nameless");
+  TNotesManager& m = Manager();
+  ASSERT_EQ(m.Notes->Count(), 3) << "a file named only .vxn is left alone";
+  std::vector<std::wstring> files;
+  for (TNoteWrapper* w : m.Notes->List) files.push_back(w->FileName);
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::wstring>{NotesFolder + L"Na.vxn", NotesFolder + macron, NotesFolder + hebrew}))
+      << "one wrapper per file";
+  TNoteWrapper* na = nullptr;
+  for (TNoteWrapper* w : m.Notes->List) {
+    const bool ours = w->FileName == NotesFolder + L"Na.vxn";
+    EXPECT_EQ(w->Corrupted, !ours) << WideToUtf8(w->FileName);
+    EXPECT_EQ(w->IsOpen(), ours) << WideToUtf8(w->FileName);
+    if (ours) na = w;
+  }
+  ASSERT_TRUE(na && na->Form);
+  EXPECT_EQ(na->Form->NoteEdit->Text(), L"plain");
+
+  m.CloseAll();
+  manager.reset();
+  EXPECT_EQ(ReadBytes(NotesFolder + macron), withMacron);
+  EXPECT_EQ(ReadBytes(NotesFolder + hebrew), inHebrew);
+  EXPECT_EQ(ReadBytes(NotesFolder + L".vxn"), nameless);
+  EXPECT_EQ(Trim(PlainText(LoadNote(NotesFolder + L"Na.vxn"))), L"plain");
+
+  // Deleting such a note deletes its own file and no other.
+  TNotesManager& again = Manager();
+  ASSERT_EQ(again.Notes->Count(), 3) << "no new note at the next start either";
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDYES; });
+  TNoteWrapper* unreadable = nullptr;
+  for (TNoteWrapper* w : again.Notes->List)
+    if (w->FileName == NotesFolder + macron) unreadable = w;
+  EXPECT_TRUE(again.DeleteNote(unreadable, true));
+  EXPECT_FALSE(FileExists(NotesFolder + macron));
+  EXPECT_TRUE(FileExists(NotesFolder + L"Na.vxn"));
+}
+
 TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSizeAndOnAScreen) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
