@@ -176,6 +176,72 @@ TEST_F(NoteManagerTest, FileNamesOutsideTheCodePageAreNeverLoadedNorWritten) {
   EXPECT_TRUE(FileExists(NotesFolder + L"Na.vxn"));
 }
 
+// Makes the next count note windows fail to be created, as when the system is out of windows.
+class RefuseNoteWindows {
+ public:
+  explicit RefuseNoteWindows(int count) : hook_(SetWindowsHookExW(WH_CBT, Refuse, nullptr, GetCurrentThreadId())) {
+    remaining_ = count;
+  }
+  ~RefuseNoteWindows() { UnhookWindowsHookEx(hook_); }
+
+ private:
+  static LRESULT CALLBACK Refuse(int code, WPARAM wp, LPARAM lp) {
+    wchar_t cls[32] = L"";
+    if (code == HCBT_CREATEWND && remaining_ > 0 && GetClassNameW(reinterpret_cast<HWND>(wp), cls, 32) &&
+        std::wcscmp(cls, L"TNoteForm") == 0) {
+      --remaining_;
+      return 1;
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static inline int remaining_ = 0;
+  HHOOK hook_;
+};
+
+TEST_F(NoteManagerTest, NoteWhoseWindowCannotBeMadeStaysListedAndClosed) {
+  const TDateTime t = EncodeDateTime(2026, 5, 6, 7, 8);
+  SetNowOverride(t);
+  WriteNote("NRinging", 100, 100, 160, 160, L"No window");
+  {
+    RefuseNoteWindows refuse(1);
+    ASSERT_EQ(Manager().Notes->Count(), 1) << "listed all the same";
+  }
+  TNoteWrapper* w = manager->Notes->Items(0);
+  EXPECT_EQ(w->Form, nullptr);
+  EXPECT_FALSE(w->Corrupted);
+  auto noteWindows = [] {
+    int n = 0;
+    for (TForm* f : Application->Forms())
+      if (auto* nf = dynamic_cast<TNoteForm*>(f)) {
+        ++n;
+        EXPECT_TRUE(nf->Wrapper == nullptr || nf->Wrapper->Form == nf) << "a window pointing at a note not its own";
+      }
+    return n;
+  };
+  noteWindows();
+  testsupport::Pump(50);
+  EXPECT_EQ(noteWindows(), 0) << "the half-made window is freed";
+
+  // Its alarm fails to show it again; the next note's auto-show still runs in the same tick.
+  w->Note->AlarmOn = true;
+  w->Note->AlarmAt = t - 1;
+  TNoteWrapper* later = OpenNote(300, 100, 160, 160, L"Later");
+  later->HideUntil(t + 1.0 / 1440);
+  ASSERT_FALSE(later->IsOpen());
+  SetNowOverride(t + 2.0 / 1440);
+  {
+    RefuseNoteWindows refuse(1);
+    EXPECT_NO_THROW(manager->CheckTimers());
+  }
+  EXPECT_FALSE(w->IsOpen());
+  EXPECT_TRUE(later->IsOpen()) << "shown once due";
+  testsupport::Pump(50);
+  EXPECT_EQ(noteWindows(), 1);
+  w->ShowNote();
+  ASSERT_NE(w->Form, nullptr) << "opens once windows can be made";
+  EXPECT_EQ(w->Form->Name(), L"NRinging");
+}
+
 TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSizeAndOnAScreen) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
