@@ -356,9 +356,16 @@ bool TNoteValueReader::ReadWideString(std::wstring& value) {
     }
     case vaUTF8String: {
       if (!ReadLength32(1, n)) return false;
-      std::string s(reinterpret_cast<const char*>(data_ + pos_), n);
+      // A malformed string is a read error like any other: decoding it with replacement
+      // characters would load the note and write the damage back at the next save.
+      const auto* bytes = reinterpret_cast<const char*>(data_ + pos_);
+      const int count = n ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(n), nullptr, 0)
+                          : 0;
+      if (n && count <= 0) return false;
+      std::wstring s(static_cast<std::size_t>(count), L'\0');
+      if (count) MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(n), s.data(), count);
       pos_ += n;
-      value = Utf8ToWide(s);
+      value = std::move(s);
       return true;
     }
     default:

@@ -117,14 +117,40 @@ bool IsAlreadyRunning(HANDLE& handle, const std::string& name) {
   return handle != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+namespace {
+std::function<void(const std::wstring&)> g_shellOpenHook;
+
+void ShellOpen(HWND wnd, const std::wstring& target, const std::wstring& folder) {
+  if (g_shellOpenHook) {
+    g_shellOpenHook(target);
+    return;
+  }
+  ShellExecuteW(wnd, L"OPEN", target.c_str(), L"", folder.c_str(), SW_SHOWNORMAL);
+}
+
+bool IsWebAddress(const std::wstring& url) {
+  for (const wchar_t* prefix : {L"http://", L"https://", L"ftp://", L"mailto:", L"www."}) {
+    const int n = static_cast<int>(wcslen(prefix));
+    if (static_cast<int>(url.size()) > n &&
+        CompareStringOrdinal(url.c_str(), n, prefix, n, TRUE) == CSTR_EQUAL)
+      return true;
+  }
+  return false;
+}
+}  // namespace
+
+void SetShellOpenHook(std::function<void(const std::wstring& target)> hook) { g_shellOpenHook = std::move(hook); }
+
 void OpenLinkedFile(const std::wstring& fileName) {
   if (!FileExists(fileName)) return;
-  std::wstring dir = ExtractFilePath(fileName);
-  ShellExecuteW(nullptr, L"OPEN", fileName.c_str(), L"", dir.c_str(), SW_SHOWNORMAL);
+  ShellOpen(nullptr, fileName, ExtractFilePath(fileName));
 }
 
 void OpenURL(HWND wnd, const std::wstring& url) {
-  ShellExecuteW(wnd, L"OPEN", url.c_str(), L"", L"c:\\", SW_SHOWNORMAL);
+  // The text of a note is anyone's to write (a shared or downloaded note file): a click on it
+  // must never start a program, so only web addresses go to the shell.
+  if (!IsWebAddress(url)) return;
+  ShellOpen(wnd, url, L"c:\\");
 }
 
 void Shutdown(bool freeMainForm) {

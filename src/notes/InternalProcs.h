@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ui/Types.h"
@@ -61,7 +62,11 @@ bool NoteNameInUse(const std::string& id);
 
 bool IsAlreadyRunning(HANDLE& handle, const std::string& name);
 void OpenLinkedFile(const std::wstring& fileName);
+// Opens a web address (http, https, ftp, mailto or one starting with "www."); anything else,
+// such as a file: address that could start a program, is not opened.
 void OpenURL(HWND wnd, const std::wstring& url);
+// For tests: receives what would be handed to the shell to open, in place of the shell.
+void SetShellOpenHook(std::function<void(const std::wstring& target)> hook);
 
 // Shut-down, window hiding and sounds.
 // Ends the application's work: stops the main timer, removes the tray icon and frees the

@@ -24,19 +24,27 @@ TNotesManager::TNotesManager() : Notes(new TNoteList) {
   WIN32_FIND_DATAW fd;
   HANDLE find = FindFirstFileW((NotesFolder + L"*.vxn").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
+  std::vector<std::wstring> loaded;  // upper case: the file system ignores case
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    std::wstring name = fd.cFileName;
-    if (name.size() < 4) continue;
-    std::string id = WideToAnsi(name.substr(0, name.size() - 4));
-    // One note that fails must not end the loading of the others: it is listed as corrupted.
-    TNoteWrapper* wrapper = nullptr;
+    const std::wstring name = fd.cFileName;
+    // The pattern also matches by short name (a longer extension), and a file named only
+    // ".vxn" has no identifier: neither is a note of ours.
+    if (name.size() <= 4 || UpperCase(name.substr(name.size() - 4)) != L".VXN") continue;
+    const std::string id = WideToAnsi(name.substr(0, name.size() - 4));
+    const std::wstring fileName = NotesFolder + name;
+    // A note is known by an 8-bit identifier. A name that does not come back from it
+    // unchanged (letters outside the code page, a best-fit letter, blanks the file name rule
+    // trims) would open another note's file or a new one: such a file is listed as a note
+    // that cannot be loaded, and never written.
+    const bool readable = NoteFileName(id) == fileName &&
+                          std::find(loaded.begin(), loaded.end(), UpperCase(fileName)) == loaded.end();
+    loaded.push_back(UpperCase(fileName));
+    // One note that fails must not end the loading of the others.
     try {
-      wrapper = new TNoteWrapper(id, this);
+      Notes->Add(readable ? new TNoteWrapper(id, this) : new TNoteWrapper(id, fileName, this));
     } catch (const std::exception&) {
-      wrapper = nullptr;
     }
-    if (wrapper) Notes->Add(wrapper);
   } while (FindNextFileW(find, &fd));
   FindClose(find);
 }
@@ -78,8 +86,18 @@ void TNotesManager::RefreshAll() {
 }
 
 void TNotesManager::CloseAll() {
-  SaveAll();
-  for (size_t i = 0; i < Notes->List.size(); ++i) Notes->List[i]->CloseForm(true);
+  try {
+    SaveAll();
+  } catch (...) {
+    // Each close below saves its note once more.
+  }
+  for (size_t i = 0; i < Notes->List.size(); ++i) {
+    try {
+      Notes->List[i]->CloseForm(true);
+    } catch (...) {
+      // One window that fails to close does not keep the others open.
+    }
+  }
 }
 
 void TNotesManager::GetGroups(std::vector<std::string>& list) const {
@@ -128,7 +146,7 @@ bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
   Notes->Remove(wrapper);
   deleted_.push_back(wrapper);
-  DeleteFileW(NoteFileName(wrapper->ID).c_str());
+  DeleteFileW(wrapper->FileName.c_str());
   RefreshView();
   return true;
 }

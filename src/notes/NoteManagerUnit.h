@@ -29,6 +29,7 @@ class TNotesManager : public TNoteOWN {
   void ApplyStayOnTop();
   void SaveAll();
   void RefreshAll();
+  // Saves and closes every note; one note's error does not keep the others open or unsaved.
   void CloseAll();
   // Adds the distinct non-blank groups, in the order of their first note, to list (which is
   // searched without regard to case and not cleared).

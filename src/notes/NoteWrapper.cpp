@@ -11,6 +11,17 @@
 
 TNoteWrapper::TNoteWrapper(const std::string& id, TNoteOWN* owner) : Owner(owner) { Load(id); }
 
+TNoteWrapper::TNoteWrapper(const std::string& id, const std::wstring& fileName, TNoteOWN* owner)
+    : Owner(owner), ID(id), FileName(fileName), Note(new TNoteClass(id)) {
+  MarkCorrupted();
+}
+
+void TNoteWrapper::MarkCorrupted() {
+  Note->Text.clear();
+  Note->Title = L"Corrupted Note";
+  Corrupted = true;
+}
+
 TNoteWrapper::~TNoteWrapper() {
   // Windows are left alone, but none may point back at a freed wrapper: not the open one, nor
   // one already detached and closed whose release is still queued (at shut-down no messages
@@ -31,14 +42,14 @@ bool TNoteWrapper::Load(const std::string& idIn) {
   ID = idIn.empty() ? NewNoteID() : idIn;
   FileName = NoteFileName(ID);
   Note = new TNoteClass(ID);
-  if (!fromFile) {
-    OpenForm();
-  } else if (!Note->LoadFromFile(FileName)) {
-    Note->Text.clear();
-    Note->Title = L"Corrupted Note";
-    Corrupted = true;
-  } else if (!Note->GetHidden()) {
-    OpenForm();
+  if (fromFile && !Note->LoadFromFile(FileName)) {
+    MarkCorrupted();
+  } else if (!fromFile || !Note->GetHidden()) {
+    try {
+      OpenForm();
+    } catch (const std::exception&) {
+      // No window could be made for it: the note is kept, closed, and opens when shown again.
+    }
   }
   return true;
 }
@@ -47,21 +58,30 @@ bool TNoteWrapper::OpenForm() {
   Note->SetHidden(false);
   if (!Form) Form = new TNoteForm(Application);
   TNoteForm* form = Form;
-  form->SetVisible(false);
-  form->SetAlphaBlend(NoteTransparency);
-  if (NoteTransparency) form->SetAlphaBlendValue(200);
-  form->Wrapper = this;
-  form->SetBounds(Note->Left, Note->Top, Note->Width, Note->Height);
-  form->NoteEdit->LoadFromBytes(Note->Text);
-  form->UpdateTimer->SetEnabled(false);
-  // The component name is the note identifier; it must be unique among the application's.
-  form->SetName(AnsiToWide(Note->Name));
-  form->SetCaption(L"Vantaro");
-  form->ApplyColor(Note->NoteColor);
-  form->Show();
-  form->Repaint();
-  form->FormResize(form);
-  form->ApplyStayOnTop(form);
+  try {
+    form->SetVisible(false);
+    form->SetAlphaBlend(NoteTransparency);
+    if (NoteTransparency) form->SetAlphaBlendValue(200);
+    form->Wrapper = this;
+    form->SetNoteBounds(Note->Left, Note->Top, Note->Width, Note->Height);
+    form->NoteEdit->LoadFromBytes(Note->Text);
+    form->UpdateTimer->SetEnabled(false);
+    // The component name is the note identifier; it must be unique among the application's.
+    form->SetName(AnsiToWide(Note->Name));
+    form->SetCaption(L"Vantaro");
+    form->ApplyColor(Note->NoteColor);
+    form->Show();
+    form->Repaint();
+    form->FormResize(form);
+    form->ApplyStayOnTop(form);
+  } catch (...) {
+    // A window that could not be made or filled is given up; neither it nor this note may keep
+    // pointing at the other.
+    Form = nullptr;
+    form->Wrapper = nullptr;
+    form->Release();
+    throw;
+  }
   HideAppWindows();
   return true;
 }

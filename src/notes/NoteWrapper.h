@@ -16,6 +16,9 @@ class TNoteOWN {
 class TNoteWrapper {
  public:
   TNoteWrapper(const std::string& id, TNoteOWN* owner);
+  // A note file that cannot be loaded under any identifier: listed like a corrupted note,
+  // never read, never written.
+  TNoteWrapper(const std::string& id, const std::wstring& fileName, TNoteOWN* owner);
   virtual ~TNoteWrapper();
   TNoteWrapper(const TNoteWrapper&) = delete;
   TNoteWrapper& operator=(const TNoteWrapper&) = delete;
@@ -51,6 +54,9 @@ class TNoteWrapper {
 
   // Called by the note window when it goes away, so that no pointer to it is kept.
   void FormDestroyed(TNoteForm* form);
+
+ private:
+  void MarkCorrupted();
 };
 
 // Makes the application's last active pop-up the foreground window.

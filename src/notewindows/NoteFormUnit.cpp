@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
 #include "notes/NotePainters.h"
@@ -14,11 +16,46 @@
 namespace {
 constexpr int kTitleHeight = 13;
 
-bool MouseButtonHeld() {
-  // Only a button that is really down may start the system's move or size loop: sent without
-  // one, that loop would not return until Escape.
-  return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) || (GetAsyncKeyState(VK_RBUTTON) & 0x8000) ||
-         (GetAsyncKeyState(VK_MBUTTON) & 0x8000);
+// Whether a message to the editor would change the text or its format. The control's own
+// read-only state refuses typing, but not its keys for undo, redo and formatting, so a
+// read-only note lets through only what moves the caret, selects or copies.
+bool EditsText(UINT msg, WPARAM key) {
+  switch (msg) {
+    case WM_CHAR:
+    case WM_UNICHAR:
+    case WM_IME_CHAR:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_REDO:
+      return true;
+    case WM_SYSKEYDOWN:
+      return key == VK_BACK;  // Alt+Backspace undoes
+    case WM_KEYDOWN:
+      break;
+    default:
+      return false;
+  }
+  switch (key) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU:
+      return false;
+    default:
+      break;
+  }
+  if (GetKeyState(VK_CONTROL) < 0) return key != 'C' && key != 'A' && key != VK_INSERT;
+  return key == VK_DELETE || key == VK_BACK || key == VK_RETURN || key == VK_TAB || key == VK_INSERT;
+}
+
+// The virtual key and the mouse-message flag of a button.
+int ButtonKey(TMouseButton button) {
+  return button == TMouseButton::mbLeft ? VK_LBUTTON : button == TMouseButton::mbRight ? VK_RBUTTON : VK_MBUTTON;
+}
+WPARAM ButtonFlag(TMouseButton button) {
+  return button == TMouseButton::mbLeft ? MK_LBUTTON : button == TMouseButton::mbRight ? MK_RBUTTON : MK_MBUTTON;
 }
 }  // namespace
 
@@ -159,19 +196,25 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
 
   // Moving and sizing through the hit-test codes of a caption and of frame edges.
   TitleOwnerDraw->OnPaint = [this](TComponent* s, TCanvas& c) { TitleOwnerDrawPaint(s, c); };
-  TitleOwnerDraw->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState shift, int, int) {
+  TitleOwnerDraw->OnMouseDown = [this](TComponent*, TMouseButton button, TShiftState shift, int, int) {
     if (shift & ssDouble) return;
-    StartMoveOrSize(HTCAPTION);
+    StartMoveOrSize(HTCAPTION, button);
     RestartUpdateTimer();
   };
   TitleOwnerDraw->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) { RestartUpdateTimer(); };
   TitleOwnerDraw->OnDblClick = [this](TComponent*) { ReduceToggle->Execute(); };
-  LeftBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTLEFT); };
-  RightBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTRIGHT); };
-  BottomBorder->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) {
-    StartMoveOrSize(HTBOTTOM);
+  LeftBorder->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
+    StartMoveOrSize(HTLEFT, b);
   };
-  Sizer->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StartMoveOrSize(HTBOTTOMRIGHT); };
+  RightBorder->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
+    StartMoveOrSize(HTRIGHT, b);
+  };
+  BottomBorder->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
+    StartMoveOrSize(HTBOTTOM, b);
+  };
+  Sizer->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
+    StartMoveOrSize(HTBOTTOMRIGHT, b);
+  };
 
   CloseButton->OnClick = [this](TComponent*) { CloseNote(); };
   CloseButton->PopupMenu = CloseForMenu;
@@ -179,6 +222,11 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   NoteMenuButton->OnClick = [this](TComponent*) { NoteMenu->Popup(Left(), Top() + 12); };
 
   NoteEdit->OnChange = [this](TComponent*) { RestartUpdateTimer(); };
+  NoteEdit->OnMessage = [this](UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (!IsReadOnly() || !EditsText(msg, wp)) return false;
+    result = 0;
+    return true;
+  };
   NoteEdit->OnURLClick = [this](TComponent* s, const std::wstring& url, TMouseButton b) {
     NoteEditURLClick(s, url, b);
   };
@@ -248,6 +296,8 @@ void TNoteForm::Translate() {
   CreatedOnText = LanguageWrapper->GetString(L"CreatedOn", L"Created on:");
   LanguageWrapper->TranslateMenuItem(StyleSub);
   LanguageWrapper->TranslateActionList(ActionList);
+  // Windows translated after this one expect the shared section, as every window leaves it.
+  LanguageWrapper->SetSection(kGenericSection);
 }
 
 void TNoteForm::FormCreate(TComponent*) {
@@ -287,11 +337,64 @@ void TNoteForm::FormResize(TComponent*) {
   RestartUpdateTimer();
 }
 
-void TNoteForm::StartMoveOrSize(int hitTest) {
-  if (!MouseButtonHeld()) return;
-  ReleaseCapture();
-  SendMessageW(Handle(), WM_NCLBUTTONDOWN, hitTest, 0);
-  ReleaseCapture();
+void TNoteForm::StartMoveOrSize(int hitTest, TMouseButton button) {
+  // Only a button that is really down may start a move: sent without one, the system's loop
+  // would not return until Escape, and ours would hold on to the pointer.
+  if (!(GetAsyncKeyState(ButtonKey(button)) & 0x8000)) return;
+  if (button == TMouseButton::mbLeft) {
+    ReleaseCapture();
+    SendMessageW(Handle(), WM_NCLBUTTONDOWN, hitTest, 0);
+    ReleaseCapture();
+    return;
+  }
+  // The system's move and size loops end only when the left button comes up: another button
+  // would leave the note stuck to the pointer. This window follows that button itself.
+  drag_ = {hitTest, ButtonFlag(button), {}, {}};
+  GetCursorPos(&drag_.start);
+  GetWindowRect(Handle(), &drag_.bounds);
+  SetCapture(Handle());
+}
+
+void TNoteForm::FollowButtonDrag() {
+  POINT p;
+  GetCursorPos(&p);
+  const int dx = p.x - drag_.start.x, dy = p.y - drag_.start.y;
+  RECT r = drag_.bounds;
+  switch (drag_.hitTest) {
+    case HTCAPTION: OffsetRect(&r, dx, dy); break;
+    case HTLEFT: r.left = std::min<int>(r.left + dx, r.right - MinWidth); break;
+    case HTRIGHT: r.right = std::max<int>(r.right + dx, r.left + MinWidth); break;
+    case HTBOTTOMRIGHT: r.right = std::max<int>(r.right + dx, r.left + MinWidth); [[fallthrough]];
+    case HTBOTTOM: r.bottom = std::max<int>(r.bottom + dy, r.top + MinHeight); break;
+    default: break;
+  }
+  SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TNoteForm::EndButtonDrag() {
+  if (!drag_.hitTest) return;
+  drag_ = {};
+  if (GetCapture() == HandleIfAllocated()) ReleaseCapture();
+  RestartUpdateTimer();
+}
+
+void TNoteForm::SetNoteBounds(int left, int top, int width, int height) {
+  // A damaged or hand-edited file may hold any size; the window keeps its limits anyway.
+  width = std::max(width, MinWidth);
+  height = std::max(height, MinHeight);
+  // A note saved on a monitor that is gone (or at a position no screen shows) would be out of
+  // reach for good: it comes onto the nearest monitor instead.
+  RECT r{left, top, left + width, top + height};
+  if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) {
+      const RECT& work = mi.rcWork;
+      left = std::max<int>(work.left, std::min<int>(left, work.right - width));
+      top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
+    }
+  }
+  SetBounds(left, top, width, height);
 }
 
 void TNoteForm::ApplyColor(TColor color) {
@@ -380,6 +483,13 @@ void TNoteForm::CloseNote() {
 }
 
 void TNoteForm::FormCloseQuery(TComponent*, bool& canClose) {
+  // A close that arrives while the window fades (the close box, Alt+F4, the system's close)
+  // comes in through the animation's message processing. The first close already ends the
+  // window; running a second one inside it would free the window under the first.
+  if (FormClosing) {
+    canClose = false;
+    return;
+  }
   FormClosing = true;
   UpdateTimer->SetEnabled(false);
   AnimationSteps.clear();
@@ -500,6 +610,26 @@ LRESULT TNoteForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       FilesDropped(files);
       return 0;
     }
+    case WM_MOUSEMOVE:
+      if (drag_.hitTest) {
+        // The button came up where this window did not see it.
+        if (!(wp & drag_.button))
+          EndButtonDrag();
+        else
+          FollowButtonDrag();
+        return 0;
+      }
+      break;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if (drag_.hitTest) {
+        FollowButtonDrag();
+        EndButtonDrag();
+      }
+      break;  // the control under the pointer still gets its mouse-up
+    case WM_CAPTURECHANGED:
+      if (drag_.hitTest && reinterpret_cast<HWND>(lp) != HandleIfAllocated()) EndButtonDrag();
+      break;
     case WM_CLOSE:
       // Closed some other way than the close button (system close, Alt+F4): the note is hidden
       // and saved just the same.

@@ -56,6 +56,9 @@ class TNoteForm : public TForm {
   bool FormClosing = false;
   std::wstring MinutesText, HourText, HoursText, CloseForText, CreatedOnText;
 
+  // The note's stored bounds, made usable: never below the minimum size, and moved into the
+  // nearest monitor's work area when they lie wholly outside every monitor.
+  void SetNoteBounds(int left, int top, int width, int height);
   void ApplyColor(TColor color);
   void ApplyStayOnTop(TComponent* form);
   void ApplyReduced();
@@ -89,7 +92,18 @@ class TNoteForm : public TForm {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void StartMoveOrSize(int hitTest);
+  void StartMoveOrSize(int hitTest, TMouseButton button);
+  void FollowButtonDrag();
+  void EndButtonDrag();
+  // A move or size by a button other than the left one: the hit-test code, the button's
+  // mouse-message flag, and where the pointer and the window were when it went down.
+  struct ButtonDrag {
+    int hitTest = 0;
+    WPARAM button = 0;
+    POINT start{};
+    RECT bounds{};
+  };
+  ButtonDrag drag_;
   void ToggleStyle(TFontStyles style);
   void BuildMenus();
   bool closeNoteRunning_ = false;

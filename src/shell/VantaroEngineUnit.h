@@ -5,6 +5,7 @@ class TNotesManager;
 class TVantaroEngine {
  public:
   TVantaroEngine();
+  // Saves the settings, then saves and closes every note and frees the managers.
   virtual ~TVantaroEngine();
   TVantaroEngine(const TVantaroEngine&) = delete;
   TVantaroEngine& operator=(const TVantaroEngine&) = delete;

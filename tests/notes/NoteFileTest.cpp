@@ -282,6 +282,10 @@ TEST_F(NoteFileTest, Version3WithImpossibleLengthsIsRejected) {
       {"negative text length", Cat({head, title, after, Hex("02 FF"), text})},
       {"huge UTF-16 title", Cat({head, Hex("12 FF FF FF 3F 61 00"), after, Hex("02 02"), text})},
       {"unknown title tag", Cat({head, Hex("07 03 61 62 63"), after, Hex("02 02"), text})},
+      {"UTF-8 title with a stray byte", Cat({head, Hex("14 03 00 00 00 C3 28 41"), after, Hex("02 02"), text})},
+      {"UTF-8 title cut inside a letter", Cat({head, Hex("14 02 00 00 00 41 E2"), after, Hex("02 02"), text})},
+      {"UTF-8 title with an overlong letter", Cat({head, Hex("14 02 00 00 00 C0 AF"), after, Hex("02 02"), text})},
+      {"UTF-8 title with a surrogate", Cat({head, Hex("14 03 00 00 00 ED A0 80"), after, Hex("02 02"), text})},
       {"left edge not an integer", badLeft},
   };
   for (const auto& [what, file] : cases) {

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "NoteTestEnv.h"
 #include "shell/MainFormUnit.h"
@@ -127,6 +128,150 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
     EXPECT_EQ(ReadBytes(NoteFileName(id)).at(0), 3) << id << " is written in the current format";
 }
 
+TEST_F(NoteManagerTest, FileNamesOutsideTheCodePageAreNeverLoadedNorWritten) {
+  // "Na" is a note of its own; the a with macron best-fits to a plain a in code page 1252, and
+  // Hebrew letters have no 8-bit form there at all.
+  auto write = [](const std::wstring& name, const std::string& text) {
+    TNoteClass n("x");
+    n.Text.assign(text.begin(), text.end());
+    WriteBytes(NotesFolder + name, EncodeNoteFile(n));
+    return ReadBytes(NotesFolder + name);
+  };
+  const std::wstring macron = L"N\u0101.vxn", hebrew = L"\u05E9\u05DC\u05D5\u05DD.vxn";
+  const Bytes plain = write(L"Na.vxn", "plain"), withMacron = write(macron, "macron"),
+              inHebrew = write(hebrew, "shalom"), nameless = write(L".vxn", "nameless");
+  TNotesManager& m = Manager();
+  ASSERT_EQ(m.Notes->Count(), 3) << "a file named only .vxn is left alone";
+  std::vector<std::wstring> files;
+  for (TNoteWrapper* w : m.Notes->List) files.push_back(w->FileName);
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::wstring>{NotesFolder + L"Na.vxn", NotesFolder + macron, NotesFolder + hebrew}))
+      << "one wrapper per file";
+  TNoteWrapper* na = nullptr;
+  for (TNoteWrapper* w : m.Notes->List) {
+    const bool ours = w->FileName == NotesFolder + L"Na.vxn";
+    EXPECT_EQ(w->Corrupted, !ours) << WideToUtf8(w->FileName);
+    EXPECT_EQ(w->IsOpen(), ours) << WideToUtf8(w->FileName);
+    if (ours) na = w;
+  }
+  ASSERT_TRUE(na && na->Form);
+  EXPECT_EQ(na->Form->NoteEdit->Text(), L"plain");
+
+  m.CloseAll();
+  manager.reset();
+  EXPECT_EQ(ReadBytes(NotesFolder + macron), withMacron);
+  EXPECT_EQ(ReadBytes(NotesFolder + hebrew), inHebrew);
+  EXPECT_EQ(ReadBytes(NotesFolder + L".vxn"), nameless);
+  EXPECT_EQ(Trim(PlainText(LoadNote(NotesFolder + L"Na.vxn"))), L"plain");
+
+  // Deleting such a note deletes its own file and no other.
+  TNotesManager& again = Manager();
+  ASSERT_EQ(again.Notes->Count(), 3) << "no new note at the next start either";
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDYES; });
+  TNoteWrapper* unreadable = nullptr;
+  for (TNoteWrapper* w : again.Notes->List)
+    if (w->FileName == NotesFolder + macron) unreadable = w;
+  EXPECT_TRUE(again.DeleteNote(unreadable, true));
+  EXPECT_FALSE(FileExists(NotesFolder + macron));
+  EXPECT_TRUE(FileExists(NotesFolder + L"Na.vxn"));
+}
+
+// Makes the next count note windows fail to be created, as when the system is out of windows.
+class RefuseNoteWindows {
+ public:
+  explicit RefuseNoteWindows(int count) : hook_(SetWindowsHookExW(WH_CBT, Refuse, nullptr, GetCurrentThreadId())) {
+    remaining_ = count;
+  }
+  ~RefuseNoteWindows() { UnhookWindowsHookEx(hook_); }
+
+ private:
+  static LRESULT CALLBACK Refuse(int code, WPARAM wp, LPARAM lp) {
+    wchar_t cls[32] = L"";
+    if (code == HCBT_CREATEWND && remaining_ > 0 && GetClassNameW(reinterpret_cast<HWND>(wp), cls, 32) &&
+        std::wcscmp(cls, L"TNoteForm") == 0) {
+      --remaining_;
+      return 1;
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static inline int remaining_ = 0;
+  HHOOK hook_;
+};
+
+TEST_F(NoteManagerTest, NoteWhoseWindowCannotBeMadeStaysListedAndClosed) {
+  const TDateTime t = EncodeDateTime(2026, 5, 6, 7, 8);
+  SetNowOverride(t);
+  WriteNote("NRinging", 100, 100, 160, 160, L"No window");
+  {
+    RefuseNoteWindows refuse(1);
+    ASSERT_EQ(Manager().Notes->Count(), 1) << "listed all the same";
+  }
+  TNoteWrapper* w = manager->Notes->Items(0);
+  EXPECT_EQ(w->Form, nullptr);
+  EXPECT_FALSE(w->Corrupted);
+  auto noteWindows = [] {
+    int n = 0;
+    for (TForm* f : Application->Forms())
+      if (auto* nf = dynamic_cast<TNoteForm*>(f)) {
+        ++n;
+        EXPECT_TRUE(nf->Wrapper == nullptr || nf->Wrapper->Form == nf) << "a window pointing at a note not its own";
+      }
+    return n;
+  };
+  noteWindows();
+  testsupport::Pump(50);
+  EXPECT_EQ(noteWindows(), 0) << "the half-made window is freed";
+
+  // Its alarm fails to show it again; the next note's auto-show still runs in the same tick.
+  w->Note->AlarmOn = true;
+  w->Note->AlarmAt = t - 1;
+  TNoteWrapper* later = OpenNote(300, 100, 160, 160, L"Later");
+  later->HideUntil(t + 1.0 / 1440);
+  ASSERT_FALSE(later->IsOpen());
+  SetNowOverride(t + 2.0 / 1440);
+  {
+    RefuseNoteWindows refuse(1);
+    EXPECT_NO_THROW(manager->CheckTimers());
+  }
+  EXPECT_FALSE(w->IsOpen());
+  EXPECT_TRUE(later->IsOpen()) << "shown once due";
+  testsupport::Pump(50);
+  EXPECT_EQ(noteWindows(), 1);
+  w->ShowNote();
+  ASSERT_NE(w->Form, nullptr) << "opens once windows can be made";
+  EXPECT_EQ(w->Form->Name(), L"NRinging");
+}
+
+TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSizeAndOnAScreen) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  struct Case {
+    const char* id;
+    int left, top, width, height;
+    RECT expected;
+  };
+  const Case cases[] = {
+      {"NSmall", 100, 120, 10, 79, {100, 120, 180, 200}},
+      {"NNegative", 300, 120, -40, -1, {300, 120, 380, 200}},
+      {"NZero", 500, 120, 0, 0, {500, 120, 580, 200}},
+      {"NFarRight", work.right + 3000, 200, 160, 150, {work.right - 160, 200, work.right, 350}},
+      {"NFarAway", work.left - 900, work.bottom + 50, 170, 140, {work.left, work.bottom - 140, work.left + 170, work.bottom}},
+      {"NTinyAway", -5000, -5000, 5, 5, {work.left, work.top, work.left + 80, work.top + 80}},
+      {"NPartly", work.right - 40, 300, 160, 150, {work.right - 40, 300, work.right + 120, 450}},
+  };
+  for (const Case& c : cases) WriteNote(c.id, c.left, c.top, c.width, c.height, AnsiToWide(c.id));
+  TNotesManager& m = Manager();
+  for (const Case& c : cases) {
+    TNoteWrapper* w = FindNote(m, c.id);
+    ASSERT_TRUE(w && w->Form) << c.id;
+    RECT r;
+    GetWindowRect(w->Form->Handle(), &r);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}))
+        << c.id;
+  }
+}
+
 TEST_F(NoteManagerTest, DeleteAsksAndOnlyYesRemovesTheNote) {
   TNoteWrapper* keep = OpenNote(100, 100, 160, 160, L"Keep me");
   TNoteWrapper* w = OpenNote(300, 100, 160, 160, L"Shopping");
@@ -209,7 +354,34 @@ class CountingEngine : public TVantaroEngine {
   static inline int Freed = 0;
 };
 
+// The settings key cannot be made while its parent is volatile: the settings cannot be written.
+class UnwritableSettings {
+ public:
+  UnwritableSettings() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kParent);
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    RegCloseKey(key);
+  }
+  ~UnwritableSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kParent); }
+  bool Refused() const {
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto\\VxVantaro", 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr);
+    if (rc == ERROR_SUCCESS) RegCloseKey(key);
+    return rc != ERROR_SUCCESS;
+  }
+
+ private:
+  static constexpr const wchar_t* kParent = L"SOFTWARE\\Belvanto";
+};
+
 TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNote) {
+  // The settings were changed and cannot be written: the notes are saved all the same.
+  UnwritableSettings unwritable;
+  ASSERT_TRUE(unwritable.Refused());
+  SettingsChanged = true;
   CountingEngine::Freed = 0;
   auto* engine = new CountingEngine;
   VantaroEngine = engine;
@@ -217,9 +389,15 @@ TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNot
   // The engine owns the notes from here on.
   engine->NotesManager = new TNotesManager;
   engine->NotesManager->NewNote();
+  engine->NotesManager->NewNote();
   TNoteWrapper* w = engine->NotesManager->Notes->Items(0);
-  std::wstring file = w->FileName;
+  TNoteWrapper* next = engine->NotesManager->Notes->Items(1);
+  std::wstring file = w->FileName, nextFile = next->FileName;
+  HWND nextWindow = next->Form->Handle();
   w->Form->NoteEdit->SetText(L"saved by the shut-down");
+  next->Form->NoteEdit->SetText(L"closed after a failed close");
+  // The first note's window fails to close: the next one is still saved and closed.
+  w->Form->OnCloseQuery = [](TComponent*, bool&) { throw std::runtime_error("cannot close"); };
 
   // The session ends: a note window gets the question first.
   EXPECT_EQ(SendMessageW(w->Form->Handle(), WM_QUERYENDSESSION, 0, 0), 1) << "the session may end";
@@ -229,6 +407,8 @@ TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNot
   EXPECT_EQ(CountingEngine::Freed, 1);
   EXPECT_TRUE(Application->Terminated()) << "the message loop ends";
   EXPECT_EQ(Trim(PlainText(LoadNote(file))), L"saved by the shut-down");
+  EXPECT_EQ(Trim(PlainText(LoadNote(nextFile))), L"closed after a failed close");
+  EXPECT_FALSE(IsWindowVisible(nextWindow)) << "closed";
   // During the shut-down no messages are handled, so the closed note window still exists;
   // its note is already freed.
   int windows = 0;
@@ -238,11 +418,12 @@ TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNot
       EXPECT_EQ(nf->Wrapper, nullptr) << "window of a freed note";
     }
   }
-  EXPECT_EQ(windows, 1);
+  EXPECT_EQ(windows, 2);
 
   ShutdownOnce();
   Shutdown(false);
   EXPECT_EQ(CountingEngine::Freed, 1) << "later calls do nothing";
+  SettingsChanged = false;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <shlobj.h>
 
 #include "NoteTestEnv.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
 
 using namespace notetest;
 using testsupport::Pump;
@@ -68,17 +70,50 @@ TEST_F(NoteWindowTest, TypingIsSavedOneSecondAfterTheLastKey) {
   EXPECT_EQ(Trim(RichTextToPlainText(w->Note->Text)), typed + L"LS") << "the record follows";
 }
 
-TEST_F(NoteWindowTest, ReadOnlyNoteRefusesTypingButSelectsAndCopies) {
+// A key as the keyboard sends it: WM_KEYDOWN to the focused editor, translated by the loop.
+void PressKey(TNoteForm* f, UINT vk) {
+  PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, vk, 1);
+  PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, vk, 1u | 0xC0000000u);
+  Pump(20);
+}
+
+void PutTextOnClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  if (!text.empty()) {
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(h)));
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+  }
+  CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+  std::wstring clip;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+      clip = static_cast<const wchar_t*>(GlobalLock(h));
+      GlobalUnlock(h);
+    }
+    CloseClipboard();
+  }
+  return clip;
+}
+
+TEST_F(NoteWindowTest, ReadOnlyNoteChangesByNoKeyButSelectsAndCopies) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Read only");
   TNoteForm* f = w->Form;
-  f->NoteEdit->SetText(L"fixed text");
+  f->NoteEdit->SetFocus();
+  for (wchar_t c : std::wstring(L"fixed text")) TypeChar(f, c);
+  Pump(30);
+  ASSERT_EQ(f->NoteEdit->Text(), L"fixed text");
+  ASSERT_TRUE(f->NoteEdit->CanUndo()) << "the typing can be undone";
   f->ReadOnlyToggle->Execute();
   ASSERT_TRUE(w->Note->GetReadOnly());
-  f->NoteEdit->SetFocus();
-  f->NoteEdit->SetSelection(0, 0);
-  TypeChar(f, L'x');
-  Pump(50);
-  EXPECT_EQ(f->NoteEdit->Text(), L"fixed text") << "typing changes nothing";
+  w->Save();
+  const Bytes saved = ReadBytes(w->FileName);
+  const std::vector<std::uint8_t> rtf = f->NoteEdit->SaveToBytes();
 
   // The idle update of the actions, as the message loop runs it when nothing is waiting.
   UINT_PTR wake = SetTimer(nullptr, 0, 20, nullptr);
@@ -91,32 +126,43 @@ TEST_F(NoteWindowTest, ReadOnlyNoteRefusesTypingButSelectsAndCopies) {
     EXPECT_FALSE(a->Enabled()) << WideToUtf8(a->Name()) << " must be disabled";
   EXPECT_TRUE(f->ReadOnlyToggle->Checked());
 
-  if (OpenClipboard(nullptr)) {
-    EmptyClipboard();
-    CloseClipboard();
+  // Every key that edits, with and without a selection: none may change the note.
+  PutTextOnClipboard(L"pasted");
+  for (bool selected : {false, true}) {
+    auto unchanged = [&](const char* keys, UINT vk) {
+      EXPECT_EQ(f->NoteEdit->Text(), L"fixed text") << keys << std::hex << vk << (selected ? ", selected" : "");
+      EXPECT_EQ(f->NoteEdit->SaveToBytes(), rtf) << keys << std::hex << vk << (selected ? ", selected" : "");
+    };
+    f->NoteEdit->SetSelection(selected ? 2 : 5, 5);
+    for (UINT vk : std::initializer_list<UINT>{'Z', 'Y', 'V', 'X', 'B', 'I', 'U', 'E', 'R', 'L', 'J', '1', '2', '5',
+                                               VK_DELETE, VK_BACK, VK_RETURN}) {
+      HeldKey ctrl(VK_CONTROL);
+      PressKey(f, vk);
+      unchanged("Ctrl+", vk);
+    }
+    for (UINT vk : {VK_INSERT, VK_DELETE}) {
+      HeldKey shift(VK_SHIFT);
+      PressKey(f, vk);
+      unchanged("Shift+", vk);
+    }
+    for (UINT vk : std::initializer_list<UINT>{VK_DELETE, VK_BACK, VK_RETURN, VK_TAB, 'Q'}) {
+      PressKey(f, vk);
+      unchanged("", vk);
+    }
   }
+
+  PutTextOnClipboard(L"");
   {
     HeldKey ctrl(VK_CONTROL);
-    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'A', 1);
-    Pump(30);
-    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'C', 1);
-    Pump(30);
-    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'X', 1);
-    Pump(30);
+    PressKey(f, 'A');
+    PressKey(f, 'C');
   }
   CHARRANGE sel = f->NoteEdit->Selection();
   EXPECT_EQ(sel.cpMin, 0);
   EXPECT_GE(sel.cpMax, 10) << "Ctrl+A selects the whole text";
-  std::wstring clip;
-  if (OpenClipboard(nullptr)) {
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-      clip = static_cast<const wchar_t*>(GlobalLock(h));
-      GlobalUnlock(h);
-    }
-    CloseClipboard();
-  }
-  EXPECT_EQ(clip, L"fixed text") << "Ctrl+C copies";
-  EXPECT_EQ(f->NoteEdit->Text(), L"fixed text") << "Ctrl+X cuts nothing";
+  EXPECT_EQ(ClipboardText(), L"fixed text") << "Ctrl+C copies";
+  Pump(1200);
+  EXPECT_EQ(ReadBytes(w->FileName), saved) << "nothing new was saved";
 
   f->ReadOnlyToggle->Execute();
   TypeChar(f, L'!');
@@ -168,6 +214,20 @@ TEST_F(NoteWindowTest, MouseMovesAndSizesTheWindowAndTheFileFollows) {
   TNoteClass saved = LoadNote(w->FileName);
   EXPECT_EQ(saved.Top, 260);
   EXPECT_EQ(saved.Height, 190);
+
+  // The right button moves the note too, and lets go of it when that button comes up: the
+  // pointer moving on afterwards leaves the note where it is. (The final left click only ends
+  // a move that would otherwise never let go.)
+  ASSERT_TRUE(StartXdotool(L"mousemove 320 266 sleep 0.3 mousedown 3 sleep 0.3 mousemove 350 286 sleep 0.2 "
+                           L"mousemove 370 306 sleep 0.3 mouseup 3 sleep 0.3 mousemove 570 456 sleep 0.2 "
+                           L"mousemove 600 500 sleep 0.6 click 1"));
+  ASSERT_TRUE(PumpUntil([&] { return WindowRect(f).left == 310 && WindowRect(f).top == 300; }, 5000))
+      << "dragging the title with the right button moves the window; it is at " << WindowRect(f).left << ","
+      << WindowRect(f).top;
+  Pump(2000);
+  EXPECT_EQ(WindowRect(f).left, 310) << "the note stays where the right button came up";
+  EXPECT_EQ(WindowRect(f).top, 300);
+  EXPECT_EQ(WindowRect(f).right - WindowRect(f).left, 220);
 }
 
 TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
@@ -209,6 +269,20 @@ TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
   EXPECT_EQ(GetWindow(h, GW_OWNER), Application->Handle()) << "still owned by the application";
 }
 
+// Closes the note window once more, by every way there is, as soon as its fade has begun.
+HWND closingNote = nullptr, closingEditor = nullptr;
+bool closedAgain = false;
+void CALLBACK CloseAgainWhileFading(HWND, UINT, UINT_PTR, DWORD) {
+  BYTE alpha = 255;
+  COLORREF key;
+  DWORD flags = 0;
+  if (closedAgain || !GetLayeredWindowAttributes(closingNote, &key, &alpha, &flags) || alpha > 150) return;
+  closedAgain = true;
+  PostMessageW(closingNote, WM_CLOSE, 0, 0);
+  PostMessageW(closingNote, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageW(closingEditor, WM_SYSKEYDOWN, VK_F4, 1 | KF_ALTDOWN << 16);
+}
+
 TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   NoteAnimations = true;
   NoteTransparency = true;
@@ -220,12 +294,25 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   ASSERT_EQ(a->Form->AlphaBlendValue(), 225) << "an active note is less translucent";
   ASSERT_EQ(b->Form->AlphaBlendValue(), 200);
 
-  // The inactive one first: closing the active one would activate the other.
+  // The inactive one first: closing the active one would activate the other. Its close box,
+  // Alt+F4 and the system's close arrive once more while it fades: the first close ends it.
   TNoteForm* fb = b->Form;
-  fb->CloseNote();
+  b->Form->NoteEdit->SetText(L"faded out");
+  closingNote = fb->Handle();
+  closingEditor = fb->NoteEdit->Handle();
+  closedAgain = false;
+  UINT_PTR again = SetTimer(nullptr, 0, 1, CloseAgainWhileFading);
+  SendMessageW(closingNote, WM_CLOSE, 0, 0);
+  KillTimer(nullptr, again);
+  EXPECT_TRUE(closedAgain) << "the repeated closes came during the fade";
+  ASSERT_TRUE(IsWindow(closingNote)) << "freed inside its own close";
   std::vector<int> fade200;
   for (int v = 190; v >= 10; v -= 10) fade200.push_back(v);
-  EXPECT_EQ(fb->AnimationSteps, fade200);
+  EXPECT_EQ(fb->AnimationSteps, fade200) << "one fade, to its end";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(closingNote); }, 2000));
+  EXPECT_EQ(b->Form, nullptr);
+  EXPECT_TRUE(LoadNote(b->FileName).GetHidden());
+  EXPECT_EQ(Trim(PlainText(LoadNote(b->FileName))), L"faded out");
   TNoteForm* fa = a->Form;
   fa->CloseNote();
   std::vector<int> fade225;
@@ -246,6 +333,53 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   fw->CloseNote();
   EXPECT_TRUE(fw->AnimationSteps.empty()) << "no animation while shutting down";
   Closing = false;
+}
+
+TEST_F(NoteWindowTest, TranslatesInItsOwnSectionThenTheSharedOne) {
+  ForceDirectories(LanguagesFolder());
+  const std::string file = "[LNG_Vantaro_Note]\r\nUndo=&Annulla\r\nHorus=Ore\r\n";
+  WriteBytes(LanguageFileName(L"italiano"), Bytes(file.begin(), file.end()));
+  LanguageEngine = new TVxMultiLanguage;
+  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+  LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Tradotta");
+  const std::wstring section = LanguageEngine->Section();
+  const std::wstring undo = w->Form->Undo->Caption(), hours = w->Form->HoursText, minutes = w->Form->MinutesText;
+  DoneLanguageEngine();
+  EXPECT_EQ(undo, L"&Annulla");
+  EXPECT_EQ(hours, L"Ore");
+  EXPECT_EQ(minutes, L"Minutes") << "a key the file lacks keeps its English text";
+  EXPECT_EQ(section, L"Vantaro_Generic") << "the shared section is selected last";
+}
+
+TEST_F(NoteWindowTest, AClickOpensOnlyWebAddresses) {
+  std::vector<std::wstring> opened;
+  SetShellOpenHook([&](const std::wstring& target) { opened.push_back(target); });
+  TNoteWrapper* w = OpenNote(100, 100, 400, 300, L"Links");
+  TNoteForm* f = w->Form;
+  const std::vector<std::wstring> lines{L"http://example.com/a",  L"file:///C:/windows/notepad.exe",
+                                        L"https://example.com/b", L"telnet://host",
+                                        L"www.example.org",       L"news:comp.lang",
+                                        L"mailto:anna@example.com", L"ftp://example.net/c"};
+  std::wstring text;
+  for (const std::wstring& l : lines) text += l + L"\r\n";
+  f->NoteEdit->SetText(text);
+  Pump(50);
+  HWND edit = f->NoteEdit->Handle();
+  auto press = [&](int line, UINT msg, WPARAM keys) {
+    POINTL p{};
+    SendMessageW(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), SendMessageW(edit, EM_LINEINDEX, line, 0) + 3);
+    PostMessageW(edit, msg, keys, MAKELPARAM(p.x + 2, p.y + 4));
+    Pump(30);
+  };
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    press(i, WM_LBUTTONDOWN, MK_LBUTTON);
+    press(i, WM_LBUTTONUP, 0);
+  }
+  press(0, WM_RBUTTONDOWN, MK_RBUTTON);  // (its release would open the edit menu)
+  SetShellOpenHook({});
+  EXPECT_EQ(opened, (std::vector<std::wstring>{lines[0], lines[2], lines[4], lines[6], lines[7]}))
+      << "web addresses only, and only by the left button";
 }
 
 // An HDROP as the shell makes it for a drop on the window.
