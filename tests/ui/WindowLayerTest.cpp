@@ -375,9 +375,9 @@ TEST_F(WindowLayerTest, PopupMenuOpensOnRightClickAndClosesWithoutBlocking) {
     if (keys.empty()) {
       EndMenu();
     } else {
-      // To the window that owns the menu: the one it was opened for.
-      for (UINT k : keys) PostMessageW(h, WM_KEYDOWN, k, 1);
-      keys.clear();
+      // One key a tick, to the window that owns the menu (the one it was opened for).
+      PostMessageW(h, WM_KEYDOWN, keys.front(), 1);
+      keys.erase(keys.begin());
     }
   };
   picker->SetEnabled(true);
