@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,9 +18,34 @@
 #include "ui/Clock.h"
 #include "ui/MessageBox.h"
 
+// Every allocation of the program goes through here, so that a test can see the largest one.
+namespace {
+std::size_t g_largestAllocation = 0;
+bool g_watchAllocations = false;
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (g_watchAllocations && size > g_largestAllocation) g_largestAllocation = size;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The largest single allocation made while one of these lives.
+class LargestAllocation {
+ public:
+  LargestAllocation() {
+    g_largestAllocation = 0;
+    g_watchAllocations = true;
+  }
+  ~LargestAllocation() { g_watchAllocations = false; }
+  std::size_t Bytes() const { return g_largestAllocation; }
+};
 
 Bytes Hex(const char* text) {
   Bytes out;
@@ -290,8 +317,10 @@ TEST_F(NoteFileTest, Version3WithImpossibleLengthsIsRejected) {
   };
   for (const auto& [what, file] : cases) {
     TNoteClass note("bad");
+    LargestAllocation largest;
     EXPECT_FALSE(LoadBytes(file, note)) << what;
     EXPECT_TRUE(note.Text.empty()) << what;
+    EXPECT_LT(largest.Bytes(), 64u * 1024) << what << ": a length is checked against the file before it is used";
   }
   EXPECT_TRUE(shown_.empty());
 }
@@ -386,6 +415,15 @@ TEST_F(NoteFileTest, LegacyShortAndBrokenFilesStillLoad) {
     EXPECT_EQ(note.TitleFontColor, 0x00778899u);
     EXPECT_EQ(note.Title, fresh.Title);
     EXPECT_EQ(Str(note.Text), kErrorText);
+  }
+  {
+    SCOPED_TRACE("version 2 title length beyond the 128 bytes stored");
+    Bytes file = whole2;
+    file[39] = 200;
+    TNoteClass note("long");
+    ASSERT_TRUE(LoadBytes(file, note));
+    EXPECT_EQ(note.Title, L"Gr\u00FC\u00DFe" + std::wstring(123, L'z'));
+    EXPECT_EQ(note.Text, kHello);
   }
   struct Case {
     const char* what;

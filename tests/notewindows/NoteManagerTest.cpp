@@ -302,6 +302,19 @@ TEST_F(NoteManagerTest, DeleteAsksAndOnlyYesRemovesTheNote) {
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(window); }, 2000)) << "its window closes";
   EXPECT_FALSE(m.DeleteNote(nullptr, true));
   EXPECT_EQ(asked.size(), 2u) << "no question without a note";
+
+  // Deleted from its own window: the window goes on with its note and then closes itself.
+  TNoteWrapper* own = OpenNote(500, 100, 160, 160, L"Own");
+  own->Save();
+  TNoteForm* f = own->Form;
+  HWND ownWindow = f->Handle();
+  EXPECT_TRUE(m.DeleteNote(own, false));
+  ASSERT_EQ(f->Wrapper, own) << "the note stays valid for the window that asked";
+  EXPECT_EQ(own->Note->Title, L"Own");
+  f->CloseNote();
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(ownWindow); }, 2000));
+  EXPECT_FALSE(FileExists(own->FileName)) << "closing does not write the deleted note again";
+  EXPECT_EQ(m.Notes->Count(), 1);
 }
 
 TEST_F(NoteManagerTest, CloseAllWritesEveryOpenNoteAndKeepsItVisibleForTheNextStart) {

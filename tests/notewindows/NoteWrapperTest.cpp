@@ -12,6 +12,19 @@ class NoteWrapperTest : public NoteTest {};
 TEST_F(NoteWrapperTest, AlarmFiresOnlyOnceItsMomentHasPassed) {
   const TDateTime t = EncodeDateTime(2026, 3, 4, 10, 30);
   SetNowOverride(t);
+  // A broken note file whose alarm was read before the damage: it can never ring, and says so
+  // once, not at every check.
+  TNoteClass broken("NBrokenAlarm");
+  broken.AlarmOn = true;
+  broken.AlarmAt = t - kMinute;
+  Bytes bytes = EncodeNoteFile(broken);
+  bytes.resize(bytes.size() - 5);  // ends inside the linked file, after the alarm
+  WriteBytes(NoteFileName("NBrokenAlarm"), bytes);
+  std::vector<std::wstring> shown;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
+    shown.push_back(r.Text);
+    return IDOK;
+  });
   TNoteWrapper* w = OpenNote(100, 100, 160, 160, L"Call back");
   w->HideNote(true);
   testsupport::Pump(20);
@@ -28,6 +41,8 @@ TEST_F(NoteWrapperTest, AlarmFiresOnlyOnceItsMomentHasPassed) {
   ASSERT_NE(w->Form, nullptr) << "the alarm shows the note";
   EXPECT_FALSE(w->Note->AlarmOn) << "disarmed once ringing";
   EXPECT_TRUE(w->Form->Allarme->Enabled());
+  EXPECT_EQ(shown, std::vector<std::wstring>{L"Corrupted Note: NBrokenAlarm"});
+  EXPECT_EQ(ReadBytes(NoteFileName("NBrokenAlarm")), bytes) << "and is never written";
 }
 
 TEST_F(NoteWrapperTest, SnoozedNoteStaysAwayAcrossARestartUntilItsMoment) {
@@ -119,6 +134,12 @@ TEST_F(NoteWrapperTest, SystemCloseHidesAndSavesTheNoteAndForgetsTheWindow) {
   a->ShowNote();
   ASSERT_NE(a->Form, nullptr) << "opens again in a new window";
   EXPECT_EQ(Trim(a->Form->NoteEdit->Text()), L"last words");
+
+  // The application frees the windows it owns when it goes; the note then has none.
+  delete a->Form;
+  EXPECT_EQ(a->Form, nullptr);
+  a->Save();
+  EXPECT_EQ(Trim(PlainText(LoadNote(a->FileName))), L"last words");
 }
 
 }  // namespace
