@@ -382,6 +382,8 @@ TEST_F(WindowLayerTest, PopupMenuOpensOnRightClickAndClosesWithoutBlocking) {
   };
   picker->SetEnabled(true);
   Watchdog watchdog(10000);
+  // The pointer, wherever an earlier test left it, must not rest on an item of the menu.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 
   // Nothing typed: the menu is closed from the timer and nothing runs.
   SendMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, At(50, 10));
