@@ -460,7 +460,10 @@ void TNoteForm::ApplyReadOnly() {
 
 void TNoteForm::RestartUpdateTimer() {
   if (FormClosing) return;
-  UpdateTimer->Restart();
+  // A running timer keeps its moment: the save comes one second after the first change not
+  // yet saved, so typing that never pauses is still saved every second, and a key costs no
+  // timer call.
+  if (!UpdateTimer->Enabled()) UpdateTimer->SetEnabled(true);
 }
 
 void TNoteForm::CloseNote() {
