@@ -64,36 +64,77 @@ bool ReadWholeFile(const std::wstring& fileName, std::vector<std::uint8_t>& byte
   return true;
 }
 
+// Opens the temporary file of a save. One left behind by a crash is overwritten; one that
+// cannot be (it carries the read-only attribute) is removed first.
+HANDLE CreateTempFile(const std::wstring& tempName) {
+  auto create = [&] {
+    return CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE h = create();
+  if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
+      GetFileAttributesW(tempName.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    SetFileAttributesW(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(tempName.c_str());
+    h = create();
+  }
+  return h;
+}
+
+// Where a rename lasts only once its folder is flushed: Wine on a Unix file system (on Windows
+// the write-through replace already covers it).
+bool FolderFlushNeeded() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+void FlushFolderOf(const std::wstring& fileName) {
+  std::wstring folder = ExtractFilePath(fileName);
+  FileHandle dir(CreateFileW(folder.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (dir.Valid()) FlushFileBuffers(dir.h);
+}
+
 // Writes the complete new file beside the old one and only then puts it in its place, so that
 // a full disk, a lost share or a crash half-way never costs the user the last good note.
-bool WriteFileReplacing(const std::wstring& fileName, const std::vector<std::uint8_t>& bytes) {
+// Returns 0, or the system's error code.
+DWORD WriteFileReplacing(const std::wstring& fileName, const std::vector<std::uint8_t>& bytes) {
   const std::wstring tempName = fileName + L".tmp";
-  bool ok = false;
+  DWORD error = ERROR_SUCCESS;
+  auto fail = [&error](DWORD e) {
+    if (error == ERROR_SUCCESS) error = e ? e : ERROR_WRITE_FAULT;
+  };
   {
-    FileHandle file(CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    if (!file.Valid()) return false;
+    FileHandle file(CreateTempFile(tempName));
+    if (!file.Valid()) return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     std::size_t limit = bytes.size();
     bool simulatedFailure = false;
     if (g_writeFailAfter && *g_writeFailAfter < limit) {
       limit = *g_writeFailAfter;
       simulatedFailure = true;
     }
-    ok = true;
     std::size_t done = 0;
-    while (ok && done < limit) {
+    while (error == ERROR_SUCCESS && done < limit) {
       DWORD want = static_cast<DWORD>(std::min(limit - done, kIoChunk));
       DWORD written = 0;
-      ok = WriteFile(file.h, bytes.data() + done, want, &written, nullptr) && written == want;
+      if (!WriteFile(file.h, bytes.data() + done, want, &written, nullptr))
+        fail(GetLastError());
+      else if (written != want)
+        fail(ERROR_DISK_FULL);
       done += written;
     }
-    if (simulatedFailure) ok = false;
-    if (ok) ok = FlushFileBuffers(file.h) != FALSE;
-    if (!file.Close()) ok = false;
+    if (simulatedFailure) fail(ERROR_DISK_FULL);
+    if (error == ERROR_SUCCESS && !FlushFileBuffers(file.h)) fail(GetLastError());
+    if (!file.Close()) fail(GetLastError());
   }
-  if (ok) ok = MoveFileExW(tempName.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileW(tempName.c_str());
-  return ok;
+  if (error == ERROR_SUCCESS &&
+      !MoveFileExW(tempName.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    fail(GetLastError());
+  if (error != ERROR_SUCCESS) {
+    DeleteFileW(tempName.c_str());
+    return error;
+  }
+  if (FolderFlushNeeded()) FlushFolderOf(fileName);
+  return ERROR_SUCCESS;
 }
 
 template <class T>
@@ -196,13 +237,40 @@ bool TNoteClass::LoadFromFile(const std::wstring& fileName) {
   }
 }
 
-bool TNoteClass::SaveToFile(const std::wstring& fileName) const {
+bool TNoteClass::SaveToFile(const std::wstring& fileName, DWORD* error) const {
+  DWORD e = ERROR_SUCCESS;
   try {
-    if (Text.size() > static_cast<std::size_t>(INT32_MAX)) return false;  // its length would not fit the file
-    return WriteFileReplacing(fileName, EncodeNoteFile(*this));
+    // Its length would not fit the file.
+    e = Text.size() > static_cast<std::size_t>(INT32_MAX) ? ERROR_FILE_TOO_LARGE
+                                                          : WriteFileReplacing(fileName, EncodeNoteFile(*this));
   } catch (...) {
-    return false;
+    e = ERROR_NOT_ENOUGH_MEMORY;
   }
+  if (error) *error = e;
+  return e == ERROR_SUCCESS;
+}
+
+int RemoveStaleNoteTemps(const std::wstring& folder) {
+  int removed = 0;
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((IncludeTrailingBackslash(folder) + L"*.vxn.tmp").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    std::wstring name = fd.cFileName;
+    // The pattern also matches by short names: only "<note>.vxn.tmp" itself counts.
+    if (name.size() <= 8 || lstrcmpiW(name.c_str() + name.size() - 8, L".vxn.tmp") != 0) continue;
+    std::wstring temp = IncludeTrailingBackslash(folder) + name;
+    std::wstring note = temp.substr(0, temp.size() - 4);
+    WIN32_FILE_ATTRIBUTE_DATA noteData;
+    // A temporary file newer than its note may be the only copy of a save under way elsewhere.
+    if (!GetFileAttributesExW(note.c_str(), GetFileExInfoStandard, &noteData) ||
+        CompareFileTime(&fd.ftLastWriteTime, &noteData.ftLastWriteTime) > 0)
+      continue;
+    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileW(temp.c_str())) ++removed;
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+  return removed;
 }
 
 void SetNoteWriteFailAfter(std::optional<std::size_t> bytes) { g_writeFailAfter = bytes; }

@@ -1,4 +1,5 @@
 #pragma once
+#include <windows.h>
 // The note record: the data of one note, and its note file (".vxn").
 //
 // A note file is one version byte and then the record. Version 3 is a stream of tagged values
@@ -70,8 +71,9 @@ class TNoteClass {
   // read counts as a note that did not load.
   bool LoadFromFile(const std::wstring& fileName);
   // Writes the whole note (version 3). The file is replaced only once the new one is complete,
-  // so a failed save leaves the previous note file as it was. Never throws.
-  bool SaveToFile(const std::wstring& fileName) const;
+  // so a failed save leaves the previous note file as it was. Never throws. On failure, error
+  // (when given) receives the system's error code.
+  bool SaveToFile(const std::wstring& fileName, DWORD* error = nullptr) const;
 
   // Steps of LoadFromFile.
   // The first byte of the file (0..255), or -1 when the file cannot be opened, is empty or
@@ -151,3 +153,7 @@ void DecodeLegacy(const std::uint8_t* data, std::size_t size, TNoteClass& note);
 // For tests: the next saves fail after writing this many bytes of the new file, as a full disk
 // or a lost network share would. An empty value restores normal writing.
 void SetNoteWriteFailAfter(std::optional<std::size_t> bytes);
+
+// Leftovers of saves that a crash cut short: each "<note file>.tmp" of the folder that is not
+// newer than its note file is removed. Returns how many went.
+int RemoveStaleNoteTemps(const std::wstring& folder);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 #include "notes/InternalProcs.h"
@@ -21,10 +22,12 @@ void TNoteList::Remove(TNoteWrapper* wrapper) {
 }
 
 TNotesManager::TNotesManager() : Notes(new TNoteList) {
+  // Leftovers of saves that a crash cut short; never loaded as notes.
+  RemoveStaleNoteTemps(NotesFolder);
   WIN32_FIND_DATAW fd;
   HANDLE find = FindFirstFileW((NotesFolder + L"*.vxn").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
-  std::vector<std::wstring> loaded;  // upper case: the file system ignores case
+  std::set<std::wstring> loaded;  // upper case: the file system ignores case
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::wstring name = fd.cFileName;
@@ -37,9 +40,7 @@ TNotesManager::TNotesManager() : Notes(new TNoteList) {
     // unchanged (letters outside the code page, a best-fit letter, blanks the file name rule
     // trims) would open another note's file or a new one: such a file is listed as a note
     // that cannot be loaded, and never written.
-    const bool readable = NoteFileName(id) == fileName &&
-                          std::find(loaded.begin(), loaded.end(), UpperCase(fileName)) == loaded.end();
-    loaded.push_back(UpperCase(fileName));
+    const bool readable = loaded.insert(UpperCase(fileName)).second && NoteFileName(id) == fileName;
     // One note that fails must not end the loading of the others.
     try {
       Notes->Add(readable ? new TNoteWrapper(id, this) : new TNoteWrapper(id, fileName, this));
@@ -64,6 +65,8 @@ void TNotesManager::CheckTimers() {
   for (int i = 0; i < count; ++i) {
     try {
       TNoteWrapper* w = Notes->Items(i);
+      // A save that failed is tried again every second until it succeeds.
+      if (w->SaveFailed) w->Save();
       w->CheckAlarm();
       if (!w->IsOpen()) w->CheckAutoShow();
     } catch (...) {
@@ -83,6 +86,20 @@ void TNotesManager::SaveAll() {
 
 void TNotesManager::RefreshAll() {
   for (size_t i = 0; i < Notes->List.size(); ++i) Notes->List[i]->RefreshForm();
+}
+
+bool TNotesManager::SaveBeforeExit() {
+  for (;;) {
+    std::wstring failed;
+    for (TNoteWrapper* w : Notes->List) {
+      DWORD error = ERROR_SUCCESS;
+      if (!w->TrySave(error)) failed += L"\n\r\"" + w->Note->Title + L"\": " + SystemErrorText(error);
+    }
+    if (failed.empty()) return true;
+    if (ShowMessageBox(L"These notes cannot be saved:" + failed + L"\n\rTheir changes are lost if the program ends now.",
+                       L"Error", MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
+      return false;
+  }
 }
 
 void TNotesManager::CloseAll() {

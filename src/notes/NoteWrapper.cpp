@@ -143,10 +143,29 @@ void TNoteWrapper::UpdateFromForm() {
   Note->Height = Form->Height();
 }
 
-void TNoteWrapper::Save() {
-  if (Corrupted) return;
+bool TNoteWrapper::TrySave(DWORD& error) {
+  error = ERROR_SUCCESS;
+  if (Corrupted) return true;  // never written
   UpdateFromForm();
-  Note->SaveToFile(FileName);
+  SaveFailed = !Note->SaveToFile(FileName, &error);
+  if (!SaveFailed) failureTold_ = false;
+  return !SaveFailed;
+}
+
+bool TNoteWrapper::Save() {
+  DWORD error = ERROR_SUCCESS;
+  if (TrySave(error)) return true;
+  std::wstring text = L"The note \"" + Note->Title + L"\" cannot be saved:\n\r" + SystemErrorText(error);
+  if (Closing) {
+    AppendToErrorLog(text);
+    return false;
+  }
+  if (failureTold_) return false;
+  failureTold_ = true;
+  // Last: the box runs the message loop, during which this note may go.
+  ShowMessageBox(text + L"\n\rIts changes are kept, and saving is tried again every second.", L"Error",
+                 MB_OK | MB_ICONERROR);
+  return false;
 }
 
 void TNoteWrapper::CheckAlarm() {

@@ -1,6 +1,8 @@
 #pragma once
 // One note together with its window while one is open: load, open, show, hide, close, save,
 // the alarm and auto-show checks and a cached plain-text preview.
+#include <windows.h>
+
 #include <string>
 
 #include "notes/ClassesUnit.h"
@@ -40,7 +42,14 @@ class TNoteWrapper {
   void RefreshForm();
   bool IsOpen() const { return Form != nullptr; }
   void UpdateFromForm();
-  void Save();
+  // Saves the note; returns whether its file now holds it. A failure keeps the changes in the
+  // record, is tried again by the timers, and is told once (with the note's title and the
+  // system's reason) until a save of the note succeeds again; while the program shuts down
+  // it is only logged, as nobody may be there to answer.
+  bool Save();
+  // The same without telling anybody; error receives the system's reason.
+  bool TrySave(DWORD& error);
+  bool SaveFailed = false;
   void CheckAlarm();
   void CheckAutoShow();
   void HideUntil(TDateTime when);
@@ -57,6 +66,7 @@ class TNoteWrapper {
 
  private:
   void MarkCorrupted();
+  bool failureTold_ = false;
 };
 
 // Makes the application's last active pop-up the foreground window.

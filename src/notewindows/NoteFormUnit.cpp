@@ -540,12 +540,19 @@ void TNoteForm::TitleOwnerDrawPaint(TComponent*, TCanvas& canvas) {
 
 void TNoteForm::UpdateTimerTimer(TComponent*) {
   if (Loading || FormClosing) return;
+  TLifeCheck alive = Watch();
+  bool saved = true;
   if (Wrapper) {
-    Wrapper->UpdateFromForm();
-    if (SafeSave) Wrapper->Save();
+    if (SafeSave)
+      saved = Wrapper->Save();
+    else
+      Wrapper->UpdateFromForm();
   }
+  // A failure's message box ran the message loop: the note may have gone meanwhile.
+  if (!alive) return;
   Repaint();
-  UpdateTimer->SetEnabled(false);
+  // A failed save keeps the timer going: the next tick tries again.
+  if (saved) UpdateTimer->SetEnabled(false);
 }
 
 void TNoteForm::EditMenuPopup(TComponent*) {

@@ -1,0 +1,152 @@
+// Saves that fail keep the edits, say so once, are tried again until they succeed, and never
+// stop the program; leftovers of cut-short saves are cleaned up.
+#include "NoteTestEnv.h"
+
+using namespace notetest;
+using testsupport::Pump;
+using testsupport::PumpUntil;
+
+namespace {
+
+class NoteSaveFailureTest : public NoteTest {
+ protected:
+  void SetUp() override {
+    NoteTest::SetUp();
+    SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
+      boxes.push_back(r.Text);
+      return answer ? answer(r) : IDOK;
+    });
+  }
+  std::vector<std::wstring> boxes;
+  std::function<int(const MessageBoxRequest&)> answer;
+};
+
+// Holds a file open with no sharing, as another program might.
+struct Lock {
+  explicit Lock(const std::wstring& path)
+      : h(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~Lock() { Release(); }
+  void Release() {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+  }
+  HANDLE h;
+};
+
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+TEST_F(NoteSaveFailureTest, AFailedSaveIsToldOnceKeepsTheEditsAndSucceedsOnceTheCauseIsGone) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Shopping");
+  TNoteForm* f = w->Form;
+  ASSERT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
+  Pump(100);
+
+  // A file locked by another program, then a full disk: each the same way.
+  for (int cause = 0; cause < 2; ++cause) {
+    std::unique_ptr<Lock> lock;
+    if (cause == 0)
+      lock = std::make_unique<Lock>(w->FileName);
+    else
+      SetNoteWriteFailAfter(10);
+    boxes.clear();
+    std::wstring typed = cause == 0 ? L"milk" : L"eggs";
+    for (wchar_t c : typed) {
+      TypeChar(f, c);
+      Pump(300);
+    }
+    Pump(2500);  // several failed attempts
+    ASSERT_EQ(boxes.size(), 1u) << "one message for the note, whatever the number of attempts";
+    EXPECT_TRUE(Contains(boxes[0], L"\"Shopping\"")) << "names the note";
+    EXPECT_TRUE(cause == 0 ? Contains(boxes[0], SystemErrorText(ERROR_SHARING_VIOLATION)) ||
+                                 Contains(boxes[0], SystemErrorText(ERROR_ACCESS_DENIED))
+                           : Contains(boxes[0], SystemErrorText(ERROR_DISK_FULL)))
+        << "gives the system's reason: " << WideToUtf8(boxes[0]);
+    EXPECT_TRUE(w->SaveFailed);
+    EXPECT_TRUE(Contains(RichTextToPlainText(w->Note->Text), typed)) << "the edits stay in the note";
+    if (!lock) {
+      EXPECT_FALSE(Contains(PlainText(LoadNote(w->FileName)), typed));
+    }
+    lock.reset();
+    SetNoteWriteFailAfter(std::nullopt);
+    ASSERT_TRUE(PumpUntil([&] { return Contains(PlainText(LoadNote(w->FileName)), typed); }, 2500))
+        << "saved by itself once the cause is gone";
+    EXPECT_FALSE(w->SaveFailed);
+    EXPECT_EQ(boxes.size(), 1u) << "no message once it has worked";
+  }
+
+  // A closed note that could not be saved is tried again by the manager's tick.
+  SetNoteWriteFailAfter(10);
+  w->Note->Title = L"Renamed";
+  w->HideNote(false);
+  EXPECT_TRUE(w->SaveFailed);
+  SetNoteWriteFailAfter(std::nullopt);
+  Manager().CheckTimers();
+  EXPECT_FALSE(w->SaveFailed);
+  EXPECT_EQ(LoadNote(w->FileName).Title, L"Renamed");
+}
+
+TEST_F(NoteSaveFailureTest, ExitAsksRetryOrCancelAndShutDownOnlyLogs) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Keep me");
+  ASSERT_TRUE(w->Save());
+  w->Note->Title = L"Keep me too";
+  auto lock = std::make_unique<Lock>(w->FileName);
+
+  answer = [](const MessageBoxRequest& r) {
+    EXPECT_TRUE(r.Flags & MB_RETRYCANCEL);
+    return IDCANCEL;
+  };
+  EXPECT_FALSE(Manager().SaveBeforeExit()) << "Cancel: the program stays";
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(Contains(boxes[0], L"\"Keep me too\""));
+  answer = [&](const MessageBoxRequest&) {
+    lock.reset();  // the user closes the other program, then presses Retry
+    return IDRETRY;
+  };
+  EXPECT_TRUE(Manager().SaveBeforeExit());
+  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(LoadNote(w->FileName).Title, L"Keep me too");
+
+  // While the program shuts down (the session ends) nobody answers: the failure is logged.
+  lock = std::make_unique<Lock>(w->FileName);
+  w->Note->Title = L"Last words";
+  Closing = true;
+  EXPECT_FALSE(w->Save());
+  Closing = false;
+  EXPECT_EQ(boxes.size(), 2u);
+  Bytes log = ReadBytes(ExeFolder() + L"ExceptionsLog.txt");
+  EXPECT_TRUE(Contains(AnsiToWide(std::string(log.begin(), log.end())), L"\"Last words\" cannot be saved"));
+}
+
+TEST_F(NoteSaveFailureTest, LeftoverTemporaryFilesNeitherBlockSavesNorStay) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Temp");
+  const std::wstring temp = w->FileName + L".tmp";
+  // A crash left a read-only temporary file: the next save goes through all the same.
+  WriteBytes(temp, Bytes(10, 'x'));
+  SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(w->Save());
+  EXPECT_FALSE(FileExists(temp));
+
+  // Loading ignores temporary files, removes those older than their note, keeps newer ones.
+  WriteNote("NAAA1", 10, 10, 100, 100, L"Old leftover");
+  WriteNote("NAAA2", 10, 10, 100, 100, L"New leftover");
+  auto setAge = [](const std::wstring& path, int secondsAgo) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= secondsAgo * 10000000ULL;
+    ft = FILETIME{u.LowPart, u.HighPart};
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+  };
+  for (const char* id : {"NAAA1", "NAAA2"}) WriteBytes(NoteFileName(id) + L".tmp", Bytes(5, 'y'));
+  setAge(NoteFileName("NAAA1") + L".tmp", 3600);
+  SetFileAttributesW((NoteFileName("NAAA1") + L".tmp").c_str(), FILE_ATTRIBUTE_READONLY);
+  setAge(NoteFileName("NAAA2"), 3600);
+  manager.reset();
+  EXPECT_EQ(Manager().Notes->Count(), 3) << "no temporary file loads as a note";
+  EXPECT_FALSE(FileExists(NoteFileName("NAAA1") + L".tmp")) << "older than its note: removed";
+  EXPECT_TRUE(FileExists(NoteFileName("NAAA2") + L".tmp")) << "newer than its note: kept";
+}
+
+}  // namespace
