@@ -166,13 +166,8 @@ bool TApplication::PreTranslate(MSG& msg) {
 }
 
 TForm* TApplication::FindForm(HWND hwnd) const {
-  while (hwnd) {
-    for (TForm* f : forms_)
-      if (f->HandleIfAllocated() == hwnd) return f;
-    hwnd = GetAncestor(hwnd, GA_PARENT);
-    if (hwnd == GetDesktopWindow()) break;
-  }
-  return nullptr;
+  // The top-level window of ours that holds the window.
+  return hwnd ? dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(hwnd, GA_ROOT))) : nullptr;
 }
 
 TForm* TApplication::ActiveForm() const { return FindForm(GetActiveWindow()); }
