@@ -249,4 +249,21 @@ TEST_F(ProgramTest, HotKeyMakesAFocusedNoteAndExitFromTheTrayMenuEndsTheProgram)
   EXPECT_EQ(GlobalFindAtomA("NewNoteShortCut"), 0) << "its atom is released";
 }
 
+TEST_F(ProgramTest, UninstallAsksAndRemovesEveryUsersNotesOnlyOnYes) {
+  notetest::WriteNote("NC1", 100, 100, 200, 150, L"Keep");
+  const std::wstring file = NoteFileName("NC1");
+  for (int answer : {IDNO, IDYES}) {
+    HANDLE uninstall = Start(L"/UNINSTALL");
+    std::vector<HWND> boxes;
+    ASSERT_TRUE(WaitUntil([&] { return !(boxes = WindowsOf(GetProcessId(uninstall), L"#32770", true)).empty(); },
+                          5000))
+        << "the question";
+    PostMessageW(boxes[0], WM_COMMAND, answer, 0);
+    EXPECT_TRUE(Ended(uninstall, 10000));
+    EXPECT_EQ(WindowsOf(GetProcessId(uninstall), L"TVantaroMainForm", false).size(), 0u) << "the program never ran";
+    EXPECT_EQ(FileExists(file), answer == IDNO);
+  }
+  EXPECT_FALSE(DirectoryExists(ExtractFilePath(exe_) + L"Users"));
+}
+
 }  // namespace

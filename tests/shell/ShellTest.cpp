@@ -237,3 +237,43 @@ TEST_F(NoteTest, SessionEndSavesBeforeAnsweringAndTheWindowGoesOnlyAfterItsHandl
 }
 
 }  // namespace
+
+namespace {
+
+bool IconShown(HWND window) {
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = window;
+  nid.uID = TTrayIcon::IconId;
+  return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+TEST_F(NoteTest, TrayIconComesBackWithANewTaskbarAndAnswersItsClicks) {
+  TTrayIcon icon(Application, L"TrayIcon");
+  int clicks = 0, doubleClicks = 0;
+  icon.OnClick = [&](TComponent*) { ++clicks; };
+  icon.OnDblClick = [&](TComponent*) { ++doubleClicks; };
+  ASSERT_TRUE(icon.SetActive(true));
+  EXPECT_TRUE(IconShown(icon.Handle()));
+
+  // A restarted taskbar has lost every icon and says so to every top-level window.
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = icon.Handle();
+  nid.uID = TTrayIcon::IconId;
+  Shell_NotifyIconW(NIM_DELETE, &nid);
+  ASSERT_FALSE(IconShown(icon.Handle()));
+  SendMessageW(icon.Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(IconShown(icon.Handle())) << "added again";
+
+  SendMessageW(icon.Handle(), TTrayIcon::CallbackMessage, TTrayIcon::IconId, WM_LBUTTONUP);
+  SendMessageW(icon.Handle(), TTrayIcon::CallbackMessage, TTrayIcon::IconId, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(doubleClicks, 1);
+  icon.SetActive(false);
+  EXPECT_FALSE(IconShown(icon.Handle()));
+  SendMessageW(icon.Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_FALSE(IconShown(icon.Handle())) << "an inactive icon stays away";
+}
+
+}  // namespace
