@@ -49,6 +49,7 @@ TVantaroMainForm::TVantaroMainForm(TComponent* owner) : TForm(owner, L"TVantaroM
   TrayIcon->OnDblClick = [this](TComponent* s) { TrayIconDblClick(s); };
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnActivate = [this](TComponent* s) { FormActivate(s); };
+  OnPaint = [](TComponent*, TCanvas&) { HideAppWindows(); };
   OnCloseQuery = [this](TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
   OnClose = [this](TComponent* s, TCloseAction& action) { FormClose(s, action); };
 }
