@@ -166,7 +166,9 @@ void Shutdown(bool freeMainForm) {
   if (freeMainForm && VantaroMainForm) {
     TVantaroMainForm* form = VantaroMainForm;
     VantaroMainForm = nullptr;
-    delete form;
+    // We may be inside one of its own handlers (the close request, the session end): it goes
+    // once that has returned.
+    form->Release();
     if (Application) Application->Terminate();
   }
 }

@@ -1,11 +1,255 @@
 #include "shell/MainFormUnit.h"
 
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "notes/InternalProcs.h"
+#include "notes/NoteManagerUnit.h"
+#include "shell/ShortcutManagerUnit.h"
+#include "shell/VantaroEngineUnit.h"
+#include "ui/Application.h"
+#include "ui/Paths.h"
+
 TVantaroMainForm* VantaroMainForm = nullptr;
+std::wstring helpFile;
+
+namespace {
+// The maker's pages; the paths are the site's own.
+const wchar_t kSite[] = L"http://www.belvanto.com";
+
+// True while the engine exists and the user interface is not held by a dialog or a new note.
+bool CanAct() { return VantaroEngine && UIEnabled; }
+
+// The notes manager window comes with its own unit; until then there is none to close.
+void CloseNotesManagerForm() {}
+}  // namespace
+
+void CreateSplash(bool) {}
+void ShowSplash() {}
+void CloseSplash() {}
+void ShowClosingWindow() {}
+void ShowAboutBox() {}
+void ShowToDoList() {}
+void ShowHelpFile(HWND, const std::wstring&) {}
+void CreateErrorHandler() {}
+void FreeErrorHandler() {}
 
 TVantaroMainForm::TVantaroMainForm(TComponent* owner) : TForm(owner, L"TVantaroMainForm") {
   SetName(L"VantaroMainForm");
   BorderStyle = TFormBorderStyle::bsNone;
-  SetBounds(0, 0, 0, 0);
+  SetBounds(0, -100, 239, 33);
+  SetCaption(L"VXQ 2.0");
   NoteSystemTimer = new TTimer(this, L"NoteSystemTimer", 1000);
-  TrayIcon = new TTrayIcon(this, Handle(), WM_VXQ_TRAY);
+  NoteSystemTimer->OnTimer = [this](TComponent* s) { NoteSystemTimerTimer(s); };
+  MainActions = new TActionList(this, L"MainActions");
+  BuildActions();
+  TrayMenu = new TPopupMenu(this, L"TrayMenu");
+  BuildTrayMenu();
+  TrayIcon = new TTrayIcon(this, L"TrayIcon");
+  TrayIcon->PopupMenu = TrayMenu;
+  TrayIcon->OnClick = [this](TComponent* s) { TrayIconClick(s); };
+  TrayIcon->OnDblClick = [this](TComponent* s) { TrayIconDblClick(s); };
+  OnCreate = [this](TComponent* s) { FormCreate(s); };
+  OnActivate = [this](TComponent* s) { FormActivate(s); };
+  OnPaint = [](TComponent*, TCanvas&) { HideAppWindows(); };
+  OnCloseQuery = [this](TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
+  OnClose = [this](TComponent* s, TCloseAction& action) { FormClose(s, action); };
+}
+
+TVantaroMainForm::~TVantaroMainForm() {
+  if (Application) Application->OnDeactivate = nullptr;
+}
+
+void TVantaroMainForm::BuildActions() {
+  auto add = [this](const wchar_t* name, const wchar_t* caption, int image, std::function<void()> run) {
+    TAction* a = MainActions->Add(name, caption);
+    a->SetImageIndex(image);
+    a->OnExecute = [run = std::move(run)](TComponent*) { run(); };
+    return a;
+  };
+  _about = add(L"_about", L"&About Vantaro", 3, [] {
+    UIEnabled = false;
+    struct Restore {
+      ~Restore() { UIEnabled = true; }
+    } restore;
+    ShowAboutBox();
+  });
+  _contents = add(L"_contents", L"&Contents", 2, [this] { ShowHelpFile(Handle(), helpFile); });
+  _donate = add(L"_donate", L"Make a &Donation", 11, [] { OpenURL(nullptr, std::wstring(kSite) + L"/go/donate"); });
+  _website = add(L"_website", L"&Belvanto Website", 5,
+                 [] { OpenURL(nullptr, std::wstring(kSite) + L"/go/software"); });
+  _bugsubmit = add(L"_bugsubmit", L"Submit a &Bug", 6,
+                   [] { OpenURL(nullptr, std::wstring(kSite) + L"/go/bugsreport"); });
+  _exit = add(L"_exit", L"&Exit", 1, [this] { Close(); });
+  _setup = add(L"_setup", L"&Setup", 8, [] {
+    if (VantaroEngine) VantaroEngine->Setup();
+  });
+  _NewNote = add(L"_NewNote", L"&New Note", 0, [] {
+    if (VantaroEngine) VantaroEngine->NotesManager->NewNote();
+  });
+  _notesManager = add(L"_notesManager", L"Show Notes &Manager", 13, [] {
+    if (VantaroEngine) VantaroEngine->ShowNotesManager();
+  });
+  _mytodolist = add(L"_mytodolist", L"My &ToDo List", 4, [] { ShowToDoList(); });
+  _editevents = add(L"_editevents", L"Edi&t My Events", 12, [] {
+    if (VantaroEngine) VantaroEngine->ShowEventsManager();
+  });
+  _incomingevents = add(L"_incomingevents", L"&Incoming Events", 10, [] {
+    if (VantaroEngine) VantaroEngine->ShowLatestEvents(true);
+  });
+  // Exit stays usable when the engine could not be built: nothing else can end the program.
+  _exit->OnUpdate = [this](TComponent*) { _exit->SetEnabled(UIEnabled || !VantaroEngine); };
+  _setup->OnUpdate = [this](TComponent*) { _setup->SetEnabled(UIEnabled); };
+}
+
+void TVantaroMainForm::BuildTrayMenu() {
+  TMenuItem* root = TrayMenu->Items();
+  auto item = [](TMenuItem* parent, TAction* action) {
+    TMenuItem* i = parent->Add(L"", action->Name());
+    i->SetAction(action);
+  };
+  item(root, _NewNote);
+  root->AddSeparator()->Enabled = false;
+  item(root, _notesManager);
+  item(root, _mytodolist);
+  _EventsSub = root->Add(L"My E&vents", L"_EventsSub");
+  _EventsSub->ImageIndex = 10;
+  item(_EventsSub, _editevents);
+  _EventsSub->AddSeparator();
+  item(_EventsSub, _incomingevents);
+  root->AddSeparator();
+  item(root, _setup);
+  root->AddSeparator();
+  _Helpsub = root->Add(L"&Help", L"_Helpsub");
+  _Helpsub->ImageIndex = 2;
+  item(_Helpsub, _contents);
+  _Helpsub->AddSeparator();
+  item(_Helpsub, _bugsubmit);
+  _Helpsub->AddSeparator();
+  item(_Helpsub, _donate);
+  item(_Helpsub, _website);
+  item(_Helpsub, _about);
+  root->AddSeparator();
+  item(root, _exit);
+}
+
+void TVantaroMainForm::Translate() {
+  if (!LanguageWrapper) return;
+  LanguageWrapper->SetSection(L"Vantaro_Main");
+  LanguageWrapper->TranslateActionList(MainActions);
+  LanguageWrapper->TranslateMenuItem(_Helpsub);
+  LanguageWrapper->TranslateMenuItem(_EventsSub);
+}
+
+TVantaroEngine* TVantaroMainForm::CreateEngine() { return TVantaroEngine::Create(); }
+
+void TVantaroMainForm::FormCreate(TComponent*) {
+  try {
+    SetVisible(false);
+    Translate();
+    SetBounds(Left(), -100, Width(), Height());
+    HideAppWindows();
+    SetCaption(L"Vantaro");
+    TrayIcon->SetHint(L"Vantaro");
+    if (Application) {
+      Application->SetTitle(L"Vantaro");
+      Application->OnDeactivate = [this] { AppDeactivate(); };
+    }
+    helpFile = ExeFolder() + L"vxq.chm";
+    TrayIcon->SetActive(true);
+    TVantaroEngine* engine = CreateEngine();
+    Sleep(0);
+    VantaroEngine = engine;
+    if (VantaroEngine) VantaroEngine->RefreshNotesManager();
+    NoteSystemTimer->SetEnabled(true);
+    if (VantaroEngine) VantaroEngine->ShowLatestEvents(false);
+    CloseSplash();
+    Loading = false;
+  } catch (...) {
+    // The program runs on in the tray without an engine; the error is reported once.
+    TApplication::HandleException(std::current_exception());
+  }
+}
+
+void TVantaroMainForm::FormActivate(TComponent*) {
+  if (NoteSystemTimer->Enabled()) HideAppWindows();
+}
+
+void TVantaroMainForm::AppDeactivate() {
+  if (NoteSystemTimer->Enabled() && VantaroEngine) VantaroEngine->NotesManager->ApplyStayOnTop();
+}
+
+void TVantaroMainForm::TrayIconClick(TComponent*) {
+  if (!NoteSystemTimer->Enabled() || !Application) return;
+  HideAppWindows();
+  // An open dialog comes to the front rather than staying behind other programs.
+  if (HWND popup = Application->LastActivePopup(); popup && popup != Application->Handle())
+    SetWindowPos(popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(Application->Handle());
+}
+
+void TVantaroMainForm::TrayIconDblClick(TComponent*) {
+  if (!CanAct()) return;
+  if (DefaultTrayIconAction == 1)
+    VantaroEngine->NotesManager->NewNote();
+  else if (DefaultTrayIconAction == 2)
+    VantaroEngine->ShowNotesManager();
+}
+
+void TVantaroMainForm::NoteSystemTimerTimer(TComponent*) {
+  if (Loading || !VantaroEngine) return;
+  VantaroEngine->NotesManager->CheckTimers();
+  HideAppWindows();
+}
+
+void TVantaroMainForm::FormCloseQuery(TComponent*, bool& canClose) {
+  if (!VantaroEngine) return;
+  // The user asked to end: a note that cannot be saved is named, and the user may stay.
+  canClose = VantaroEngine->NotesManager->SaveBeforeExit();
+}
+
+void TVantaroMainForm::FormClose(TComponent*, TCloseAction& action) {
+  CloseNotesManagerForm();
+  Shutdown(false);
+  // Closing the main window ends the program; the window itself goes once this message has
+  // been handled.
+  action = TCloseAction::caFree;
+  if (VantaroMainForm == this) VantaroMainForm = nullptr;
+  if (Application) Application->Terminate();
+}
+
+LRESULT TVantaroMainForm::WMQueryEndSession() {
+  // Everything is saved before the answer: the session may kill the process right after it.
+  ShutdownOnce();
+  return 1;
+}
+
+LRESULT TVantaroMainForm::WMCloseRequest() {
+  ShowClosingWindow();
+  Sleep(1000);
+  ShutdownOnce();
+  return 1;
+}
+
+void TVantaroMainForm::WMHotKey(WPARAM id) {
+  if (!CanAct()) return;
+  if (NewNoteShortCut && id == NewNoteShortCut->Atom) VantaroEngine->NotesManager->NewNote();
+  if (VantaroEngine && NotesManagerShortCut && id == NotesManagerShortCut->Atom) VantaroEngine->ShowNotesManager();
+  if (ToDoListShortCut && id == ToDoListShortCut->Atom) ShowToDoList();
+}
+
+LRESULT TVantaroMainForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_QUERYENDSESSION: return WMQueryEndSession();
+    case WM_CLOSEREQUEST: return WMCloseRequest();
+    case WM_HOTKEY:
+      WMHotKey(wp);
+      return 0;
+    default: return TForm::WndProc(msg, wp, lp);
+  }
+}
+
+void CreateMainForm() {
+  // The global is set before the creation handler runs: the engine gives the main window to
+  // the hot keys as the window that receives them.
+  VantaroMainForm = new TVantaroMainForm(Application);
+  VantaroMainForm->DoCreate();
 }

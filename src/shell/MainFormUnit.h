@@ -1,16 +1,90 @@
 #pragma once
-// The hidden main window: it carries the tray icon and the one-second timer.
+// The hidden main window: it carries the tray icon with its menu and actions, the one-second
+// timer that drives alarms and auto-show, and the hot keys; the close request of a second copy
+// and the end of the Windows session arrive here.
+#include <string>
+
+#include "ui/ActnList.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
+#include "ui/Menus.h"
 #include "ui/TrayIcon.h"
 
-inline constexpr UINT WM_VXQ_TRAY = WM_APP + 1;
+class TVantaroEngine;
+
+// Sent by a copy started with "/TERMINATE" to the running one; answered with 1.
+inline constexpr UINT WM_CLOSEREQUEST = WM_USER + 5678;
 
 class TVantaroMainForm : public TForm {
  public:
+  // The window and its components; FormCreate (through DoCreate) then builds the engine.
   explicit TVantaroMainForm(TComponent* owner);
-  TTimer* NoteSystemTimer;
+  ~TVantaroMainForm() override;
+
+  TPopupMenu* TrayMenu;
+  TActionList* MainActions;
   TTrayIcon* TrayIcon;
+  TTimer* NoteSystemTimer;
+
+  TAction* _about;
+  TAction* _contents;
+  TAction* _donate;
+  TAction* _website;
+  TAction* _bugsubmit;
+  TAction* _exit;
+  TAction* _setup;
+  TAction* _NewNote;
+  TAction* _notesManager;
+  TAction* _mytodolist;
+  TAction* _editevents;
+  TAction* _incomingevents;
+  TMenuItem* _EventsSub;
+  TMenuItem* _Helpsub;
+
+  void Translate();
+
+ protected:
+  // Builds the engine; a test puts a failing one in its place.
+  virtual TVantaroEngine* CreateEngine();
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void FormCreate(TComponent* sender);
+  void FormActivate(TComponent* sender);
+  void FormCloseQuery(TComponent* sender, bool& canClose);
+  void FormClose(TComponent* sender, TCloseAction& action);
+  void AppDeactivate();
+  void TrayIconClick(TComponent* sender);
+  void TrayIconDblClick(TComponent* sender);
+  void NoteSystemTimerTimer(TComponent* sender);
+  LRESULT WMQueryEndSession();
+  LRESULT WMCloseRequest();
+  void WMHotKey(WPARAM id);
+  void BuildActions();
+  void BuildTrayMenu();
 };
 
+// The main window; null before it is created and after the shut-down has let it go.
 extern TVantaroMainForm* VantaroMainForm;
+// The help file beside the program.
+extern std::wstring helpFile;
+
+// Creates the main window into VantaroMainForm (set before its creation handler runs, which
+// builds the engine); an error in that handler is reported and the program runs on without an
+// engine.
+void CreateMainForm();
+
+// The windows that belong to the shell but come later: the splash shown while the program
+// starts, the closing window shown while a close request is carried out, the About box, the
+// to-do window and the help file. For now each of them shows nothing.
+void CreateSplash(bool show);
+void ShowSplash();
+void CloseSplash();
+void ShowClosingWindow();
+void ShowAboutBox();
+void ShowToDoList();
+void ShowHelpFile(HWND wnd, const std::wstring& fileName);
+// The error handler that produces the error report; the window layer's own report serves until
+// it exists.
+void CreateErrorHandler();
+void FreeErrorHandler();

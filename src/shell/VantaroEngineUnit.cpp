@@ -1,19 +1,78 @@
 #include "shell/VantaroEngineUnit.h"
 
+#include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
 #include "notes/RegistryUnit.h"
+#include "shell/MainFormUnit.h"
+#include "shell/ShortcutManagerUnit.h"
 
 TVantaroEngine* VantaroEngine = nullptr;
 
+namespace {
+TVx_Shortcut* NewShortcut(const char* name) {
+  auto* s = new TVx_Shortcut;
+  s->Window = VantaroMainForm;
+  s->Name = name;
+  return s;
+}
+
+void FreeShortcut(TVx_Shortcut*& shortcut) {
+  TVx_Shortcut* s = shortcut;
+  shortcut = nullptr;
+  delete s;
+}
+}  // namespace
+
 TVantaroEngine::TVantaroEngine() = default;
+
+TVantaroEngine* TVantaroEngine::Create() {
+  auto* engine = new TVantaroEngine;
+  try {
+    engine->Build();
+  } catch (...) {
+    // The notes loaded so far keep what they have; the error goes to the caller.
+    delete engine;
+    throw;
+  }
+  return engine;
+}
+
+void TVantaroEngine::Build() {
+  UIEnabled = false;
+  SetDefaultSettings();
+  NewNoteShortCut = NewShortcut("NewNoteShortCut");
+  NotesManagerShortCut = NewShortcut("NotesManagerShortCut");
+  ToDoListShortCut = NewShortcut("ToDoListShortCut");
+  InitUserFolder();
+  LoadSettings();
+  NotesManager = new TNotesManager;
+  CreateEventsManager();
+  NewNoteShortCut->RegisterShortcut();
+  NotesManagerShortCut->RegisterShortcut();
+  ToDoListShortCut->RegisterShortcut();
+  UIEnabled = true;
+}
 
 TVantaroEngine::~TVantaroEngine() {
   // Every step runs whatever became of the one before, and nothing leaves the destructor: a
-  // settings key that cannot be written must not cost the user the notes' last typing.
+  // settings key that cannot be written must not cost the user a hot key or the notes' last
+  // typing.
   try {
-    SaveSettings();
+    SaveSettings();  // first: the hot keys' values are saved with the settings
   } catch (...) {
     // Settings that cannot be written are given up; the next start reads the old ones.
+  }
+  for (TVx_Shortcut** s : {&NewNoteShortCut, &NotesManagerShortCut, &ToDoListShortCut}) {
+    try {
+      FreeShortcut(*s);
+    } catch (...) {
+      // The system drops a hot key of ours when the program ends anyway.
+    }
+  }
+  try {
+    SaveAndFreeEventsManager();
+  } catch (...) {
+    // The events file keeps what it had; the notes below still get saved.
   }
   if (NotesManager) {
     try {
@@ -21,11 +80,45 @@ TVantaroEngine::~TVantaroEngine() {
     } catch (...) {
       // Whatever CloseAll could not do is lost; the notes it saved stay saved.
     }
-    delete NotesManager;
+    try {
+      delete NotesManager;
+    } catch (...) {
+    }
     NotesManager = nullptr;
   }
 }
 
+void TVantaroEngine::CreateEventsManager() {}
+
+void TVantaroEngine::SaveAndFreeEventsManager() {}
+
 void TVantaroEngine::RefreshNotesManager() {
   // The notes manager window is not there yet; nothing to rebuild.
+}
+
+void TVantaroEngine::ShowNotesManager() {
+  // The notes manager window is not there yet.
+}
+
+void TVantaroEngine::ShowEventsManager() {}
+
+void TVantaroEngine::ShowLatestEvents(bool) {}
+
+bool TVantaroEngine::RunSettingsDialog() { return false; }
+
+void TVantaroEngine::Setup() {
+  UIEnabled = false;
+  struct Restore {
+    ~Restore() { UIEnabled = true; }
+  } restore;
+  // The dialog may change fonts and colours: every note is on disk before it opens.
+  NotesManager->SaveAll();
+  const bool confirmed = RunSettingsDialog();
+  // The dialog ran the message loop: a session end may have freed the engine meanwhile.
+  if (VantaroEngine != this) return;
+  if (confirmed) {
+    SettingsChanged = true;
+    NotesManager->RefreshAll();
+  }
+  SaveSettings();
 }

@@ -1,14 +1,100 @@
 // The program's main file: starts the program and nothing else.
 #include <windows.h>
+#include <shellapi.h>
 
+#include <string>
+
+#include "language/VxMultiLanguageEngine.h"
 #include "notes/InternalProcs.h"
+#include "shell/MainFormUnit.h"
+#include "ui/Application.h"
+#include "ui/MessageBox.h"
+#include "ui/Paths.h"
+#include "ui/Types.h"
+
+namespace {
+HANDLE MutexHandle = nullptr;
+
+// Parameter index (1 or 2) upper-cased by the plain A-Z rule; empty when there is none.
+std::wstring Param(int index) {
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::wstring p;
+  if (args && index < count) p = args[index];
+  if (args) LocalFree(args);
+  for (wchar_t& c : p)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  return p;
+}
+
+void Uninstall() {
+  if (ShowMessageBox(L"Do you want to remove all notes?", L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  TApplication app;
+  app.SetTitle(L"Vantaro Uninstall");
+  // Every Windows user's data goes, and not to the recycle bin.
+  std::string from = WideToAnsi(ExeFolder() + L"Users");
+  from.push_back('\0');
+  from.push_back('\0');
+  std::string title = WideToAnsi(app.Title());
+  SHFILEOPSTRUCTA op{};
+  op.hwnd = app.Handle();
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.pTo = "";
+  op.fFlags = FOF_NOCONFIRMATION | FOF_SIMPLEPROGRESS;
+  op.lpszProgressTitle = title.c_str();
+  SHFileOperationA(&op);
+}
+
+void Terminate() {
+  // Returns once the running copy has saved everything and shut down.
+  if (HWND running = FindWindowA("TVANTAROMAINFORM", nullptr)) SendMessageA(running, WM_CLOSEREQUEST, 0, 0);
+}
+
+void Run(const std::wstring& first) {
+  if (IsAlreadyRunning(MutexHandle, "VxVantaro_istance")) {
+    // Another copy runs: end without a word.
+    CloseHandle(MutexHandle);
+    MutexHandle = nullptr;
+    FreeErrorHandler();
+    return;
+  }
+  CreateSplash(first != L"/S");
+  Loading = true;
+  Closing = false;
+  TApplication app;
+  app.SetTitle(L"Vantaro");
+  CreateErrorHandler();
+  ShowSplash();
+  ShowWindow(app.Handle(), SW_HIDE);
+  bool created = true;
+  try {
+    CreateMainForm();
+  } catch (...) {
+    // Without a main window there is nothing to run: report and end.
+    created = false;
+    CloseSplash();
+    TApplication::HandleException(std::current_exception());
+  }
+  CloseSplash();
+  if (created) app.Run();
+  if (MutexHandle) CloseHandle(MutexHandle);
+  MutexHandle = nullptr;
+  FreeErrorHandler();
+}
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-  HANDLE mutex = nullptr;
-  if (IsAlreadyRunning(mutex, "VxVantaro_istance")) {
-    if (mutex) CloseHandle(mutex);
-    return 0;
-  }
-  if (mutex) CloseHandle(mutex);
+  InitLanguageEngine();
+  const std::wstring first = Param(1), second = Param(2);
+  if (LanguageEngine) LanguageEngine->SetMarkMissing(first == L"/L" || second == L"/L");
+  LoadLanguage(LanguageName);
+  if (first == L"/UNINSTALL")
+    Uninstall();
+  else if (first == L"/TERMINATE")
+    Terminate();
+  else
+    Run(first);
+  DoneLanguageEngine();
   return 0;
 }
