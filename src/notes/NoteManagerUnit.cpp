@@ -92,6 +92,9 @@ bool TNotesManager::SaveBeforeExit() {
   for (;;) {
     std::wstring failed;
     for (TNoteWrapper* w : Notes->List) {
+      // A closed note was saved when it closed; only open ones and failed ones can hold
+      // changes (the shut-down saves everything once more anyway).
+      if (!w->IsOpen() && !w->SaveFailed) continue;
       DWORD error = ERROR_SUCCESS;
       if (!w->TrySave(error)) failed += L"\n\r\"" + w->Note->Title + L"\": " + SystemErrorText(error);
     }

@@ -30,8 +30,8 @@ class TNotesManager : public TNoteOWN {
   void SaveAll();
   void RefreshAll();
   // Saves and closes every note; one note's error does not keep the others open or unsaved.
-  // Before an exit the user asked for: saves every note; while some cannot be saved, names
-  // them and offers Retry or Cancel. Returns whether the exit may go on.
+  // Before an exit the user asked for: saves every note that may hold changes; while some
+  // cannot be saved, names them and offers Retry or Cancel. Returns whether the exit may go on.
   bool SaveBeforeExit();
   void CloseAll();
   // Adds the distinct non-blank groups, in the order of their first note, to list (which is
