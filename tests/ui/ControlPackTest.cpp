@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "UiTestEnv.h"
 #include "ui/ActnList.h"
 #include "ui/Application.h"
 #include "ui/CheckListView.h"
@@ -28,7 +28,7 @@
 namespace {
 constexpr TColor kPanelColor = 0xE0F0FF, kImageColor = 0x3060C0, kGlyphColor = 0x00A000;
 
-LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+using uitest::At;
 
 void SendCommand(TWinControl* child, WORD code) {
   HWND h = child->Handle();
@@ -149,11 +149,10 @@ class TPackForm : public TForm {
   bool NewAllowed = true;
 };
 
-class ControlPackTest : public ::testing::Test {
+class ControlPackTest : public uitest::AppTest {
  protected:
   void SetUp() override {
-    app_ = std::make_unique<TApplication>();
-    app_->OnException = [this](const std::exception& e) { errors_.push_back(e.what()); };
+    AppTest::SetUp();
     form_ = new TPackForm(app_.get());
     form_->Menu->Attach(form_);
     form_->Show();
@@ -162,7 +161,7 @@ class ControlPackTest : public ::testing::Test {
   }
   void TearDown() override {
     EXPECT_TRUE(errors_.empty()) << errors_.front();
-    app_.reset();
+    AppTest::TearDown();
   }
 
   void Shot(TBitmap& shot) {
@@ -192,9 +191,7 @@ class ControlPackTest : public ::testing::Test {
     SendMessageW(h, WM_LBUTTONUP, 0, p);
   }
 
-  std::unique_ptr<TApplication> app_;
   TPackForm* form_ = nullptr;
-  std::vector<std::string> errors_;
 };
 }  // namespace
 

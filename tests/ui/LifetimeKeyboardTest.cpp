@@ -1,95 +1,24 @@
 // Window lifetimes under re-entrancy, the one-error-at-a-time rule, and the dialog keyboard:
 // each case drives the real message loop with real messages.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <algorithm>
-#include <memory>
 #include <set>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
-#include "TestSupport.h"
+#include "UiTestEnv.h"
 #include "ui/ActnList.h"
-#include "ui/Application.h"
-#include "ui/ExtCtrls.h"
-#include "ui/Forms.h"
 #include "ui/Menus.h"
-#include "ui/MessageBox.h"
-#include "ui/StdCtrls.h"
 
-using testsupport::RunLoopUntil;
-using testsupport::Watchdog;
+using namespace uitest;
 
 namespace {
-
-void Idle(DWORD ms) { RunLoopUntil([] { return false; }, ms); }
 
 std::string FocusName() {
   TWinControl* c = TWinControl::FromHandle(GetFocus());
   return c ? std::string(c->Name().begin(), c->Name().end()) : "(none)";
 }
 
-template <class T>
-T* Put(T* control, TWinControl* parent, int x, int y, int w, int h, const std::wstring& caption = {}) {
-  control->SetParent(parent);
-  control->SetBounds(x, y, w, h);
-  if (!caption.empty()) control->SetCaption(caption);
-  return control;
-}
-
-// A dialog laid out the way the program's dialogs are: a panel, tab sheets, a labelled edit
-// and the three buttons, in creation order.
-class TKeyDialog : public TForm {
- public:
-  explicit TKeyDialog(TComponent* owner) : TForm(owner, L"TKeyboardTestDialog") {
-    BorderStyle = TFormBorderStyle::bsDialog;
-    SetCaption(L"Keys");
-    SetBounds(60, 60, 360, 300);
-    auto* panel = Put(new TWinControl(this), this, 0, 0, 340, 60);
-    First = Put(new TEdit(this, L"First"), panel, 8, 8, 100, 21);
-    NameLabel = Put(new TLabel(this, L"NameLabel"), panel, 120, 10, 50, 17, L"&Name:");
-    Second = Put(new TEdit(this, L"Second"), panel, 180, 8, 100, 21);
-    Pages = Put(new TPageControl(this, L"Pages"), this, 8, 64, 320, 120);
-    auto* sheet1 = new TTabSheet(Pages, L"Sheet1");
-    sheet1->SetCaption(L"One");
-    auto* sheet2 = new TTabSheet(Pages, L"Sheet2");
-    sheet2->SetCaption(L"Two");
-    Third = Put(new TEdit(this, L"Third"), sheet1, 8, 8, 100, 21);
-    Hidden = Put(new TEdit(this, L"Hidden"), sheet2, 8, 8, 100, 21);
-    Apply = Put(new TButton(this, L"Apply"), this, 8, 200, 75, 25, L"&Apply");
-    Ok = Put(new TButton(this, L"Ok"), this, 100, 200, 75, 25, L"OK");
-    Cancel = Put(new TButton(this, L"CancelBtn"), this, 190, 200, 75, 25, L"Cancel");
-    Ok->SetDefault(true);
-    Ok->ModalResult = mrOk;
-    Cancel->Cancel = true;
-    Cancel->ModalResult = mrCancel;
-    Apply->OnClick = [this](TComponent*) { Pressed += L"apply "; };
-    Ok->OnClick = [this](TComponent*) { Pressed += L"ok "; };
-    Cancel->OnClick = [this](TComponent*) { Pressed += L"cancel "; };
-  }
-  TEdit *First, *Second, *Third, *Hidden;
-  TLabel* NameLabel;
-  TPageControl* Pages;
-  TButton *Apply, *Ok, *Cancel;
-  std::wstring Pressed;
-};
-
-class LifetimeKeyboardTest : public ::testing::Test {
+class LifetimeKeyboardTest : public AppTest {
  protected:
-  void SetUp() override {
-    app_ = std::make_unique<TApplication>();
-    app_->OnException = [this](const std::exception& e) { errors_.push_back(e.what()); };
-    SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDOK; });
-  }
-  void TearDown() override {
-    app_.reset();
-    SetMessageBoxAnswerer(nullptr);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-  }
   TForm* NewShownForm(const std::wstring& cls, int x) {
     auto* f = new TForm(app_.get(), cls);
     f->SetBounds(x, 40, 200, 120);
@@ -109,9 +38,6 @@ class LifetimeKeyboardTest : public ::testing::Test {
     state[VK_SHIFT] = 0;
     SetKeyboardState(state);
   }
-
-  std::unique_ptr<TApplication> app_;
-  std::vector<std::string> errors_;
 };
 }  // namespace
 

@@ -1,37 +1,24 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
 
 #include <functional>
-#include <memory>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
-#include "TestSupport.h"
+#include "UiTestEnv.h"
 #include "ui/ActnList.h"
-#include "ui/Application.h"
-#include "ui/ExtCtrls.h"
-#include "ui/Forms.h"
 #include "ui/Graphics.h"
 #include "ui/Menus.h"
-#include "ui/MessageBox.h"
-#include "ui/StdCtrls.h"
+
+using namespace uitest;
 
 namespace {
-constexpr wchar_t kFormClass[] = L"TWindowLayerTestForm";
 constexpr TColor kHeaderColor = 0x0000C0, kCloseBoxColor = 0xC00000, kSwatchColor = 0x00A000;
-
-using testsupport::RunLoopUntil;
-using testsupport::Watchdog;
-
-LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
 // A small window of the kind the program builds: components as members, handlers as members.
 class TLayoutForm : public TForm {
  public:
-  explicit TLayoutForm(TComponent* owner) : TForm(owner, kFormClass) {
+  explicit TLayoutForm(TComponent* owner) : TForm(owner, L"TWindowLayerTestForm") {
     SetCaption(L"Window layer");
     SetBounds(40, 40, 360, 260);
     SetClientSize(320, 200);
@@ -112,33 +99,6 @@ class TLayoutForm : public TForm {
   bool RefreshAllowed = true;
 };
 
-class TTestDialog : public TForm {
- public:
-  explicit TTestDialog(TComponent* owner) : TForm(owner, L"TWindowLayerTestDialog") {
-    BorderStyle = TFormBorderStyle::bsDialog;
-    SetClientSize(200, 80);
-    Note = Child(new TEdit(this, L"Note"), 8, 8, 184, 21);
-    auto* ok = Child(new TButton(this, L"OkButton"), 36, 48, 75, 25);
-    ok->ModalResult = mrOk;
-    ok->SetDefault(true);
-    auto* cancel = Child(new TButton(this, L"CancelBtn"), 117, 48, 75, 25);
-    cancel->ModalResult = mrCancel;
-    cancel->OnClick = [this](TComponent*) { Pressed += L"cancel "; };
-    DefaultButton = ok;
-    CancelButton = cancel;
-    Timer = new TTimer(this, L"Timer", 30);
-  }
-  template <class T>
-  T* Child(T* c, int x, int y, int w, int h) {
-    c->SetParent(this);
-    c->SetBounds(x, y, w, h);
-    return c;
-  }
-  TEdit* Note;
-  TTimer* Timer;
-  std::wstring Pressed;
-};
-
 // The window as it is on the screen, child windows included, copied from the
 // window's own surface (so it need not be on top).
 void TakeShot(HWND hwnd, TBitmap& shot) {
@@ -150,35 +110,18 @@ void TakeShot(HWND hwnd, TBitmap& shot) {
   ReleaseDC(hwnd, windowDC);
 }
 
-class WindowLayerTest : public ::testing::Test {
+class WindowLayerTest : public AppTest {
  protected:
   void SetUp() override {
-    app_ = std::make_unique<TApplication>();
-    app_->OnException = [this](const std::exception& e) { errors_.push_back(e.what()); };
-    SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
-      boxes_.push_back(r.Text);
-      return IDOK;
-    });
+    AppTest::SetUp();
     form_ = new TLayoutForm(app_.get());
-  }
-  void TearDown() override {
-    app_.reset();
-    SetMessageBoxAnswerer(nullptr);
-    // Terminate leaves its WM_QUIT behind; the next test's loops must not see it.
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
   }
   void ShowForm() {
     form_->Show();
     UpdateWindow(form_->Handle());
-    RunLoopUntil([] { return false; }, 50);
+    Idle(50);
   }
-
-  std::unique_ptr<TApplication> app_;
   TLayoutForm* form_ = nullptr;
-  std::vector<std::string> errors_;
-  std::vector<std::wstring> boxes_;
 };
 }  // namespace
 
@@ -227,7 +170,7 @@ TEST_F(WindowLayerTest, FormIsFoundLaidOutPaintedAndPictured) {
   form_->Pages->SetActivePage(form_->PageText);
 
   RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RunLoopUntil([] { return false; }, 50);
+  Idle(50);
   TBitmap shot;
   TakeShot(h, shot);
   POINT origin{0, 0};
@@ -292,7 +235,7 @@ TEST_F(WindowLayerTest, ShortcutsAndButtonsRunActions) {
     keys[VK_CONTROL] = ctrl ? 0x80 : 0;
     SetKeyboardState(keys);
     PostMessageW(edit, WM_KEYDOWN, vk, 1);
-    RunLoopUntil([] { return false; }, 50);
+    Idle(50);
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
   };
@@ -368,42 +311,47 @@ TEST_F(WindowLayerTest, TimersTickThroughTheRealMessageLoop) {
   app_->Run();
   EXPECT_EQ(ticks, 3) << "Run returns once a handler terminates the application";
   timer->SetEnabled(false);
-  RunLoopUntil([] { return false; }, 100);
+  Idle(100);
   EXPECT_EQ(ticks, 3) << "switched off, a timer is silent";
   timer->SetEnabled(true);
   EXPECT_TRUE(RunLoopUntil([&] { return ticks > 3; })) << "and ticks again when switched on";
   delete timer;  // a freed timer leaves the application's list: no tick may reach it
-  RunLoopUntil([] { return false; }, 60);
+  Idle(60);
 }
 
 TEST_F(WindowLayerTest, ModalDialogsEndFromTimersKeysAndClose) {
   ShowForm();
-  auto* dialog = new TTestDialog(form_);
+  auto* dialog = new TKeyDialog(form_);
+  auto* timer = new TTimer(dialog, L"Timer", 30);
   bool mainDisabled = false;
   struct Row {
     const char* how;
     std::function<void()> act;
     TModalResult result;
   };
+  auto key = [&](UINT vk) {
+    dialog->First->SetFocus();
+    PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
+  };
   const Row rows[] = {
       {"a timer sets the result", [&] { mainDisabled = !IsWindowEnabled(form_->Handle()), dialog->ModalResult = mrRetry; }, mrRetry},
-      {"Escape presses Cancel", [&] { dialog->Note->SetFocus(), PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1); }, mrCancel},
-      {"Enter presses the default button", [&] { dialog->Note->SetFocus(), PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1); }, mrOk},
+      {"Escape presses Cancel", [&] { key(VK_ESCAPE); }, mrCancel},
+      {"Enter presses the default button", [&] { key(VK_RETURN); }, mrOk},
       {"the system's close cancels", [&] { PostMessageW(dialog->Handle(), WM_CLOSE, 0, 0); }, mrCancel},
   };
   for (const Row& row : rows) {
     bool done = false;
-    dialog->Timer->OnTimer = [&](TComponent*) {
+    timer->OnTimer = [&](TComponent*) {
       if (!done) done = true, row.act();
     };
-    dialog->Timer->SetEnabled(true);
+    timer->SetEnabled(true);
     // Hiding a window can take a while under Wine: the watchdog only matters when a dialog fails to end.
     Watchdog watchdog(10000);
     EXPECT_EQ(dialog->ShowModal(), row.result) << row.how;
-    dialog->Timer->SetEnabled(false);
+    timer->SetEnabled(false);
     ASSERT_FALSE(Watchdog::fired) << row.how;
   }
-  EXPECT_EQ(dialog->Pressed, L"cancel ");
+  EXPECT_EQ(dialog->Pressed, L"cancel ok ");
   EXPECT_TRUE(mainDisabled) << "the other windows wait while the dialog runs";
   EXPECT_TRUE(IsWindowEnabled(form_->Handle())) << "and are enabled again afterwards";
   EXPECT_EQ(GetWindow(dialog->Handle(), GW_OWNER), form_->Handle()) << "a form's dialog is owned by the form";
