@@ -26,16 +26,16 @@ class LifetimeKeyboardTest : public AppTest {
     Idle(30);
     return f;
   }
-  // A key as the keyboard would deliver it to the focused window.
-  void Key(UINT vk, bool shift = false) {
+  // A key as the keyboard would deliver it to the focused window, with a modifier held down.
+  void Key(UINT vk, int modifier = 0) {
     BYTE state[256];
     GetKeyboardState(state);
-    state[VK_SHIFT] = shift ? 0x80 : 0;
+    if (modifier) state[modifier] = 0x80;
     SetKeyboardState(state);
     PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
     PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
     Idle(30);
-    state[VK_SHIFT] = 0;
+    if (modifier) state[modifier] = 0;
     SetKeyboardState(state);
   }
 };
@@ -119,6 +119,17 @@ TEST_F(LifetimeKeyboardTest, ModalLoopsEndCleanlyWhenTheirFormOrItsOwnerGoes) {
 
 TEST_F(LifetimeKeyboardTest, ErrorsComeOneAtATimeAndNeverDestroyAWindowOrStopTheLoop) {
   TForm* form = NewShownForm(L"TErrorTestForm", 40);
+  auto* check = Put(new TCheckBox(form, L"Check"), form, 8, 8, 75, 25, L"Check");
+  check->OnClick = [](TComponent*) { throw std::runtime_error("click failed"); };
+  SendMessageW(check->Handle(), BM_CLICK, 0, 0);
+  check->OnClick = [](TComponent*) { throw 42; };  // not even an exception object
+  SendMessageW(check->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(errors_, (std::vector<std::string>{"click failed", "Unknown error"})) << "handler errors reach the hook";
+  check->OnClick = nullptr;
+  bool was = check->Checked();
+  SendMessageW(check->Handle(), BM_CLICK, 0, 0);
+  EXPECT_NE(check->Checked(), was) << "and the window goes on working";
+  errors_.clear();
   // Without a hook, errors go to a message box; one that fails every tick while the box is up
   // is kept and counted but opens no second box.
   app_->OnException = nullptr;
@@ -228,7 +239,7 @@ TEST_F(LifetimeKeyboardTest, DialogKeyboardWalksPressesAndRemembersTheFocus) {
     if (std::find(order.begin(), order.end(), f) != order.end()) seen.push_back(f);
   }
   EXPECT_EQ(seen, order);
-  Key(VK_TAB, true);
+  Key(VK_TAB, VK_SHIFT);
   EXPECT_EQ(GetFocus(), dialog->Cancel->Handle()) << "Shift+Tab walks back";
 
   // Enter presses the focused button, else the default one; Escape presses Cancel.
@@ -273,18 +284,36 @@ TEST_F(LifetimeKeyboardTest, DialogKeyboardWalksPressesAndRemembersTheFocus) {
   EXPECT_EQ(GetFocus(), dialog->Third->Handle());
 }
 
-TEST_F(LifetimeKeyboardTest, ControlsThatWantTheKeysComeBeforeShortcutsAndListsCanBeSuspended) {
+TEST_F(LifetimeKeyboardTest, ShortcutsRunActionsAfterControlsThatWantTheKeysAndListsCanBeSuspended) {
   TForm* form = NewShownForm(L"TShortcutOrderForm", 40);
   auto* plain = Put(new TEdit(form, L"Plain"), form, 8, 8, 120, 21);
   auto* inPlace = Put(new TEdit(form, L"InPlace"), form, 8, 40, 120, 21);
+  auto* save = Put(new TButton(form, L"Save"), form, 8, 70, 75, 25);
   inPlace->WantKeys = true;
   auto* actions = new TActionList(form, L"Actions");
-  int deleted = 0;
+  int deleted = 0, saved = 0, refreshed = 0;
+  bool refreshAllowed = false;
   actions->Add(L"actDelete", L"Delete", VK_DELETE)->OnExecute = [&](TComponent*) { ++deleted; };
+  TAction* actSave = actions->Add(L"actSave", L"Save", ShortCut('S', scCtrl));
+  actSave->OnExecute = [&](TComponent*) { ++saved; };
+  TAction* actRefresh = actions->Add(L"actRefresh", L"Refresh", VK_F5);
+  actRefresh->OnExecute = [&](TComponent*) { ++refreshed; };
+  actRefresh->OnUpdate = [&](TComponent*) { actRefresh->SetEnabled(refreshAllowed); };
+  save->SetAction(actSave);
   SetForegroundWindow(form->Handle());
   plain->SetFocus();
   Key(VK_DELETE);
   EXPECT_EQ(deleted, 1) << "the form's shortcut";
+  Key('S', VK_CONTROL);
+  Key('S');
+  EXPECT_EQ(saved, 1) << "Ctrl+S, and S alone is no shortcut";
+  Key(VK_F5);
+  EXPECT_EQ(refreshed, 0) << "an action its update handler disabled does not run";
+  EXPECT_EQ(save->Caption(), L"Save") << "a linked button shows the action's caption";
+  SendMessageW(save->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(saved, 2) << "a click on the linked button runs the action";
+  actSave->SetCaption(L"Store");
+  EXPECT_EQ(save->Caption(), L"Store") << "and the button follows its caption";
   inPlace->SetFocus();
   Key(VK_DELETE);
   EXPECT_EQ(deleted, 1) << "the edit in place deletes its own text instead";

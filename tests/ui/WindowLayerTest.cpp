@@ -48,12 +48,9 @@ class TLayoutForm : public TForm {
     };
 
     Actions = new TActionList(this, L"Actions");
-    actSave = Actions->Add(L"actSave", L"Save", ShortCut('S', scCtrl));
-    actSave->OnExecute = [this](TComponent*) { ++Saved; };
     actRefresh = Actions->Add(L"actRefresh", L"Refresh", VK_F5);
     actRefresh->OnExecute = [this](TComponent*) { ++Refreshed; };
     actRefresh->OnUpdate = [this](TComponent* a) { static_cast<TAction*>(a)->SetEnabled(RefreshAllowed); };
-    SaveButton->SetAction(actSave);
 
     Menu = new TPopupMenu(this, L"Menu");
     mnuRefresh = Menu->Items()->Add(L"", L"mnuRefresh");
@@ -92,10 +89,10 @@ class TLayoutForm : public TForm {
   TTabSheet *PageText, *PageColour;
   TPaintBox* Swatch;
   TActionList* Actions;
-  TAction *actSave, *actRefresh;
+  TAction* actRefresh;
   TPopupMenu* Menu;
   TMenuItem *mnuRefresh, *mnuAbout;
-  int Saved = 0, Refreshed = 0, AboutClicked = 0, Shown = 0, ResizeCount = 0;
+  int Refreshed = 0, AboutClicked = 0, Shown = 0, ResizeCount = 0;
   bool RefreshAllowed = true;
 };
 
@@ -223,38 +220,6 @@ TEST_F(WindowLayerTest, MouseMessagesReachWindowlessControls) {
   EXPECT_EQ((std::vector<LONG>{headerDowns[0].x, headerDowns[0].y}), (std::vector<LONG>{300, 10}));
 }
 
-TEST_F(WindowLayerTest, ShortcutsAndButtonsRunActions) {
-  ShowForm();
-  HWND edit = form_->Search->Handle();
-  form_->Search->SetFocus();
-  ASSERT_EQ(GetFocus(), edit);
-  EXPECT_EQ(GetWindowTextLengthW(form_->SaveButton->Handle()), 4) << "a linked button shows the action's caption";
-  auto key = [&](UINT vk, bool ctrl) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
-    SetKeyboardState(keys);
-    PostMessageW(edit, WM_KEYDOWN, vk, 1);
-    Idle(50);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-  };
-  key(VK_F5, false);
-  EXPECT_EQ(form_->Refreshed, 1) << "F5 in the edit runs the form's action";
-  key('S', true);
-  EXPECT_EQ(form_->Saved, 1) << "Ctrl+S";
-  key('S', false);
-  EXPECT_EQ(form_->Saved, 1) << "S alone is no shortcut";
-  form_->RefreshAllowed = false;
-  key(VK_F5, false);
-  EXPECT_EQ(form_->Refreshed, 1) << "an action its update handler disabled does not run";
-
-  SendMessageW(form_->SaveButton->Handle(), BM_CLICK, 0, 0);
-  EXPECT_EQ(form_->Saved, 2) << "a click on the linked button runs the action";
-  form_->actSave->SetCaption(L"Store");
-  EXPECT_EQ(form_->SaveButton->Caption(), L"Store");
-}
-
 TEST_F(WindowLayerTest, PopupMenuOpensOnRightClickAndClosesWithoutBlocking) {
   ShowForm();
   HWND h = form_->Handle();
@@ -355,26 +320,6 @@ TEST_F(WindowLayerTest, ModalDialogsEndFromTimersKeysAndClose) {
   EXPECT_TRUE(mainDisabled) << "the other windows wait while the dialog runs";
   EXPECT_TRUE(IsWindowEnabled(form_->Handle())) << "and are enabled again afterwards";
   EXPECT_EQ(GetWindow(dialog->Handle(), GW_OWNER), form_->Handle()) << "a form's dialog is owned by the form";
-}
-
-TEST_F(WindowLayerTest, ErrorsInHandlersReachTheHookAndTheProgramGoesOn) {
-  ShowForm();
-  form_->Wrap->OnClick = [](TComponent*) { throw std::runtime_error("click failed"); };
-  SendMessageW(form_->Wrap->Handle(), BM_CLICK, 0, 0);
-  form_->CloseBox->OnClick = [](TComponent*) { throw 42; };  // not even an exception object
-  PostMessageW(form_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(300, 10));
-  PostMessageW(form_->Handle(), WM_LBUTTONUP, 0, At(300, 10));
-  EXPECT_TRUE(RunLoopUntil([&] { return errors_.size() >= 2; }));
-  EXPECT_EQ(errors_, (std::vector<std::string>{"click failed", "Unknown error"}));
-
-  app_->OnException = nullptr;
-  form_->Wrap->OnClick = [](TComponent*) { throw std::runtime_error("no hook"); };
-  SendMessageW(form_->Wrap->Handle(), BM_CLICK, 0, 0);
-  EXPECT_EQ(boxes_, std::vector<std::wstring>{L"no hook"}) << "without a hook the error is shown in a box";
-  form_->Wrap->OnClick = nullptr;
-  bool was = form_->Wrap->Checked();
-  SendMessageW(form_->Wrap->Handle(), BM_CLICK, 0, 0);
-  EXPECT_NE(form_->Wrap->Checked(), was) << "still alive and working";
 }
 
 TEST_F(WindowLayerTest, CloseAsksAndReleaseFreesAfterQueuedMessages) {
