@@ -325,7 +325,7 @@ TEST_F(WindowLayerTest, ModalDialogsEndFromTimersKeysAndClose) {
 TEST_F(WindowLayerTest, CloseAsksAndReleaseFreesAfterQueuedMessages) {
   ShowForm();
   HWND h = form_->Handle();
-  bool allow = false, freed = false;
+  bool allow = false;
   form_->OnCloseQuery = [&](TComponent*, bool& canClose) { canClose = allow; };
   SendMessageW(h, WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindowVisible(h)) << "the close query said no";
@@ -343,12 +343,8 @@ TEST_F(WindowLayerTest, CloseAsksAndReleaseFreesAfterQueuedMessages) {
   form_ = nullptr;
   for (int n : componentsSeen) EXPECT_GT(n, 0) << "a handler ran on a form whose components were freed";
 
-  struct TFreedForm : TLayoutForm {
-    bool* flag;
-    TFreedForm(TComponent* owner, bool* f) : TLayoutForm(owner), flag(f) {}
-    ~TFreedForm() override { *flag = true; }
-  };
-  auto* form = new TFreedForm(app_.get(), &freed);
+  auto* form = new TLayoutForm(app_.get());
+  TLifeCheck alive = form->Watch();
   form->Show();
   h = form->Handle();
   int seen = 0;
@@ -357,7 +353,7 @@ TEST_F(WindowLayerTest, CloseAsksAndReleaseFreesAfterQueuedMessages) {
   PostMessageW(h, WM_APP + 7, 0, 0);
   PostMessageW(h, WM_CLOSE, 0, 0);
   PostMessageW(h, WM_APP + 7, 0, 0);
-  EXPECT_TRUE(RunLoopUntil([&] { return freed; })) << "a released form is freed";
+  EXPECT_TRUE(RunLoopUntil([&] { return !alive; })) << "a released form is freed";
   EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(seen, 2) << "messages queued before the release still reach the form";
   for (TForm* f : app_->Forms()) EXPECT_NE(f, form);
