@@ -27,6 +27,9 @@ struct RawKey {
     RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
   }
   void Dword(const wchar_t* name, DWORD v) { Set(name, REG_DWORD, &v, sizeof v); }
+  void Dwords(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
+    for (auto [name, v] : values) Dword(name, v);
+  }
   void Str(const wchar_t* name, const std::wstring& s, DWORD type = REG_SZ) {
     Set(name, type, s.c_str(), (s.size() + 1) * sizeof(wchar_t));
   }
@@ -109,8 +112,7 @@ TEST_F(Settings, SavedSettingsComeBackWithTheirRegistryTypes) {
   for (auto n : {L"SafeSave", L"NoteColor", L"TitleColor", L"NoteAnimations", L"NoteTransparency", L"DefNoteWidth",
                  L"DefNoteHeight"})
     EXPECT_EQ(main.Query(n), DWORD(REG_DWORD)) << n;
-  EXPECT_EQ(main.Query(L"TrillFile"), DWORD(REG_SZ));
-  EXPECT_EQ(main.Query(L"Language"), DWORD(REG_SZ));
+  for (auto n : {L"TrillFile", L"Language"}) EXPECT_EQ(main.Query(n), DWORD(REG_SZ)) << n;
   std::vector<BYTE> bytes;
   ASSERT_EQ(main.Query(L"NoteFont", &bytes), DWORD(REG_BINARY));
   ASSERT_EQ(bytes.size(), 264u);
@@ -122,13 +124,9 @@ TEST_F(Settings, SavedSettingsComeBackWithTheirRegistryTypes) {
 
   Reset();
   LoadSettings();
-  EXPECT_TRUE(!SafeSave && !NoteAnimations && NoteTransparency);
-  EXPECT_EQ(TitleColor, 0x00ABCDEFu);
-  EXPECT_TRUE(SameRecord(TitleFont, title));
-  EXPECT_TRUE(SameRecord(NoteFont, note));
-  EXPECT_EQ(TrillFile, L"C:\\sounds\\bell.wav");
-  EXPECT_EQ(DefNoteHeight, 321);
-  EXPECT_EQ(DefaultTrayIconAction, 2);
+  EXPECT_TRUE(!SafeSave && !NoteAnimations && NoteTransparency && TitleColor == 0x00ABCDEFu);
+  EXPECT_TRUE(SameRecord(TitleFont, title) && SameRecord(NoteFont, note));
+  EXPECT_TRUE(TrillFile == L"C:\\sounds\\bell.wav" && DefNoteHeight == 321 && DefaultTrayIconAction == 2);
   EXPECT_TRUE(newNote.Data->Modifier == 1 && newNote.Data->Key == 'N');
   EXPECT_TRUE(manager.Data->Modifier == 2 && manager.Data->Key == VK_F5);
   EXPECT_EQ(LanguageName, L"english") << "the language is read only by ReadLanguageSetting";
@@ -150,49 +148,33 @@ TEST_F(Settings, ReadingStopsAtTheFirstMissingOrMistypedValue) {
     Reset();
     {
       RawKey main(kMain);
-      main.Dword(L"SafeSave", 0);
-      main.Dword(L"NoteColor", 0x111111);
-      main.Dword(L"TitleColor", 0x222222);
-      main.Dword(L"NoteAnimations", 0);
-      main.Dword(L"NoteTransparency", 2);
+      main.Dwords({{L"SafeSave", 0}, {L"NoteColor", 0x111111}, {L"TitleColor", 0x222222}, {L"NoteAnimations", 0},
+                   {L"NoteTransparency", 2}, {L"DefNoteWidth", 300}, {L"DefNoteHeight", 200}});
       main.Set(L"TitleFont", REG_BINARY, &verdana, sizeof verdana);
       main.Set(L"NoteFont", REG_BINARY, &verdana, sizeof verdana);
-      main.Dword(L"DefNoteWidth", 300);
-      main.Dword(L"DefNoteHeight", 200);
       main.Str(L"TrillFile", L"x.wav");
       RawKey(kMain + L"\\ShortCuts").Dword(L"DefaultTrayIconAction", 0);
-      RawKey keys(kKeys);
-      keys.Dword(L"NewNoteShortCut_m", 1);
-      keys.Dword(L"NewNoteShortCut_k", 'Q');
+      RawKey(kKeys).Dwords({{L"NewNoteShortCut_m", 1}, {L"NewNoteShortCut_k", 'Q'}});
       spoil(main);
     }
     LoadSettings();
   };
 
   load("NoteColor missing behind SafeSave", [](RawKey& k) { k.Delete(L"NoteColor"); });
-  EXPECT_FALSE(SafeSave);
-  EXPECT_EQ(TitleColor, 0x00ECECu);
-  EXPECT_EQ(DefNoteWidth, 160);
-  EXPECT_EQ(newNote.Data->Key, 0);
+  EXPECT_TRUE(!SafeSave && TitleColor == 0x00ECECu && DefNoteWidth == 160 && newNote.Data->Key == 0);
 
   load("NoteColor stored as a string", [](RawKey& k) { k.Str(L"NoteColor", L"65535"); });
-  EXPECT_FALSE(SafeSave);
-  EXPECT_EQ(NoteColor, 0x00FFFFu);
-  EXPECT_EQ(TitleColor, 0x00ECECu);
+  EXPECT_TRUE(!SafeSave && NoteColor == 0x00FFFFu && TitleColor == 0x00ECECu);
 
   load("TitleFont of 300 bytes", [](RawKey& k) {
     std::vector<BYTE> big(300, 1);
     k.Set(L"TitleFont", REG_BINARY, big.data(), big.size());
   });
-  EXPECT_TRUE(NoteTransparency);
-  EXPECT_TRUE(SameRecord(TitleFont, defaultTitle));
-  EXPECT_EQ(DefNoteWidth, 160);
+  EXPECT_TRUE(NoteTransparency && SameRecord(TitleFont, defaultTitle) && DefNoteWidth == 160);
 
   load("TitleFont of 3 bytes", [](RawKey& k) { k.Set(L"TitleFont", REG_BINARY, "\x04" "Co", 3); });
   EXPECT_EQ(TitleFont.FaceName(), "Coia") << "only the first bytes are overwritten";
-  EXPECT_EQ(TitleFont.Size, 7);
-  EXPECT_TRUE(SameRecord(NoteFont, verdana));
-  EXPECT_EQ(DefNoteWidth, 300);
+  EXPECT_TRUE(TitleFont.Size == 7 && SameRecord(NoteFont, verdana) && DefNoteWidth == 300);
 
   load("DefNoteWidth as a 4-byte binary", [](RawKey& k) {
     DWORD w = 300;
@@ -202,9 +184,7 @@ TEST_F(Settings, ReadingStopsAtTheFirstMissingOrMistypedValue) {
   EXPECT_EQ(TrillFile, L"");
 
   load("DefNoteHeight missing", [](RawKey& k) { k.Delete(L"DefNoteHeight"); });
-  EXPECT_EQ(DefNoteWidth, 160);
-  EXPECT_EQ(DefNoteHeight, 160);
-  EXPECT_EQ(TrillFile, L"x.wav");
+  EXPECT_TRUE(DefNoteWidth == 160 && DefNoteHeight == 160 && TrillFile == L"x.wav");
 
   load("DefaultTrayIconAction 258",
        [](RawKey&) { RawKey(kMain + L"\\ShortCuts").Dword(L"DefaultTrayIconAction", 258); });
@@ -225,31 +205,25 @@ TEST_F(Settings, FirstRunAndShutdownWithoutChanges) {
 }
 
 TEST_F(Settings, LanguageFallsBackToEnglish) {
-  std::wstring name = L"x";
-  ReadLanguageSetting(name);
-  EXPECT_EQ(name, L"english") << "no main key";
+  auto read = [] {
+    std::wstring name = L"x";
+    ReadLanguageSetting(name);
+    return name;
+  };
+  EXPECT_EQ(read(), L"english") << "no main key";
   RawKey main(kMain);
-  name = L"x";
-  ReadLanguageSetting(name);
-  EXPECT_EQ(name, L"english") << "no Language value";
+  EXPECT_EQ(read(), L"english") << "no Language value";
   main.Str(L"Language", L"deutsch");
-  ReadLanguageSetting(name);
-  EXPECT_EQ(name, L"deutsch");
+  EXPECT_EQ(read(), L"deutsch");
   main.Dword(L"Language", 7);
-  ReadLanguageSetting(name);
-  EXPECT_EQ(name, L"english") << "a value of the wrong type";
+  EXPECT_EQ(read(), L"english") << "a value of the wrong type";
 }
 
 TEST_F(Settings, HotKeysNeedBothValuesAndTakeTheModifiersLowByte) {
   newNote.Data->Modifier = 1, newNote.Data->Key = 'A';
   manager.Data->Modifier = 1, manager.Data->Key = 'B';
-  {
-    RawKey keys(kKeys);
-    keys.Dword(L"NewNoteShortCut_m", 0);
-    keys.Dword(L"NotesManagerShortCut_k", 'Z');
-    keys.Dword(L"ToDoListShortCut_m", 257);
-    keys.Dword(L"ToDoListShortCut_k", 'T');
-  }
+  RawKey(kKeys).Dwords({{L"NewNoteShortCut_m", 0}, {L"NotesManagerShortCut_k", 'Z'}, {L"ToDoListShortCut_m", 257},
+                        {L"ToDoListShortCut_k", 'T'}});
   LoadSettings();
   EXPECT_TRUE(newNote.Data->Modifier == 1 && newNote.Data->Key == 'A') << "only _m stored: the previous value stays";
   EXPECT_TRUE(manager.Data->Modifier == 1 && manager.Data->Key == 'B') << "only _k stored: the previous value stays";
@@ -263,6 +237,5 @@ TEST_F(Settings, HotKeysNeedBothValuesAndTakeTheModifiersLowByte) {
     keys.Str(L"NewNoteShortCut_k", L"N");
   }
   LoadSettings();
-  EXPECT_EQ(newNote.Data->Key, 0);
-  EXPECT_EQ(todo.Data->Key, 0);
+  EXPECT_TRUE(newNote.Data->Key == 0 && todo.Data->Key == 0);
 }

@@ -35,8 +35,7 @@ TEST_F(NoteFocusTest, TheTextTakesTheKeysAfterStartTitleClicksMenusAndAnotherNot
   TNoteWrapper* a = OpenNote(100, 100, 220, 160, L"First");
   TNoteForm* fa = a->Form;
   SetForegroundWindow(fa->Handle());
-  Pump(50);
-  ASSERT_EQ(GetFocus(), fa->NoteEdit->Handle()) << "a shown note's text has the keys";
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == fa->NoteEdit->Handle(); }, 2000)) << "a shown note's text has the keys";
   // Tab and Enter are the text's own keys, not the dialog keyboard's.
   TypeText(L"a\tb\rc");
   EXPECT_EQ(fa->NoteEdit->Text(), L"a\tb\r\nc");
@@ -63,8 +62,7 @@ TEST_F(NoteFocusTest, TheTextTakesTheKeysAfterStartTitleClicksMenusAndAnotherNot
   TNoteWrapper* b = OpenNote(400, 100, 220, 160, L"Second");
   TNoteForm* fb = b->Form;
   SetForegroundWindow(fb->Handle());
-  Pump(50);
-  ASSERT_EQ(GetFocus(), fb->NoteEdit->Handle());
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == fb->NoteEdit->Handle(); }, 2000));
   TypeText(L"x");
   EXPECT_EQ(fb->NoteEdit->Text(), L"x");
   if (HaveXdotool()) {

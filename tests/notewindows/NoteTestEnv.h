@@ -95,6 +95,14 @@ inline bool StartXdotool(const std::wstring& args) {
   return true;
 }
 
+// A press of button at (x1, y1), two moves to (x2, y2), and the release, for xdotool.
+inline std::wstring XDrag(int button, int x1, int y1, int x2, int y2) {
+  auto n = [](int v) { return std::to_wstring(v); };
+  return L"mousemove " + n(x1) + L" " + n(y1) + L" sleep 0.3 mousedown " + n(button) + L" sleep 0.3 mousemove " +
+         n((x1 + x2) / 2) + L" " + n((y1 + y2) / 2) + L" sleep 0.2 mousemove " + n(x2) + L" " + n(y2) +
+         L" sleep 0.3 mouseup " + n(button);
+}
+
 // A fresh application and user folder, with the flags of a program that has finished starting.
 class NoteTest : public ::testing::Test {
  protected:

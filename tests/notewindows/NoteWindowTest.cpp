@@ -34,8 +34,7 @@ TEST_F(NoteWindowTest, TypingIsSavedEverySecondWhileItGoesOnAndAfterThePause) {
   Pump(100);
   Bytes opened = ReadBytes(w->FileName);
 
-  // Steady typing, a key every 300 ms for three seconds: what was typed reaches the file
-  // within about a second, though the typing never pauses.
+  // A key every 300 ms for three seconds: what was typed reaches the file within about a second.
   std::wstring typed;
   DWORD lastSeen = GetTickCount();
   Bytes seen = opened;
@@ -81,7 +80,6 @@ TEST_F(NoteWindowTest, TypingIsSavedEverySecondWhileItGoesOnAndAfterThePause) {
   EXPECT_EQ(Trim(RichTextToPlainText(w->Note->Text)), typed + L"LS") << "the record follows";
 }
 
-// A key as the keyboard sends it: WM_KEYDOWN to the focused editor, translated by the loop.
 void PressKey(TNoteForm* f, UINT vk) {
   PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, vk, 1);
   PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, vk, 1u | 0xC0000000u);
@@ -126,7 +124,7 @@ TEST_F(NoteWindowTest, ReadOnlyNoteChangesByNoKeyButSelectsAndCopies) {
   const Bytes saved = ReadBytes(w->FileName);
   const std::vector<std::uint8_t> rtf = f->NoteEdit->SaveToBytes();
 
-  // The idle update of the actions, as the message loop runs it when nothing is waiting.
+  // The idle update of the actions.
   UINT_PTR wake = SetTimer(nullptr, 0, 20, nullptr);
   Application->ProcessMessages();
   for (int i = 0; i < 3; ++i) Application->HandleMessage();
@@ -186,8 +184,7 @@ TEST_F(NoteWindowTest, MouseMovesAndSizesTheWindowAndTheFileFollows) {
   TNoteForm* f = w->Form;
   Pump(100);
 
-  // A press on the title with no button really held must not start the system's move loop,
-  // which would not return before Escape.
+  // A press on the title with no button really held must not start the system's move loop.
   DWORD start = GetTickCount();
   SendMessageW(f->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 6));
   SendMessageW(f->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
@@ -195,50 +192,35 @@ TEST_F(NoteWindowTest, MouseMovesAndSizesTheWindowAndTheFileFollows) {
   EXPECT_EQ(WindowRect(f).left, 200);
 
   if (!HaveXdotool()) GTEST_SKIP() << "xdotool is not installed: the real mouse cannot be driven";
-  ASSERT_TRUE(StartXdotool(L"mousemove 260 206 sleep 0.3 mousedown 1 sleep 0.3 mousemove 290 236 sleep 0.2 "
-                           L"mousemove 320 266 sleep 0.3 mouseup 1"));
-  ASSERT_TRUE(PumpUntil([&] { return WindowRect(f).left == 260 && WindowRect(f).top == 260; }, 5000))
-      << "dragging the title moves the window; it is at " << WindowRect(f).left << "," << WindowRect(f).top;
+  auto at = [&] {
+    RECT r = WindowRect(f);
+    return std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  ASSERT_TRUE(StartXdotool(XDrag(1, 260, 206, 320, 266)));
+  ASSERT_TRUE(PumpUntil([&] { return at() == std::vector<LONG>{260, 260, 180, 160}; }, 5000))
+      << "dragging the title moves the window";
   Pump(300);  // the button comes up
-
-  // The sizing corner, bottom right.
   RECT r = WindowRect(f);
-  std::wstring size = L"mousemove " + std::to_wstring(r.right - 2) + L" " + std::to_wstring(r.bottom - 2) +
-                      L" sleep 0.3 mousedown 1 sleep 0.3 mousemove " + std::to_wstring(r.right + 20) + L" " +
-                      std::to_wstring(r.bottom + 20) + L" sleep 0.2 mousemove " + std::to_wstring(r.right + 38) +
-                      L" " + std::to_wstring(r.bottom + 28) + L" sleep 0.3 mouseup 1";
-  ASSERT_TRUE(StartXdotool(size));
-  ASSERT_TRUE(PumpUntil([&] { return WindowRect(f).right - WindowRect(f).left == 220; }, 5000))
-      << "dragging the corner sizes the window; width " << WindowRect(f).right - WindowRect(f).left;
-  Pump(300);
-  r = WindowRect(f);
-  EXPECT_EQ(r.bottom - r.top, 190);
+  ASSERT_TRUE(StartXdotool(XDrag(1, r.right - 2, r.bottom - 2, r.right + 38, r.bottom + 28)));
+  ASSERT_TRUE(PumpUntil([&] { return at() == std::vector<LONG>{260, 260, 220, 190}; }, 5000))
+      << "dragging the corner sizes the window";
   EXPECT_EQ(f->Sizer->Left(), f->ClientWidth() - 3) << "the layout follows";
-
   ASSERT_TRUE(PumpUntil(
       [&] {
         TNoteClass n("probe");
-        return FileExists(w->FileName) && n.LoadFromFile(w->FileName) && n.Left == 260 && n.Width == 220;
+        return FileExists(w->FileName) && n.LoadFromFile(w->FileName) && n.Left == 260 && n.Top == 260 && n.Width == 220 && n.Height == 190;
       },
       2000))
       << "the new bounds reach the file after the pause";
-  TNoteClass saved = LoadNote(w->FileName);
-  EXPECT_EQ(saved.Top, 260);
-  EXPECT_EQ(saved.Height, 190);
 
-  // The right button moves the note too, and lets go of it when that button comes up: the
-  // pointer moving on afterwards leaves the note where it is. (The final left click only ends
-  // a move that would otherwise never let go.)
-  ASSERT_TRUE(StartXdotool(L"mousemove 320 266 sleep 0.3 mousedown 3 sleep 0.3 mousemove 350 286 sleep 0.2 "
-                           L"mousemove 370 306 sleep 0.3 mouseup 3 sleep 0.3 mousemove 570 456 sleep 0.2 "
-                           L"mousemove 600 500 sleep 0.6 click 1"));
-  ASSERT_TRUE(PumpUntil([&] { return WindowRect(f).left == 310 && WindowRect(f).top == 300; }, 5000))
-      << "dragging the title with the right button moves the window; it is at " << WindowRect(f).left << ","
-      << WindowRect(f).top;
+  // The right button moves the note too, and lets go of it when that button comes up: the pointer
+  // moving on leaves the note where it is. (The left click ends a move that would never let go.)
+  ASSERT_TRUE(StartXdotool(XDrag(3, 320, 266, 370, 306) + L" sleep 0.3 mousemove 570 456 sleep 0.2 "
+                                                        L"mousemove 600 500 sleep 0.6 click 1"));
+  ASSERT_TRUE(PumpUntil([&] { return at() == std::vector<LONG>{310, 300, 220, 190}; }, 5000))
+      << "dragging the title with the right button moves the window";
   Pump(2000);
-  EXPECT_EQ(WindowRect(f).left, 310) << "the note stays where the right button came up";
-  EXPECT_EQ(WindowRect(f).top, 300);
-  EXPECT_EQ(WindowRect(f).right - WindowRect(f).left, 220);
+  EXPECT_EQ(at(), (std::vector<LONG>{310, 300, 220, 190})) << "the note stays where the right button came up";
 }
 
 TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
@@ -251,32 +233,25 @@ TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
   ASSERT_NE(GetWindowRgn(h, rgn), ERROR) << "rolled up: a region";
   RECT box;
   GetRgnBox(rgn, &box);
-  EXPECT_EQ(box.left, 0);
-  EXPECT_EQ(box.top, 0);
-  EXPECT_EQ(box.right, 200) << "full width";
-  EXPECT_EQ(box.bottom, 13) << "the title bar only";
+  EXPECT_EQ((std::vector<LONG>{box.left, box.top, box.right, box.bottom}), (std::vector<LONG>{0, 0, 200, 13}))
+      << "the title bar only, full width";
   EXPECT_EQ(WindowRect(f).bottom - WindowRect(f).top, 160) << "the window keeps its size";
-  EXPECT_TRUE(w->Note->GetReduced());
-
-  SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 6));
-  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
+  auto doubleClickTitle = [h] {
+    SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 6));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
+  };
+  doubleClickTitle();
   EXPECT_EQ(GetWindowRgn(h, rgn), ERROR) << "a double-click on the title unrolls";
   EXPECT_FALSE(w->Note->GetReduced());
-  SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 6));
-  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
+  doubleClickTitle();
   EXPECT_NE(GetWindowRgn(h, rgn), ERROR) << "and rolls up again";
   DeleteObject(rgn);
 
   auto topmost = [h] { return (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
-  EXPECT_FALSE(topmost());
   f->ONTop->Execute();
-  EXPECT_TRUE(w->Note->GetAlwaysOnTop());
-  EXPECT_TRUE(topmost()) << "always on top";
-  f->ONTop->Update();
-  EXPECT_TRUE(f->ONTop->Checked());
+  EXPECT_TRUE(w->Note->GetAlwaysOnTop() && topmost()) << "always on top";
   f->ONTop->Execute();
   EXPECT_FALSE(topmost()) << "and back";
-  EXPECT_FALSE(w->Note->GetAlwaysOnTop());
   EXPECT_EQ(GetWindow(h, GW_OWNER), Application->Handle()) << "still owned by the application";
 }
 
@@ -299,13 +274,12 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   NoteTransparency = true;
   TNoteWrapper* a = OpenNote(100, 100, 160, 160, L"Active");
   TNoteWrapper* b = OpenNote(300, 100, 160, 160, L"Inactive");
-  EXPECT_TRUE(a->Form->AlphaBlend());
   a->ShowNote();
   Pump(50);
   ASSERT_EQ(a->Form->AlphaBlendValue(), 225) << "an active note is less translucent";
   ASSERT_EQ(b->Form->AlphaBlendValue(), 200);
 
-  // The inactive one first: closing the active one would activate the other. Its close box,
+  // The inactive one first (closing the active one would activate the other). Its close box,
   // Alt+F4 and the system's close arrive once more while it fades: the first close ends it.
   TNoteForm* fb = b->Form;
   b->Form->NoteEdit->SetText(L"faded out");
@@ -322,24 +296,17 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   EXPECT_EQ(fb->AnimationSteps, fade200) << "one fade, to its end";
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(closingNote); }, 2000));
   EXPECT_EQ(b->Form, nullptr);
-  EXPECT_TRUE(LoadNote(b->FileName).GetHidden());
-  EXPECT_EQ(Trim(PlainText(LoadNote(b->FileName))), L"faded out");
+  TNoteClass saved = LoadNote(b->FileName);
+  EXPECT_TRUE(saved.GetHidden() && Trim(PlainText(saved)) == L"faded out");
   TNoteForm* fa = a->Form;
   fa->CloseNote();
-  std::vector<int> fade225;
-  for (int v = 215; v >= 15; v -= 10) fade225.push_back(v);
-  EXPECT_EQ(fa->AnimationSteps, fade225);
-  EXPECT_EQ(fade225.size(), 21u);
+  EXPECT_EQ(fa->AnimationSteps.size(), 21u) << "215 down to 15";
 
   NoteTransparency = false;
-  TNoteWrapper* narrow = OpenNote(100, 300, 85, 120, L"Narrow");
-  TNoteForm* fn = narrow->Form;
+  TNoteForm* fn = OpenNote(100, 300, 85, 120, L"Narrow")->Form;
   fn->CloseNote();
-  ASSERT_EQ(fn->AnimationSteps.size(), 1u) << "a window under 90 pixels shrinks once";
-  EXPECT_EQ(fn->AnimationSteps[0], 72);
-
-  TNoteWrapper* wide = OpenNote(300, 300, 160, 120, L"Shut down");
-  TNoteForm* fw = wide->Form;
+  EXPECT_EQ(fn->AnimationSteps, std::vector<int>{72}) << "a window under 90 pixels shrinks once";
+  TNoteForm* fw = OpenNote(300, 300, 160, 120, L"Shut down")->Form;
   Closing = true;
   fw->CloseNote();
   EXPECT_TRUE(fw->AnimationSteps.empty()) << "no animation while shutting down";
@@ -414,10 +381,8 @@ TEST_F(NoteWindowTest, DroppedFileBecomesTheLink) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Drop");
   TNoteForm* f = w->Form;
   Pump(100);
-  EXPECT_FALSE(f->LinkButton->Enabled());
   EXPECT_EQ(f->LinkButton->Top(), -25) << "no link: the button is out of sight";
-  const TColor title = 0x00ECEC;
-  EXPECT_EQ(ScreenPixel(100 + 200 - 20, 100 + 5), title) << "no page glyph";
+  EXPECT_EQ(ScreenPixel(100 + 200 - 20, 100 + 5), 0x00ECECu) << "no page glyph";
 
   std::wstring first = NotesFolder + L"first.txt", second = NotesFolder + L"second.txt";
   WriteBytes(first, {'1'});
@@ -433,19 +398,12 @@ TEST_F(NoteWindowTest, DroppedFileBecomesTheLink) {
                0);
   ASSERT_TRUE(PumpUntil([&] { return !w->Note->LinkedFile.empty(); }, 2000));
   EXPECT_EQ(w->Note->LinkedFile, first) << "only the first of three";
-  EXPECT_TRUE(f->LinkButton->Enabled());
-  EXPECT_EQ(f->LinkButton->Top(), 1);
-  EXPECT_EQ(f->LinkButton->Left(), 200 - 25);
+  EXPECT_TRUE(f->LinkButton->Enabled() && f->LinkButton->Top() == 1 && f->LinkButton->Left() == 200 - 25);
   EXPECT_EQ(f->NoteEdit->Text(), L"Z") << "the drop keeps what was just typed";
   Pump(100);
   EXPECT_EQ(ScreenPixel(100 + 200 - 20, 100 + 5), 0x00FFFFu) << "the page glyph, in the note colour";
   EXPECT_EQ(ScreenPixel(100 + 200 - 23, 100 + 5), 0u) << "its outline";
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        TNoteClass n("probe");
-        return FileExists(w->FileName) && n.LoadFromFile(w->FileName) && n.LinkedFile == first;
-      },
-      2000))
+  ASSERT_TRUE(PumpUntil([&] { return FileExists(w->FileName) && LoadNote(w->FileName).LinkedFile == first; }, 2000))
       << "saved after the pause";
 }
 

@@ -1,95 +1,24 @@
 // Window lifetimes under re-entrancy, the one-error-at-a-time rule, and the dialog keyboard:
 // each case drives the real message loop with real messages.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <algorithm>
-#include <memory>
 #include <set>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
-#include "TestSupport.h"
+#include "UiTestEnv.h"
 #include "ui/ActnList.h"
-#include "ui/Application.h"
-#include "ui/ExtCtrls.h"
-#include "ui/Forms.h"
 #include "ui/Menus.h"
-#include "ui/MessageBox.h"
-#include "ui/StdCtrls.h"
 
-using testsupport::RunLoopUntil;
-using testsupport::Watchdog;
+using namespace uitest;
 
 namespace {
-
-void Idle(DWORD ms) { RunLoopUntil([] { return false; }, ms); }
 
 std::string FocusName() {
   TWinControl* c = TWinControl::FromHandle(GetFocus());
   return c ? std::string(c->Name().begin(), c->Name().end()) : "(none)";
 }
 
-template <class T>
-T* Put(T* control, TWinControl* parent, int x, int y, int w, int h, const std::wstring& caption = {}) {
-  control->SetParent(parent);
-  control->SetBounds(x, y, w, h);
-  if (!caption.empty()) control->SetCaption(caption);
-  return control;
-}
-
-// A dialog laid out the way the program's dialogs are: a panel, tab sheets, a labelled edit
-// and the three buttons, in creation order.
-class TKeyDialog : public TForm {
- public:
-  explicit TKeyDialog(TComponent* owner) : TForm(owner, L"TKeyboardTestDialog") {
-    BorderStyle = TFormBorderStyle::bsDialog;
-    SetCaption(L"Keys");
-    SetBounds(60, 60, 360, 300);
-    auto* panel = Put(new TWinControl(this), this, 0, 0, 340, 60);
-    First = Put(new TEdit(this, L"First"), panel, 8, 8, 100, 21);
-    NameLabel = Put(new TLabel(this, L"NameLabel"), panel, 120, 10, 50, 17, L"&Name:");
-    Second = Put(new TEdit(this, L"Second"), panel, 180, 8, 100, 21);
-    Pages = Put(new TPageControl(this, L"Pages"), this, 8, 64, 320, 120);
-    auto* sheet1 = new TTabSheet(Pages, L"Sheet1");
-    sheet1->SetCaption(L"One");
-    auto* sheet2 = new TTabSheet(Pages, L"Sheet2");
-    sheet2->SetCaption(L"Two");
-    Third = Put(new TEdit(this, L"Third"), sheet1, 8, 8, 100, 21);
-    Hidden = Put(new TEdit(this, L"Hidden"), sheet2, 8, 8, 100, 21);
-    Apply = Put(new TButton(this, L"Apply"), this, 8, 200, 75, 25, L"&Apply");
-    Ok = Put(new TButton(this, L"Ok"), this, 100, 200, 75, 25, L"OK");
-    Cancel = Put(new TButton(this, L"CancelBtn"), this, 190, 200, 75, 25, L"Cancel");
-    Ok->SetDefault(true);
-    Ok->ModalResult = mrOk;
-    Cancel->Cancel = true;
-    Cancel->ModalResult = mrCancel;
-    Apply->OnClick = [this](TComponent*) { Pressed += L"apply "; };
-    Ok->OnClick = [this](TComponent*) { Pressed += L"ok "; };
-    Cancel->OnClick = [this](TComponent*) { Pressed += L"cancel "; };
-  }
-  TEdit *First, *Second, *Third, *Hidden;
-  TLabel* NameLabel;
-  TPageControl* Pages;
-  TButton *Apply, *Ok, *Cancel;
-  std::wstring Pressed;
-};
-
-class LifetimeKeyboardTest : public ::testing::Test {
+class LifetimeKeyboardTest : public AppTest {
  protected:
-  void SetUp() override {
-    app_ = std::make_unique<TApplication>();
-    app_->OnException = [this](const std::exception& e) { errors_.push_back(e.what()); };
-    SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDOK; });
-  }
-  void TearDown() override {
-    app_.reset();
-    SetMessageBoxAnswerer(nullptr);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-  }
   TForm* NewShownForm(const std::wstring& cls, int x) {
     auto* f = new TForm(app_.get(), cls);
     f->SetBounds(x, 40, 200, 120);
@@ -97,21 +26,18 @@ class LifetimeKeyboardTest : public ::testing::Test {
     Idle(30);
     return f;
   }
-  // A key as the keyboard would deliver it to the focused window.
-  void Key(UINT vk, bool shift = false) {
+  // A key as the keyboard would deliver it to the focused window, with a modifier held down.
+  void Key(UINT vk, int modifier = 0) {
     BYTE state[256];
     GetKeyboardState(state);
-    state[VK_SHIFT] = shift ? 0x80 : 0;
+    if (modifier) state[modifier] = 0x80;
     SetKeyboardState(state);
     PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
     PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
     Idle(30);
-    state[VK_SHIFT] = 0;
+    if (modifier) state[modifier] = 0;
     SetKeyboardState(state);
   }
-
-  std::unique_ptr<TApplication> app_;
-  std::vector<std::string> errors_;
 };
 }  // namespace
 
@@ -193,6 +119,17 @@ TEST_F(LifetimeKeyboardTest, ModalLoopsEndCleanlyWhenTheirFormOrItsOwnerGoes) {
 
 TEST_F(LifetimeKeyboardTest, ErrorsComeOneAtATimeAndNeverDestroyAWindowOrStopTheLoop) {
   TForm* form = NewShownForm(L"TErrorTestForm", 40);
+  auto* check = Put(new TCheckBox(form, L"Check"), form, 8, 8, 75, 25, L"Check");
+  check->OnClick = [](TComponent*) { throw std::runtime_error("click failed"); };
+  SendMessageW(check->Handle(), BM_CLICK, 0, 0);
+  check->OnClick = [](TComponent*) { throw 42; };  // not even an exception object
+  SendMessageW(check->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(errors_, (std::vector<std::string>{"click failed", "Unknown error"})) << "handler errors reach the hook";
+  check->OnClick = nullptr;
+  bool was = check->Checked();
+  SendMessageW(check->Handle(), BM_CLICK, 0, 0);
+  EXPECT_NE(check->Checked(), was) << "and the window goes on working";
+  errors_.clear();
   // Without a hook, errors go to a message box; one that fails every tick while the box is up
   // is kept and counted but opens no second box.
   app_->OnException = nullptr;
@@ -200,8 +137,7 @@ TEST_F(LifetimeKeyboardTest, ErrorsComeOneAtATimeAndNeverDestroyAWindowOrStopThe
   failing->OnTimer = [](TComponent*) { throw std::runtime_error("tick failed"); };
   int boxes = 0;
   SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
-    ++boxes;
-    Idle(150);  // the user reads the box; the timer goes on failing meanwhile
+    if (++boxes == 1) Idle(150);  // the user reads the box; the timer goes on failing meanwhile
     return IDOK;
   });
   int suppressedBefore = TApplication::SuppressedErrors();
@@ -302,7 +238,7 @@ TEST_F(LifetimeKeyboardTest, DialogKeyboardWalksPressesAndRemembersTheFocus) {
     if (std::find(order.begin(), order.end(), f) != order.end()) seen.push_back(f);
   }
   EXPECT_EQ(seen, order);
-  Key(VK_TAB, true);
+  Key(VK_TAB, VK_SHIFT);
   EXPECT_EQ(GetFocus(), dialog->Cancel->Handle()) << "Shift+Tab walks back";
 
   // Enter presses the focused button, else the default one; Escape presses Cancel.
@@ -347,18 +283,36 @@ TEST_F(LifetimeKeyboardTest, DialogKeyboardWalksPressesAndRemembersTheFocus) {
   EXPECT_EQ(GetFocus(), dialog->Third->Handle());
 }
 
-TEST_F(LifetimeKeyboardTest, ControlsThatWantTheKeysComeBeforeShortcutsAndListsCanBeSuspended) {
+TEST_F(LifetimeKeyboardTest, ShortcutsRunActionsAfterControlsThatWantTheKeysAndListsCanBeSuspended) {
   TForm* form = NewShownForm(L"TShortcutOrderForm", 40);
   auto* plain = Put(new TEdit(form, L"Plain"), form, 8, 8, 120, 21);
   auto* inPlace = Put(new TEdit(form, L"InPlace"), form, 8, 40, 120, 21);
+  auto* save = Put(new TButton(form, L"Save"), form, 8, 70, 75, 25);
   inPlace->WantKeys = true;
   auto* actions = new TActionList(form, L"Actions");
-  int deleted = 0;
+  int deleted = 0, saved = 0, refreshed = 0;
+  bool refreshAllowed = false;
   actions->Add(L"actDelete", L"Delete", VK_DELETE)->OnExecute = [&](TComponent*) { ++deleted; };
+  TAction* actSave = actions->Add(L"actSave", L"Save", ShortCut('S', scCtrl));
+  actSave->OnExecute = [&](TComponent*) { ++saved; };
+  TAction* actRefresh = actions->Add(L"actRefresh", L"Refresh", VK_F5);
+  actRefresh->OnExecute = [&](TComponent*) { ++refreshed; };
+  actRefresh->OnUpdate = [&](TComponent*) { actRefresh->SetEnabled(refreshAllowed); };
+  save->SetAction(actSave);
   SetForegroundWindow(form->Handle());
   plain->SetFocus();
   Key(VK_DELETE);
   EXPECT_EQ(deleted, 1) << "the form's shortcut";
+  Key('S', VK_CONTROL);
+  Key('S');
+  EXPECT_EQ(saved, 1) << "Ctrl+S, and S alone is no shortcut";
+  Key(VK_F5);
+  EXPECT_EQ(refreshed, 0) << "an action its update handler disabled does not run";
+  EXPECT_EQ(save->Caption(), L"Save") << "a linked button shows the action's caption";
+  SendMessageW(save->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(saved, 2) << "a click on the linked button runs the action";
+  actSave->SetCaption(L"Store");
+  EXPECT_EQ(save->Caption(), L"Store") << "and the button follows its caption";
   inPlace->SetFocus();
   Key(VK_DELETE);
   EXPECT_EQ(deleted, 1) << "the edit in place deletes its own text instead";
