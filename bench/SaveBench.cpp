@@ -79,7 +79,8 @@ void Typist(const std::wstring& folder) {
   for (TNoteWrapper* w : manager.Notes->List)
     if (w->IsOpen()) edit = w->Form->NoteEdit->Handle();
   if (!edit) return;
-  static HANDLE keys = CreateFileW(keysFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+  static HANDLE keys =
+      CreateFileW(keysFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
   static std::mt19937 rng(GetCurrentProcessId());
   static int typed = 0;
   static TIMERPROC type = [](HWND, UINT, UINT_PTR id, DWORD) {

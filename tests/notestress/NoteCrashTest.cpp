@@ -32,7 +32,8 @@ TNoteClass Content(int i, bool next) {
 // The files of both contents, made once: a new record asks the window system for the screen size.
 const std::vector<std::uint8_t>& Encoded(int i, bool next) {
   static std::vector<std::vector<std::uint8_t>> files;
-  for (int k = static_cast<int>(files.size()); k < 2 * kNotes; ++k) files.push_back(EncodeNoteFile(Content(k / 2, k % 2)));
+  for (int k = static_cast<int>(files.size()); k < 2 * kNotes; ++k)
+    files.push_back(EncodeNoteFile(Content(k / 2, k % 2)));
   return files[2 * i + next];
 }
 
@@ -64,17 +65,18 @@ TEST(NoteCrash, SaveChild) {
     for (int i = 0; i < kNotes; ++i) contents[2 * i + round % 2].SaveToFile(NotePath(folder, i));
 }
 
-// Kills a Wine process with SIGKILL from the Unix side, found by a tag on its command line.
-void UnixKill(const std::wstring& tag) {
-  // [V] keeps the shell's own command line from matching the pattern.
-  std::wstring cmd = L"/bin/sh -c \"kill -9 $(pgrep -f [V]" + tag.substr(1) + L")\"";
+// Starts a program with its output thrown away; its process handle, or null.
+HANDLE Start(const std::wstring& exe, std::wstring cmd) {
+  static SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  static HANDLE quiet = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = quiet;
   PROCESS_INFORMATION pi{};
-  if (CreateProcessW(L"Z:\\bin\\sh", cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    if (pi.hThread) CloseHandle(pi.hThread);
-    if (pi.hProcess) CloseHandle(pi.hProcess);
-  }
+  if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+  CloseHandle(pi.hThread);
+  return pi.hProcess;
 }
 
 TEST(NoteCrash, EveryNoteSurvivesKillsAtRandomInstants) {
@@ -89,8 +91,6 @@ TEST(NoteCrash, EveryNoteSurvivesKillsAtRandomInstants) {
   wchar_t exe[MAX_PATH];
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
 
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE quiet = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
   constexpr int kKills = 55, kUnixKill = 27;
   int tornSaves = 0;
   const auto start = std::chrono::steady_clock::now();
@@ -99,27 +99,23 @@ TEST(NoteCrash, EveryNoteSurvivesKillsAtRandomInstants) {
     HANDLE ready = CreateEventW(nullptr, FALSE, FALSE, tag.c_str());
     SetEnvironmentVariableW(L"VXQ_SAVE_CHILD", folder.c_str());
     SetEnvironmentVariableW(L"VXQ_SAVE_READY", tag.c_str());
-    std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_filter=NoteCrash.SaveChild " + tag;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = quiet;
-    PROCESS_INFORMATION pi{};
-    const bool started = CreateProcessW(exe, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    // The tag on the command line lets the Unix side find the process.
+    HANDLE child = Start(exe, L"\"" + std::wstring(exe) + L"\" --gtest_filter=NoteCrash.SaveChild " + tag);
     SetEnvironmentVariableW(L"VXQ_SAVE_CHILD", nullptr);
     SetEnvironmentVariableW(L"VXQ_SAVE_READY", nullptr);
-    ASSERT_TRUE(started);
-    CloseHandle(pi.hThread);
+    ASSERT_TRUE(child);
     EXPECT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0) << "the child did not start saving";
     CloseHandle(ready);
     Sleep(std::uniform_int_distribution<DWORD>(0, 60)(rng));
-    if (kill == kUnixKill)
-      UnixKill(tag);
+    if (kill == kUnixKill)  // SIGKILL from outside Wine; [V] keeps the shell itself from matching
+      CloseHandle(Start(L"Z:\\bin\\sh", L"/bin/sh -c \"for p in /proc/[0-9]*; do case $(tr '\\0' ' ' <$p/cmdline) in "
+                                             L"*[V]" + tag.substr(1) +
+                                             L"*) kill -9 ${p#/proc/};; esac; done 2>/dev/null\""));
     else
-      TerminateProcess(pi.hProcess, 9);
-    const bool ended = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(pi.hProcess, 9), WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
+      TerminateProcess(child, 9);
+    const bool ended = WaitForSingleObject(child, 10000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(child, 9), WaitForSingleObject(child, 10000);
+    CloseHandle(child);
     ASSERT_TRUE(ended) << "kill " << kill << (kill == kUnixKill ? " by SIGKILL" : "") << " did not end the child";
 
     const std::string when = "after kill " + std::to_string(kill);
@@ -133,7 +129,6 @@ TEST(NoteCrash, EveryNoteSurvivesKillsAtRandomInstants) {
     EXPECT_TRUE(Content(i, true).SaveToFile(NotePath(folder, i))) << i;
     ExpectPreviousOrNext(folder, i, "after the last save");
   }
-  CloseHandle(quiet);
   std::printf("crash: %d kills, %d cut a save short, %.1f s\n", kKills, tornSaves,
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   EXPECT_GT(tornSaves, 0) << "no kill landed inside a save";

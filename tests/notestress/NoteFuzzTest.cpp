@@ -173,7 +173,9 @@ class Fuzzer {
       return std::tie(n.Left, n.Top, n.Width, n.Height, n.NoteColor, n.TitleColor, n.TitleFontColor, n.Title, n.Group,
                       n.Flags, n.AutoShowPending, n.ExtraFlag, n.AlarmOn, n.LinkedFile, n.Text);
     };
-    auto dates = [](const TNoteClass& n) { return std::array<TDateTime, 4>{n.Created, n.ShowAt, n.ExtraDate, n.AlarmAt}; };
+    auto dates = [](const TNoteClass& n) {
+      return std::array<TDateTime, 4>{n.Created, n.ShowAt, n.ExtraDate, n.AlarmAt};
+    };
     const auto da = dates(a), db = dates(b);  // bit for bit: a damaged date may be a NaN
     return fields(a) == fields(b) && std::memcmp(da.data(), db.data(), sizeof da) == 0;
   }
