@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "notes/ClassesUnit.h"
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
@@ -24,13 +25,6 @@
 #include "ui/Paths.h"
 
 namespace {
-double Ms() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 std::string SampleRtf(int i) {
   return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red0\\green0\\blue0;}"
          "\\f0\\fs16 Note number " + std::to_string(i) +

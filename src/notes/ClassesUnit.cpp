@@ -306,7 +306,13 @@ void TNoteValueWriter::WriteBoolean(bool value) { out_.push_back(value ? vaTrue 
 void TNoteValueWriter::WriteWideString(const std::wstring& value) {
   const std::string utf8 = WideToUtf8(value);
   const std::uint32_t count = static_cast<std::uint32_t>(value.size());
-  if (utf8.size() >= 2 * static_cast<std::size_t>(count)) {
+  // UTF-8 cannot carry a lone surrogate (a damaged file, half an emoji pasted): that text
+  // stays UTF-16, or saving would change it.
+  const bool utf8Exact =
+      value.empty() ||
+      WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, value.data(), static_cast<int>(count), nullptr, 0, nullptr,
+                          nullptr) > 0;
+  if (!utf8Exact || utf8.size() >= 2 * static_cast<std::size_t>(count)) {
     out_.push_back(vaWString);
     WriteBytes(&count, 4);
     WriteBytes(value.data(), value.size() * 2);
