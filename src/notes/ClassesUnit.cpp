@@ -64,20 +64,14 @@ bool ReadWholeFile(const std::wstring& fileName, std::vector<std::uint8_t>& byte
   return true;
 }
 
-// Opens the temporary file of a save. One left behind by a crash is overwritten; one that
-// cannot be (it carries the read-only attribute) is removed first.
+// Opens the temporary file of a save. One left behind by a crash goes first, read-only or not:
+// written over, it would pass its attributes on to the note.
 HANDLE CreateTempFile(const std::wstring& tempName) {
-  auto create = [&] {
-    return CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  };
-  HANDLE h = create();
-  if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
-      GetFileAttributesW(tempName.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    SetFileAttributesW(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (DWORD attributes = GetFileAttributesW(tempName.c_str()); attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(tempName.c_str());
-    h = create();
   }
-  return h;
+  return CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Where a rename lasts only once its folder is flushed: Wine on a Unix file system (on Windows

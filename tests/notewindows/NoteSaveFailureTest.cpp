@@ -125,6 +125,8 @@ TEST_F(NoteSaveFailureTest, LeftoverTemporaryFilesNeitherBlockSavesNorStay) {
   SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_READONLY);
   ASSERT_TRUE(w->Save());
   EXPECT_FALSE(FileExists(temp));
+  EXPECT_FALSE(GetFileAttributesW(w->FileName.c_str()) & FILE_ATTRIBUTE_READONLY)
+      << "the note took nothing of the leftover";
 
   // Loading ignores temporary files, removes those older than their note, keeps newer ones.
   WriteNote("NAAA1", 10, 10, 100, 100, L"Old leftover");
