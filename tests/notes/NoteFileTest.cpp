@@ -18,34 +18,11 @@
 #include "ui/Clock.h"
 #include "ui/MessageBox.h"
 
-// Every allocation of the program goes through here, so that a test can see the largest one.
-namespace {
-std::size_t g_largestAllocation = 0;
-bool g_watchAllocations = false;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (g_watchAllocations && size > g_largestAllocation) g_largestAllocation = size;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "AllocationProbe.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The largest single allocation made while one of these lives.
-class LargestAllocation {
- public:
-  LargestAllocation() {
-    g_largestAllocation = 0;
-    g_watchAllocations = true;
-  }
-  ~LargestAllocation() { g_watchAllocations = false; }
-  std::size_t Bytes() const { return g_largestAllocation; }
-};
 
 Bytes Hex(const char* text) {
   Bytes out;
