@@ -157,7 +157,7 @@ bool TApplication::PreTranslate(MSG& msg) {
       controlFirst = c->WantKeys;
       break;
     }
-  if (!controlFirst && IsShortCut(msg)) return true;
+  if (!controlFirst && IsShortCut(msg, form)) return true;
   // Mnemonics are ours to find: the system's search stops short of labels inside panels.
   if (msg.message == WM_SYSCHAR && form->DialogKeys && form->Mnemonic(static_cast<wchar_t>(msg.wParam)))
     return true;
@@ -172,10 +172,8 @@ TForm* TApplication::FindForm(HWND hwnd) const {
 
 TForm* TApplication::ActiveForm() const { return FindForm(GetActiveWindow()); }
 
-bool TApplication::IsShortCut(const MSG& msg) {
+bool TApplication::IsShortCut(const MSG& msg, TForm* form) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
-  TForm* form = FindForm(msg.hwnd);
-  if (!form) return false;
   TShortCut sc = static_cast<TShortCut>(msg.wParam & 0xFF);
   if (GetKeyState(VK_CONTROL) < 0) sc |= scCtrl;
   if (GetKeyState(VK_SHIFT) < 0) sc |= scShift;

@@ -70,7 +70,7 @@ class TApplication : public TComponent {
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool ProcessMessage(MSG& msg);
   bool PreTranslate(MSG& msg);
-  bool IsShortCut(const MSG& msg);
+  bool IsShortCut(const MSG& msg, TForm* form);
   void Idle();
   void DoRelease(unsigned long long serial);
 
