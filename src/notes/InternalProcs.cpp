@@ -120,14 +120,6 @@ bool IsAlreadyRunning(HANDLE& handle, const std::string& name) {
 namespace {
 std::function<void(const std::wstring&)> g_shellOpenHook;
 
-void ShellOpen(HWND wnd, const std::wstring& target, const std::wstring& folder) {
-  if (g_shellOpenHook) {
-    g_shellOpenHook(target);
-    return;
-  }
-  ShellExecuteW(wnd, L"OPEN", target.c_str(), L"", folder.c_str(), SW_SHOWNORMAL);
-}
-
 bool IsWebAddress(const std::wstring& url) {
   for (const wchar_t* prefix : {L"http://", L"https://", L"ftp://", L"mailto:", L"www."}) {
     const int n = static_cast<int>(wcslen(prefix));
@@ -140,6 +132,14 @@ bool IsWebAddress(const std::wstring& url) {
 }  // namespace
 
 void SetShellOpenHook(std::function<void(const std::wstring& target)> hook) { g_shellOpenHook = std::move(hook); }
+
+void ShellOpen(HWND wnd, const std::wstring& target, const std::wstring& folder) {
+  if (g_shellOpenHook) {
+    g_shellOpenHook(target);
+    return;
+  }
+  ShellExecuteW(wnd, L"OPEN", target.c_str(), L"", folder.c_str(), SW_SHOWNORMAL);
+}
 
 void OpenLinkedFile(const std::wstring& fileName) {
   if (!FileExists(fileName)) return;

@@ -67,6 +67,8 @@ void OpenLinkedFile(const std::wstring& fileName);
 void OpenURL(HWND wnd, const std::wstring& url);
 // For tests: receives what would be handed to the shell to open, in place of the shell.
 void SetShellOpenHook(std::function<void(const std::wstring& target)> hook);
+// Hands target to the shell to open with its associated program, from folder.
+void ShellOpen(HWND wnd, const std::wstring& target, const std::wstring& folder);
 
 // Shut-down, window hiding and sounds.
 // Ends the application's work: stops the main timer, removes the tray icon and frees the

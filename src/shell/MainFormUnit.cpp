@@ -9,7 +9,6 @@
 #include "ui/Paths.h"
 
 TVantaroMainForm* VantaroMainForm = nullptr;
-std::wstring helpFile;
 
 namespace {
 // The maker's pages; the paths are the site's own.
@@ -22,13 +21,7 @@ bool CanAct() { return VantaroEngine && UIEnabled; }
 void CloseNotesManagerForm() {}
 }  // namespace
 
-void CreateSplash(bool) {}
-void ShowSplash() {}
-void CloseSplash() {}
-void ShowClosingWindow() {}
-void ShowAboutBox() {}
 void ShowToDoList() {}
-void ShowHelpFile(HWND, const std::wstring&) {}
 void CreateErrorHandler() {}
 void FreeErrorHandler() {}
 

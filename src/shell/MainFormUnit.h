@@ -9,6 +9,10 @@
 #include "ui/Forms.h"
 #include "ui/Menus.h"
 #include "ui/TrayIcon.h"
+#include "shell/VxHTMLHelpunit.h"
+#include "shell/dlgAboutVantaro.h"
+#include "shell/dlgClosingVantaro.h"
+#include "shell/frmSplashForm.h"
 
 class TVantaroEngine;
 
@@ -66,24 +70,14 @@ class TVantaroMainForm : public TForm {
 
 // The main window; null before it is created and after the shut-down has let it go.
 extern TVantaroMainForm* VantaroMainForm;
-// The help file beside the program.
-extern std::wstring helpFile;
 
 // Creates the main window into VantaroMainForm (set before its creation handler runs, which
 // builds the engine); an error in that handler is reported and the program runs on without an
 // engine.
 void CreateMainForm();
 
-// The windows that belong to the shell but come later: the splash shown while the program
-// starts, the closing window shown while a close request is carried out, the About box, the
-// to-do window and the help file. For now each of them shows nothing.
-void CreateSplash(bool show);
-void ShowSplash();
-void CloseSplash();
-void ShowClosingWindow();
-void ShowAboutBox();
+// The to-do window comes with its own unit; for now it shows nothing.
 void ShowToDoList();
-void ShowHelpFile(HWND wnd, const std::wstring& fileName);
 // The error handler that produces the error report; the window layer's own report serves until
 // it exists.
 void CreateErrorHandler();

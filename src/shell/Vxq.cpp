@@ -7,6 +7,7 @@
 #include "language/VxMultiLanguageEngine.h"
 #include "notes/InternalProcs.h"
 #include "shell/MainFormUnit.h"
+#include "shell/XPTheme.h"
 #include "ui/Application.h"
 #include "ui/MessageBox.h"
 #include "ui/Paths.h"
@@ -59,10 +60,11 @@ void Run(const std::wstring& first) {
     FreeErrorHandler();
     return;
   }
+  // The application comes first: the splash is one of its windows.
+  TApplication app;
   CreateSplash(first != L"/S");
   Loading = true;
   Closing = false;
-  TApplication app;
   app.SetTitle(L"Vantaro");
   CreateErrorHandler();
   ShowSplash();
@@ -85,6 +87,7 @@ void Run(const std::wstring& first) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  InitXPTheme();
   InitLanguageEngine();
   const std::wstring first = Param(1), second = Param(2);
   if (LanguageEngine) LanguageEngine->SetMarkMissing(first == L"/L" || second == L"/L");

@@ -91,16 +91,34 @@ void TForm::SetVisible(bool visible) {
   HWND h = visible ? Handle() : HandleIfAllocated();
   if (!h) return;
   if (visible && !was) {
-    ShowWindow(h, SW_SHOWNORMAL);
+    ShowWindow(h, windowState_ == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
+                  : windowState_ == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
+                                                              : SW_SHOWNORMAL);
     if (OnShow && !inShow_) {
       inShow_ = true;
       OnShow(this);
       inShow_ = false;
     }
   } else if (!visible && was) {
+    windowState_ = WindowState();
     ShowWindow(h, SW_HIDE);
     if (OnHide) OnHide(this);
   }
+}
+
+TWindowState TForm::WindowState() const {
+  HWND h = HandleIfAllocated();
+  if (!h || !IsWindowVisible(h)) return windowState_;
+  return IsIconic(h) ? TWindowState::wsMinimized : IsZoomed(h) ? TWindowState::wsMaximized : TWindowState::wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+  windowState_ = state;
+  HWND h = HandleIfAllocated();
+  if (!h || !IsWindowVisible(h)) return;
+  ShowWindow(h, state == TWindowState::wsMaximized   ? SW_MAXIMIZE
+                : state == TWindowState::wsMinimized ? SW_MINIMIZE
+                                                     : SW_RESTORE);
 }
 
 void TForm::Show() {

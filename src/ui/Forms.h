@@ -12,6 +12,7 @@ class TButton;
 
 enum class TFormBorderStyle { bsNone, bsDialog, bsToolWindow, bsSizeable };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 using TModalResult = int;
 inline constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
@@ -64,6 +65,9 @@ class TForm : public TWinControl {
   void SetWindowRegion(HRGN region, bool redraw = true);
 
   void SetVisible(bool visible) override;
+  // The state of a shown window; a hidden one is shown in the state last set or left.
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState state);
 
   // The buttons that Enter and Escape press in a modal dialog.
   TButton* DefaultButton = nullptr;
@@ -111,4 +115,5 @@ class TForm : public TWinControl {
   BYTE alpha_ = 255;
   bool modal_ = false;
   bool inShow_ = false;
+  TWindowState windowState_ = TWindowState::wsNormal;
 };
