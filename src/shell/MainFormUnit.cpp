@@ -29,8 +29,6 @@ void ShowClosingWindow() {}
 void ShowAboutBox() {}
 void ShowToDoList() {}
 void ShowHelpFile(HWND, const std::wstring&) {}
-void CreateErrorHandler() {}
-void FreeErrorHandler() {}
 
 TVantaroMainForm::TVantaroMainForm(TComponent* owner) : TForm(owner, L"TVantaroMainForm") {
   SetName(L"VantaroMainForm");

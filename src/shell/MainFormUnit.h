@@ -4,6 +4,7 @@
 // and the end of the Windows session arrive here.
 #include <string>
 
+#include "errorreport/ErrorReport.h"  // CreateErrorHandler, FreeErrorHandler
 #include "ui/ActnList.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
@@ -84,7 +85,3 @@ void ShowClosingWindow();
 void ShowAboutBox();
 void ShowToDoList();
 void ShowHelpFile(HWND wnd, const std::wstring& fileName);
-// The error handler that produces the error report; the window layer's own report serves until
-// it exists.
-void CreateErrorHandler();
-void FreeErrorHandler();
