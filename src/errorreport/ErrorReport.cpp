@@ -13,6 +13,7 @@
 
 #include "errorreport/ExceptionForm.h"
 #include "errorreport/ThrowTrace.h"
+#include "notes/InternalProcs.h"
 #include "notes/NoteWrapper.h"
 #include "notewindows/NoteFormUnit.h"
 #include "ui/Application.h"
@@ -286,7 +287,8 @@ void SaveTypedNotes() {
     auto* note = dynamic_cast<TNoteForm*>(form);
     if (!note || !note->Wrapper) continue;
     try {
-      if (!note->UpdateTimer->Enabled() && !note->Wrapper->SaveFailed) continue;
+      // Without safe saving an edit pause saves nothing, so any open note may hold typing.
+      if (SafeSave && !note->UpdateTimer->Enabled() && !note->Wrapper->SaveFailed) continue;
       DWORD error = ERROR_SUCCESS;
       note->Wrapper->TrySave(error);
     } catch (...) {
