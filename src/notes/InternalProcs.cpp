@@ -6,6 +6,7 @@
 
 #include <mmsystem.h>
 
+#include "errorreport/ErrorReport.h"
 #include "shell/MainFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
 #include "ui/Application.h"
@@ -203,15 +204,15 @@ std::wstring SystemErrorText(DWORD error) {
 }
 
 void AppendToErrorLog(const std::wstring& text) {
-  HANDLE h = CreateFileW((ExeFolder() + L"ExceptionsLog.txt").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  wchar_t stamp[32];
-  swprintf(stamp, 32, L"%04u-%02u-%02u %02u:%02u:%02u ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-  std::string line = WideToAnsi(stamp + text) + "\r\n";
-  DWORD written = 0;
-  WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(h);
+  // One writer for the one log: an entry like the error report's, the text broken into lines.
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+    if (start < text.size() && (text[start] == L'\r' || text[start] == L'\n') && text[start] != text[end]) ++start;
+  }
+  AppendLog(ExeFolder() + L"ExceptionsLog.txt", lines);
 }

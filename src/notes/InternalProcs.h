@@ -84,5 +84,5 @@ void PlayAlarmSound();
 
 // The system's text for an error code, on one line.
 std::wstring SystemErrorText(DWORD error);
-// Appends a dated line to the error log beside the program; failures to write it are ignored.
+// Appends an entry to the error log beside the program; failures to write it are ignored.
 void AppendToErrorLog(const std::wstring& text);

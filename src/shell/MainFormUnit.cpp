@@ -22,8 +22,6 @@ void CloseNotesManagerForm() {}
 }  // namespace
 
 void ShowToDoList() {}
-void CreateErrorHandler() {}
-void FreeErrorHandler() {}
 
 TVantaroMainForm::TVantaroMainForm(TComponent* owner) : TForm(owner, L"TVantaroMainForm") {
   SetName(L"VantaroMainForm");

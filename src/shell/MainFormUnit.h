@@ -4,6 +4,7 @@
 // and the end of the Windows session arrive here.
 #include <string>
 
+#include "errorreport/ErrorReport.h"  // CreateErrorHandler, FreeErrorHandler
 #include "ui/ActnList.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
@@ -78,7 +79,3 @@ void CreateMainForm();
 
 // The to-do window comes with its own unit; for now it shows nothing.
 void ShowToDoList();
-// The error handler that produces the error report; the window layer's own report serves until
-// it exists.
-void CreateErrorHandler();
-void FreeErrorHandler();

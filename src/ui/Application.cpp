@@ -88,6 +88,13 @@ void TApplication::HandleException(std::exception_ptr error) {
   // A timer or a repaint that fails while the box is up would otherwise stack boxes.
   if (g_showingError) {
     ++g_suppressedErrors;
+    if (Application && Application->OnExceptionWhileShowing) {
+      try {
+        Application->OnExceptionWhileShowing(*e);
+      } catch (...) {
+        // Keeping an error must never raise another.
+      }
+    }
     return;
   }
   struct Showing {

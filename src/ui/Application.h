@@ -41,6 +41,8 @@ class TApplication : public TComponent {
   // Every error that reaches a window procedure or the message loop. One at a time: while
   // one is being shown, further errors are only kept (ErrorLog, SuppressedErrors).
   std::function<void(const std::exception& error)> OnException;
+  // The errors that arrive while one is being shown: kept by the hook, never shown.
+  std::function<void(const std::exception& error)> OnExceptionWhileShowing;
   static void HandleException(std::exception_ptr error);
   static bool ShowingError();
   static int SuppressedErrors();
