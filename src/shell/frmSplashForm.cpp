@@ -32,17 +32,30 @@ TSplashForm::TSplashForm(TComponent* owner) : TForm(owner, L"TSplashForm") {
   SetWindowRegion(RegionFromMask(mask));
 }
 
-void TSplashForm::DrawSplashPicture(TBitmap& picture) {
-  picture.SetSize(kPictureWidth, kPictureHeight);
-  TCanvas& c = picture.Canvas();
+namespace {
+// The note's outline on white, filled and edged as given; picture and mask share it, so the
+// window's region fits the picture exactly. Leaves the pen selected, and returns the DC's own.
+HGDIOBJ DrawOutline(TBitmap& bitmap, HBRUSH brush, HPEN pen, HGDIOBJ& oldPen) {
+  bitmap.SetSize(kPictureWidth, kPictureHeight);
+  TCanvas& c = bitmap.Canvas();
   c.Brush.Color = clWhite;
   c.FillRect(0, 0, kPictureWidth, kPictureHeight);
   HDC dc = c.Handle();
   std::vector<POINT> outline = NoteOutline();
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  oldPen = SelectObject(dc, pen);
+  Polygon(dc, outline.data(), static_cast<int>(outline.size()));
+  return oldBrush;
+}
+}  // namespace
+
+void TSplashForm::DrawSplashPicture(TBitmap& picture) {
   HBRUSH body = CreateSolidBrush(0x80FFFF);
   HPEN edge = CreatePen(PS_SOLID, 1, 0x00B0B0);
-  HGDIOBJ oldBrush = SelectObject(dc, body), oldPen = SelectObject(dc, edge);
-  Polygon(dc, outline.data(), static_cast<int>(outline.size()));
+  HGDIOBJ oldPen;
+  HGDIOBJ oldBrush = DrawOutline(picture, body, edge, oldPen);
+  TCanvas& c = picture.Canvas();
+  HDC dc = c.Handle();
   // The title bar of a note, and the fold in a darker yellow.
   HBRUSH bar = CreateSolidBrush(0x00ECEC), fold = CreateSolidBrush(0x00C8D8);
   SelectObject(dc, bar);
@@ -71,15 +84,10 @@ void TSplashForm::DrawSplashPicture(TBitmap& picture) {
 }
 
 void TSplashForm::DrawSplashMask(TBitmap& mask) {
-  mask.SetSize(kPictureWidth, kPictureHeight);
-  TCanvas& c = mask.Canvas();
-  c.Brush.Color = clWhite;
-  c.FillRect(0, 0, kPictureWidth, kPictureHeight);
-  HDC dc = c.Handle();
-  std::vector<POINT> outline = NoteOutline();
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
-  Polygon(dc, outline.data(), static_cast<int>(outline.size()));
+  HGDIOBJ oldPen;
+  HGDIOBJ oldBrush = DrawOutline(mask, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)),
+                                 static_cast<HPEN>(GetStockObject(BLACK_PEN)), oldPen);
+  HDC dc = mask.Canvas().Handle();
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
 }
