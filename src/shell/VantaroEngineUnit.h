@@ -37,9 +37,11 @@ class TVantaroEngine {
   // save or show.
   void CreateEventsManager();
   void SaveAndFreeEventsManager();
+
+ protected:
   // The settings dialog; answers whether it was confirmed. There is none yet: nothing is
   // ever confirmed.
-  bool RunSettingsDialog();
+  virtual bool RunSettingsDialog();
 };
 
 // Null while the engine is being built and again from the first step of the shut-down.

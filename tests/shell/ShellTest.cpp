@@ -1,5 +1,6 @@
 // The shell inside one process: hot keys, the main window's menu and actions, the engine's
 // shut-down.
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -99,6 +100,16 @@ TEST_F(NoteTest, EngineThatCannotWriteTheSettingsStillReleasesHotKeysAndSavesNot
   EXPECT_TRUE(RegisterHotKey(window.Handle(), 7, MOD_WIN, VK_F10)) << "the hot key was released";
   UnregisterHotKey(window.Handle(), 7);
   EXPECT_EQ(notetest::PlainText(notetest::LoadNote(file)), L"kept");
+}
+
+TEST_F(NoteTest, SettingsRoundTripThatFailsGivesTheUserInterfaceBack) {
+  struct FailingDialog : TVantaroEngine {
+    bool RunSettingsDialog() override { throw std::runtime_error("dialog failed"); }
+  } engine;
+  engine.NotesManager = new TNotesManager;
+  UIEnabled = true;
+  EXPECT_THROW(engine.Setup(), std::runtime_error);
+  EXPECT_TRUE(UIEnabled) << "hot keys and the tray act again";
 }
 
 TEST_F(NoteTest, TrayMenuFollowsTheActionsInItsOrder) {
