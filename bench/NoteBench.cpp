@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchNotes.h"
 #include "notes/ClassesUnit.h"
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
@@ -25,13 +26,6 @@
 #include "ui/Paths.h"
 
 namespace {
-std::string SampleRtf(int i) {
-  return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red0\\green0\\blue0;}"
-         "\\f0\\fs16 Note number " + std::to_string(i) +
-         "\\par Buy milk, call the garage about the brakes, \\b finish the report\\b0  before Friday."
-         "\\par Meeting notes: budget, hiring, the new office plan and the summer schedule.\\par }";
-}
-
 void Drain() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -51,32 +45,18 @@ void PrintMemory(const char* mode, int n, int open, double showMs, double saveMs
 
 LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
-DWORD CALLBACK ReadIn(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
-  auto* s = reinterpret_cast<std::string*>(cookie);
-  LONG n = static_cast<LONG>(s->size()) < cb ? static_cast<LONG>(s->size()) : cb;
-  memcpy(buf, s->data(), n);
-  s->erase(0, n);
-  *done = n;
-  return 0;
-}
-
 void Floor(int n, int open, bool owned) {
-  LoadLibraryW(L"riched20.dll");
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = PlainProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"BenchPlain";
-  RegisterClassW(&wc);
+  const HINSTANCE inst = RegisterPlainClass(PlainProc);
   int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
   HWND owner = owned ? CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                       wc.hInstance, nullptr)
+                                       inst, nullptr)
                      : nullptr;
   double t0 = Ms();
   for (int i = 0; i < open; ++i) {
     HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"", WS_POPUP | WS_CLIPCHILDREN, (cx - 160) / 2,
-                             (cy - 160) / 2, 160, 160, owner, nullptr, wc.hInstance, nullptr);
+                             (cy - 160) / 2, 160, 160, owner, nullptr, inst, nullptr);
     HWND re = CreateWindowExW(0, RICHEDIT_CLASSW, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 3, 13,
-                              154, 144, w, nullptr, wc.hInstance, nullptr);
+                              154, 144, w, nullptr, inst, nullptr);
     std::string rtf = SampleRtf(i);
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, ReadIn};
     SendMessageW(re, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
@@ -96,23 +76,7 @@ void Ours(int n, int open) {
   SetDefaultSettings();
   NoteAnimations = false;
   InitUserFolder();
-  // The note files, made fresh each run.
-  WIN32_FIND_DATAW fd;
-  HANDLE f = FindFirstFileW((NotesFolder + L"*.vxn").c_str(), &fd);
-  if (f != INVALID_HANDLE_VALUE) {
-    do DeleteFileW((NotesFolder + fd.cFileName).c_str());
-    while (FindNextFileW(f, &fd));
-    FindClose(f);
-  }
-  for (int i = 0; i < n; ++i) {
-    char id[32];
-    std::snprintf(id, sizeof id, "N%08X00", i);
-    TNoteClass note(id);
-    std::string rtf = SampleRtf(i);
-    note.Text.assign(rtf.begin(), rtf.end());
-    note.SetHidden(!(i < open));
-    note.SaveToFile(NoteFileName(id));
-  }
+  WriteBenchNotes(n, open);
   double t0 = Ms();
   auto* manager = new TNotesManager;
   Drain();

@@ -68,6 +68,8 @@ void Run(const std::wstring& first) {
   app.SetTitle(L"Vantaro");
   CreateErrorHandler();
   ShowSplash();
+  // The splash stays a second at least, however quickly the notes load.
+  if (SplashForm) Sleep(1000);
   ShowWindow(app.Handle(), SW_HIDE);
   bool created = true;
   try {

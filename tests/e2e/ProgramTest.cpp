@@ -62,6 +62,16 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className, bool visibleOnl
 
 HWND RichEditOf(HWND note) { return FindWindowExW(note, nullptr, L"RICHEDIT20W", nullptr); }
 
+// The note window whose left edge is at x.
+HWND NoteAtLeft(const std::vector<HWND>& notes, int x) {
+  for (HWND n : notes) {
+    RECT r{};
+    GetWindowRect(n, &r);
+    if (r.left == x) return n;
+  }
+  return nullptr;
+}
+
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -129,6 +139,21 @@ class ProgramTest : public ::testing::Test {
     RegCloseKey(k);
   }
 
+  static void SetText(const wchar_t* key, const wchar_t* value, const std::wstring& data) {
+    HKEY k = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr);
+    RegSetValueExW(k, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+  }
+
+  // Waits until the engine of a started copy is built: its tray icon window exists.
+  HWND TrayWindow(HANDLE process) {
+    std::vector<HWND> tray;
+    WaitUntil([&] { return !(tray = WindowsOf(GetProcessId(process), L"TTrayIconWindow", false)).empty(); }, 10000);
+    return tray.empty() ? nullptr : tray[0];
+  }
+
   static void Type(HWND note, const std::wstring& text) {
     HWND edit = RichEditOf(note);
     ASSERT_NE(edit, nullptr);
@@ -147,54 +172,153 @@ class ProgramTest : public ::testing::Test {
   std::vector<PROCESS_INFORMATION> started_;
 };
 
-TEST_F(ProgramTest, StartsWithItsNotesInTheTrayOnceOnlyAndEndsOnTerminateSavingTheTyping) {
+TEST_F(ProgramTest, StartsBehindASplashWithItsNotesOnceOnlyAndExitFromTheTrayMenuSavesEveryNote) {
   SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro", L"SafeSave", 0);
   notetest::WriteNote("NA1", 100, 100, 200, 150, L"First");
   notetest::WriteNote("NA2", 350, 100, 200, 150, L"Second");
   DWORD t0 = GetTickCount();
   HANDLE running = Start();
+  const DWORD pid = GetProcessId(running);
+  DWORD splashFrom = 0, splashTo = 0;
+  std::vector<HWND> notes;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const bool splash = !WindowsOf(pid, L"TSplashForm", true).empty();
+        if (splash && !splashFrom) splashFrom = GetTickCount();
+        if (!splash && splashFrom && !splashTo) splashTo = GetTickCount();
+        notes = WindowsOf(pid, L"TNoteForm", true);
+        return splashTo && notes.size() == 2;
+      },
+      10000))
+      << "the splash comes and goes, and both notes are on the screen";
+  EXPECT_NE(splashFrom, 0u) << "the splash shows";
+  EXPECT_GE(splashTo - splashFrom, 900u) << "for a second at least";
+  printf("start: %lu ms, splash up for %lu ms\n", GetTickCount() - t0, splashTo - splashFrom);
   HWND main = MainWindow(running);
   ASSERT_NE(main, nullptr) << "the main window appears";
   EXPECT_FALSE(IsWindowVisible(main)) << "and is never seen";
-  const DWORD pid = GetProcessId(running);
-  std::vector<HWND> notes;
-  EXPECT_TRUE(WaitUntil([&] { return (notes = WindowsOf(pid, L"TNoteForm", true)).size() == 2; }, 5000))
-      << "both notes are on the screen";
-  auto tray = WindowsOf(pid, L"TTrayIconWindow", false);
-  ASSERT_EQ(tray.size(), 1u);
+  HWND tray = TrayWindow(running);
+  ASSERT_NE(tray, nullptr);
   NOTIFYICONDATAW nid{};
   nid.cbSize = sizeof nid;
-  nid.hWnd = tray[0];
+  nid.hWnd = tray;
   nid.uID = TTrayIcon::IconId;
   EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &nid)) << "the icon is in the notification area";
-  printf("start: %lu ms\n", GetTickCount() - t0);
 
   HANDLE second = Start();
   EXPECT_TRUE(Ended(second, 5000)) << "a second copy ends at once";
   EXPECT_FALSE(Ended(running, 0)) << "and leaves the first one running";
   EXPECT_EQ(WindowsOf(GetProcessId(second), L"TVantaroMainForm", false).size(), 0u);
 
-  ASSERT_FALSE(notes.empty());
-  Type(notes[0], L"typed");
+  ASSERT_EQ(notes.size(), 2u);
+  Type(NoteAtLeft(notes, 100), L"one");
+  Type(NoteAtLeft(notes, 350), L"two");
+  // A real right click on the icon in Wine's fallback tray window (without xdotool, the message
+  // such a click sends).
+  auto rightClick = [&] {
+    if (!notetest::HaveXdotool() || !notetest::StartXdotool(L"mousemove 13 32 sleep 0.2 click 3"))
+      PostMessageW(tray, TTrayIcon::CallbackMessage, TTrayIcon::IconId, WM_RBUTTONUP);
+  };
+  rightClick();
+  std::vector<HWND> menus;
+  ASSERT_TRUE(WaitUntil([&] { return !(menus = WindowsOf(pid, L"#32768", true)).empty(); }, 5000))
+      << "the tray menu opens";
+  RECT r{};
+  GetWindowRect(menus[0], &r);
+  testsupport::SaveScreenShot(L"e2e_tray_menu", RECT{0, 0, r.right + 20, r.bottom + 20});
+  // Another process's menu cannot be read under Wine (its menus live in their own process):
+  // the first entry makes a note, the last one ends the program.
+  PostMessageW(menus[0], WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menus[0], WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(WaitUntil([&] { return WindowsOf(pid, L"TNoteForm", true).size() == 3; }, 5000))
+      << "the first entry is New Note";
+  ASSERT_TRUE(WaitUntil([&] { return WindowsOf(pid, L"#32768", true).empty(); }, 5000));
+  rightClick();
+  ASSERT_TRUE(WaitUntil([&] { return !(menus = WindowsOf(pid, L"#32768", true)).empty(); }, 5000));
+  // Up from nothing chosen lands on the last entry: Exit.
   t0 = GetTickCount();
+  PostMessageW(menus[0], WM_KEYDOWN, VK_UP, 0);
+  PostMessageW(menus[0], WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(Ended(running, 10000)) << "Exit ends the program";
+  printf("exit: %lu ms\n", GetTickCount() - t0);
+  EXPECT_NE(PlainText(LoadNote(NoteFileName("NA1"))).find(L"one"), std::wstring::npos) << "saved before the end";
+  EXPECT_NE(PlainText(LoadNote(NoteFileName("NA2"))).find(L"two"), std::wstring::npos) << "saved before the end";
+}
+
+TEST_F(ProgramTest, TerminateShowsTheClosingWindowAndSavesEveryNoteOrEndsAtOnceWithNothingRunning) {
+  HANDLE alone = Start(L"/TERMINATE");
+  EXPECT_TRUE(Ended(alone, 3000)) << "nothing to ask: it ends at once";
+  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro", L"SafeSave", 0);
+  notetest::WriteNote("NT1", 100, 100, 200, 150, L"First");
+  notetest::WriteNote("NT2", 350, 100, 200, 150, L"Second");
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  std::vector<HWND> notes;
+  ASSERT_TRUE(WaitUntil([&] { return (notes = WindowsOf(pid, L"TNoteForm", true)).size() == 2; }, 10000));
+  Type(NoteAtLeft(notes, 100), L"first typed");
+  Type(NoteAtLeft(notes, 350), L"second typed");
+  DWORD t0 = GetTickCount();
   HANDLE terminate = Start(L"/terminate");
-  EXPECT_TRUE(Ended(terminate, 15000)) << "the asking copy returns once the running one is done";
+  bool closingSeen = false;
+  WaitUntil(
+      [&] {
+        closingSeen = closingSeen || !WindowsOf(pid, L"TClosingVantaroDLG", true).empty();
+        return Ended(terminate, 0);
+      },
+      15000);
+  EXPECT_TRUE(Ended(terminate, 0)) << "the asking copy returns once the running one is done";
+  EXPECT_TRUE(closingSeen) << "the closing window shows while the request is handled";
   EXPECT_TRUE(Ended(running, 5000)) << "the running copy ends";
   printf("terminate: %lu ms\n", GetTickCount() - t0);
-  std::wstring typed;
-  for (const char* id : {"NA1", "NA2"}) typed += PlainText(LoadNote(NoteFileName(id)));
-  EXPECT_NE(typed.find(L"typed"), std::wstring::npos) << "saved before the end";
+  EXPECT_NE(PlainText(LoadNote(NoteFileName("NT1"))).find(L"first typed"), std::wstring::npos);
+  EXPECT_NE(PlainText(LoadNote(NoteFileName("NT2"))).find(L"second typed"), std::wstring::npos);
+}
+
+TEST_F(ProgramTest, TranslatorModeWritesTheMissingTextsToTheLanguageFileAndANormalRunDoesNot) {
+  const std::wstring file = ExtractFilePath(exe_) + L"languages\\tester.lng";
+  ForceDirectories(ExtractFilePath(exe_) + L"languages");
+  ASSERT_TRUE(WritePrivateProfileStringW(L"info", L"Language", L"Tester", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(L"LNG_Vantaro_Main", L"_NewNote", L"&Fresh Note", file.c_str()));
+  SetText(L"SOFTWARE\\Belvanto\\VxVantaro", L"Language", L"tester");
+  notetest::WriteNote("NL1", 100, 100, 200, 150, L"Lang");
+  auto read = [&](const wchar_t* key) {
+    wchar_t v[256] = {};
+    GetPrivateProfileStringW(L"LNG_Vantaro_Main", key, L"(none)", v, 256, file.c_str());
+    return WideToUtf8(v);
+  };
+  for (const wchar_t* switches : {L"/S", L"/S /l"}) {
+    HANDLE running = Start(switches);
+    ASSERT_TRUE(WaitUntil([&] { return WindowsOf(GetProcessId(running), L"TNoteForm", true).size() == 1; }, 10000));
+    HANDLE terminate = Start(L"/TERMINATE");
+    EXPECT_TRUE(Ended(terminate, 15000));
+    EXPECT_TRUE(Ended(running, 5000));
+    if (std::wstring(switches) == L"/S") {
+      EXPECT_EQ(read(L"_exit"), "(none)") << "a normal run writes nothing";
+    } else {
+      EXPECT_EQ(read(L"_exit"), "&Exit[M]") << "the missing text, marked";
+      wchar_t v[256] = {};
+      GetPrivateProfileStringW(L"LNG_Vantaro_Generic", L"_closing_vantaro", L"", v, 256, file.c_str());
+      EXPECT_EQ(WideToUtf8(v), "Closing Vantaro . . .[M]") << "texts asked for while closing too";
+    }
+    EXPECT_EQ(read(L"_NewNote"), "&Fresh Note") << "a translated text stays";
+  }
 }
 
 TEST_F(ProgramTest, SessionEndSavesEverythingBeforeItAnswers) {
   SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro", L"SafeSave", 0);
   notetest::WriteNote("NB1", 100, 100, 200, 150, L"Session");
   HANDLE running = Start(L"/S");
+  bool splashSeen = false;
+  std::vector<HWND> notes;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        splashSeen = splashSeen || !WindowsOf(GetProcessId(running), L"TSplashForm", false).empty();
+        return (notes = WindowsOf(GetProcessId(running), L"TNoteForm", true)).size() == 1;
+      },
+      10000));
+  EXPECT_FALSE(splashSeen) << "/S starts without a splash";
   HWND main = MainWindow(running);
   ASSERT_NE(main, nullptr);
-  std::vector<HWND> notes;
-  ASSERT_TRUE(WaitUntil([&] { return (notes = WindowsOf(GetProcessId(running), L"TNoteForm", true)).size() == 1; },
-                        5000));
   Type(notes[0], L"last words");
   DWORD_PTR answer = 0;
   ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
@@ -220,10 +344,29 @@ TEST_F(ProgramTest, HotKeyMakesAFocusedNoteAndExitFromTheTrayMenuEndsTheProgram)
   EXPECT_EQ(GetLastError(), 1409u);
   DestroyWindow(probe);
 
-  PostMessageW(main, WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F8));
   std::vector<HWND> notes;
-  ASSERT_TRUE(WaitUntil([&] { return (notes = WindowsOf(pid, L"TNoteForm", true)).size() == 1; }, 5000))
-      << "a new note";
+  if (notetest::HaveXdotool()) {
+    // Wine hands a hot key over only while one of its windows has the X keyboard focus: a window
+    // of this process, which reads its X events while it waits.
+    HWND focus = CreateWindowExW(0, L"STATIC", L"vxq-e2e-keys", WS_POPUP | WS_VISIBLE, 600, 600, 80, 40, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_TRUE(notetest::StartXdotool(
+        L"search --sync --name vxq-e2e-keys windowfocus --sync %1 sleep 0.2 key super+F8"));
+    bool pressed = WaitUntil(
+        [&] {
+          MSG msg;
+          while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+          return (notes = WindowsOf(pid, L"TNoteForm", true)).size() == 1;
+        },
+        8000);
+    DestroyWindow(focus);
+    EXPECT_TRUE(pressed) << "Win+F8 on the keyboard makes a new note";
+  }
+  if (notes.empty()) {
+    PostMessageW(main, WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F8));
+    ASSERT_TRUE(WaitUntil([&] { return (notes = WindowsOf(pid, L"TNoteForm", true)).size() == 1; }, 5000))
+        << "a new note";
+  }
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
   EXPECT_TRUE(WaitUntil(

@@ -1,0 +1,324 @@
+// Measures the real program from outside, against a floor process of the same shape.
+//
+//   vxq_progbench <vxq.exe> <notes> <open> ours|floor
+//   vxq_progbench - <notes> <open> floorchild        (the floor process itself)
+//
+// ours: writes the notes beside a copy of vxq.exe, starts it with /S and times until every open
+// note is mapped; then the hot key (a posted WM_HOTKEY) until a new note has the keyboard focus.
+// floor: starts this program as floorchild: plain caption-less windows with a rich-edit child,
+// one of which a posted WM_HOTKEY adds and focuses.
+// Both: private bytes and working set after start-up, and the CPU time the process uses over
+// VXQ_IDLE_S idle seconds (default 60; 0 skips it), by GetProcessTimes and by Linux, with the
+// Wine server's.
+//
+// Prints one line: mode, notes, open, start_ms, hotkey_ms, private_kb, working_set_kb, idle_s,
+// idle_cpu_ms, linux_cpu_ms, wineserver_cpu_ms.
+#include <windows.h>
+#include <psapi.h>
+#include <richedit.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "BenchClock.h"
+#include "BenchNotes.h"
+#include "notes/InternalProcs.h"
+#include "ui/Paths.h"
+#include "ui/Types.h"
+
+namespace {
+
+constexpr int kHotKeyId = 0x4242;
+
+// ---- The floor process ----
+
+HWND PlainNote(int i) {
+  int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"", WS_POPUP | WS_CLIPCHILDREN, (cx - 160) / 2,
+                           (cy - 160) / 2, 160, 160, nullptr, nullptr, inst, nullptr);
+  HWND re = CreateWindowExW(0, RICHEDIT_CLASSW, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 3, 13, 154,
+                            144, w, nullptr, inst, nullptr);
+  std::string rtf = SampleRtf(i);
+  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, ReadIn};
+  SendMessageW(re, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+  ShowWindow(w, SW_SHOW);
+  return w;
+}
+
+LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_HOTKEY) {
+    HWND note = PlainNote(0);
+    SetForegroundWindow(note);
+    SetFocus(GetWindow(note, GW_CHILD));
+    return 0;
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
+int FloorChild(int open) {
+  const HINSTANCE inst = RegisterPlainClass(PlainProc);
+  // The hidden window that owns the hot key, as the program's main window does.
+  CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"bench-floor-main", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                  inst, nullptr);
+  for (int i = 0; i < open; ++i) PlainNote(i);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+// ---- The measuring process ----
+
+std::vector<HWND> VisibleWindowsOf(DWORD pid, const wchar_t* cls) {
+  struct Search {
+    DWORD pid;
+    const wchar_t* cls;
+    std::vector<HWND> found;
+  } s{pid, cls, {}};
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner != s->pid || !IsWindowVisible(h)) return TRUE;
+        wchar_t c[64] = {};
+        GetClassNameW(h, c, 64);
+        if (lstrcmpiW(c, s->cls) == 0) s->found.push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND FindOwned(DWORD pid, const wchar_t* cls, const wchar_t* title) {
+  HWND h = nullptr;
+  while ((h = FindWindowExW(nullptr, h, cls, title)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    if (owner == pid) return h;
+  }
+  return nullptr;
+}
+
+bool WaitFor(const std::function<bool()>& done, double ms) {
+  double start = Ms();
+  while (!done()) {
+    if (Ms() - start > ms) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+HANDLE Launch(const std::wstring& exe, const std::wstring& args, const std::wstring& dir) {
+  std::wstring cmd = L"\"" + exe + L"\" " + args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  return pi.hProcess;
+}
+
+double CpuMs(HANDLE process) {
+  FILETIME created, ended, kernel, user;
+  GetProcessTimes(process, &created, &ended, &kernel, &user);
+  auto v = [](FILETIME f) { return (static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+  return static_cast<double>(v(kernel) + v(user)) / 10000.0;
+}
+
+// GetProcessTimes misses the idle CPU of another process under Wine: Linux's own counts beside
+// it, of the Unix process whose command line holds a text, and of the Wine server, which
+// serves the program's requests.
+int UnixPidOf(const std::string& cmdlinePart) {
+  WIN32_FIND_DATAA fd;
+  HANDLE f = FindFirstFileA("Z:\\proc\\*", &fd);
+  if (f == INVALID_HANDLE_VALUE) return 0;
+  int found = 0;
+  do {
+    const int pid = std::atoi(fd.cFileName);
+    if (pid <= 0) continue;
+    HANDLE c = CreateFileA(("Z:\\proc\\" + std::to_string(pid) + "\\cmdline").c_str(), GENERIC_READ,
+                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (c == INVALID_HANDLE_VALUE) continue;
+    char buf[4096] = {};
+    DWORD got = 0;
+    ReadFile(c, buf, sizeof buf - 1, &got, nullptr);
+    CloseHandle(c);
+    if (std::string(buf, got).find(cmdlinePart) != std::string::npos) found = pid;
+  } while (!found && FindNextFileA(f, &fd));
+  FindClose(f);
+  return found;
+}
+
+double UnixCpuMs(int pid) {
+  if (!pid) return 0;
+  HANDLE c = CreateFileA(("Z:\\proc\\" + std::to_string(pid) + "\\stat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (c == INVALID_HANDLE_VALUE) return 0;
+  char buf[1024] = {};
+  DWORD got = 0;
+  ReadFile(c, buf, sizeof buf - 1, &got, nullptr);
+  CloseHandle(c);
+  // User and system time (fields 14 and 15, in ticks of 1/100 s) among the fields after the
+  // name's ")", which start with field 3.
+  const char* p = std::strrchr(buf, ')');
+  if (!p) return 0;
+  std::vector<std::string> fields;
+  std::string token;
+  for (++p; *p; ++p) {
+    if (*p != ' ') {
+      token += *p;
+    } else if (!token.empty()) {
+      fields.push_back(token);
+      token.clear();
+    }
+  }
+  if (fields.size() < 13) return 0;
+  return 10.0 * static_cast<double>(std::strtoull(fields[11].c_str(), nullptr, 10) +
+                                    std::strtoull(fields[12].c_str(), nullptr, 10));
+}
+
+void SetDword(const wchar_t* key, const wchar_t* value, DWORD data) {
+  HKEY k = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr);
+  RegSetValueExW(k, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+  RegCloseKey(k);
+}
+
+std::wstring ToWindowsPath(const char* p) {
+  std::string s = p;
+  if (!s.empty() && s[0] == '/') s = "Z:" + s;
+  for (char& c : s)
+    if (c == '/') c = '\\';
+  return AnsiToWide(s);
+}
+
+int Measure(const std::wstring& program, int n, int open, bool ours) {
+  wchar_t tmp[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp);
+  const std::wstring dir = std::wstring(tmp) + L"vxq-progbench\\";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  HANDLE process = nullptr;
+  const wchar_t* noteClass = ours ? L"TNoteForm" : L"BenchPlain";
+  double t0 = 0;
+  if (ours) {
+    const std::wstring exe = dir + L"vxq.exe";
+    if (!CopyFileW(program.c_str(), exe.c_str(), FALSE)) {
+      std::printf("cannot copy %ls\n", program.c_str());
+      return 1;
+    }
+    SetExeFolderOverride(dir);
+    InitUserFolder();
+    WriteBenchNotes(n, open);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
+    SetDword(L"SOFTWARE\\Belvanto\\VxVantaro", L"NoteAnimations", 0);
+    SetDword(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NewNoteShortCut_m", 1);
+    SetDword(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NewNoteShortCut_k", VK_F8);
+    t0 = Ms();
+    process = Launch(exe, L"/S", dir);
+  } else {
+    t0 = Ms();
+    process = Launch(self, L"- " + std::to_wstring(n) + L" " + std::to_wstring(open) + L" floorchild", dir);
+  }
+  if (!process) {
+    std::printf("cannot start\n");
+    return 1;
+  }
+  const DWORD pid = GetProcessId(process);
+  const bool shown =
+      WaitFor([&] { return static_cast<int>(VisibleWindowsOf(pid, noteClass).size()) >= open; }, 120000);
+  const double startMs = Ms() - t0;
+
+  // Hot key: a new note with the keyboard focus.
+  HWND main = ours ? FindOwned(pid, L"TVantaroMainForm", nullptr) : FindOwned(pid, L"BenchPlain", L"bench-floor-main");
+  WPARAM id = kHotKeyId;
+  if (ours) {
+    ATOM atom = 0;
+    WaitFor([&] { return (atom = GlobalFindAtomA("NewNoteShortCut")) != 0; }, 10000);
+    id = atom;
+  }
+  double hotKeyMs = -1;
+  if (shown && main) {
+    const double h0 = Ms();
+    PostMessageW(main, WM_HOTKEY, id, MAKELPARAM(MOD_WIN, VK_F8));
+    const DWORD tid = GetWindowThreadProcessId(main, nullptr);
+    if (WaitFor(
+            [&] {
+              GUITHREADINFO gui{};
+              gui.cbSize = sizeof gui;
+              if (!GetGUIThreadInfo(tid, &gui) || !gui.hwndFocus) return false;
+              wchar_t c[64] = {};
+              GetClassNameW(gui.hwndFocus, c, 64);
+              return lstrcmpiW(c, L"RICHEDIT20W") == 0 &&
+                     static_cast<int>(VisibleWindowsOf(pid, noteClass).size()) > open;
+            },
+            10000))
+      hotKeyMs = Ms() - h0;
+  }
+
+  HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  pmc.cb = sizeof pmc;
+  GetProcessMemoryInfo(query, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+
+  const char* idle = std::getenv("VXQ_IDLE_S");
+  const int idleS = idle ? std::atoi(idle) : 60;
+  double idleCpu = 0, linuxCpu = 0, serverCpu = 0;
+  if (idleS > 0) {
+    const int unixPid = UnixPidOf(ours ? "vxq-progbench\\vxq.exe" : "floorchild");
+    const int serverPid = UnixPidOf("wineserver64");
+    Sleep(1000);  // the hot key's note settles first
+    const double c0 = CpuMs(query), l0 = UnixCpuMs(unixPid), s0 = UnixCpuMs(serverPid);
+    Sleep(static_cast<DWORD>(idleS) * 1000);
+    idleCpu = CpuMs(query) - c0;
+    linuxCpu = UnixCpuMs(unixPid) - l0;
+    serverCpu = UnixCpuMs(serverPid) - s0;
+  }
+  std::printf("%-5s notes=%5d open=%5d start_ms=%8.1f hotkey_ms=%7.1f private_kb=%7zu working_set_kb=%7zu idle_s=%3d "
+              "idle_cpu_ms=%7.1f linux_cpu_ms=%7.1f wineserver_cpu_ms=%7.1f%s\n",
+              ours ? "ours" : "floor", n, open, startMs, hotKeyMs,
+              static_cast<size_t>((pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage) / 1024),
+              static_cast<size_t>(pmc.WorkingSetSize / 1024), idleS, idleCpu, linuxCpu, serverCpu,
+              shown ? "" : " (not all shown)");
+  std::fflush(stdout);
+
+  if (ours) {
+    HANDLE terminate = Launch(dir + L"vxq.exe", L"/TERMINATE", dir);
+    if (terminate) {
+      WaitForSingleObject(terminate, 60000);
+      CloseHandle(terminate);
+    }
+    if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
+    SetExeFolderOverride(L"");
+  } else {
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 10000);
+  }
+  CloseHandle(query);
+  CloseHandle(process);
+  return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 5) {
+    std::printf("usage: vxq_progbench <vxq.exe> <notes> <open> ours|floor\n");
+    return 2;
+  }
+  const int n = std::atoi(argv[2]);
+  const int open = std::atoi(argv[3]);
+  const std::string mode = argv[4];
+  if (mode == "floorchild") return FloorChild(open);
+  return Measure(ToWindowsPath(argv[1]), n, open, mode == "ours");
+}
