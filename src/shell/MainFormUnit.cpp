@@ -30,9 +30,12 @@ TVantaroMainForm::TVantaroMainForm(TComponent* owner) : TForm(owner, L"TVantaroM
   SetCaption(L"VXQ 2.0");
   NoteSystemTimer = new TTimer(this, L"NoteSystemTimer", 1000);
   NoteSystemTimer->OnTimer = [this](TComponent* s) { NoteSystemTimerTimer(s); };
+  BuildImageList();
   MainActions = new TActionList(this, L"MainActions");
+  MainActions->Images = ImageList.get();
   BuildActions();
   TrayMenu = new TPopupMenu(this, L"TrayMenu");
+  TrayMenu->Images = ImageList.get();
   BuildTrayMenu();
   TrayIcon = new TTrayIcon(this, L"TrayIcon");
   TrayIcon->PopupMenu = TrayMenu;
@@ -47,6 +50,52 @@ TVantaroMainForm::TVantaroMainForm(TComponent* owner) : TForm(owner, L"TVantaroM
 
 TVantaroMainForm::~TVantaroMainForm() {
   if (Application) Application->OnDeactivate = nullptr;
+}
+
+void TVantaroMainForm::BuildImageList() {
+  // Small pictograms of our own: a shape in a colour with a letter or sign on it.
+  enum Shape { Note, Disc, Box };
+  struct Glyph {
+    Shape shape;
+    TColor fill;
+    const wchar_t* sign;
+  };
+  static const Glyph glyphs[] = {
+      {Note, 0x80FFFF, L"+"},  // 0 new note
+      {Box, 0x3030D0, L"x"},   // 1 exit
+      {Box, 0xC06020, L"?"},   // 2 help contents
+      {Disc, 0xC06020, L"i"},  // 3 about
+      {Note, 0xF0F0F0, L"v"},  // 4 to-do list
+      {Disc, 0xD09030, L"w"},  // 5 web site
+      {Disc, 0x2060C0, L"!"},  // 6 report a bug
+      {Box, 0xA0A0A0, L""},    // 7 (unused)
+      {Disc, 0x808080, L"*"},  // 8 setup
+      {Box, 0xA0A0A0, L""},    // 9 (unused)
+      {Box, 0x40A040, L"!"},   // 10 incoming events
+      {Disc, 0x20B0E0, L"$"},  // 11 donation
+      {Box, 0x40A040, L"e"},   // 12 edit events
+      {Note, 0x80FFFF, L"="},  // 13 notes manager
+  };
+  ImageList = std::make_unique<TImageList>(16, 16);
+  for (const Glyph& g : glyphs) {
+    TBitmap b(16, 16);
+    TCanvas& c = b.Canvas();
+    c.Brush.Color = TColor{0xFF00FF};  // the transparent colour
+    c.FillRect(0, 0, 16, 16);
+    c.Brush.Color = g.fill;
+    c.Pen.Color = 0x404040;
+    if (g.shape == Disc)
+      c.Ellipse(1, 1, 15, 15);
+    else
+      c.Rectangle(g.shape == Note ? 2 : 1, 1, g.shape == Note ? 14 : 15, 15);
+    c.Brush.Style = TBrushStyle::Clear;
+    c.Font.SetName(L"Arial");
+    c.Font.SetSize(8);
+    c.Font.SetStyle(FontStyle::Bold);
+    c.Font.SetColor(g.shape == Note ? 0x404040 : clWhite);
+    c.TextOut((16 - c.TextWidth(g.sign)) / 2, (16 - c.TextHeight(L"X")) / 2, g.sign);
+    ImageList->Add(b, TColor{0xFF00FF});
+  }
 }
 
 void TVantaroMainForm::BuildActions() {

@@ -2,10 +2,13 @@
 // The hidden main window: it carries the tray icon with its menu and actions, the one-second
 // timer that drives alarms and auto-show, and the hot keys; the close request of a second copy
 // and the end of the Windows session arrive here.
+#include <memory>
 #include <string>
 
 #include "errorreport/ErrorReport.h"  // CreateErrorHandler, FreeErrorHandler
 #include "ui/ActnList.h"
+#include "ui/Dialogs.h"
+#include "ui/Graphics.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/Menus.h"
@@ -27,6 +30,11 @@ class TVantaroMainForm : public TForm {
   ~TVantaroMainForm() override;
 
   TPopupMenu* TrayMenu;
+  // The actions' and submenus' pictures, by the actions' image indexes.
+  std::unique_ptr<TImageList> ImageList;
+  // Used by the notes manager window for printing its list.
+  TPrintDialog PrintDialog;
+  TPrinterSetupDialog PrinterSetupDialog;
   TActionList* MainActions;
   TTrayIcon* TrayIcon;
   TTimer* NoteSystemTimer;
@@ -67,6 +75,7 @@ class TVantaroMainForm : public TForm {
   void WMHotKey(WPARAM id);
   void BuildActions();
   void BuildTrayMenu();
+  void BuildImageList();
 };
 
 // The main window; null before it is created and after the shut-down has let it go.

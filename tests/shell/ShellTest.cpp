@@ -133,6 +133,10 @@ TEST_F(NoteTest, TrayMenuFollowsTheActionsInItsOrder) {
             L"&Setup|-|&Help[&Contents|-|Submit a &Bug|-|Make a &Donation|&Belvanto Website|&About Vantaro|]|-|"
             L"&Exit|");
   EXPECT_FALSE(form.TrayMenu->Items()->Items()[1]->Enabled) << "the first separator";
+  // Every entry shows its picture.
+  ASSERT_EQ(form.TrayMenu->Images, form.ImageList.get());
+  for (TAction* a : form.MainActions->Actions())
+    EXPECT_LT(a->ImageIndex(), form.ImageList->Count()) << WideToUtf8(a->Name());
 }
 
 class BrokenEngineForm : public TVantaroMainForm {
