@@ -186,9 +186,19 @@ void HideAppWindows() {
   Sleep(0);
 }
 
+namespace {
+std::function<void(const std::wstring&, UINT)> g_soundHook;
+}
+
+void SetSoundHook(std::function<void(const std::wstring& fileName, UINT flags)> hook) { g_soundHook = std::move(hook); }
+
 void PlaySoundFile(const std::wstring& fileName, bool wait) {
   // No SND_NODEFAULT: a missing file gives the system's default sound.
-  sndPlaySoundW(fileName.c_str(), wait ? 0 : (SND_ASYNC | SND_NOSTOP));
+  const UINT flags = wait ? 0 : (SND_ASYNC | SND_NOSTOP);
+  if (g_soundHook)
+    g_soundHook(fileName, flags);
+  else
+    sndPlaySoundW(fileName.c_str(), flags);
 }
 
 void PlayAlarmSound() { PlaySoundFile(TrillFile, false); }

@@ -81,6 +81,9 @@ void ShutdownOnce();
 void HideAppWindows();
 void PlaySoundFile(const std::wstring& fileName, bool wait);
 void PlayAlarmSound();
+// For tests: receives what would be played (the file and the sndPlaySound flags) in place of
+// the sound; an empty hook plays again.
+void SetSoundHook(std::function<void(const std::wstring& fileName, UINT flags)> hook);
 
 // The system's text for an error code, on one line.
 std::wstring SystemErrorText(DWORD error);

@@ -103,6 +103,12 @@ bool ExecuteFontDialog(HWND owner, TFont& font) {
 
 // ---------------------------------------------------------------- print
 
+namespace {
+std::function<bool(HWND)> g_printDialogAnswerer;
+}
+
+void SetPrintDialogAnswerer(std::function<bool(HWND owner)> answerer) { g_printDialogAnswerer = std::move(answerer); }
+
 bool TPrintDialog::Execute(HWND owner) { return Run(owner, PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE); }
 
 bool TPrintDialog::Run(HWND owner, DWORD flags) {
@@ -111,6 +117,10 @@ bool TPrintDialog::Run(HWND owner, DWORD flags) {
   if (printer.PrinterName().empty()) {
     error_ = PDERR_NODEFAULTPRN;
     return false;
+  }
+  if (g_printDialogAnswerer) {
+    error_ = 0;
+    return g_printDialogAnswerer(owner);
   }
   // The dialog works on copies: it may free and replace the blocks it is given, and a cancel
   // must leave the printer as it was.

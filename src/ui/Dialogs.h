@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "ui/Graphics.h"
@@ -94,6 +95,11 @@ class TPrintDialog : public TCommonDialog {
   bool Run(HWND owner, DWORD flags);
   TPrinter* printer_;
 };
+
+// For tests: answers the print and printer-setup dialogs in place of the user (true is OK; the
+// printer stays as it is), where the system's dialog would not take OK; an empty answerer
+// shows the dialogs again. The case without any printer is answered as before.
+void SetPrintDialogAnswerer(std::function<bool(HWND owner)> answerer);
 
 class TPrinterSetupDialog : public TPrintDialog {
  public:
