@@ -1,17 +1,26 @@
 #include "notewindows/NoteFormUnit.h"
 
 #include <shellapi.h>
+// after windows.h
+#include <cderr.h>
 
 #include <algorithm>
+#include <cmath>
+#include <random>
 
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
+#include "notes/NoteManagerUnit.h"
 #include "notes/NotePainters.h"
 #include "notes/NoteWrapper.h"
+#include "notewindows/NoteConfUnit.h"
 #include "shell/MainFormUnit.h"
 #include "ui/Application.h"
+#include "ui/Clock.h"
 #include "ui/Dialogs.h"
+#include "ui/MessageBox.h"
 #include "ui/Paths.h"
+#include "ui/Printers.h"
 
 namespace {
 constexpr int kTitleHeight = 13;
@@ -57,6 +66,36 @@ int ButtonKey(TMouseButton button) {
 WPARAM ButtonFlag(TMouseButton button) {
   return button == TMouseButton::mbLeft ? MK_LBUTTON : button == TMouseButton::mbRight ? MK_RBUTTON : MK_MBUTTON;
 }
+
+// The system's menu colours.
+constexpr TColor clMenu = 0x80000000u | COLOR_MENU, clMenuText = 0x80000000u | COLOR_MENUTEXT;
+
+// The font the system draws menus with, in the given style.
+void UseMenuFont(TFont& font, TFontStyles style) {
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
+    font.SetName(ncm.lfMenuFont.lfFaceName);
+    const int height = std::abs(ncm.lfMenuFont.lfHeight);
+    if (height) font.SetSize(MulDiv(height, 72, font.PixelsPerInch()));
+  }
+  font.SetStyle(style);
+}
+
+// A header item of a menu: the menu's colours, bold text, a frame over the item.
+void PrepareMenuHeader(TCanvas& canvas, const RECT& rect) {
+  canvas.Brush.Color = clMenu;
+  UseMenuFont(canvas.Font, FontStyle::Bold);
+  canvas.Font.SetColor(clMenuText);
+  canvas.Rectangle(rect.left, rect.top, rect.right, rect.bottom);
+}
+
+constexpr unsigned kSnoozeMinutes[] = {5, 10, 15, 30, 45, 60, 120};
+constexpr const wchar_t* kSnoozeNames[] = {L"N5Minutes", L"N10Minutes", L"N15Minutes", L"N30Minutes",
+                                          L"N45Minutes", L"N1Hour",     L"N2Hours",    L"illtomorrow"};
+
+// The web site printed at the head of every note.
+constexpr wchar_t kWebSite[] = L"https://www.belvanto.com";
 }  // namespace
 
 TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
@@ -191,6 +230,12 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
     ApplyReadOnly();
   };
   ReadOnlyToggle->OnUpdate = [this](TComponent*) { ReadOnlyToggle->SetChecked(IsReadOnly()); };
+  PrintNoteAction = ActionList->Add(L"PrintNote", L"&Print Note");
+  PrintNoteAction->OnExecute = [this](TComponent*) { PrintNote(); };
+  CustomizeAction = ActionList->Add(L"Customize", L"Custo&mize", ShortCut('O', scCtrl));
+  CustomizeAction->OnExecute = [this](TComponent*) { Customize(); };
+  DeleteNoteAction = ActionList->Add(L"DeleteNote", L"&Delete note", ShortCut('D', scCtrl));
+  DeleteNoteAction->OnExecute = [this](TComponent*) { DeleteNote(); };
 
   BuildMenus();
 
@@ -200,7 +245,9 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
     if (shift & ssDouble) return;
     StartMoveOrSize(HTCAPTION, button);
     RestartUpdateTimer();
+    StopAlarm();
   };
+  TitleOwnerDraw->OnClick = [this](TComponent*) { StopAlarm(); };
   TitleOwnerDraw->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) { RestartUpdateTimer(); };
   TitleOwnerDraw->OnDblClick = [this](TComponent*) { ReduceToggle->Execute(); };
   LeftBorder->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int, int) {
@@ -219,7 +266,9 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   CloseButton->OnClick = [this](TComponent*) { CloseNote(); };
   CloseButton->PopupMenu = CloseForMenu;
   LinkButton->OnClick = [this](TComponent* s) { LinkButtonClick(s); };
-  NoteMenuButton->OnClick = [this](TComponent*) { NoteMenu->Popup(Left(), Top() + 12); };
+  NoteMenuButton->OnClick = [this](TComponent* s) { NoteMenuButtonClick(s); };
+  OnClick = [this](TComponent*) { StopAlarm(); };
+  Allarme->OnTimer = [this](TComponent* s) { AllarmeTimer(s); };
 
   NoteEdit->OnChange = [this](TComponent*) { RestartUpdateTimer(); };
   NoteEdit->OnMessage = [this](UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
@@ -230,6 +279,7 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   NoteEdit->OnURLClick = [this](TComponent* s, const std::wstring& url, TMouseButton b) {
     NoteEditURLClick(s, url, b);
   };
+  NoteEdit->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StopAlarm(); };
   NoteEdit->OnMouseUp = [this](TComponent*, TMouseButton button, TShiftState, int, int) {
     if (button != TMouseButton::mbRight) return;
     POINT p;
@@ -256,11 +306,29 @@ TNoteForm::~TNoteForm() {
 void TNoteForm::BuildMenus() {
   NoteMenu = new TPopupMenu(this, L"NoteMenu");
   NoteMenu->Images = MenuIcons;
-  NoteMenu->Items()->Add(L"", L"Alwaysontop1")->SetAction(ONTop);
-  NoteMenu->Items()->Add(L"", L"Reduced1")->SetAction(ReduceToggle);
-  NoteMenu->Items()->Add(L"", L"ReadOnly1")->SetAction(ReadOnlyToggle);
-  NoteMenu->Items()->AddSeparator();
-  NoteMenu->Items()->Add(L"", L"CloseNote1")->SetAction(CloseNoteAction);
+  TMenuItem* note = NoteMenu->Items();
+  CreationDateMenu = note->Add(L"CreationDateMenu", L"CreationDateMenu");
+  CreationDateMenu->Enabled = false;
+  CreationDateMenu->OwnerDraw = true;
+  CreationDateMenu->OnMeasureItem = [this](TMenuItem* i, int& w, int& h) { CreationDateMenuMeasureItem(i, w, h); };
+  CreationDateMenu->OnDrawItem = [this](TMenuItem* i, TCanvas& c, const RECT& r, bool sel) {
+    CreationDateMenuDrawItem(i, c, r, sel);
+  };
+  note->AddSeparator();
+  note->Add(L"", L"Alwaysontop1")->SetAction(ONTop);
+  note->Add(L"", L"Reduced1")->SetAction(ReduceToggle);
+  note->Add(L"", L"ReadOnly1")->SetAction(ReadOnlyToggle);
+  CloseforSub = note->Add(L"Close for", L"CloseforSub");
+  std::array<TMenuItem*, 8> sub = AddSnoozeItems(CloseforSub, L"1");
+  N5Minutes1 = sub[0], N10Minutes1 = sub[1], N15Minutes1 = sub[2], N30Minutes1 = sub[3], N45Minutes1 = sub[4];
+  N1Hour1 = sub[5], N2Hours1 = sub[6], illtomorrow1 = sub[7];
+  note->AddSeparator();
+  note->Add(L"", L"PrintNote1")->SetAction(PrintNoteAction);
+  note->AddSeparator();
+  note->Add(L"", L"customize1")->SetAction(CustomizeAction);
+  note->AddSeparator();
+  note->Add(L"", L"TrashThis1")->SetAction(DeleteNoteAction);
+  note->Add(L"", L"CloseNote1")->SetAction(CloseNoteAction);
 
   EditMenu = new TPopupMenu(this, L"EditMenu");
   EditMenu->Images = MenuIcons;
@@ -284,28 +352,66 @@ void TNoteForm::BuildMenus() {
   EditMenu->OnPopup = [this](TComponent* s) { EditMenuPopup(s); };
 
   CloseForMenu = new TPopupMenu(this, L"CloseForMenu");
+  CloseForLab1 = CloseForMenu->Items()->Add(L"CloseForLab", L"CloseForLab1");
+  CloseForLab1->Enabled = false;
+  CloseForLab1->OwnerDraw = true;
+  CloseForLab1->OnDrawItem = [this](TMenuItem* i, TCanvas& c, const RECT& r, bool sel) {
+    CloseForLab1DrawItem(i, c, r, sel);
+  };
+  std::array<TMenuItem*, 8> close = AddSnoozeItems(CloseForMenu->Items(), L"2");
+  N5Minutes2 = close[0], N10Minutes2 = close[1], N15Minutes2 = close[2], N30Minutes2 = close[3];
+  N45Minutes2 = close[4], N1Hour2 = close[5], N2Hours2 = close[6], illtomorrow2 = close[7];
+}
+
+std::array<TMenuItem*, 8> TNoteForm::AddSnoozeItems(TMenuItem* menu, const wchar_t* suffix) {
+  std::array<TMenuItem*, 8> items{};
+  for (size_t i = 0; i < items.size(); ++i) {
+    items[i] = menu->Add(L"", std::wstring(kSnoozeNames[i]) + suffix);
+    if (i < std::size(kSnoozeMinutes)) {
+      items[i]->Tag = static_cast<int>(kSnoozeMinutes[i]);
+      items[i]->OnClick = [this](TComponent* s) { SnoozeClick(s); };
+    } else {
+      items[i]->OnClick = [this](TComponent* s) { TillTomorrowClick(s); };
+    }
+  }
+  return items;
+}
+
+std::array<TMenuItem*, 8> TNoteForm::SnoozeItems(bool closeMenu) const {
+  if (closeMenu)
+    return {N5Minutes2, N10Minutes2, N15Minutes2, N30Minutes2, N45Minutes2, N1Hour2, N2Hours2, illtomorrow2};
+  return {N5Minutes1, N10Minutes1, N15Minutes1, N30Minutes1, N45Minutes1, N1Hour1, N2Hours1, illtomorrow1};
 }
 
 void TNoteForm::Translate() {
+  // Without the language objects every text is its English default.
+  auto text = [](const wchar_t* key, const std::wstring& defaultText) {
+    return LanguageWrapper ? LanguageWrapper->GetString(key, defaultText) : defaultText;
+  };
+  if (LanguageWrapper) LanguageWrapper->SetSection(L"Vantaro_Note");
+  MinutesText = text(L"Minutes", L"Minutes");
+  HourText = text(L"Hour", L"Hour");
+  HoursText = text(L"Horus", L"Hours");
+  CloseForText = text(L"Close_for", L"Close for:");
+  for (bool closeMenu : {false, true}) {
+    std::array<TMenuItem*, 8> items = SnoozeItems(closeMenu);
+    for (size_t i = 0; i < 5; ++i) items[i]->Caption = std::to_wstring(kSnoozeMinutes[i]) + L" " + MinutesText;
+    items[5]->Caption = L"1 " + HourText;
+    items[6]->Caption = L"2 " + HoursText;
+    items[7]->Caption = text(L"TillTomorrow", L"Till tomorrow");
+  }
+  if (LanguageWrapper) {
+    LanguageWrapper->TranslateMenuItem(CloseforSub);
+    LanguageWrapper->TranslateMenuItem(StyleSub);
+  }
+  CreatedOnText = text(L"CreatedOn", L"Created on:");
   if (!LanguageWrapper) return;
-  LanguageWrapper->SetSection(L"Vantaro_Note");
-  MinutesText = LanguageWrapper->GetString(L"Minutes", L"Minutes");
-  HourText = LanguageWrapper->GetString(L"Hour", L"Hour");
-  HoursText = LanguageWrapper->GetString(L"Horus", L"Hours");
-  CloseForText = LanguageWrapper->GetString(L"Close_for", L"Close for:");
-  CreatedOnText = LanguageWrapper->GetString(L"CreatedOn", L"Created on:");
-  LanguageWrapper->TranslateMenuItem(StyleSub);
   LanguageWrapper->TranslateActionList(ActionList);
   // Windows translated after this one expect the shared section, as every window leaves it.
   LanguageWrapper->SetSection(kGenericSection);
 }
 
 void TNoteForm::FormCreate(TComponent*) {
-  MinutesText = L"Minutes";
-  HourText = L"Hour";
-  HoursText = L"Hours";
-  CloseForText = L"Close for:";
-  CreatedOnText = L"Created on:";
   Translate();
   FormClosing = false;
   NoteEdit->Font().SetName(AnsiToWide(NoteFont.FaceName()));
@@ -553,6 +659,156 @@ void TNoteForm::UpdateTimerTimer(TComponent*) {
   Repaint();
   // A failed save keeps the timer going: the next tick tries again.
   if (saved) UpdateTimer->SetEnabled(false);
+}
+
+void TNoteForm::AllarmeTimer(TComponent*) {
+  if (FormClosing) return;
+  PlayAlarmSound();
+  for (int i = 0; i < 4; ++i) Shake();
+}
+
+void TNoteForm::Shake() {
+  LARGE_INTEGER clock{};
+  QueryPerformanceCounter(&clock);
+  std::mt19937 random(static_cast<unsigned>(clock.QuadPart));
+  std::uniform_int_distribution<int> offset(-3, 2);
+  const int left = Left(), top = Top();
+  const int dx = offset(random), dy = offset(random);
+  SetBounds(left + dx, top + dy, Width(), Height());
+  Sleep(50);
+  SetBounds(left, top, Width(), Height());
+}
+
+void TNoteForm::StopAlarm() {
+  if (!Allarme->Enabled()) return;
+  Allarme->SetEnabled(false);
+  // The note was disarmed when it began to ring: the next save takes that to its file, so that
+  // an alarm the user has seen does not ring again after a restart.
+  RestartUpdateTimer();
+}
+
+void TNoteForm::SnoozeClick(TComponent* sender) {
+  auto* item = dynamic_cast<TMenuItem*>(sender);
+  if (!item || !Wrapper) return;
+  // The wrapper closes the window without reading it: what was typed since the last edit
+  // pause goes into the note first.
+  Wrapper->UpdateFromForm();
+  Wrapper->HideForMinutes(static_cast<unsigned>(item->Tag));
+  // The window is closing now: nothing of it may be touched after this.
+}
+
+void TNoteForm::TillTomorrowClick(TComponent*) {
+  if (!Wrapper) return;
+  Wrapper->UpdateFromForm();
+  Wrapper->HideUntil(std::floor(Now()) + 1);
+}
+
+void TNoteForm::NoteMenuButtonClick(TComponent*) {
+  StopAlarm();
+  NoteMenu->Popup(Left(), Top() + 12);
+}
+
+void TNoteForm::CreationDateMenuMeasureItem(TMenuItem*, int& width, int& height) {
+  if (!Wrapper) return;
+  const std::wstring created = DateTimeToStr(Wrapper->Note->Created);
+  HDC screen = GetDC(nullptr);
+  {
+    TCanvas canvas(screen);
+    UseMenuFont(canvas.Font, FontStyle::Bold);
+    const int labelWidth = canvas.TextWidth(CreatedOnText);
+    UseMenuFont(canvas.Font, 0);
+    height = canvas.TextHeight(created) * 2 + 8;
+    // Never narrower than the label and the moment it shows.
+    width = std::max({width, labelWidth + 4, canvas.TextWidth(created) + 4});
+  }
+  ReleaseDC(nullptr, screen);
+}
+
+void TNoteForm::CreationDateMenuDrawItem(TMenuItem*, TCanvas& canvas, const RECT& rect, bool) {
+  PrepareMenuHeader(canvas, rect);
+  canvas.TextOut(rect.left + 2, rect.top + 2, CreatedOnText);
+  const int h = canvas.TextHeight(CreatedOnText);
+  UseMenuFont(canvas.Font, 0);
+  if (Wrapper) canvas.TextOut(rect.left + 2, rect.top + 4 + h, DateTimeToStr(Wrapper->Note->Created));
+}
+
+void TNoteForm::CloseForLab1DrawItem(TMenuItem*, TCanvas& canvas, const RECT& rect, bool) {
+  PrepareMenuHeader(canvas, rect);
+  const SIZE text = canvas.TextExtent(CloseForText);
+  canvas.TextOut(rect.left + (rect.right - rect.left - text.cx) / 2, rect.top + (rect.bottom - rect.top - text.cy) / 2,
+                 CloseForText);
+}
+
+bool TNoteForm::PrintNote() {
+  TLifeCheck alive = Watch();
+  TPrintDialog ownDialog;
+  TPrintDialog& dialog = VantaroMainForm ? VantaroMainForm->PrintDialog : ownDialog;
+  const bool chosen = dialog.Execute(Handle());
+  // The dialog ran the message loop: the note may have gone meanwhile.
+  if (!alive) return false;
+  if (!chosen) {
+    if (dialog.Error() == PDERR_NODEFAULTPRN)
+      ShowMessageBox(L"The note cannot be printed: there is no printer.", L"Vantaro", MB_OK | MB_ICONERROR);
+    else if (dialog.Error() != 0)
+      ShowMessageBox(L"The note cannot be printed: the print dialog failed (error " + std::to_wstring(dialog.Error()) +
+                         L").",
+                     L"Vantaro", MB_OK | MB_ICONERROR);
+    return false;
+  }
+  if (!Wrapper) return false;
+  const std::wstring title = Wrapper->Note->Title, created = DateTimeToStr(Wrapper->Note->Created);
+  std::wstring text = NoteEdit->Text();
+  TPrinter& printer = Printer();
+  try {
+    printer.BeginDoc(L"Vantaro note");
+    TCanvas& canvas = printer.Canvas();
+    canvas.Brush.Style = TBrushStyle::Clear;
+    canvas.Font.SetName(L"Arial");
+    canvas.Font.SetSize(10);
+    canvas.Font.SetStyle(0);
+    canvas.Font.SetColor(clBlack);
+    const int h = canvas.TextHeight(L"Ag");
+    int y = 100;
+    canvas.TextOut(100, y, std::wstring(L"Printed with Vantaro: ") + kWebSite);
+    y += h + 10;
+    canvas.TextOut(100, y, L"Note: " + title + L" Of: " + created);
+    y += h + 10;
+    canvas.TextOut(100, y, L"Note text: ");
+    y += h + 10;
+    // One page: what does not fit above its bottom edge is cut off.
+    RECT r{100, y, printer.PageWidth() - 100, printer.PageHeight()};
+    HFONT old = static_cast<HFONT>(SelectObject(printer.Handle(), canvas.Font.Handle()));
+    SetBkMode(printer.Handle(), TRANSPARENT);
+    DrawTextExW(printer.Handle(), text.data(), static_cast<int>(text.size()), &r, DT_WORDBREAK, nullptr);
+    SelectObject(printer.Handle(), old);
+    printer.EndDoc();
+    return true;
+  } catch (const EPrinter& e) {
+    // Whatever failed, the job is not left half open, and the user is told it did not print.
+    printer.Abort();
+    ShowMessageBox(L"The note could not be printed:\n\r" + AnsiToWide(e.what()), L"Vantaro", MB_OK | MB_ICONERROR);
+    return false;
+  }
+}
+
+void TNoteForm::Customize() {
+  if (!Wrapper) return;
+  TLifeCheck alive = Watch();
+  EditNotePropertiesEx(this, Wrapper, Left(), Top());
+  // The dialog ran the message loop: the note may have been closed or deleted meanwhile.
+  if (!alive || !Wrapper) return;
+  Wrapper->Save();
+  if (!alive) return;  // a failed save told the user, in a message box
+  RestartUpdateTimer();
+}
+
+void TNoteForm::DeleteNote() {
+  auto* manager = Wrapper ? dynamic_cast<TNotesManager*>(Wrapper->Owner) : nullptr;
+  if (!manager) return;
+  TLifeCheck alive = Watch();
+  const bool deleted = manager->DeleteNote(Wrapper, false);
+  // The question ran the message loop.
+  if (deleted && alive) Close();
 }
 
 void TNoteForm::EditMenuPopup(TComponent*) {

@@ -1,6 +1,7 @@
 #pragma once
 // The window of one open note: caption-less, with a painted title bar, a rich-text body,
 // coloured borders and a sizing corner. Everything it shows comes from its wrapper's record.
+#include <array>
 #include <string>
 
 #include "notewindows/TrekComponents.h"
@@ -50,7 +51,20 @@ class TNoteForm : public TForm {
   TAction* Underline;
   TAction* Strikeout;
   TAction* ReadOnlyToggle;
+  TAction* PrintNoteAction;   // named "PrintNote"
+  TAction* CustomizeAction;   // named "Customize"
+  TAction* DeleteNoteAction;  // named "DeleteNote"
   TMenuItem* StyleSub;
+
+  // The note menu's header with the creation moment, and its snooze submenu.
+  TMenuItem* CreationDateMenu;
+  TMenuItem* CloseforSub;
+  TMenuItem *N5Minutes1, *N10Minutes1, *N15Minutes1, *N30Minutes1, *N45Minutes1, *N1Hour1, *N2Hours1,
+      *illtomorrow1;
+  // The close box's menu: its header, then the same snooze items.
+  TMenuItem* CloseForLab1;
+  TMenuItem *N5Minutes2, *N10Minutes2, *N15Minutes2, *N30Minutes2, *N45Minutes2, *N1Hour2, *N2Hours2,
+      *illtomorrow2;
 
   TNoteWrapper* Wrapper = nullptr;
   bool FormClosing = false;
@@ -68,6 +82,14 @@ class TNoteForm : public TForm {
   void ApplyReadOnly();
   bool IsReadOnly() const;
   void Translate();
+  // Alarm: switches the ringing off; a sound already playing plays to its end.
+  void StopAlarm();
+  void Shake();
+  // Prints the note on one page; returns whether the whole job reached the printer. Any
+  // failure is told in a message box and the job is abandoned.
+  bool PrintNote();
+  void Customize();
+  void DeleteNote();
 
   // Event handlers.
   void FormCreate(TComponent* sender);
@@ -79,6 +101,14 @@ class TNoteForm : public TForm {
   void FormDeactivate(TComponent* sender);
   void TitleOwnerDrawPaint(TComponent* sender, TCanvas& canvas);
   void UpdateTimerTimer(TComponent* sender);
+  void AllarmeTimer(TComponent* sender);
+  // The snooze items: the tag is the minutes; "Till tomorrow" has none.
+  void SnoozeClick(TComponent* sender);
+  void TillTomorrowClick(TComponent* sender);
+  void NoteMenuButtonClick(TComponent* sender);
+  void CreationDateMenuMeasureItem(TMenuItem* item, int& width, int& height);
+  void CreationDateMenuDrawItem(TMenuItem* item, TCanvas& canvas, const RECT& rect, bool selected);
+  void CloseForLab1DrawItem(TMenuItem* item, TCanvas& canvas, const RECT& rect, bool selected);
   void EditMenuPopup(TComponent* sender);
   void CutUpdate(TComponent* sender);
   void NoteEditURLClick(TComponent* sender, const std::wstring& url, TMouseButton button);
@@ -106,5 +136,9 @@ class TNoteForm : public TForm {
   ButtonDrag drag_;
   void ToggleStyle(TFontStyles style);
   void BuildMenus();
+  // Adds the eight snooze items to menu, named with suffix ("1" or "2").
+  std::array<TMenuItem*, 8> AddSnoozeItems(TMenuItem* menu, const wchar_t* suffix);
+  // The snooze items of the note menu (false) or of the close box's menu (true).
+  std::array<TMenuItem*, 8> SnoozeItems(bool closeMenu) const;
   bool closeNoteRunning_ = false;
 };

@@ -21,18 +21,6 @@ class NoteSaveFailureTest : public NoteTest {
   std::function<int(const MessageBoxRequest&)> answer;
 };
 
-// Holds a file open with no sharing, as another program might.
-struct Lock {
-  explicit Lock(const std::wstring& path)
-      : h(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~Lock() { Release(); }
-  void Release() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    h = INVALID_HANDLE_VALUE;
-  }
-  HANDLE h;
-};
-
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 TEST_F(NoteSaveFailureTest, AFailedSaveIsToldOnceKeepsTheEditsAndSucceedsOnceTheCauseIsGone) {

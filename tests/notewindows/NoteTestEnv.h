@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,6 +102,36 @@ inline std::wstring XDrag(int button, int x1, int y1, int x2, int y2) {
   return L"mousemove " + n(x1) + L" " + n(y1) + L" sleep 0.3 mousedown " + n(button) + L" sleep 0.3 mousemove " +
          n((x1 + x2) / 2) + L" " + n((y1 + y2) / 2) + L" sleep 0.2 mousemove " + n(x2) + L" " + n(y2) +
          L" sleep 0.3 mouseup " + n(button);
+}
+
+// Holds a file open with no sharing, as another program might.
+struct Lock {
+  explicit Lock(const std::wstring& path)
+      : h(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~Lock() { Release(); }
+  void Release() {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+  }
+  HANDLE h;
+};
+
+// Runs act, which opens a menu, and probe once that menu is up; then closes the menu.
+inline std::function<void()>& MenuProbe() {
+  static std::function<void()> probe;
+  return probe;
+}
+inline void WithMenuOpen(const std::function<void()>& act, std::function<void()> probe) {
+  MenuProbe() = std::move(probe);
+  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (MenuProbe()) MenuProbe()();
+    MenuProbe() = nullptr;
+    EndMenu();
+  });
+  act();
+  testsupport::Pump(700);
+  MenuProbe() = nullptr;
 }
 
 // A fresh application and user folder, with the flags of a program that has finished starting.

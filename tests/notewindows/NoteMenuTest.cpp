@@ -1,0 +1,292 @@
+#include <cmath>
+#include <functional>
+
+#include "NoteTestEnv.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
+
+using namespace notetest;
+using testsupport::Pump;
+using testsupport::PumpUntil;
+
+namespace {
+
+constexpr double kMinute = 1.0 / 1440;
+constexpr double kSecond = kMinute / 60;
+
+class NoteMenuTest : public NoteTest {
+ protected:
+  // Closes every note, forgets the manager and loads the user's folder again, as a new start.
+  TNotesManager& Restart() {
+    Manager().CloseAll();
+    Pump(50);
+    manager.reset();
+    return Manager();
+  }
+};
+
+std::array<TMenuItem*, 8> SnoozeItems(TNoteForm* f, bool closeMenu) {
+  if (closeMenu)
+    return {f->N5Minutes2, f->N10Minutes2, f->N15Minutes2, f->N30Minutes2,
+            f->N45Minutes2, f->N1Hour2, f->N2Hours2, f->illtomorrow2};
+  return {f->N5Minutes1, f->N10Minutes1, f->N15Minutes1, f->N30Minutes1,
+          f->N45Minutes1, f->N1Hour1, f->N2Hours1, f->illtomorrow1};
+}
+
+// The height of a line of text in the system's menu font.
+int MenuTextHeight(const std::wstring& text) {
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  HFONT font = CreateFontIndirectW(&ncm.lfMenuFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return size.cy;
+}
+
+TEST_F(NoteMenuTest, EverySnoozeItemOfBothMenusHidesTheNoteForItsMinutes) {
+  const TDateTime t = EncodeDateTime(2026, 7, 1, 10, 0);
+  const unsigned minutes[] = {5, 10, 15, 30, 45, 60, 120};
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Snooze");
+  std::wstring typed;
+  for (bool closeMenu : {false, true}) {
+    for (size_t i = 0; i < 7; ++i) {
+      SetNowOverride(t);
+      ASSERT_NE(w->Form, nullptr);
+      TNoteForm* f = w->Form;
+      TMenuItem* item = SnoozeItems(f, closeMenu)[i];
+      const std::string what = WideToUtf8(item->Name());
+      EXPECT_EQ(item->Tag, static_cast<int>(minutes[i])) << what;
+      // Typed just before: the snooze must not lose it.
+      const wchar_t key = static_cast<wchar_t>(L'a' + i + (closeMenu ? 7 : 0));
+      TypeChar(f, key);
+      typed += key;
+      Pump(20);
+      HWND h = f->Handle();
+      item->Click();
+      EXPECT_EQ(w->Form, nullptr) << what;
+      EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << what << ": the window went";
+      TNoteClass saved = LoadNote(w->FileName);
+      EXPECT_TRUE(saved.GetHidden()) << what;
+      EXPECT_EQ(saved.AutoShowPending, 1u) << what;
+      EXPECT_NEAR(saved.ShowAt, t + minutes[i] * kMinute, kSecond / 100) << what;
+      EXPECT_EQ(Trim(PlainText(saved)), typed) << what << ": what was typed just before was kept";
+
+      SetNowOverride(t + minutes[i] * kMinute - kSecond);
+      Manager().CheckTimers();
+      EXPECT_EQ(w->Form, nullptr) << what << ": back too early";
+      SetNowOverride(t + minutes[i] * kMinute + kSecond);
+      Manager().CheckTimers();
+      EXPECT_NE(w->Form, nullptr) << what << ": not back at its moment";
+      if (w->Form) w->Form->NoteEdit->SetSelection(-1, -1);  // type at the end
+    }
+  }
+}
+
+TEST_F(NoteMenuTest, TillTomorrowComesBackAtMidnightEvenAcrossARestart) {
+  SetNowOverride(EncodeDateTime(2026, 7, 1, 23, 59));
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Tomorrow");
+  const std::string id = w->ID;
+  w->Form->illtomorrow1->Click();
+  EXPECT_EQ(w->Form, nullptr);
+  EXPECT_DOUBLE_EQ(LoadNote(w->FileName).ShowAt, EncodeDateTime(2026, 7, 2));
+
+  Restart();
+  w = FindNote(Manager(), id);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->Form, nullptr) << "still away after the restart";
+  SetNowOverride(EncodeDateTime(2026, 7, 1, 23, 59, 59));
+  Manager().CheckTimers();
+  EXPECT_EQ(w->Form, nullptr);
+  SetNowOverride(EncodeDateTime(2026, 7, 2, 0, 0, 1));
+  Manager().CheckTimers();
+  ASSERT_NE(w->Form, nullptr) << "back with the first tick of the new day";
+
+  // Chosen at midnight exactly, from the close box's menu: a whole day.
+  SetNowOverride(EncodeDateTime(2026, 7, 2));
+  w->Form->illtomorrow2->Click();
+  EXPECT_DOUBLE_EQ(LoadNote(w->FileName).ShowAt, EncodeDateTime(2026, 7, 3));
+  SetNowOverride(EncodeDateTime(2026, 7, 2, 23, 59, 59));
+  Manager().CheckTimers();
+  EXPECT_EQ(w->Form, nullptr);
+}
+
+TEST_F(NoteMenuTest, BothMenusOpenWithTheirHeadersWhichCannotBeChosen) {
+  const TDateTime created = EncodeDateTime(2025, 12, 24, 18, 30, 15);
+  TNoteWrapper* w = OpenNote(60, 60, 220, 180, L"Menus");
+  w->Note->Created = created;
+  TNoteForm* f = w->Form;
+  f->NoteEdit->SetText(L"Open the note menu from the circle, and the snooze menu from the close box.");
+  Pump(100);
+
+  // The note menu, from a click on the circle at the left of the title.
+  int items = 0, state = 0, height = 0, width = 0;
+  RECT at{}, opened{};
+  WithMenuOpen(
+      [&] {
+        PostMessageW(f->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(f->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+      },
+      [&] {
+        HMENU menu = TPopupMenu::Current() ? TPopupMenu::Current()->CurrentHandle() : nullptr;
+        if (!menu) return;
+        items = GetMenuItemCount(menu);
+        state = static_cast<int>(GetMenuState(menu, 0, MF_BYPOSITION));
+        GetMenuItemRect(f->Handle(), menu, 0, &at);
+        height = at.bottom - at.top;
+        width = at.right - at.left;
+        GetWindowRect(FindWindowW(L"#32768", nullptr), &opened);
+        testsupport::SaveScreenShot(L"notewindows-notemenu", RECT{0, 0, 480, 480});
+      });
+  EXPECT_EQ(items, 13) << "header, separator, three states, snooze, print, customize, delete, close, separators";
+  EXPECT_TRUE(state & MF_GRAYED) << "the header cannot be chosen";
+  EXPECT_TRUE(state & MF_OWNERDRAW);
+  EXPECT_EQ(height, MenuTextHeight(DateTimeToStr(created)) * 2 + 8) << "twice the date's line, and 8";
+  EXPECT_GT(width, 0);
+  EXPECT_EQ(opened.left, 60) << "opens at the left end of the title";
+  EXPECT_EQ(opened.top, 72) << "just below the title";
+
+  // The snooze menu, from a right click on the close box.
+  items = state = height = 0;
+  const int closeX = f->Width() - 6;
+  WithMenuOpen(
+      [&] {
+        PostMessageW(f->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(closeX, 5));
+        PostMessageW(f->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(closeX, 5));
+      },
+      [&] {
+        HMENU menu = TPopupMenu::Current() ? TPopupMenu::Current()->CurrentHandle() : nullptr;
+        if (!menu) return;
+        items = GetMenuItemCount(menu);
+        state = static_cast<int>(GetMenuState(menu, 0, MF_BYPOSITION));
+        testsupport::SaveScreenShot(L"notewindows-closeformenu", RECT{0, 0, 480, 480});
+      });
+  EXPECT_EQ(items, 9) << "the header and the eight snooze items";
+  EXPECT_TRUE((state & MF_GRAYED) && (state & MF_OWNERDRAW));
+  ASSERT_EQ(w->Form, f) << "opening the menus changed nothing";
+}
+
+TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Bin me");
+  w->Save();
+  TNoteForm* f = w->Form;
+  HWND h = f->Handle();
+  const Bytes before = ReadBytes(w->FileName);
+  const int count = Manager().Notes->Count();
+  std::vector<std::wstring> asked;
+  int answer = IDNO;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
+    asked.push_back(r.Text);
+    return answer;
+  });
+  f->DeleteNoteAction->Execute();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], L"Are you sure that you want to delete this note?\n\rNote title: Bin me");
+  Pump(200);
+  EXPECT_TRUE(IsWindow(h) && IsWindowVisible(h)) << "No keeps the window";
+  EXPECT_EQ(w->Form, f);
+  EXPECT_EQ(ReadBytes(w->FileName), before) << "and the file";
+  EXPECT_EQ(Manager().Notes->Count(), count);
+
+  answer = IDYES;
+  {
+    // The shortcut, as the user presses it in the note.
+    HeldKey ctrl(VK_CONTROL);
+    f->NoteEdit->SetFocus();
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'D', 1);
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, 'D', 1u | 0xC0000000u);
+    Pump(50);
+  }
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "Yes closes the window";
+  EXPECT_FALSE(FileExists(w->FileName)) << "and deletes the file";
+  EXPECT_EQ(Manager().Notes->Count(), count - 1);
+  Pump(1200);
+  EXPECT_FALSE(FileExists(w->FileName)) << "nothing writes it again";
+}
+
+TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExists) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Customize");
+  TNoteForm* f = w->Form;
+  ASSERT_TRUE(PumpUntil([&] { return !f->UpdateTimer->Enabled(); }, 2500));
+  {
+    HeldKey ctrl(VK_CONTROL);
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'O', 1);
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, 'O', 1u | 0xC0000000u);
+    Pump(50);
+  }
+  EXPECT_TRUE(f->UpdateTimer->Enabled()) << "Ctrl+O: the save timer runs again after the dialog";
+
+  // The window goes while the dialog is up (here: inside the message that a failed save shows).
+  Lock lock(w->FileName);
+  HWND h = f->Handle();
+  int boxes = 0;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
+    if (++boxes == 1) {
+      w->CloseForm(true);
+      Pump(100);
+    }
+    return IDOK;
+  });
+  f->CustomizeAction->Execute();
+  EXPECT_FALSE(IsWindow(h)) << "the window went during the dialog";
+  EXPECT_EQ(boxes, 1) << "and nothing acted on it afterwards";
+  EXPECT_EQ(w->Form, nullptr);
+}
+
+TEST_F(NoteMenuTest, CaptionsAreTheirDefaultsWithoutALanguageFileAndTranslatedWithOne) {
+  struct Expect {
+    std::function<std::wstring(TNoteForm*)> caption;
+    std::wstring english, translated;
+  };
+  const std::vector<Expect> table{
+      {[](TNoteForm* f) { return f->N5Minutes1->Caption; }, L"5 Minutes", L"5 Minuti"},
+      {[](TNoteForm* f) { return f->N10Minutes2->Caption; }, L"10 Minutes", L"10 Minuti"},
+      {[](TNoteForm* f) { return f->N15Minutes1->Caption; }, L"15 Minutes", L"15 Minuti"},
+      {[](TNoteForm* f) { return f->N30Minutes2->Caption; }, L"30 Minutes", L"30 Minuti"},
+      {[](TNoteForm* f) { return f->N45Minutes1->Caption; }, L"45 Minutes", L"45 Minuti"},
+      {[](TNoteForm* f) { return f->N1Hour2->Caption; }, L"1 Hour", L"1 Ora"},
+      {[](TNoteForm* f) { return f->N2Hours1->Caption; }, L"2 Hours", L"2 Ore"},
+      {[](TNoteForm* f) { return f->N2Hours2->Caption; }, L"2 Hours", L"2 Ore"},
+      {[](TNoteForm* f) { return f->illtomorrow1->Caption; }, L"Till tomorrow", L"Fino a domani"},
+      {[](TNoteForm* f) { return f->illtomorrow2->Caption; }, L"Till tomorrow", L"Fino a domani"},
+      {[](TNoteForm* f) { return f->CloseforSub->Caption; }, L"Close for", L"Chiudi per"},
+      {[](TNoteForm* f) { return f->StyleSub->Caption; }, L"&Style", L"&Stile"},
+      {[](TNoteForm* f) { return f->CloseForText; }, L"Close for:", L"Chiudi per:"},
+      {[](TNoteForm* f) { return f->CreatedOnText; }, L"Created on:", L"Creata il:"},
+      {[](TNoteForm* f) { return f->PrintNoteAction->Caption(); }, L"&Print Note", L"S&tampa"},
+      {[](TNoteForm* f) { return f->CustomizeAction->Caption(); }, L"Custo&mize", L"&Personalizza"},
+      {[](TNoteForm* f) { return f->DeleteNoteAction->Caption(); }, L"&Delete note", L"&Elimina nota"},
+      {[](TNoteForm* f) { return f->CloseNoteAction->Caption(); }, L"&Close note", L"&Chiudi nota"},
+      {[](TNoteForm* f) { return f->ONTop->Caption(); }, L"Always on &top", L"Sempre in &primo piano"},
+      {[](TNoteForm* f) { return f->ReadOnlyToggle->Caption(); }, L"Read Only", L"Sola lettura"},
+  };
+  const std::string file =
+      "[LNG_Vantaro_Note]\r\nMinutes=Minuti\r\nHour=Ora\r\nHorus=Ore\r\nTillTomorrow=Fino a domani\r\n"
+      "CloseforSub=Chiudi per\r\nStyleSub=&Stile\r\nClose_for=Chiudi per:\r\nCreatedOn=Creata il:\r\n"
+      "PrintNote=S&tampa\r\nCustomize=&Personalizza\r\nDeleteNote=&Elimina nota\r\nCloseNote=&Chiudi nota\r\n"
+      "ONTop=Sempre in &primo piano\r\nReadOnlyToggle=Sola lettura\r\n";
+  ForceDirectories(LanguagesFolder());
+  WriteBytes(LanguageFileName(L"italiano"), Bytes(file.begin(), file.end()));
+
+  // No language objects at all; objects without a file; objects with the file.
+  for (int round = 0; round < 3; ++round) {
+    if (round > 0) {
+      LanguageEngine = new TVxMultiLanguage;
+      LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+    }
+    if (round == 2) LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+    TNoteForm* f = OpenNote(100, 100, 200, 160, L"Words")->Form;
+    for (const Expect& e : table)
+      EXPECT_EQ(e.caption(f), round == 2 ? e.translated : e.english) << "round " << round << ": "
+                                                                      << WideToUtf8(e.english);
+    if (round > 0) DoneLanguageEngine();
+  }
+}
+
+}  // namespace
