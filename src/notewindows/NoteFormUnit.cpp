@@ -95,7 +95,7 @@ constexpr const wchar_t* kSnoozeNames[] = {L"N5Minutes", L"N10Minutes", L"N15Min
                                           L"N45Minutes", L"N1Hour",     L"N2Hours",    L"illtomorrow"};
 
 // The web site printed at the head of every note.
-constexpr wchar_t kWebSite[] = L"https://www.belvanto.com";
+constexpr wchar_t kWebSite[] = L"http://www.belvanto.com";
 }  // namespace
 
 TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {

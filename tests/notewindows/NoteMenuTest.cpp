@@ -184,7 +184,14 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
     asked.push_back(r.Text);
     return answer;
   });
-  f->DeleteNoteAction->Execute();
+  {
+    // The shortcut, as the user presses it in the note.
+    HeldKey ctrl(VK_CONTROL);
+    f->NoteEdit->SetFocus();
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'D', 1);
+    PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, 'D', 1u | 0xC0000000u);
+    Pump(50);
+  }
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0], L"Are you sure that you want to delete this note?\n\rNote title: Bin me");
   Pump(200);
@@ -194,15 +201,12 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   EXPECT_EQ(Manager().Notes->Count(), count);
 
   answer = IDYES;
-  {
-    // The shortcut, as the user presses it in the note.
-    HeldKey ctrl(VK_CONTROL);
-    f->NoteEdit->SetFocus();
-    PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'D', 1);
-    PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, 'D', 1u | 0xC0000000u);
-    Pump(50);
-  }
+  NoteAnimations = true;
+  f->DeleteNoteAction->Execute();
   EXPECT_EQ(asked.size(), 2u);
+  ASSERT_EQ(f->AnimationSteps.size(), 5u) << "closes with its animation: 200 pixels shrink to 85 % five times";
+  EXPECT_EQ(f->AnimationSteps.front(), 170);
+  EXPECT_LT(f->AnimationSteps.back(), 90);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "Yes closes the window";
   EXPECT_FALSE(FileExists(w->FileName)) << "and deletes the file";
   EXPECT_EQ(Manager().Notes->Count(), count - 1);

@@ -55,7 +55,7 @@ TEST_F(NotePrintTest, PrintsTheHeaderTitleAndTextOnOnePageWhenTheDialogIsConfirm
   EXPECT_TRUE(boxes.empty());
   std::string page = PrintedPage();
   const std::string created = WideToAnsi(DateTimeToStr(w->Note->Created));
-  for (const std::string& part : {std::string("Printed with Vantaro: https://www.belvanto.com"),
+  for (const std::string& part : {std::string("Printed with Vantaro: http://www.belvanto.com"),
                                   "Note: Groceries Of: " + created, std::string("Note text:"),
                                   std::string("Milk and bread"), std::string("Call Anna")})
     EXPECT_NE(page.find(part), std::string::npos) << "missing \"" << part << "\" in: " << page;
