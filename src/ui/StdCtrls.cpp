@@ -99,7 +99,8 @@ TLabel::TLabel(TComponent* owner, const std::wstring& name) : TStdControl(owner,
 }
 
 TGroupBox::TGroupBox(TComponent* owner, const std::wstring& name)
-    : TStdControl(owner, L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN) {
+    // A container: the dialog keyboard walks into the controls inside it.
+    : TStdControl(owner, L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetName(name);
   SetBounds(0, 0, 185, 105);
 }
@@ -114,6 +115,15 @@ TEdit::TEdit(TComponent* owner, const std::wstring& name)
 void TEdit::SetReadOnly(bool on) {
   readOnly_ = on;
   if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETREADONLY, on, 0);
+}
+
+void TEdit::SetMaxLength(int length) {
+  maxLength_ = length;
+  if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_LIMITTEXT, length, 0);
+}
+
+void TEdit::HandleCreated() {
+  if (maxLength_) SetMaxLength(maxLength_);
 }
 
 void TEdit::CreateParams(TCreateParams& params) {
