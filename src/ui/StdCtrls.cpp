@@ -105,6 +105,18 @@ TGroupBox::TGroupBox(TComponent* owner, const std::wstring& name)
   SetBounds(0, 0, 185, 105);
 }
 
+LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The system's group box draws only its frame and text: the inside would show whatever was
+  // on the screen before (another page's controls).
+  if (msg == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(HandleIfAllocated(), &r);
+    FillRect(reinterpret_cast<HDC>(wp), &r, BackgroundBrush());
+    return 1;
+  }
+  return TStdControl::WndProc(msg, wp, lp);
+}
+
 TEdit::TEdit(TComponent* owner, const std::wstring& name)
     : TStdControl(owner, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE) {
   SetName(name);

@@ -57,6 +57,9 @@ class TLabel : public TStdControl {
 class TGroupBox : public TStdControl {
  public:
   explicit TGroupBox(TComponent* owner, const std::wstring& name = {});
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 class TEdit : public TStdControl {
