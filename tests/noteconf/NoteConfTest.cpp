@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "noteconf/NoteConfTestEnv.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
 #include "notes/InternalProcs.h"
 #include "ui/Clock.h"
 
@@ -363,6 +365,31 @@ TEST_F(NoteConfTest, AMistypedStoredLinkIsShownAndKeptUnlessChanged) {
     d._ok->Click();
   }));
   EXPECT_EQ(w->Note->LinkedFile, L"");
+}
+
+TEST_F(NoteConfTest, TranslatesInItsOwnSectionThenTheSharedOne) {
+  ForceDirectories(LanguagesFolder());
+  const std::string file =
+      "[LNG_Vantaro_Note_Conf]\r\n_title=Opzioni nota\r\nGeneral=Generale\r\nAutoShow=Mostra\r\n"
+      "_NoteTitle=Titolo\r\n_titlecolor=Colore titolo\r\nday=Giorno\r\nAlarmCB=Sveglia attiva\r\n"
+      "_ok=Nope\r\n[LNG_Vantaro_Generic]\r\n_cancel=Annulla\r\n";
+  notetest::WriteBytes(LanguageFileName(L"italiano"), notetest::Bytes(file.begin(), file.end()));
+  LanguageEngine = new TVxMultiLanguage;
+  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+  LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Tradotta");
+  std::vector<std::wstring> texts;
+  RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    texts = {d.Caption(),          d.General->Caption(), d.AutoShow->Caption(), d._NoteTitle->Caption(),
+             d.Label3->Caption(),  d.Label4->Caption(),  d.Label1->Caption(),   d.Label6->Caption(),
+             d.Label7->Caption(),  d.AlarmCB->Caption(), d._ok->Caption(),      d._cancel->Caption()};
+    d._cancel->Click();
+  });
+  DoneLanguageEngine();
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"Opzioni nota", L"Generale", L"Autoshow", L"Titolo", L"Colore titolo:",
+                                              L"Note Color:", L"Giorno:", L"Giorno:", L"Time:", L"Sveglia attiva",
+                                              L"OK", L"Annulla"}))
+      << "the auto-show tab keeps its text; OK and Cancel come from the shared section";
 }
 
 TEST_F(NoteConfTest, PagesAndAnOpenPaletteLookRight) {
