@@ -159,6 +159,7 @@ TDateTime MomentOf(const TDateEdit& date, const TTimeEdit& time) {
 }  // namespace
 
 std::wstring FormatHourMinute(TDateTime moment) {
+  if (!IsCalendarDay(moment)) return EmptyTimeText();
   SYSTEMTIME st;
   DateTimeToSystemTime(moment, st);
   wchar_t text[32];

@@ -12,7 +12,6 @@ namespace {
 constexpr double kFirstDay = -109205.0;
 constexpr double kLastDay = 2958465.0;
 
-bool IsCalendarDay(TDateTime date) { return std::isfinite(date) && date >= kFirstDay && date <= kLastDay; }
 
 // Positions of day, month and year in the short date format: which comes first, second, third.
 struct DateOrder {
@@ -29,6 +28,8 @@ DateOrder ShortDateOrder() {
   return {rank(d), rank(m), rank(y)};
 }
 }  // namespace
+
+bool IsCalendarDay(TDateTime date) { return std::isfinite(date) && date >= kFirstDay && date < kLastDay + 1; }
 
 std::wstring DateToStr(TDateTime date) {
   if (date == 0 || !IsCalendarDay(date)) return L"";

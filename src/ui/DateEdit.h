@@ -5,6 +5,9 @@
 
 #include "ui/StdCtrls.h"
 
+// Whether a calendar date (1601 to 9999) stands for the moment: not so for NaN, infinities
+// and moments out of that range, which a damaged file may hold.
+bool IsCalendarDay(TDateTime date);
 // The short date of the user's locale; empty for the null date and for a moment that no
 // calendar date stands for (before 1601, after 9999, not a number).
 std::wstring DateToStr(TDateTime date);

@@ -2,6 +2,7 @@
 // every other way out leaves alone, the time edits, the keyboard, the colour buttons and the
 // preview, the group list and the linked file.
 #include <cmath>
+#include <limits>
 
 #include "noteconf/NoteConfTestEnv.h"
 #include "language/VxMLSTDCTRLWrapper.h"
@@ -390,6 +391,24 @@ TEST_F(NoteConfTest, TranslatesInItsOwnSectionThenTheSharedOne) {
                                               L"Note Color:", L"Giorno:", L"Giorno:", L"Time:", L"Sveglia attiva",
                                               L"OK", L"Annulla"}))
       << "the auto-show tab keeps its text; OK and Cancel come from the shared section";
+}
+
+TEST_F(NoteConfTest, MomentsThatAreNoDatesOpenEmptyAndStayAsTheyWereOnCancel) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Broken moments");
+  w->Note->ShowAt = std::numeric_limits<double>::quiet_NaN();
+  w->Note->AlarmAt = 1e300;
+  std::wstring day, time, alarmDay;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    day = d.AutoShowDateEdit->Text();
+    time = d.AutoShowTimeEdit->Text();
+    alarmDay = d.DayInfo->Text();
+    d._cancel->Click();
+  }));
+  EXPECT_EQ(day, L"");
+  EXPECT_EQ(alarmDay, L"");
+  EXPECT_EQ(time, EmptyTimeText());
+  EXPECT_TRUE(std::isnan(w->Note->ShowAt));
+  EXPECT_EQ(w->Note->AlarmAt, 1e300);
 }
 
 TEST_F(NoteConfTest, PagesAndAnOpenPaletteLookRight) {
