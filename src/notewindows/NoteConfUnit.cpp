@@ -368,6 +368,9 @@ void EditNotePropertiesEx(TForm* Owner, TNoteWrapper* Wrapper, int X, int Y) {
   try {
     UIEnabled = false;
     PlaceDialog(*dialog, X, Y);
+    // The window is filled again from the record once the dialog closes: what was typed or
+    // moved since the last save goes into the record first, or it would be lost.
+    Wrapper->UpdateFromForm();
     LoadValues(*dialog, *Wrapper);
     const TModalResult result = dialog->ShowModal();
     // The dialog ran the message loop: its note may be gone, and the dialog with its owner.

@@ -154,6 +154,26 @@ TEST_F(NoteConfTest, AutoShowAtTheCurrentMinuteIsRefusedAndAnAlarmThenIsKept) {
   EXPECT_EQ(boxes.size(), 1u);
 }
 
+TEST_F(NoteConfTest, WhatWasTypedOrMovedSinceTheLastSaveSurvivesTheDialog) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Typing");
+  TNoteForm* f = w->Form;
+  f->NoteEdit->SetText(L"saved");
+  w->Save();
+  int x = 300;
+  for (bool ok : {true, false}) {
+    SendMessageW(f->NoteEdit->Handle(), EM_SETSEL, -1, -1);
+    for (wchar_t c : std::wstring(ok ? L" one" : L" two")) notetest::TypeChar(f, c);
+    x += 20;
+    SetWindowPos(f->Handle(), nullptr, x, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    testsupport::Pump(30);
+    ASSERT_TRUE(RunDialog(w, f, f->Left(), f->Top(), [&](TNoteConf& d) { (ok ? d._ok : d._cancel)->Click(); }));
+    const std::wstring expected = ok ? L"saved one" : L"saved one two";
+    EXPECT_EQ(f->NoteEdit->Text(), expected) << (ok ? "OK" : "Cancel") << ": the window keeps its text";
+    EXPECT_EQ(notetest::PlainText(LoadNote(w->FileName)), expected) << "and the file has it";
+    EXPECT_EQ(f->Left(), x) << "the window stays where it was moved";
+  }
+}
+
 TEST_F(NoteConfTest, CancelEscapeAndTheCloseBoxChangeNothingButTheNoteIsStillSaved) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Keep me");
   w->Note->Group = L"Home";
