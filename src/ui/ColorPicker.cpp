@@ -1,6 +1,5 @@
 #include "ui/ColorPicker.h"
 
-#include "ui/Application.h"
 #include "ui/Panel.h"
 
 namespace {
@@ -11,12 +10,6 @@ constexpr TColor kPalette[TColorPalette::Columns * TColorPalette::Rows] = {
     0x0000FF, 0x0099FF, 0x00CC99, 0x669933, 0xCCCC33, 0xFF6633, 0x800080, 0x999999,
     0xFF00FF, 0x00CCFF, 0x00FFFF, 0x00FF00, 0xFFFF00, 0xFFCC00, 0x663399, 0xC0C0C0,
     0xCC99FF, 0x99CCFF, 0x99FFFF, 0xCCFFCC, 0xFFFFCC, 0xFFCC99, 0xFF99CC, 0xFFFFFF};
-
-TForm* FormOf(TControl* c) {
-  for (TWinControl* p = c->Parent(); p; p = p->Parent())
-    if (auto* f = dynamic_cast<TForm*>(p)) return f;
-  return nullptr;
-}
 
 // The custom colours of the colour dialog, kept for the whole session like the system's own.
 TColorDialog& SharedColorDialog() {
@@ -53,15 +46,8 @@ constexpr TColor kHighlight = 0x80000000u | COLOR_HIGHLIGHT;
 // ---------------------------------------------------------------- palette
 
 TColorPalette::TColorPalette(TColorPickerButton* button)
-    : TForm(FormOf(button) ? static_cast<TComponent*>(FormOf(button)) : Application, L"TColorPalette"),
-      button_(button) {
-  BorderStyle = TFormBorderStyle::bsNone;
-  // Its keys are its own: arrows move, Enter picks, Escape closes.
-  DialogKeys = false;
-  OnCreateParams = [](TCreateParams& p) {
-    p.Style |= WS_BORDER;
-    p.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-  };
+    : TDropDownForm(button, L"TColorPalette"), button_(button) {
+  OnCreateParams = [](TCreateParams& p) { p.Style |= WS_BORDER; };
   SetColor(kButtonFace);
   SetBounds(0, 0, 2 * Margin + Columns * CellSize + 2, 2 * Margin + 2 * EntryHeight + Rows * CellSize + 8 + 2);
 }
@@ -112,7 +98,7 @@ void TColorPalette::Pick(int entry) {
 }
 
 void TColorPalette::PaintWindow(HDC dc, const RECT& update) {
-  TForm::PaintWindow(dc, update);
+  TDropDownForm::PaintWindow(dc, update);
   HFONT font = button_->Font().Handle();
   for (int e = DefaultEntry; e <= CustomEntry; ++e) {
     RECT r = EntryRect(e);
@@ -141,13 +127,6 @@ void TColorPalette::PaintWindow(HDC dc, const RECT& update) {
 
 LRESULT TColorPalette::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ACTIVATE:
-      // A click anywhere else closes it, as a drop-down list does.
-      if (LOWORD(wp) == WA_INACTIVE && Visible()) {
-        button_->CloseUp();
-        return 0;
-      }
-      break;
     case WM_MOUSEMOVE:
       SetHighlight(EntryAt(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))));
       return 0;
@@ -159,7 +138,7 @@ LRESULT TColorPalette::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN: {
       int e = highlight_;
       switch (wp) {
-        case VK_ESCAPE: button_->CloseUp(); return 0;
+        case VK_ESCAPE: CloseUp(); return 0;
         case VK_RETURN:
         case VK_SPACE:
           if (e >= 0) Pick(e);
@@ -185,7 +164,7 @@ LRESULT TColorPalette::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     default: break;
   }
-  return TForm::WndProc(msg, wp, lp);
+  return TDropDownForm::WndProc(msg, wp, lp);
 }
 
 // ---------------------------------------------------------------- button
@@ -214,7 +193,7 @@ bool TColorPickerButton::ChooseCustomColor() {
   dialog.Color = color_ == clNone ? clWhite : color_;
   dialog.FullOpen = true;
   TLifeCheck alive = Watch();
-  TForm* form = FormOf(this);
+  TForm* form = ParentForm(this);
   bool ok = dialog.Execute(form ? form->HandleIfAllocated() : nullptr);
   // The dialog ran the message loop: the button may have gone with its window.
   if (!alive || !ok) return false;
@@ -230,27 +209,12 @@ void TColorPickerButton::DropDown() {
     palette_ = new TColorPalette(this);
     paletteAlive_ = palette_->Watch();
   }
-  // Below the button, kept on the screen of the button.
-  POINT below = ClientToScreen(POINT{0, Height()});
-  HMONITOR monitor = MonitorFromPoint(below, MONITOR_DEFAULTTONEAREST);
-  MONITORINFO mi{};
-  mi.cbSize = sizeof mi;
-  GetMonitorInfoW(monitor, &mi);
-  if (below.y + palette_->Height() > mi.rcWork.bottom) below.y = ClientToScreen(POINT{0, 0}).y - palette_->Height();
-  if (below.x + palette_->Width() > mi.rcWork.right) below.x = mi.rcWork.right - palette_->Width();
-  palette_->SetBounds(below.x, below.y, palette_->Width(), palette_->Height());
   palette_->SetHighlight(-1);
-  palette_->Show();
-  SetForegroundWindow(palette_->Handle());
-  ::SetFocus(palette_->Handle());
+  palette_->DropDown();
 }
 
 void TColorPickerButton::CloseUp() {
-  if (!DroppedDown()) return;
-  palette_->Hide();
-  // The keys come back to the button.
-  if (TForm* form = FormOf(this); form && form->HandleAllocated()) SetActiveWindow(form->HandleIfAllocated());
-  SetFocus();
+  if (paletteAlive_) palette_->CloseUp();
 }
 
 void TColorPickerButton::Click() {

@@ -14,7 +14,7 @@ class TColorPickerButton;
 
 // The palette that drops down below a colour button. Arrows move the highlight, Enter or Space
 // picks it, Escape (or a click elsewhere) closes the palette unchanged.
-class TColorPalette : public TForm {
+class TColorPalette : public TDropDownForm {
  public:
   explicit TColorPalette(TColorPickerButton* button);
 
@@ -53,6 +53,7 @@ class TColorPickerButton : public TFlatButton {
   void DropDown();
   void CloseUp();
   bool DroppedDown() const;
+  // Made on the first DropDown.
   TColorPalette* Palette() const { return palette_; }
   // The standard colour dialog with the button's colour; a confirmed colour becomes the
   // button's. Returns whether the user confirmed.

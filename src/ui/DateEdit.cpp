@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -79,7 +82,111 @@ bool TryStrToDate(const std::wstring& text, TDateTime& date) {
   return true;
 }
 
-TDateEdit::TDateEdit(TComponent* owner, const std::wstring& name) : TEdit(owner, name) { SetBounds(0, 0, 121, 21); }
+// ---------------------------------------------------------------- calendar
+
+namespace {
+// The system's month calendar, whose Enter and Escape are the popup's.
+class TMonthCalendar : public TStdControl {
+ public:
+  TMonthCalendar(TCalendarPopup* popup)
+      : TStdControl(popup, MONTHCAL_CLASSW, WS_TABSTOP | WS_BORDER), popup_(popup) {
+    SetName(L"Calendar");
+  }
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
+    if (msg == WM_KEYDOWN && wp == VK_RETURN) {
+      popup_->Pick();
+      return 0;
+    }
+    if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
+      popup_->CloseUp();
+      return 0;
+    }
+    return TStdControl::WndProc(msg, wp, lp);
+  }
+
+ private:
+  TCalendarPopup* popup_;
+};
+}  // namespace
+
+TCalendarPopup::TCalendarPopup(TDateEdit* edit)
+    : TDropDownForm(edit, L"TCalendarPopup"), edit_(edit) {
+  Calendar = new TMonthCalendar(this);
+  Calendar->SetParent(this);
+  // The calendar's own smallest size, which depends on the font and the locale.
+  RECT r{0, 0, 180, 160};
+  MonthCal_GetMinReqRect(Calendar->Handle(), &r);
+  Calendar->SetBounds(0, 0, r.right - r.left + 2, r.bottom - r.top + 2);
+  SetClientSize(Calendar->Width(), Calendar->Height());
+  SetActiveControl(Calendar);
+}
+
+TDateTime TCalendarPopup::SelectedDate() const {
+  SYSTEMTIME st{};
+  if (!MonthCal_GetCurSel(Calendar->HandleIfAllocated(), &st)) return 0;
+  st.wHour = st.wMinute = st.wSecond = st.wMilliseconds = 0;
+  return SystemTimeToDateTime(st);
+}
+
+void TCalendarPopup::SetSelectedDate(TDateTime date) {
+  SYSTEMTIME st;
+  DateTimeToSystemTime(std::trunc(date), st);
+  MonthCal_SetCurSel(Calendar->Handle(), &st);
+}
+
+void TCalendarPopup::Pick() {
+  TDateTime day = SelectedDate();
+  TDateEdit* edit = edit_;
+  edit->CloseUp();
+  if (day != 0) edit->SetDate(day);
+}
+
+LRESULT TCalendarPopup::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_NOTIFY:
+      // A click on a day (not on the month's arrows or title).
+      if (reinterpret_cast<NMHDR*>(lp)->code == MCN_SELECT) {
+        Pick();
+        return 0;
+      }
+      break;
+    default: break;
+  }
+  return TDropDownForm::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- the edit
+
+TDateEdit::TDateEdit(TComponent* owner, const std::wstring& name) : TEdit(owner, name) {
+  DropButton = new TButton(this, name + L"Button");
+  DropButton->SetParent(this);
+  DropButton->SetCaption(L"...");
+  // Not a stop of its own: Alt+Down and F4 in the edit do what it does.
+  DropButton->OnCreateParams = [](TCreateParams& p) { p.Style &= ~WS_TABSTOP; };
+  DropButton->OnClick = [this](TComponent*) { DropDown(); };
+  SetBounds(0, 0, 121, 21);
+}
+
+void TDateEdit::CreateParams(TCreateParams& params) {
+  TEdit::CreateParams(params);
+  // The text must not paint over the button.
+  params.Style |= WS_CLIPCHILDREN;
+}
+
+void TDateEdit::BoundsChanged() {
+  if (!DropButton) return;
+  const int h = std::max(ClientHeight(), 1);
+  DropButton->SetBounds(ClientWidth() - h, 0, h, h);
+  if (HWND e = HandleIfAllocated()) SendMessageW(e, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, h + 1));
+}
+
+void TDateEdit::HandleCreated() {
+  TEdit::HandleCreated();
+  BoundsChanged();
+}
 
 TDateTime TDateEdit::Date() const {
   TDateTime date = 0;
@@ -87,3 +194,27 @@ TDateTime TDateEdit::Date() const {
 }
 
 void TDateEdit::SetDate(TDateTime date) { SetText(DateToStr(date)); }
+
+bool TDateEdit::DroppedDown() const { return popupAlive_ && popup_->Visible(); }
+
+void TDateEdit::DropDown() {
+  if (DroppedDown()) return;
+  if (!popupAlive_) {
+    popup_ = new TCalendarPopup(this);
+    popupAlive_ = popup_->Watch();
+  }
+  popup_->SetSelectedDate(Date() != 0 ? Date() : std::trunc(Now()));
+  popup_->DropDown();
+}
+
+void TDateEdit::CloseUp() {
+  if (popupAlive_) popup_->CloseUp();
+}
+
+LRESULT TDateEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if ((msg == WM_KEYDOWN && wp == VK_F4) || (msg == WM_SYSKEYDOWN && wp == VK_DOWN)) {
+    DropDown();
+    return 0;
+  }
+  return TEdit::WndProc(msg, wp, lp);
+}

@@ -49,9 +49,8 @@ bool TFileNameEdit::Browse() {
   // A mistyped name would make the dialog refuse to open at all: it then starts empty.
   const std::wstring present = Trim(FileName());
   if (IsValidFileName(present)) dialog.FileName = present;
-  HWND owner = nullptr;
-  for (TWinControl* p = Parent(); p; p = p->Parent())
-    if (dynamic_cast<TForm*>(p)) owner = p->HandleIfAllocated();
+  TForm* form = ParentForm(this);
+  HWND owner = form ? form->HandleIfAllocated() : nullptr;
   TLifeCheck alive = Watch();
   bool ok = dialog.Execute(owner);
   // The dialog ran the message loop: the edit may be gone.

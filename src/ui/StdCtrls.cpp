@@ -18,12 +18,6 @@ void TStdControl::CreateParams(TCreateParams& params) {
   params.ExStyle = exStyle_;
 }
 
-static TForm* FormOf(TControl* c) {
-  for (TWinControl* p = c->Parent(); p; p = p->Parent())
-    if (auto* f = dynamic_cast<TForm*>(p)) return f;
-  return nullptr;
-}
-
 TButton::TButton(TComponent* owner, const std::wstring& name)
     : TStdControl(owner, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP) {
   SetName(name);
@@ -52,7 +46,7 @@ void TButton::Click() {
   TStdControl::Click();
   // The handler may have run a dialog during which the form went.
   if (alive && ModalResult != 0)
-    if (TForm* f = FormOf(this)) f->ModalResult = ModalResult;
+    if (TForm* f = ParentForm(this)) f->ModalResult = ModalResult;
 }
 
 bool TButton::Notify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {

@@ -4,6 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
+
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
 
 #include "noteconf/NoteConfTestEnv.h"
 #include "ui/Clock.h"
@@ -36,13 +41,19 @@ class Host : public TForm {
     BorderStyle = TFormBorderStyle::bsDialog;
     SetBounds(200, 200, 320, 160);
   }
+  template <class T>
+  T* Shown(const std::wstring& name, int width, int height) {
+    auto* control = new T(this, name);
+    control->SetParent(this);
+    control->SetBounds(10, 10, width, height);
+    Show();
+    return control;
+  }
 };
 
 TEST_F(AppTest, DateEditIsEmptyForTheNullDateAndReadsNothingElseAsADate) {
   Host host;
-  auto* edit = new TDateEdit(&host, L"Day");
-  edit->SetParent(&host);
-  host.Show();
+  auto* edit = host.Shown<TDateEdit>(L"Day", 121, 21);
 
   const TDateTime day = EncodeDateTime(2026, 12, 24);
   edit->SetDate(day + 0.75);
@@ -85,6 +96,60 @@ TEST_F(AppTest, DateEditIsEmptyForTheNullDateAndReadsNothingElseAsADate) {
   EXPECT_EQ(edit->Date(), 0.0) << WideToUtf8(month13);
 }
 
+TEST_F(AppTest, DateEditsCalendarOpensAtItsDayAndGivesThePickedOne) {
+  Host host;
+  auto* edit = host.Shown<TDateEdit>(L"Day", 121, 21);
+  edit->SetFocus();
+  const TDateTime pi = EncodeDateTime(2026, 3, 14);
+  edit->SetDate(pi);
+
+  // Alt+Down opens it at the edit's day, with the keys.
+  SendMessageW(edit->Handle(), WM_SYSKEYDOWN, VK_DOWN, 0);
+  ASSERT_TRUE(edit->DroppedDown());
+  TCalendarPopup* popup = edit->Popup();
+  EXPECT_EQ(popup->SelectedDate(), pi);
+  EXPECT_EQ(GetFocus(), popup->Calendar->Handle());
+  RECT e = noteconftest::WindowRect(edit->Handle()), p = noteconftest::WindowRect(popup->Handle());
+  EXPECT_EQ(p.top, e.bottom) << "right below the edit";
+  popup->SetSelectedDate(EncodeDateTime(2026, 3, 20));
+  Key(VK_RETURN);
+  EXPECT_FALSE(edit->DroppedDown());
+  EXPECT_EQ(edit->Date(), EncodeDateTime(2026, 3, 20));
+  EXPECT_EQ(GetFocus(), edit->Handle()) << "the keys come back to the edit";
+
+  // The button opens it too; Escape leaves the day alone.
+  SendMessageW(edit->DropButton->Handle(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(edit->DroppedDown());
+  popup->SetSelectedDate(EncodeDateTime(2026, 3, 1));
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(edit->DroppedDown());
+  EXPECT_EQ(edit->Date(), EncodeDateTime(2026, 3, 20));
+
+  // An empty edit opens at today; a click on a day picks it.
+  SetNowOverride(EncodeDateTime(2030, 1, 2, 15, 0));
+  edit->SetDate(0);
+  SendMessageW(edit->Handle(), WM_KEYDOWN, VK_F4, 0);
+  EXPECT_EQ(popup->SelectedDate(), EncodeDateTime(2030, 1, 2));
+  SetNowOverride(std::nullopt);
+  HWND cal = popup->Calendar->Handle();
+  RECT c;
+  GetClientRect(cal, &c);
+  POINT tenth{-1, -1};
+  for (int y = 0; y < c.bottom && tenth.x < 0; y += 2)
+    for (int x = 0; x < c.right && tenth.x < 0; x += 2) {
+      MCHITTESTINFO hit{};
+      hit.cbSize = sizeof hit;
+      hit.pt = POINT{x, y};
+      if (MonthCal_HitTest(cal, &hit) == MCHT_CALENDARDATE && hit.st.wDay == 10 && hit.st.wMonth == 1) tenth = hit.pt;
+    }
+  ASSERT_GE(tenth.x, 0) << "10 January is on the calendar";
+  PostMessageW(cal, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(tenth.x, tenth.y));
+  PostMessageW(cal, WM_LBUTTONUP, 0, MAKELPARAM(tenth.x, tenth.y));
+  testsupport::PumpUntil([&] { return !edit->DroppedDown(); }, 1000);
+  EXPECT_FALSE(edit->DroppedDown());
+  EXPECT_EQ(edit->Date(), EncodeDateTime(2030, 1, 10));
+}
+
 TEST(TimeText, ReadsHoursAndMinutesWithTheLocaleSeparatorAndNothingImpossible) {
   const std::wstring sep = TimeSeparator();
   struct Row {
@@ -122,9 +187,7 @@ TEST(TimeText, ReadsHoursAndMinutesWithTheLocaleSeparatorAndNothingImpossible) {
 
 TEST_F(AppTest, TimeEditTakesTwoDigitsTheSeparatorAndTwoDigits) {
   Host host;
-  auto* edit = new TTimeEdit(&host, L"Time");
-  edit->SetParent(&host);
-  host.Show();
+  auto* edit = host.Shown<TTimeEdit>(L"Time", 41, 21);
   const std::wstring sep = TimeSeparator();
   HWND h = edit->Handle();
   Type(h, L"1a2 3x05");
@@ -140,10 +203,7 @@ TEST_F(AppTest, TimeEditTakesTwoDigitsTheSeparatorAndTwoDigits) {
 
 TEST_F(AppTest, ColourButtonShowsDefaultForClNoneAndPicksFromItsPaletteByKeys) {
   Host host;
-  auto* button = new TColorPickerButton(&host, L"Colour");
-  button->SetParent(&host);
-  button->SetBounds(10, 10, 89, 22);
-  host.Show();
+  auto* button = host.Shown<TColorPickerButton>(L"Colour", 89, 22);
   std::vector<TColor> changes;
   int defaults = 0;
   button->OnChange = [&](TComponent*) { changes.push_back(button->SelectionColor()); };
@@ -197,9 +257,7 @@ TEST_F(AppTest, ColourButtonShowsDefaultForClNoneAndPicksFromItsPaletteByKeys) {
 
 TEST_F(AppTest, ColourButtonsCustomEntryTakesTheColourDialogsChoiceOnlyWhenConfirmed) {
   Host host;
-  auto* button = new TColorPickerButton(&host, L"Colour");
-  button->SetParent(&host);
-  host.Show();
+  auto* button = host.Shown<TColorPickerButton>(L"Colour", 89, 22);
   button->SetSelectionColor(0x112233);
   {
     // The dialog's own colour edits, typed into before OK.
@@ -232,10 +290,7 @@ TEST_F(AppTest, FileNameEditRefusesInvalidNamesButShowsAndKeepsTypedText) {
   for (const Row& r : rows) EXPECT_EQ(IsValidFileName(r.name), r.valid) << WideToUtf8(r.name);
 
   Host host;
-  auto* edit = new TFileNameEdit(&host, L"Link");
-  edit->SetParent(&host);
-  edit->SetBounds(8, 8, 291, 21);
-  host.Show();
+  auto* edit = host.Shown<TFileNameEdit>(L"Link", 291, 21);
   EXPECT_EQ(edit->Button->Left() + edit->Button->Width(), 291) << "the browse button at the right end";
   edit->SetFileName(L"C:\\notes\\a.txt");
   try {
@@ -254,9 +309,7 @@ TEST_F(AppTest, FileNameEditBrowsesFromThePresentNameAndTakesTheChosenFile) {
   testsupport::TempFolder folder(L"filenameedit");
   std::ofstream(std::filesystem::path(folder.Path() + L"linked.txt")) << "x";
   Host host;
-  auto* edit = new TFileNameEdit(&host, L"Link");
-  edit->SetParent(&host);
-  host.Show();
+  auto* edit = host.Shown<TFileNameEdit>(L"Link", 291, 21);
   edit->SetFileName(folder.Path() + L"linked.txt");
   {
     DialogCloser answer(PressOk);

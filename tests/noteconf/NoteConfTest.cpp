@@ -457,6 +457,13 @@ TEST_F(NoteConfTest, PagesAndAnOpenPaletteLookRight) {
     UnionRect(&r, &r, &p);
     EXPECT_TRUE(testsupport::SaveScreenShot(L"noteconf-palette", r));
     d.NColor->CloseUp();
+    d.PageControl1->SetActivePage(d.Alarm);
+    d.DayInfo->DropDown();
+    testsupport::Pump(50);
+    r = WindowRect(d.Handle()), p = WindowRect(d.DayInfo->Popup()->Handle());
+    UnionRect(&r, &r, &p);
+    EXPECT_TRUE(testsupport::SaveScreenShot(L"noteconf-calendar", r));
+    d.DayInfo->CloseUp();
     d._cancel->Click();
   }));
   EXPECT_EQ(captions, (std::vector<std::wstring>{L"General", L"Appearance", L"Autoshow", L"Alarm"}));
