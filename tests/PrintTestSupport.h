@@ -1,6 +1,6 @@
 #pragma once
 // Printing in tests: a real PostScript printer of the test's own that prints into a file, the
-// text read back from that file, and a closer for the standard dialogs a test opens.
+// text read back from that file.
 #include <windows.h>
 // after windows.h
 #include <winspool.h>
@@ -14,61 +14,10 @@
 #include <thread>
 #include <vector>
 
+#include "TestSupport.h"
 #include "ui/Types.h"
 
 namespace testsupport {
-
-// Waits on its own thread for a standard dialog of the test's thread, then acts on it; one still
-// open a few seconds later is cancelled, so that no test can hang on one.
-class DialogCloser {
- public:
-  explicit DialogCloser(std::function<void(HWND dialog)> action)
-      : guiThread_(GetCurrentThreadId()), action_(std::move(action)), worker_([this] { Run(); }) {}
-  ~DialogCloser() {
-    stop_ = true;
-    worker_.join();
-  }
-  bool Found() const { return found_; }
-  bool Forced() const { return forced_; }
-
- private:
-  HWND FindDialog() const {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        guiThread_,
-        [](HWND h, LPARAM lp) {
-          wchar_t cls[16] = L"";
-          GetClassNameW(h, cls, 16);
-          if (IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0) {
-            *reinterpret_cast<HWND*>(lp) = h;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-  }
-  void Run() {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !stop_ && !dialog; ++i) {
-      dialog = FindDialog();
-      if (!dialog) Sleep(10);
-    }
-    if (!dialog) return;
-    found_ = true;
-    action_(dialog);
-    for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
-    if (IsWindow(dialog)) {
-      forced_ = true;
-      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-  }
-
-  DWORD guiThread_;
-  std::function<void(HWND)> action_;
-  std::atomic<bool> stop_{false}, found_{false}, forced_{false};
-  std::thread worker_;
-};
 
 // The character of a glyph name of the standard PostScript encoding; "?" for others.
 inline std::string GlyphText(const std::string& name) {

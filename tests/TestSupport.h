@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "ui/Application.h"
 #include "ui/Forms.h"
@@ -119,5 +121,59 @@ class Watchdog {
   }
   UINT_PTR id_;
 };
+
+// Waits on its own thread for a standard dialog of the test's thread, then acts on it; one still
+// open a few seconds later is cancelled, so that no test can hang on one.
+class DialogCloser {
+ public:
+  explicit DialogCloser(std::function<void(HWND dialog)> action)
+      : guiThread_(GetCurrentThreadId()), action_(std::move(action)), worker_([this] { Run(); }) {}
+  ~DialogCloser() {
+    stop_ = true;
+    worker_.join();
+  }
+  bool Found() const { return found_; }
+  bool Forced() const { return forced_; }
+
+ private:
+  HWND FindDialog() const {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        guiThread_,
+        [](HWND h, LPARAM lp) {
+          wchar_t cls[16] = L"";
+          GetClassNameW(h, cls, 16);
+          if (IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0) {
+            *reinterpret_cast<HWND*>(lp) = h;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+  }
+  void Run() {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 500 && !stop_ && !dialog; ++i) {
+      dialog = FindDialog();
+      if (!dialog) Sleep(10);
+    }
+    if (!dialog) return;
+    found_ = true;
+    action_(dialog);
+    for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
+    if (IsWindow(dialog)) {
+      forced_ = true;
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+  }
+
+  DWORD guiThread_;
+  std::function<void(HWND)> action_;
+  std::atomic<bool> stop_{false}, found_{false}, forced_{false};
+  std::thread worker_;
+};
+
+inline void PressOk(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); }
 
 }  // namespace testsupport

@@ -2,6 +2,7 @@
 
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
+#include "notewindows/NoteConfUnit.h"
 #include "notewindows/NoteFormUnit.h"
 #include "ui/Application.h"
 #include "ui/Clock.h"
@@ -23,6 +24,8 @@ void TNoteWrapper::MarkCorrupted() {
 }
 
 TNoteWrapper::~TNoteWrapper() {
+  // A properties dialog open for this note ends, and writes nothing into it.
+  NotePropertiesWrapperGoing(this);
   // Windows are left alone, but none may point back at a freed wrapper: not the open one, nor
   // one already detached and closed whose release is still queued (at shut-down no messages
   // are handled between closing the notes and freeing them).

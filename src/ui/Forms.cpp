@@ -472,3 +472,53 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   }
   return TWinControl::WndProc(msg, wp, lp);
 }
+
+TForm* ParentForm(const TControl* control) {
+  for (TWinControl* p = control->Parent(); p; p = p->Parent())
+    if (auto* f = dynamic_cast<TForm*>(p)) return f;
+  return nullptr;
+}
+
+TDropDownForm::TDropDownForm(TWinControl* anchor, const std::wstring& formClassName)
+    : TForm(ParentForm(anchor) ? static_cast<TComponent*>(ParentForm(anchor)) : Application, formClassName),
+      anchor_(anchor) {
+  BorderStyle = TFormBorderStyle::bsNone;
+  DialogKeys = false;
+}
+
+void TDropDownForm::CreateParams(TCreateParams& params) {
+  TForm::CreateParams(params);
+  params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+}
+
+void TDropDownForm::DropDown() {
+  // The control's outer edges, its border included.
+  RECT r;
+  GetWindowRect(anchor_->Handle(), &r);
+  POINT at{r.left, r.bottom};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &mi);
+  if (at.y + Height() > mi.rcWork.bottom) at.y = r.top - Height();
+  if (at.x + Width() > mi.rcWork.right) at.x = mi.rcWork.right - Width();
+  SetBounds(at.x, at.y, Width(), Height());
+  Show();
+  SetForegroundWindow(Handle());
+  // Activation gave the keys to its control; one without controls takes them itself.
+  if (HWND focus = GetFocus(); focus != Handle() && !IsChild(Handle(), focus)) ::SetFocus(Handle());
+}
+
+void TDropDownForm::CloseUp() {
+  if (!Visible()) return;
+  Hide();
+  if (TForm* form = ParentForm(anchor_); form && form->HandleAllocated()) SetActiveWindow(form->HandleIfAllocated());
+  anchor_->SetFocus();
+}
+
+LRESULT TDropDownForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_ACTIVATE && LOWORD(wp) == WA_INACTIVE && Visible()) {
+    CloseUp();
+    return 0;
+  }
+  return TForm::WndProc(msg, wp, lp);
+}

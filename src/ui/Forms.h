@@ -117,3 +117,26 @@ class TForm : public TWinControl {
   bool inShow_ = false;
   TWindowState windowState_ = TWindowState::wsNormal;
 };
+
+// The form a control sits on, or null.
+TForm* ParentForm(const TControl* control);
+// A window that drops down from a control (a palette, a calendar), owned by the control's form.
+// It takes the keys itself (no dialog keyboard) and closes when another window is activated,
+// as a drop-down list does.
+class TDropDownForm : public TForm {
+ public:
+  TDropDownForm(TWinControl* anchor, const std::wstring& formClassName);
+  // Shows it right below the control, or above it when the screen ends first, with the keys.
+  void DropDown();
+  // Hides it and gives the keys back to the control.
+  void CloseUp();
+  bool DroppedDown() const { return Visible(); }
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  TWinControl* Anchor() const { return anchor_; }
+
+ private:
+  TWinControl* anchor_;
+};

@@ -18,12 +18,6 @@ void TStdControl::CreateParams(TCreateParams& params) {
   params.ExStyle = exStyle_;
 }
 
-static TForm* FormOf(TControl* c) {
-  for (TWinControl* p = c->Parent(); p; p = p->Parent())
-    if (auto* f = dynamic_cast<TForm*>(p)) return f;
-  return nullptr;
-}
-
 TButton::TButton(TComponent* owner, const std::wstring& name)
     : TStdControl(owner, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP) {
   SetName(name);
@@ -52,7 +46,7 @@ void TButton::Click() {
   TStdControl::Click();
   // The handler may have run a dialog during which the form went.
   if (alive && ModalResult != 0)
-    if (TForm* f = FormOf(this)) f->ModalResult = ModalResult;
+    if (TForm* f = ParentForm(this)) f->ModalResult = ModalResult;
 }
 
 bool TButton::Notify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
@@ -99,9 +93,22 @@ TLabel::TLabel(TComponent* owner, const std::wstring& name) : TStdControl(owner,
 }
 
 TGroupBox::TGroupBox(TComponent* owner, const std::wstring& name)
-    : TStdControl(owner, L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN) {
+    // A container: the dialog keyboard walks into the controls inside it.
+    : TStdControl(owner, L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetName(name);
   SetBounds(0, 0, 185, 105);
+}
+
+LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The system's group box draws only its frame and text: the inside would show whatever was
+  // on the screen before (another page's controls).
+  if (msg == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(HandleIfAllocated(), &r);
+    FillRect(reinterpret_cast<HDC>(wp), &r, BackgroundBrush());
+    return 1;
+  }
+  return TStdControl::WndProc(msg, wp, lp);
 }
 
 TEdit::TEdit(TComponent* owner, const std::wstring& name)
@@ -114,6 +121,15 @@ TEdit::TEdit(TComponent* owner, const std::wstring& name)
 void TEdit::SetReadOnly(bool on) {
   readOnly_ = on;
   if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETREADONLY, on, 0);
+}
+
+void TEdit::SetMaxLength(int length) {
+  maxLength_ = length;
+  if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_LIMITTEXT, length, 0);
+}
+
+void TEdit::HandleCreated() {
+  if (maxLength_) SetMaxLength(maxLength_);
 }
 
 void TEdit::CreateParams(TCreateParams& params) {

@@ -57,6 +57,9 @@ class TLabel : public TStdControl {
 class TGroupBox : public TStdControl {
  public:
   explicit TGroupBox(TComponent* owner, const std::wstring& name = {});
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 class TEdit : public TStdControl {
@@ -66,14 +69,19 @@ class TEdit : public TStdControl {
   void SetText(const std::wstring& text) { SetCaption(text); }
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool on);
+  // The most characters the user can type; 0 for the system's limit.
+  int MaxLength() const { return maxLength_; }
+  void SetMaxLength(int length);
   TNotifyEvent OnChange;
 
  protected:
   bool Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void CreateParams(TCreateParams& params) override;
+  void HandleCreated() override;
 
  private:
   bool readOnly_ = false;
+  int maxLength_ = 0;
 };
 
 class TPageControl;

@@ -30,7 +30,7 @@ constexpr int kFaceList = 0x470, kSizeList = 0x472;
 // The colour dialog's "Add to Custom Colors" button.
 constexpr int kAddCustomColor = 712;
 
-void PressOk(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); }
+using testsupport::PressOk;
 
 std::wstring WindowText(HWND h) {
   wchar_t text[256] = L"";

@@ -1,0 +1,82 @@
+// The properties dialog when its note goes while it is open: a shut-down, a session end or the
+// close request of a second copy frees every note; the dialog ends as cancelled, and nothing is
+// written into the freed note or its file afterwards.
+#include "noteconf/NoteConfTestEnv.h"
+#include "shell/MainFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
+
+namespace {
+
+using noteconftest::OpenDialog;
+using noteconftest::RunDialog;
+using notetest::Bytes;
+using notetest::LoadNote;
+using notetest::NoteTest;
+using notetest::ReadBytes;
+
+TEST_F(NoteTest, NotesFreedWhileTheDialogIsOpenEndItAsCancelledAndAreNotWrittenAfterwards) {
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDOK; });
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Before");
+  const std::wstring file = w->FileName;
+  TModalResult endedWith = -1;
+  bool uiWhileOpen = true, okPressed = false;
+  Bytes atShutdown;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    uiWhileOpen = UIEnabled;
+    SetWindowTextW(d.Titleedit->Handle(), L"Typed in the dialog");
+    d.AlarmCB->SetChecked(true);
+    TLifeCheck alive = d.Watch();
+    // What the shut-down does to the notes: saved, closed, freed.
+    manager->CloseAll();
+    manager.reset();
+    atShutdown = ReadBytes(file);
+    endedWith = alive ? d.ModalResult : -2;
+    // A user who goes on in a dialog that is still up presses OK.
+    if (alive && d.ModalResult == mrNone) {
+      okPressed = true;
+      d._ok->Click();
+    }
+  }));
+  EXPECT_FALSE(uiWhileOpen) << "hot keys, the tray and the menus wait while the dialog runs";
+  EXPECT_EQ(endedWith, mrCancel) << "ended as cancelled before its note went";
+  EXPECT_FALSE(okPressed);
+  testsupport::Pump(50);
+  EXPECT_EQ(OpenDialog(), nullptr);
+  EXPECT_EQ(ReadBytes(file), atShutdown) << "the note file is as the shut-down left it";
+  EXPECT_EQ(LoadNote(file).Title, L"Before");
+  EXPECT_TRUE(UIEnabled);
+}
+
+// A session end or a close request reaches the main window while the dialog is open.
+void EndWhileOpen(UINT message) {
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDOK; });
+  CreateMainForm();
+  ASSERT_NE(VantaroEngine, nullptr);
+  VantaroEngine->NotesManager->NewNote();
+  TNoteWrapper* w = VantaroEngine->NotesManager->Notes->Items(0);
+  w->Note->Title = L"Before";
+  w->Save();
+  const std::wstring file = w->FileName;
+  TModalResult endedWith = -1;
+  LRESULT answer = 0;
+  Bytes atShutdown;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    SetWindowTextW(d.Titleedit->Handle(), L"Typed in the dialog");
+    TLifeCheck alive = d.Watch();
+    answer = SendMessageW(VantaroMainForm->Handle(), message, 0, 0);
+    atShutdown = ReadBytes(file);
+    endedWith = alive ? d.ModalResult : -2;
+  }));
+  EXPECT_EQ(answer, 1);
+  EXPECT_EQ(VantaroEngine, nullptr) << "the notes are gone";
+  EXPECT_EQ(endedWith, mrCancel);
+  testsupport::Pump(50);
+  EXPECT_EQ(ReadBytes(file), atShutdown) << "nothing written after the shut-down saved the note";
+  EXPECT_EQ(LoadNote(file).Title, L"Before");
+}
+
+TEST_F(NoteTest, SessionEndWhileTheDialogIsOpenLeavesTheFreedNoteAlone) { EndWhileOpen(WM_QUERYENDSESSION); }
+
+TEST_F(NoteTest, CloseRequestWhileTheDialogIsOpenLeavesTheFreedNoteAlone) { EndWhileOpen(WM_CLOSEREQUEST); }
+
+}  // namespace

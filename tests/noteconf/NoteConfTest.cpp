@@ -1,0 +1,472 @@
+// The note-properties dialog run for real notes: where it opens, what OK writes back and what
+// every other way out leaves alone, the time edits, the keyboard, the colour buttons and the
+// preview, the group list and the linked file.
+#include <cmath>
+#include <limits>
+
+#include "noteconf/NoteConfTestEnv.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
+#include "notes/InternalProcs.h"
+#include "ui/Clock.h"
+
+namespace {
+
+using noteconftest::FocusedControl;
+using noteconftest::Key;
+using noteconftest::PixelOf;
+using noteconftest::RunDialog;
+using noteconftest::Type;
+using noteconftest::WindowRect;
+using notetest::HeldKey;
+using notetest::LoadNote;
+using notetest::NoteTest;
+
+// A minute on the clock: the dialog keeps hours and minutes only.
+const TDateTime kNow = EncodeDateTime(2026, 12, 6, 14, 30);
+
+class NoteConfTest : public NoteTest {
+ protected:
+  void SetUp() override {
+    NoteTest::SetUp();
+    SetNowOverride(kNow);
+    SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
+      boxes.push_back(r.Text);
+      return IDOK;
+    });
+  }
+  std::vector<std::wstring> boxes;
+};
+
+TEST_F(NoteConfTest, OpensBesideTheNoteOrInTheBottomRightCornerAndStaysOnTheScreen) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Placed");
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  struct Row {
+    int x, y;
+    bool rightEdge, bottomEdge;
+  } rows[] = {{100, 100, false, false}, {-1, -1, true, true},       {sw - 50, 100, true, false},
+              {100, sh - 50, false, true}, {-1, 300, true, false}, {0, 0, false, false}};
+  for (const Row& r : rows) {
+    RECT placed{};
+    SIZE client{};
+    bool topmost = false;
+    ASSERT_TRUE(RunDialog(w, w->Form, r.x, r.y, [&](TNoteConf& d) {
+      placed = WindowRect(d.Handle());
+      RECT c;
+      GetClientRect(d.Handle(), &c);
+      client = SIZE{c.right, c.bottom};
+      topmost = (GetWindowLongW(d.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+      d._cancel->Click();
+    }));
+    const int width = placed.right - placed.left, height = placed.bottom - placed.top;
+    EXPECT_EQ(placed.left, r.rightEdge ? sw - width : r.x + 10) << r.x << "," << r.y;
+    EXPECT_EQ(placed.top, r.bottomEdge ? sh - height : r.y + 10) << r.x << "," << r.y;
+    EXPECT_EQ(client.cx, 323);
+    EXPECT_EQ(client.cy, 200);
+    EXPECT_TRUE(topmost);
+  }
+}
+
+TEST_F(NoteConfTest, OkWritesEveryFieldBackAndSavesTheNote) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Old title");
+  w->Note->Group = L"Old group";
+  const TDateTime showAt = kNow + 2 + 9.0 / 24, alarmAt = kNow + 1 + 0.5 / 24;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    SetWindowTextW(d.Titleedit->Handle(), L"");
+    Type(d.Titleedit->Handle(), L"New title");
+    d.GroupBox->SetText(L"Work");
+    d.LinkedFileEdit->SetFileName(L"C:\\docs\\plan.txt");
+    d.BColor->SetSelectionColor(0x0000FF);
+    d.NColor->SetSelectionColor(0x00FFFF);
+    d.TBcolor->SetSelectionColor(0xFF0000);
+    d.AutoShowCB->SetChecked(true);
+    d.SetAutoShowDateTime(showAt);
+    d.AlarmCB->SetChecked(true);
+    d.SetAlarmDateTime(alarmAt);
+    Key(VK_RETURN);  // the default button
+  }));
+  const TNoteClass& n = *w->Note;
+  EXPECT_EQ(n.Title, L"New title");
+  EXPECT_EQ(n.Group, L"Work");
+  EXPECT_EQ(n.LinkedFile, L"C:\\docs\\plan.txt");
+  EXPECT_EQ(n.TitleColor, 0x0000FFu);
+  EXPECT_EQ(n.NoteColor, 0x00FFFFu);
+  EXPECT_EQ(n.TitleFontColor, 0xFF0000u);
+  EXPECT_EQ(n.AutoShowPending, 1u);
+  EXPECT_NEAR(n.ShowAt, showAt, 1e-7);
+  EXPECT_TRUE(n.AlarmOn);
+  EXPECT_NEAR(n.AlarmAt, alarmAt, 1e-7);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(UIEnabled);
+  TNoteClass saved = LoadNote(w->FileName);
+  EXPECT_EQ(saved.Title, L"New title");
+  EXPECT_EQ(saved.Group, L"Work");
+  EXPECT_EQ(saved.AutoShowPending, 1u);
+  EXPECT_TRUE(saved.AlarmOn);
+  EXPECT_EQ(w->Form->Wrapper, w) << "the window was filled again from the record";
+}
+
+TEST_F(NoteConfTest, AutoShowAtTheCurrentMinuteIsRefusedAndAnAlarmThenIsKept) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Moments");
+  w->Note->AutoShowPending = 1;
+  w->Note->ShowAt = kNow + 5;
+  struct Row {
+    TDateTime showAt, alarmAt;
+    std::vector<std::wstring> warnings;
+    bool autoShow, alarm;
+  } rows[] = {
+      {kNow, kNow, {L"Autoshow time is previous than current time, autoshow disabled!"}, false, true},
+      {kNow + 1.0 / 1440, kNow - 1.0 / 1440, {L"Allarm time is previous than current time, allarm disabled!"}, true, false},
+      {kNow - 1,
+       kNow - 1,
+       {L"Autoshow time is previous than current time, autoshow disabled!",
+        L"Allarm time is previous than current time, allarm disabled!"},
+       false,
+       false},
+  };
+  for (const Row& r : rows) {
+    boxes.clear();
+    w->Note->AlarmOn = false;
+    ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+      d.AutoShowCB->SetChecked(true);
+      d.SetAutoShowDateTime(r.showAt);
+      d.AlarmCB->SetChecked(true);
+      d.SetAlarmDateTime(r.alarmAt);
+      d._ok->Click();
+    }));
+    EXPECT_EQ(boxes, r.warnings);
+    EXPECT_EQ(w->Note->AutoShowPending, r.autoShow ? 1u : 0u);
+    EXPECT_EQ(w->Note->AlarmOn, r.alarm);
+    if (r.alarm) {
+      EXPECT_NEAR(w->Note->AlarmAt, r.alarmAt, 1e-7);
+    }
+    EXPECT_EQ(LoadNote(w->FileName).AlarmOn, r.alarm) << "saved as shown";
+  }
+
+  // A checked box with an empty day counts as 30 December 1899: refused.
+  boxes.clear();
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    d.AlarmCB->SetChecked(true);
+    d.DayInfo->SetDate(0);
+    d._ok->Click();
+  }));
+  EXPECT_FALSE(w->Note->AlarmOn);
+  EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(NoteConfTest, WhatWasTypedOrMovedSinceTheLastSaveSurvivesTheDialog) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Typing");
+  TNoteForm* f = w->Form;
+  f->NoteEdit->SetText(L"saved");
+  w->Save();
+  int x = 300;
+  for (bool ok : {true, false}) {
+    SendMessageW(f->NoteEdit->Handle(), EM_SETSEL, -1, -1);
+    for (wchar_t c : std::wstring(ok ? L" one" : L" two")) notetest::TypeChar(f, c);
+    x += 20;
+    SetWindowPos(f->Handle(), nullptr, x, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    testsupport::Pump(30);
+    ASSERT_TRUE(RunDialog(w, f, f->Left(), f->Top(), [&](TNoteConf& d) { (ok ? d._ok : d._cancel)->Click(); }));
+    const std::wstring expected = ok ? L"saved one" : L"saved one two";
+    EXPECT_EQ(f->NoteEdit->Text(), expected) << (ok ? "OK" : "Cancel") << ": the window keeps its text";
+    EXPECT_EQ(notetest::PlainText(LoadNote(w->FileName)), expected) << "and the file has it";
+    EXPECT_EQ(f->Left(), x) << "the window stays where it was moved";
+  }
+}
+
+TEST_F(NoteConfTest, CancelEscapeAndTheCloseBoxChangeNothingButTheNoteIsStillSaved) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Keep me");
+  w->Note->Group = L"Home";
+  w->Note->AlarmOn = true;
+  w->Note->AlarmAt = kNow + 3;
+  w->Note->LinkedFile = L"C:\\keep.txt";
+  const std::vector<std::pair<const char*, std::function<void(TNoteConf&)>>> ways = {
+      {"Cancel", [](TNoteConf& d) { SendMessageW(d._cancel->Handle(), BM_CLICK, 0, 0); }},
+      {"Escape", [](TNoteConf&) { Key(VK_ESCAPE); }},
+      {"close box", [](TNoteConf& d) { PostMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+  };
+  for (const auto& [name, end] : ways) {
+    DeleteFileW(w->FileName.c_str());
+    ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+      SetWindowTextW(d.Titleedit->Handle(), L"Changed");
+      d.GroupBox->SetText(L"Other");
+      d.LinkedFileEdit->SetFileName(L"C:\\other.txt");
+      d.AlarmCB->SetChecked(false);
+      d.NColor->SetSelectionColor(0x123456);
+      end(d);
+    })) << name;
+    EXPECT_EQ(w->Note->Title, L"Keep me") << name;
+    EXPECT_EQ(w->Note->Group, L"Home") << name;
+    EXPECT_EQ(w->Note->LinkedFile, L"C:\\keep.txt") << name;
+    EXPECT_TRUE(w->Note->AlarmOn) << name;
+    EXPECT_EQ(w->Note->NoteColor, clNone) << name;
+    ASSERT_EQ(GetFileAttributesW(w->FileName.c_str()) != INVALID_FILE_ATTRIBUTES, true) << name << ": saved";
+    EXPECT_EQ(LoadNote(w->FileName).Title, L"Keep me") << name;
+    EXPECT_TRUE(boxes.empty()) << name;
+    EXPECT_TRUE(UIEnabled) << name;
+  }
+}
+
+TEST_F(NoteConfTest, AnImpossibleTimeUnchecksItsBoxAndReadsZero) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Times");
+  const std::wstring sep = TimeSeparator();
+  std::wstring autoText, alarmText, goodText;
+  bool autoChecked = true, alarmChecked = true, goodChecked = false;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    struct Page {
+      TTabSheet* sheet;
+      TCheckBox* box;
+      TTimeEdit* time;
+      std::wstring* text;
+      bool* checked;
+      std::wstring typed;
+    } pages[] = {{d.AutoShow, d.AutoShowCB, d.AutoShowTimeEdit, &autoText, &autoChecked, L"2599"},
+                 {d.Alarm, d.AlarmCB, d.TimeInfo, &alarmText, &alarmChecked, L"2599"}};
+    for (Page& p : pages) {
+      d.PageControl1->SetActivePage(p.sheet);
+      p.box->SetChecked(true);
+      p.time->SetFocus();
+      SetWindowTextW(p.time->Handle(), L"");
+      Type(p.time->Handle(), p.typed);
+      EXPECT_EQ(p.time->Text(), L"25" + sep + L"99") << "typed as it reads";
+      Key(VK_TAB);  // leaving the edit
+      *p.text = p.time->Text();
+      *p.checked = p.box->Checked();
+    }
+    // A possible time stays as typed, and its box checked.
+    d.AlarmCB->SetChecked(true);
+    d.TimeInfo->SetFocus();
+    SetWindowTextW(d.TimeInfo->Handle(), L"");
+    Type(d.TimeInfo->Handle(), L"0745");
+    Key(VK_TAB);
+    goodText = d.TimeInfo->Text();
+    goodChecked = d.AlarmCB->Checked();
+    d._cancel->Click();
+  }));
+  EXPECT_EQ(autoText, L"00" + sep + L"00");
+  EXPECT_EQ(alarmText, EmptyTimeText());
+  EXPECT_FALSE(autoChecked);
+  EXPECT_FALSE(alarmChecked);
+  EXPECT_EQ(goodText, L"07" + sep + L"45");
+  EXPECT_TRUE(goodChecked);
+  EXPECT_TRUE(boxes.empty()) << "no message";
+}
+
+TEST_F(NoteConfTest, TabWalksEveryControlOfAPageInOrderFromTheTitle) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Keys");
+  std::vector<std::vector<std::wstring>> walks;
+  std::wstring first, backwards;
+  bool backToFirst = false;
+  int titleLength = 0;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    first = FocusedControl() ? FocusedControl()->Name() : L"(none)";
+    SetWindowTextW(d.Titleedit->Handle(), L"");
+    Type(d.Titleedit->Handle(), std::wstring(130, L'x'));
+    titleLength = static_cast<int>(d.Titleedit->Text().size());
+    // Each page from its first control round to it again; Ctrl+Tab turns to the next page.
+    for (int page = 0; page < 4; ++page) {
+      TWinControl* start = FocusedControl();
+      std::vector<std::wstring> walk{start ? start->Name() : L"(none)"};
+      for (int i = 0; i < 10; ++i) {
+        Key(VK_TAB);
+        TWinControl* c = FocusedControl();
+        walk.push_back(c ? c->Name() : L"(none)");
+        if (c == start) break;
+      }
+      walk.push_back(d.PageControl1->ActivePage()->Name());
+      walks.push_back(walk);
+      HeldKey ctrl(VK_CONTROL);
+      Key(VK_TAB);
+    }
+    backToFirst = d.PageControl1->ActivePage() == d.General;
+    {
+      HeldKey ctrl(VK_CONTROL), shift(VK_SHIFT);
+      Key(VK_TAB);
+    }
+    backwards = d.PageControl1->ActivePage()->Name() + L" " + (FocusedControl() ? FocusedControl()->Name() : L"");
+    d._cancel->Click();
+  }));
+  EXPECT_EQ(first, L"Titleedit") << "the keys start in the title";
+  EXPECT_EQ(titleLength, 124) << "at most 124 characters can be typed";
+  using V = std::vector<std::wstring>;
+  ASSERT_EQ(walks.size(), 4u);
+  EXPECT_EQ(walks[0], (V{L"Titleedit", L"GroupBox", L"LinkedFileEditEdit", L"LinkedFileEditButton", L"_cancel", L"_ok",
+                         L"Titleedit", L"General"}));
+  EXPECT_EQ(walks[1], (V{L"BColor", L"NColor", L"TBcolor", L"_cancel", L"_ok", L"BColor", L"Appearance"}));
+  EXPECT_EQ(walks[2],
+            (V{L"AutoShowCB", L"AutoShowDateEdit", L"AutoShowTimeEdit", L"_cancel", L"_ok", L"AutoShowCB", L"AutoShow"}));
+  EXPECT_EQ(walks[3], (V{L"AlarmCB", L"DayInfo", L"TimeInfo", L"_cancel", L"_ok", L"AlarmCB", L"Alarm"}));
+  EXPECT_TRUE(backToFirst) << "Ctrl+Tab goes round";
+  EXPECT_EQ(backwards, L"Alarm AlarmCB") << "Ctrl+Shift+Tab goes back";
+}
+
+TEST_F(NoteConfTest, DefaultColoursShowDefaultAndThePreviewPaintsThem) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Colours");
+  w->Note->TitleColor = 0x0000FF;
+  w->Note->NoteColor = 0x00FF00;
+  w->Note->TitleFontColor = 0xFFFFFF;
+  NoteColor = 0x80FFFF;
+  TitleColor = 0x00C0FF;
+  std::vector<std::wstring> captions;
+  COLORREF bodyBefore = 0, bodyAfter = 0, barAfter = 0, bodyPicked = 0;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    d.PageControl1->SetActivePage(d.Appearance);
+    HWND preview = d.PreviewPanel->Handle();
+    bodyBefore = PixelOf(preview, 60, 60);
+    EXPECT_EQ(d.BColor->Caption(), L"") << "a colour shows no caption";
+    // The Default entry of each palette, clicked.
+    for (TColorPickerButton* p : {d.BColor, d.NColor, d.TBcolor}) {
+      p->DropDown();
+      TColorPalette* palette = p->Palette();
+      RECT e = palette->EntryRect(TColorPalette::DefaultEntry);
+      LPARAM at = MAKELPARAM((e.left + e.right) / 2, (e.top + e.bottom) / 2);
+      PostMessageW(palette->Handle(), WM_MOUSEMOVE, 0, at);
+      PostMessageW(palette->Handle(), WM_LBUTTONUP, 0, at);
+      Application->ProcessMessages();
+      captions.push_back(p->Caption());
+    }
+    bodyAfter = PixelOf(preview, 60, 60);
+    barAfter = PixelOf(preview, 85, 2);
+    // A colour of the palette: the preview follows at once.
+    d.NColor->DropDown();
+    RECT cell = d.NColor->Palette()->EntryRect(16);
+    PostMessageW(d.NColor->Palette()->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(cell.left + 5, cell.top + 5));
+    Application->ProcessMessages();
+    bodyPicked = PixelOf(preview, 60, 60);
+    d._ok->Click();
+  }));
+  EXPECT_EQ(bodyBefore, RGB(0, 255, 0)) << "the note's own colour";
+  EXPECT_EQ(captions, (std::vector<std::wstring>{L"Default", L"Default", L"Default"}));
+  EXPECT_EQ(bodyAfter, ColorToRGB(NoteColor)) << "the default note colour of the settings";
+  EXPECT_EQ(barAfter, ColorToRGB(TitleColor)) << "the default title colour of the settings";
+  EXPECT_EQ(bodyPicked, ColorToRGB(TColorPalette::CellColor(16)));
+  EXPECT_EQ(w->Note->TitleColor, clNone);
+  EXPECT_EQ(w->Note->TitleFontColor, clNone);
+  EXPECT_EQ(w->Note->NoteColor, TColorPalette::CellColor(16));
+}
+
+TEST_F(NoteConfTest, GroupsOfAllNotesAreOfferedAndATypedGroupIsStoredWithItsBlanks) {
+  TNoteWrapper* a = OpenNote(100, 100, 200, 150, L"A");
+  a->Note->Group = L"Work";
+  TNoteWrapper* b = OpenNote(140, 140, 200, 150, L"B");
+  b->Note->Group = L"Home";
+  TNoteWrapper* c = OpenNote(180, 180, 200, 150, L"C");
+  c->Note->Group = L"  ";
+  TNoteWrapper* w = OpenNote(220, 220, 200, 150, L"D");
+  w->Note->Group = L"work";
+  std::vector<std::wstring> offered;
+  std::wstring shown;
+  ASSERT_TRUE(RunDialog(w, w->Form, -1, -1, [&](TNoteConf& d) {
+    offered = d.GroupBox->Items.Strings();
+    shown = d.GroupBox->Text();
+    d.GroupBox->SetFocus();
+    HWND edit = GetFocus();
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    Type(edit, L"  Errands  ");
+    d._ok->Click();
+  }));
+  EXPECT_EQ(offered, (std::vector<std::wstring>{L"Work", L"Home"})) << "each group once, blank ones left out";
+  EXPECT_EQ(shown, L"work");
+  EXPECT_EQ(w->Note->Group, L"  Errands  ");
+  EXPECT_EQ(LoadNote(w->FileName).Group, L"  Errands  ");
+}
+
+TEST_F(NoteConfTest, AMistypedStoredLinkIsShownAndKeptUnlessChanged) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Link");
+  w->Note->LinkedFile = L"C:\\notes\\bad|name?.txt";
+  std::wstring shown;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    shown = d.LinkedFileEdit->Text();
+    d._ok->Click();
+  }));
+  EXPECT_EQ(shown, L"C:\\notes\\bad|name?.txt");
+  EXPECT_EQ(w->Note->LinkedFile, L"C:\\notes\\bad|name?.txt");
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    d.LinkedFileEdit->SetText(L"");
+    d._ok->Click();
+  }));
+  EXPECT_EQ(w->Note->LinkedFile, L"");
+}
+
+TEST_F(NoteConfTest, TranslatesInItsOwnSectionThenTheSharedOne) {
+  ForceDirectories(LanguagesFolder());
+  const std::string file =
+      "[LNG_Vantaro_Note_Conf]\r\n_title=Opzioni nota\r\nGeneral=Generale\r\nAutoShow=Mostra\r\n"
+      "_NoteTitle=Titolo\r\n_titlecolor=Colore titolo\r\nday=Giorno\r\nAlarmCB=Sveglia attiva\r\n"
+      "_ok=Nope\r\n[LNG_Vantaro_Generic]\r\n_cancel=Annulla\r\n";
+  notetest::WriteBytes(LanguageFileName(L"italiano"), notetest::Bytes(file.begin(), file.end()));
+  LanguageEngine = new TVxMultiLanguage;
+  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+  LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Tradotta");
+  std::vector<std::wstring> texts;
+  RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    texts = {d.Caption(),          d.General->Caption(), d.AutoShow->Caption(), d._NoteTitle->Caption(),
+             d.Label3->Caption(),  d.Label4->Caption(),  d.Label1->Caption(),   d.Label6->Caption(),
+             d.Label7->Caption(),  d.AlarmCB->Caption(), d._ok->Caption(),      d._cancel->Caption()};
+    d._cancel->Click();
+  });
+  DoneLanguageEngine();
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"Opzioni nota", L"Generale", L"Autoshow", L"Titolo", L"Colore titolo:",
+                                              L"Note Color:", L"Giorno:", L"Giorno:", L"Time:", L"Sveglia attiva",
+                                              L"OK", L"Annulla"}))
+      << "the auto-show tab keeps its text; OK and Cancel come from the shared section";
+}
+
+TEST_F(NoteConfTest, MomentsThatAreNoDatesOpenEmptyAndStayAsTheyWereOnCancel) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Broken moments");
+  w->Note->ShowAt = std::numeric_limits<double>::quiet_NaN();
+  w->Note->AlarmAt = 1e300;
+  std::wstring day, time, alarmDay;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    day = d.AutoShowDateEdit->Text();
+    time = d.AutoShowTimeEdit->Text();
+    alarmDay = d.DayInfo->Text();
+    d._cancel->Click();
+  }));
+  EXPECT_EQ(day, L"");
+  EXPECT_EQ(alarmDay, L"");
+  EXPECT_EQ(time, EmptyTimeText());
+  EXPECT_TRUE(std::isnan(w->Note->ShowAt));
+  EXPECT_EQ(w->Note->AlarmAt, 1e300);
+}
+
+TEST_F(NoteConfTest, PagesAndAnOpenPaletteLookRight) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Pictures");
+  w->Note->Group = L"Work";
+  w->Note->LinkedFile = L"C:\\docs\\plan.txt";
+  w->Note->TitleColor = 0x0080FF;
+  w->Note->AlarmOn = true;
+  w->Note->AlarmAt = kNow + 1;
+  std::vector<std::wstring> captions;
+  ASSERT_TRUE(RunDialog(w, w->Form, 300, 200, [&](TNoteConf& d) {
+    const wchar_t* names[] = {L"noteconf-general", L"noteconf-appearance", L"noteconf-autoshow", L"noteconf-alarm"};
+    int i = 0;
+    for (TTabSheet* page : d.PageControl1->Pages()) {
+      captions.push_back(page->Caption());
+      d.PageControl1->SetActivePage(page);
+      RedrawWindow(d.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      testsupport::Pump(50);
+      EXPECT_TRUE(testsupport::SaveScreenShot(names[i++], WindowRect(d.Handle())));
+    }
+    d.PageControl1->SetActivePage(d.Appearance);
+    d.NColor->DropDown();
+    d.NColor->Palette()->SetHighlight(12);
+    testsupport::Pump(50);
+    RECT r = WindowRect(d.Handle()), p = WindowRect(d.NColor->Palette()->Handle());
+    UnionRect(&r, &r, &p);
+    EXPECT_TRUE(testsupport::SaveScreenShot(L"noteconf-palette", r));
+    d.NColor->CloseUp();
+    d.PageControl1->SetActivePage(d.Alarm);
+    d.DayInfo->DropDown();
+    testsupport::Pump(50);
+    r = WindowRect(d.Handle()), p = WindowRect(d.DayInfo->Popup()->Handle());
+    UnionRect(&r, &r, &p);
+    EXPECT_TRUE(testsupport::SaveScreenShot(L"noteconf-calendar", r));
+    d.DayInfo->CloseUp();
+    d._cancel->Click();
+  }));
+  EXPECT_EQ(captions, (std::vector<std::wstring>{L"General", L"Appearance", L"Autoshow", L"Alarm"}));
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#pragma once
+// What the note-properties suites share: running the dialog with a script that acts on it once
+// it is up, real keys and typing, and answering the system's own dialogs from another thread.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "TestSupport.h"
+#include "notewindows/NoteConfUnit.h"
+#include "notewindows/NoteTestEnv.h"
+#include "ui/ExtCtrls.h"
+
+namespace noteconftest {
+
+// A key pressed in the focused window, through the application's own loop (so the dialog
+// keyboard sees it).
+inline void Key(WPARAM vk) {
+  HWND focus = GetFocus();
+  PostMessageW(focus, WM_KEYDOWN, vk, 1);
+  PostMessageW(focus, WM_KEYUP, vk, 0xC0000001);
+  Application->ProcessMessages();
+}
+
+// Characters typed into a window as the keyboard would deliver them.
+inline void Type(HWND h, const std::wstring& text) {
+  for (wchar_t c : text) SendMessageW(h, WM_CHAR, c, 1);
+}
+
+// The control object that has the keyboard focus (the combo box for its edit, say).
+inline TWinControl* FocusedControl() {
+  for (HWND h = GetFocus(); h; h = GetParent(h))
+    if (TWinControl* c = TWinControl::FromHandle(h)) return c;
+  return nullptr;
+}
+
+// The open properties dialog, or null.
+inline TNoteConf* OpenDialog() {
+  for (TForm* f : Application->Forms())
+    if (auto* d = dynamic_cast<TNoteConf*>(f); d && d->Modal() && IsWindowVisible(d->HandleIfAllocated())) return d;
+  return nullptr;
+}
+
+// Runs the dialog for the note; once it is up, act runs inside its modal loop (and usually
+// ends it). Returns whether act ran.
+inline bool RunDialog(TNoteWrapper* w, TForm* owner, int x, int y, const std::function<void(TNoteConf&)>& act) {
+  testsupport::Watchdog dog(8000);
+  bool ran = false;
+  TTimer driver(Application, L"Driver", 20);
+  driver.OnTimer = [&](TComponent*) {
+    TNoteConf* d = ran ? nullptr : OpenDialog();
+    if (!d) return;
+    ran = true;
+    driver.SetEnabled(false);
+    act(*d);
+  };
+  driver.SetEnabled(true);
+  EditNotePropertiesEx(owner, w, x, y);
+  EXPECT_FALSE(testsupport::Watchdog::fired) << "the dialog had to be ended by the watchdog";
+  return ran;
+}
+
+// Screen pixel inside a window of ours, after it has painted.
+inline COLORREF PixelOf(HWND h, int x, int y) {
+  UpdateWindow(h);
+  HDC dc = GetDC(h);
+  COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(h, dc);
+  return c;
+}
+
+inline RECT WindowRect(HWND h) {
+  RECT r;
+  GetWindowRect(h, &r);
+  return r;
+}
+
+}  // namespace noteconftest
