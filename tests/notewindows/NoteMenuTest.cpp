@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "NoteTestEnv.h"
+#include "noteconf/NoteConfTestEnv.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "language/VxMultiLanguageEngine.h"
 
@@ -218,29 +219,39 @@ TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExi
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Customize");
   TNoteForm* f = w->Form;
   ASSERT_TRUE(PumpUntil([&] { return !f->UpdateTimer->Enabled(); }, 2500));
+  // Acts once on the properties dialog while it is up.
+  std::function<void(TNoteConf&)> act;
+  int dialogs = 0;
+  TTimer driver(Application, L"Driver", 20);
+  driver.OnTimer = [&](TComponent*) {
+    if (TNoteConf* d = noteconftest::OpenDialog()) {
+      ++dialogs;
+      TLifeCheck alive = d->Watch();
+      act(*d);
+      if (alive && d->ModalResult == mrNone) d->_cancel->Click();
+    }
+  };
+  driver.SetEnabled(true);
+
+  act = [](TNoteConf&) {};
   {
     HeldKey ctrl(VK_CONTROL);
     PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, 'O', 1);
     PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, 'O', 1u | 0xC0000000u);
     Pump(50);
   }
+  ASSERT_TRUE(PumpUntil([&] { return dialogs == 1 && !noteconftest::OpenDialog(); }, 3000)) << "Ctrl+O opens the dialog";
   EXPECT_TRUE(f->UpdateTimer->Enabled()) << "Ctrl+O: the save timer runs again after the dialog";
 
-  // The window goes while the dialog is up (here: inside the message that a failed save shows).
-  Lock lock(w->FileName);
+  // The window goes while the dialog is up.
   HWND h = f->Handle();
-  int boxes = 0;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
-    if (++boxes == 1) {
-      w->CloseForm(true);
-      Pump(100);
-    }
-    return IDOK;
-  });
+  act = [&](TNoteConf&) { w->CloseForm(true); };
   f->CustomizeAction->Execute();
+  EXPECT_EQ(dialogs, 2);
+  Pump(100);
   EXPECT_FALSE(IsWindow(h)) << "the window went during the dialog";
-  EXPECT_EQ(boxes, 1) << "and nothing acted on it afterwards";
   EXPECT_EQ(w->Form, nullptr);
+  EXPECT_EQ(noteconftest::OpenDialog(), nullptr);
 }
 
 TEST_F(NoteMenuTest, CaptionsAreTheirDefaultsWithoutALanguageFileAndTranslatedWithOne) {
