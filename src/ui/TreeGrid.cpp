@@ -334,7 +334,7 @@ void TTreeGrid::Sort() {
   SortSiblings(roots_);
   for (TGridNode* n : roots_) SortSiblings(n->children_);
   RebuildRows();
-  if (focused_ && View()) SendMessageW(View(), LVM_ENSUREVISIBLE, RowOf(focused_), FALSE);
+  if (focused_ && View() && RowOf(focused_) >= 0) SendMessageW(View(), LVM_ENSUREVISIBLE, RowOf(focused_), FALSE);
 }
 
 void TTreeGrid::UpdateSortGlyph() {
@@ -360,12 +360,13 @@ bool TTreeGrid::AllowFocus(TGridNode* node) {
 
 bool TTreeGrid::SetFocusedNode(TGridNode* node) {
   if (node == focused_) return true;
-  if (node && RowOf(node) < 0) return false;
+  // While an update runs the rows are not laid out yet; afterwards only a row that shows.
+  if (node && updateCount_ == 0 && RowOf(node) < 0) return false;
   if (!AllowFocus(node)) return false;
   if (IsEditing()) EndEdit(false);
   focused_ = node;
   if (HWND h = View()) {
-    if (node) SendMessageW(h, LVM_ENSUREVISIBLE, RowOf(node), FALSE);
+    if (node && RowOf(node) >= 0) SendMessageW(h, LVM_ENSUREVISIBLE, RowOf(node), FALSE);
     InvalidateRect(h, nullptr, FALSE);
   }
   if (OnFocusChanged) OnFocusChanged(this, node);

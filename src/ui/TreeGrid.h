@@ -57,6 +57,28 @@ class TTreeGridSource {
   virtual void InitNode(TTreeGrid*, TGridNode*) {}
 };
 
+// A source whose answers are handlers, for a window that names them after its grid.
+class TTreeGridEvents : public TTreeGridSource {
+ public:
+  std::function<std::wstring(TTreeGrid*, TGridNode*, int column)> OnGetText;
+  std::function<int(TTreeGrid*, TGridNode*, int column, bool selected)> OnGetImageIndex;
+  std::function<std::wstring(TTreeGrid*, TGridNode*, int column)> OnGetHint;
+  std::function<int(TTreeGrid*, TGridNode*, TGridNode*, int column)> OnCompareNodes;
+  std::function<void(TTreeGrid*, TGridNode*)> OnInitNode;
+
+  std::wstring GetText(TTreeGrid* g, TGridNode* n, int c) override { return OnGetText ? OnGetText(g, n, c) : L""; }
+  int GetImageIndex(TTreeGrid* g, TGridNode* n, int c, bool s) override {
+    return OnGetImageIndex ? OnGetImageIndex(g, n, c, s) : -1;
+  }
+  std::wstring GetHint(TTreeGrid* g, TGridNode* n, int c) override { return OnGetHint ? OnGetHint(g, n, c) : L""; }
+  int CompareNodes(TTreeGrid* g, TGridNode* a, TGridNode* b, int c) override {
+    return OnCompareNodes ? OnCompareNodes(g, a, b, c) : 0;
+  }
+  void InitNode(TTreeGrid* g, TGridNode* n) override {
+    if (OnInitNode) OnInitNode(g, n);
+  }
+};
+
 enum class TSortDirection { sdAscending, sdDescending };
 
 class TTreeGrid : public TStdControl {
