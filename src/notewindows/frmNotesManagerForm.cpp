@@ -112,8 +112,8 @@ void TNotesManagerForm::BuildImageList() {
       {Box, 0x3030D0, L"x"},    // 2 delete note
       {Note, 0x80FFFF, L"x"},   // 3 close note
       {Blank, 0, L""},          // 4
-      {Mark, 0x20A020, L"\u221A"},  // 5 yes
-      {Mark, 0x3030C0, L"-"},   // 6 no
+      {Check, 0x20A020, L""},   // 5 yes
+      {Dash, 0x3030C0, L""},    // 6 no
       {Folder, 0x60D0F0, L""},  // 7 group folder
       {Blank, 0, L""},          // 8
       {Folder, 0x40A0E0, L"*"},  // 9 all notes

@@ -33,17 +33,28 @@ int AddGlyph(TImageList& list, const TGlyph& g) {
       c.Rectangle(1, 6, w - 1, h - 3);  // the body
       darkSign = true;
       break;
-    case TGlyphShape::Mark:
+    case TGlyphShape::Check:
+    case TGlyphShape::Dash:
+      // Drawn with the pen: text would leave the transparent colour in its smoothed edges.
+      c.Pen = TPen{g.Fill, 2, TPenStyle::Solid};
+      if (g.Shape == TGlyphShape::Check) {
+        c.MoveTo(w / 4 - 1, h / 2);
+        c.LineTo(w / 2 - 2, h * 3 / 4);
+        c.LineTo(w * 3 / 4 + 1, h / 4);
+      } else {
+        c.MoveTo(w / 4, h / 2);
+        c.LineTo(w * 3 / 4, h / 2);
+      }
+      break;
     case TGlyphShape::Blank: break;
   }
   const std::wstring sign = g.Sign ? g.Sign : L"";
   if (!sign.empty()) {
     c.Brush.Style = TBrushStyle::Clear;
     c.Font.SetName(L"Arial");
-    c.Font.SetSize(g.Shape == TGlyphShape::Mark ? 10 : 8);
+    c.Font.SetSize(8);
     c.Font.SetStyle(FontStyle::Bold);
-    // A mark alone is its sign in its colour; on a shape the sign contrasts with it.
-    c.Font.SetColor(g.Shape == TGlyphShape::Mark ? g.Fill : darkSign ? 0x404040 : clWhite);
+    c.Font.SetColor(darkSign ? 0x404040 : clWhite);
     c.TextOut((w - c.TextWidth(sign)) / 2, std::max(0, (h - c.TextHeight(L"X")) / 2), sign);
   }
   return list.Add(b, transparent);

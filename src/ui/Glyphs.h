@@ -3,7 +3,8 @@
 // a letter or sign on it, drawn into an image list.
 #include "ui/Graphics.h"
 
-enum class TGlyphShape { Note, Disc, Box, Folder, Printer, Mark, Blank };
+// Check and Dash are marks drawn in their colour alone, without a shape behind them.
+enum class TGlyphShape { Note, Disc, Box, Folder, Printer, Check, Dash, Blank };
 
 struct TGlyph {
   TGlyphShape Shape;
