@@ -410,3 +410,49 @@ TEST_F(ProgramTest, UninstallAsksAndRemovesEveryUsersNotesOnlyOnYes) {
 }
 
 }  // namespace
+
+TEST_F(ProgramTest, TrayMenuAndHotKeyOpenOneNotesManagerWhichTerminateClosesWithTheNotesSaved) {
+  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_m", 1);
+  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_k", VK_F7);
+  notetest::WriteNote("NM1", 100, 100, 200, 150, L"Listed");
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  HWND tray = TrayWindow(running);
+  ASSERT_NE(tray, nullptr);
+  ATOM atom = 0;
+  ASSERT_TRUE(WaitUntil([&] { return (atom = GlobalFindAtomA("NotesManagerShortCut")) != 0; }, 5000));
+  // The tray menu: down past New Note and the separator to "Show Notes Manager".
+  PostMessageW(tray, TTrayIcon::CallbackMessage, TTrayIcon::IconId, WM_RBUTTONUP);
+  std::vector<HWND> menus;
+  ASSERT_TRUE(WaitUntil([&] { return !(menus = WindowsOf(pid, L"#32768", true)).empty(); }, 5000));
+  PostMessageW(menus[0], WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menus[0], WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menus[0], WM_KEYDOWN, VK_RETURN, 0);
+  std::vector<HWND> managers;
+  ASSERT_TRUE(WaitUntil([&] { return (managers = WindowsOf(pid, L"TNotesManagerForm", true)).size() == 1; }, 5000))
+      << "the tray menu opens the notes manager";
+  // A window of ours covers it; the hot key brings the same window back to the front.
+  HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr, nullptr,
+                               nullptr, nullptr);
+  SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  auto above = [&](HWND a, HWND b) {
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+      if (h == a) return true;
+      if (h == b) return false;
+    }
+    return false;
+  };
+  EXPECT_TRUE(above(cover, managers[0]));
+  PostMessageW(MainWindow(running), WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F7));
+  EXPECT_TRUE(WaitUntil([&] { return above(managers[0], cover); }, 5000)) << "brought to the front";
+  EXPECT_EQ(WindowsOf(pid, L"TNotesManagerForm", true), managers) << "still the one window";
+  DestroyWindow(cover);
+  // Ended from outside while it is open: it goes first, and every note is saved.
+  HANDLE terminate = Start(L"/TERMINATE");
+  EXPECT_TRUE(Ended(terminate, 15000));
+  EXPECT_TRUE(Ended(running, 5000)) << "the running copy ends";
+  DWORD code = 0;
+  GetExitCodeProcess(running, &code);
+  EXPECT_EQ(code, 0u) << "and ends normally";
+  EXPECT_EQ(LoadNote(NoteFileName("NM1")).Title, L"Listed");
+}
