@@ -44,16 +44,10 @@ enum Image {
 
 TNoteWrapper* WrapperOf(const TGridNode* node) { return node ? static_cast<TNoteWrapper*>(node->Data) : nullptr; }
 
-// Compares 8-bit texts with a-z taken as A-Z and nothing else folded; a text that is the start
-// of the other comes first.
-int CompareText(const std::string& a, const std::string& b) {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    auto up = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
-    const int d = up(static_cast<unsigned char>(a[i])) - up(static_cast<unsigned char>(b[i]));
-    if (d != 0) return d;
-  }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+// Byte by byte; a text that is the start of the other comes first.
+int CompareBytes(const std::string& a, const std::string& b) {
+  const int c = a.compare(b);
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
 // Orders two notes by whether a moment is set, then by the moment: notes without one first.
@@ -264,6 +258,8 @@ void TNotesManagerForm::BuildViews() {
     return NoteViewerGetImageIndex(n, c);
   };
   noteViewerSource_.OnGetHint = [this](TTreeGrid*, TGridNode* n, int) { return NoteViewerGetHint(n); };
+  // Titles and groups may have changed since the last sort.
+  noteViewerSource_.OnBeginSort = [this](TTreeGrid*, int) { sortKeys_.clear(); };
   noteViewerSource_.OnCompareNodes = [this](TTreeGrid*, TGridNode* a, TGridNode* b, int c) {
     return NoteViewerCompareNodes(a, b, c);
   };
@@ -481,10 +477,11 @@ int TNotesManagerForm::NoteViewerCompareNodes(TGridNode* a, TGridNode* b, int co
   if (a->Kind != nkNote || b->Kind != nkNote) return 0;
   const TNoteClass &x = *WrapperOf(a)->Note, &y = *WrapperOf(b)->Note;
   switch (column) {
-    case colTitle: return CompareText(ToAnsi(x.Title), ToAnsi(y.Title));
+    case colTitle: return CompareBytes(KeyOf(WrapperOf(a)).Title, KeyOf(WrapperOf(b)).Title);
     case colGroup: {
-      const int c = CompareText(UpperCase(ToAnsi(x.Group)), UpperCase(ToAnsi(y.Group)));
-      return c != 0 ? c : CompareText(ToAnsi(x.Title), ToAnsi(y.Title));
+      const SortKey &ka = KeyOf(WrapperOf(a)), &kb = KeyOf(WrapperOf(b));
+      const int c = CompareBytes(ka.Group, kb.Group);
+      return c != 0 ? c : CompareBytes(ka.Title, kb.Title);
     }
     case colAlarm: return CompareMoments(x.AlarmOn, x.AlarmAt, y.AlarmOn, y.AlarmAt);
     case colAutoShow: return CompareMoments(x.AutoShowPending == 1, x.ShowAt, y.AutoShowPending == 1, y.ShowAt);
@@ -492,6 +489,14 @@ int TNotesManagerForm::NoteViewerCompareNodes(TGridNode* a, TGridNode* b, int co
     case colReduced: return CompareFlags(x.GetReduced(), y.GetReduced());
     default: return 0;
   }
+}
+
+const TNotesManagerForm::SortKey& TNotesManagerForm::KeyOf(const TNoteWrapper* w) {
+  auto it = sortKeys_.find(w);
+  if (it == sortKeys_.end())
+    // 8-bit text with a-z taken as A-Z and nothing else folded.
+    it = sortKeys_.emplace(w, SortKey{UpperCase(ToAnsi(w->Note->Title)), UpperCase(ToAnsi(w->Note->Group))}).first;
+  return it->second;
 }
 
 void TNotesManagerForm::NoteViewerHeaderClick(int column) {

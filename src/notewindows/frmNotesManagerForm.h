@@ -5,6 +5,7 @@
 // note when it is painted.
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/ActnList.h"
@@ -106,6 +107,13 @@ class TNotesManagerForm : public TForm {
   void _PrintListExecute();
   // Prints the header of a page and returns the first row's y.
   int PrintNoteListHeader(TPrinter& printer, int& x0, int& x1, int& x2);
+
+  // The keys of one sort, taken once per note rather than in every comparison.
+  struct SortKey {
+    std::string Title, Group;
+  };
+  std::unordered_map<const TNoteWrapper*, SortKey> sortKeys_;
+  const SortKey& KeyOf(const TNoteWrapper* w);
 
   TTreeGridEvents noteViewerSource_;
   TTreeGridEvents notesFoldersSource_;

@@ -297,7 +297,10 @@ void TTreeGrid::RebuildRows() {
 void TTreeGrid::SyncCount() {
   HWND h = View();
   if (!h) return;
-  SendMessageW(h, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL);
+  // The list view recounts its rows and scroll range even for the same count: only a new
+  // count is told (a sort only repaints).
+  if (static_cast<size_t>(SendMessageW(h, LVM_GETITEMCOUNT, 0, 0)) != rows_.size())
+    SendMessageW(h, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL);
   InvalidateRect(h, nullptr, FALSE);
 }
 
@@ -331,6 +334,7 @@ void TTreeGrid::Sort() {
     dirty_ = true;
     return;
   }
+  if (Source && sortColumn_ >= 0) Source->BeginSort(this, sortColumn_);
   SortSiblings(roots_);
   for (TGridNode* n : roots_) SortSiblings(n->children_);
   RebuildRows();
@@ -467,7 +471,14 @@ bool TTreeGrid::OnButton(TGridNode* node, int x) const {
 
 LRESULT TTreeGrid::CustomDraw(NMLVCUSTOMDRAW* cd) {
   switch (cd->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_PREPAINT:
+      // Asked once per paint rather than once per row: each is a call into the list view or
+      // the system.
+      paintOrder_ = ColumnOrder();
+      paintWidths_.clear();
+      for (int c = 0; c < ColumnCount(); ++c) paintWidths_.push_back(ColumnWidth(c));
+      paintFocused_ = GetFocus() == View() || (editor_ && GetFocus() == editor_);
+      return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
       PaintRow(cd->nmcd.hdc, static_cast<int>(cd->nmcd.dwItemSpec));
       return CDRF_SKIPDEFAULT;
@@ -484,15 +495,19 @@ void TTreeGrid::PaintRow(HDC dc, int row) {
   GetClientRect(View(), &client);
   RECT line{client.left, bounds.top, std::max(client.right, bounds.right), bounds.bottom};
   const bool selected = node == focused_;
-  const bool focusHere = GetFocus() == View() || (editor_ && GetFocus() == editor_);
+  const bool focusHere = paintFocused_;
   COLORREF back = selected ? Sys(focusHere ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : Sys(COLOR_WINDOW);
   COLORREF fore = selected && focusHere ? Sys(COLOR_HIGHLIGHTTEXT) : Sys(COLOR_WINDOWTEXT);
-  HBRUSH brush = CreateSolidBrush(back);
-  FillRect(dc, &line, brush);
-  DeleteObject(brush);
+  SetBkColor(dc, back);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
 
   // Every cell's text and image first: an empty cell lends its room to the one at its left.
-  const std::vector<int> order = ColumnOrder();
+  if (paintOrder_.size() != columns_.size() || paintWidths_.size() != columns_.size()) {
+    paintOrder_ = ColumnOrder();
+    paintWidths_.clear();
+    for (int c = 0; c < ColumnCount(); ++c) paintWidths_.push_back(ColumnWidth(c));
+  }
+  const std::vector<int>& order = paintOrder_;
   const int n = static_cast<int>(order.size());
   std::vector<std::wstring> texts(n);
   std::vector<int> imgs(n, -1);
@@ -503,7 +518,7 @@ void TTreeGrid::PaintRow(HDC dc, int row) {
       texts[p] = Source->GetText(this, node, c);
       imgs[p] = images_ ? Source->GetImageIndex(this, node, c, selected) : -1;
     }
-    lefts[p + 1] = lefts[p] + ColumnWidth(c);
+    lefts[p + 1] = lefts[p] + paintWidths_[c];
   }
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(View(), WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);

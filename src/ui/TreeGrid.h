@@ -55,6 +55,8 @@ class TTreeGridSource {
   virtual int CompareNodes(TTreeGrid*, TGridNode*, TGridNode*, int /*column*/) { return 0; }
   // A row that SetRootCount or SetChildCount made: its record is to be filled in.
   virtual void InitNode(TTreeGrid*, TGridNode*) {}
+  // A sort by column is about to compare rows: the time to take each row's key once.
+  virtual void BeginSort(TTreeGrid*, int /*column*/) {}
 };
 
 // A source whose answers are handlers, for a window that names them after its grid.
@@ -65,6 +67,7 @@ class TTreeGridEvents : public TTreeGridSource {
   std::function<std::wstring(TTreeGrid*, TGridNode*, int column)> OnGetHint;
   std::function<int(TTreeGrid*, TGridNode*, TGridNode*, int column)> OnCompareNodes;
   std::function<void(TTreeGrid*, TGridNode*)> OnInitNode;
+  std::function<void(TTreeGrid*, int column)> OnBeginSort;
 
   std::wstring GetText(TTreeGrid* g, TGridNode* n, int c) override { return OnGetText ? OnGetText(g, n, c) : L""; }
   int GetImageIndex(TTreeGrid* g, TGridNode* n, int c, bool s) override {
@@ -76,6 +79,9 @@ class TTreeGridEvents : public TTreeGridSource {
   }
   void InitNode(TTreeGrid* g, TGridNode* n) override {
     if (OnInitNode) OnInitNode(g, n);
+  }
+  void BeginSort(TTreeGrid* g, int c) override {
+    if (OnBeginSort) OnBeginSort(g, c);
   }
 };
 
@@ -223,6 +229,10 @@ class TTreeGrid : public TStdControl {
   TSortDirection sortDirection_ = TSortDirection::sdAscending;
   TGridNode* focused_ = nullptr;
   bool fitting_ = false;
+  // What every row of one paint shares: the columns' order and left edges, and the focus.
+  std::vector<int> paintOrder_;
+  std::vector<int> paintWidths_;
+  bool paintFocused_ = false;
   // In-place editor.
   HWND editor_ = nullptr;
   TGridNode* editNode_ = nullptr;
