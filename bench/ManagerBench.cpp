@@ -20,13 +20,6 @@
 #include "ui/Paths.h"
 
 namespace {
-void Drain() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 // Until every window of the form has painted what it holds now.
 void Paint(TNotesManagerForm* form) {
