@@ -120,3 +120,137 @@ TEST_F(TreeGridTest, ChildRowTextRunsAcrossEmptyCells) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TreeGridTest, SortsStablyAndEditsOnlyWhatTheHandlerGrants) {
+  Fill({{L"b", 2, L"pb"}, {L"a", 2, L"pa"}, {L"c", 1, L"pc"}});
+  EXPECT_EQ(Order(), L"a b c ");
+  grid->SetSort(1, TSortDirection::sdAscending);
+  EXPECT_EQ(Order(), L"c b a ") << "equal numbers in the order the rows were added";
+  grid->SetSort(1, TSortDirection::sdDescending);
+  EXPECT_EQ(Order(), L"b a c ");
+  // Header glyph follows the sort.
+  HWND header = reinterpret_cast<HWND>(SendMessageW(grid->Handle(), LVM_GETHEADER, 0, 0));
+  HDITEMW item{};
+  item.mask = HDI_FORMAT;
+  SendMessageW(header, HDM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+  EXPECT_TRUE(item.fmt & HDF_SORTDOWN);
+  SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_FALSE(item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+
+  std::vector<std::wstring> renamed;
+  int edited = 0;
+  grid->OnEditing = [](TTreeGrid*, TGridNode* n, int column, bool& allowed) { allowed = n->Kind == 1 && column == 0; };
+  grid->OnNewText = [&](TTreeGrid*, TGridNode* n, int, const std::wstring& text) {
+    source.Items[reinterpret_cast<size_t>(n->Data)].Name = text;
+    renamed.push_back(text);
+  };
+  grid->OnEdited = [&](TTreeGrid*, TGridNode*, int, bool) { ++edited; };
+  TGridNode* b = grid->Rows()[0];
+  EXPECT_FALSE(grid->EditNode(b, 1));
+  ASSERT_TRUE(grid->EditNode(b, 0));
+  SetWindowTextW(grid->EditorHandle(), L"zz");
+  grid->EndEditNode();
+  EXPECT_EQ(renamed, std::vector<std::wstring>{L"zz"});
+  EXPECT_EQ(edited, 1);
+  // Clearing the rows while editing ends the edit first, without a new text.
+  ASSERT_TRUE(grid->EditNode(grid->Rows()[0], 0));
+  grid->Clear();
+  EXPECT_FALSE(grid->IsEditing());
+  EXPECT_EQ(edited, 2);
+  EXPECT_EQ(renamed.size(), 1u);
+}
+
+TEST_F(TreeGridTest, SectionsCollapseByButtonAndKeysUnlessRefused) {
+  source.Items = {{L"Today", 0, L""}, {L"Tomorrow", 0, L""}};
+  grid->SetHeaderVisible(false);
+  grid->ShowTreeLines = grid->ShowRootLines = true;
+  grid->AutoSort = false;
+  grid->SetImages(nullptr);
+  grid->BeginUpdate();
+  for (size_t i = 0; i < 2; ++i) {
+    TGridNode* section = grid->AddChild(nullptr, 1, reinterpret_cast<void*>(i));
+    for (int k = 0; k < 3; ++k) grid->AddChild(section, 0, reinterpret_cast<void*>(i));
+    grid->Expand(section, true);
+  }
+  grid->EndUpdate();
+  ASSERT_EQ(grid->Rows().size(), 8u);
+  TGridNode* today = grid->Roots()[0];
+  // A click on the button closes the section; the rows under it go.
+  RECT cell = grid->CellRect(today, 0);
+  LPARAM onButton = MAKELPARAM(cell.left + grid->Indent / 2, (cell.top + cell.bottom) / 2);
+  SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, onButton);
+  SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, onButton);
+  EXPECT_FALSE(today->Expanded());
+  EXPECT_EQ(grid->Rows().size(), 5u);
+  Pump(100);
+  testsupport::SaveScreenShot(L"treegrid-sections", RECT{40, 40, 460, 300});
+  // Keys: right opens the focused section, left closes it, unless refused.
+  grid->SetFocusedNode(today);
+  SetFocus(grid->Handle());
+  Key(VK_RIGHT);
+  EXPECT_TRUE(today->Expanded());
+  grid->OnCollapsing = [](TTreeGrid*, TGridNode*, bool& allowed) { allowed = false; };
+  Key(VK_LEFT);
+  EXPECT_TRUE(today->Expanded());
+  // Rows stay by position when the counts change; new ones come from the source.
+  int made = 0;
+  struct Init : TableSource {
+    int* made;
+    void InitNode(TTreeGrid*, TGridNode* n) override {
+      n->Kind = 0;
+      ++*made;
+    }
+  } init;
+  init.Items = source.Items;
+  init.made = &made;
+  grid->Source = &init;
+  TGridNode* second = today->Children()[1];
+  grid->SetChildCount(today, 5);
+  EXPECT_EQ(made, 2);
+  EXPECT_EQ(today->Children()[1], second);
+  grid->SetFocusedNode(today->Children()[4]);
+  grid->SetChildCount(today, 2);
+  EXPECT_EQ(grid->FocusedNode(), nullptr) << "the focused row went";
+  EXPECT_EQ(today->Children()[1], second);
+  grid->SetRootCount(1);
+  EXPECT_EQ(grid->RootCount(), 1);
+  grid->Source = &source;
+}
+
+TEST_F(TreeGridTest, DraggedColumnsKeepTheirCellsAndTheLastColumnFillsTheWidth) {
+  Fill({{L"name", 7, L""}});
+  grid->AutoSizeColumn = 2;
+  grid->SetColumnWidth(0, 100);
+  RECT client;
+  GetClientRect(grid->Handle(), &client);
+  EXPECT_EQ(grid->ColumnWidth(0) + grid->ColumnWidth(1) + grid->ColumnWidth(2), client.right) << "no gap at the right";
+  grid->SetColumnOrder({1, 0, 2});
+  TGridNode* row = grid->Rows()[0];
+  RECT number = grid->CellRect(row, 1), name = grid->CellRect(row, 0);
+  EXPECT_LT(number.left, name.left) << "the Number column now stands first";
+  int column = -1;
+  EXPECT_EQ(grid->NodeAt((number.left + number.right) / 2, (number.top + number.bottom) / 2, &column), row);
+  EXPECT_EQ(column, 1);
+  form->SetBounds(40, 40, 520, 260);
+  Pump(30);
+  GetClientRect(grid->Handle(), &client);
+  EXPECT_EQ(grid->ColumnWidth(0) + grid->ColumnWidth(1) + grid->ColumnWidth(2), client.right) << "after a resize";
+}
+
+TEST_F(TreeGridTest, HintOfTheCellUnderTheMouse) {
+  Fill({{L"a", 1, L""}, {L"b", 2, L""}});
+  SetForegroundWindow(form->Handle());
+  RECT r = grid->CellRect(grid->Rows()[2], 0);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(grid->Handle(), &p);
+  SetCursorPos(p.x, p.y);
+  ScreenToClient(grid->Handle(), &p);
+  SendMessageW(grid->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  const bool shown = testsupport::PumpUntil([&] { return IsWindowVisible(grid->HintWindow()) != FALSE; }, 3000);
+  if (!shown) GTEST_SKIP() << "the tip does not show on this display";
+  EXPECT_EQ(grid->CurrentHint(), L"hint b");
+}
+
+}  // namespace
