@@ -3,8 +3,13 @@
 #include "FreedMemoryPoison.h"
 #include "ManagerTestEnv.h"
 
+#include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
+#include "shell/dlgAboutVantaro.h"
 #include "shell/FormSaverClassUnit.h"
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -383,6 +388,59 @@ TEST_F(ManagerTest, ShutDownWithTheWindowOpenLetsGoOfEveryNote) {
   Pump(100);
   EXPECT_FALSE(alive) << "the window went";
   Closing = false;
+}
+
+TEST_F(ManagerTest, TranslatedFromTheLanguageFile) {
+  ForceDirectories(LanguagesFolder());
+  std::ofstream(std::filesystem::path(LanguageFileName(L"italiano")), std::ios::binary)
+      << "[LNG_Vantaro_About]\r\n_notes_manager_title=Gestore delle note\r\n_NewNote=&Nuova nota\r\n"
+         "_NotesMenu=&Note\r\n_no_group=Senza gruppo\r\n_title=Titolo\r\n_reduced=Ridotta\r\n";
+  InitLanguageEngine();
+  LoadLanguage(L"italiano");
+  Start({{L"n"}});
+  Open();
+  EXPECT_EQ(form->Caption(), L"Gestore delle note");
+  EXPECT_EQ(form->_NewNote->Caption(), L"&Nuova nota");
+  EXPECT_EQ(form->_NotesMenu->Caption, L"&Note");
+  EXPECT_EQ(form->_PrintMenu->Caption, L"Print") << "not in the file: the built-in text";
+  EXPECT_EQ(form->NoteViewer->ColumnCaption(0), L"Titolo");
+  EXPECT_EQ(form->NoteViewer->ColumnCaption(5), L"Ridotta");
+  EXPECT_EQ(form->NoteViewer->ColumnCaption(1), L"Group");
+  EXPECT_EQ(Folders()[1], L"* Senza gruppo *");
+  EXPECT_EQ(Folders()[0], L"All") << "never translated";
+  EXPECT_EQ(LanguageWrapper->Engine()->Section(), kGenericSection) << "the shared section is selected at the end";
+  CloseNotesManagerForm();
+  Pump(20);
+  DoneLanguageEngine();
+}
+
+TEST_F(ManagerTest, PopupMenuAndAboutGiveTheActionsAndHotKeysBack) {
+  Start({{L"n"}});
+  Open();
+  Click(form->NoteViewer, Row(L"n"));
+  form->ActionList->Suspended = true;  // as a title edit leaves it
+  {
+    testsupport::Watchdog closeMenu(300);
+    form->NotePopupMan->Popup(100, 100);
+  }
+  EXPECT_FALSE(form->ActionList->Suspended) << "opening the pop-up menu sets the actions back to normal";
+  // About: the hot keys wait while the box is open and act again after it.
+  static bool heldWhileOpen;
+  heldWhileOpen = false;
+  UINT_PTR probe = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    heldWhileOpen = AboutVantaro && AboutVantaro->Modal() && !UIEnabled;
+    if (AboutVantaro) AboutVantaro->ModalResult = mrOk;
+  });
+  TLifeCheck alive = form->Watch();
+  {
+    testsupport::Watchdog guard(3000);
+    form->_About->Execute();
+  }
+  KillTimer(nullptr, probe);
+  EXPECT_TRUE(heldWhileOpen);
+  EXPECT_TRUE(UIEnabled);
+  EXPECT_TRUE(alive);
 }
 
 }  // namespace
