@@ -1,5 +1,6 @@
 #include "notewindows/frmNotesManagerForm.h"
 
+#include <cmath>
 #include <functional>
 
 #include "language/VxMLSTDCTRLWrapper.h"
@@ -61,7 +62,14 @@ int CompareMoments(bool setA, TDateTime a, bool setB, TDateTime b) {
 int CompareFlags(bool a, bool b) { return a == b ? 0 : a ? 1 : -1; }
 
 // The platform's default form of a moment: short date, and the long time unless it is midnight.
-std::wstring MomentText(TDateTime moment) { return DateTimeToStr(moment); }
+std::wstring MomentText(TDateTime moment) {
+  if (moment != std::floor(moment)) return DateTimeToStr(moment);
+  SYSTEMTIME st;
+  DateTimeToSystemTime(moment, st);
+  wchar_t date[128] = L"";
+  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 128);
+  return date;
+}
 
 std::string ToAnsi(const std::wstring& s) { return WideToAnsi(s); }
 }  // namespace

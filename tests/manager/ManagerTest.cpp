@@ -121,12 +121,17 @@ TEST_F(ManagerTest, OnlyNoteRowsTakeTheFocusAndNothingCollapses) {
   EXPECT_EQ(v->Source->GetImageIndex(v, v->Rows()[1], 0, false), -1);
 }
 
-TEST_F(ManagerTest, ImagesShowOpenAndMarkedNotes) {
-  Start({{L"closed", L"", 0, 0, false, false, true},
+TEST_F(ManagerTest, ImagesAndMomentsShowOpenMarkedAndTimedNotes) {
+  Start({{L"closed", L"", EncodeDateTime(2030, 5, 1), EncodeDateTime(2030, 5, 1, 9, 30), false, false, true},
          {L"rolled on top", L"", 0, 0, true, true, false},
          {L"open", L"", 0, 0, false, false, false}});
   Open();
   TTreeGrid* v = form->NoteViewer;
+  // Moments as the system formats them; midnight shows the date alone.
+  const std::wstring alarm = v->Source->GetText(v, Row(L"closed"), 2), show = v->Source->GetText(v, Row(L"closed"), 3);
+  EXPECT_EQ(alarm.find(L':'), std::wstring::npos) << WideToUtf8(alarm);
+  EXPECT_EQ(show.rfind(alarm + L" ", 0), 0u) << WideToUtf8(show);
+  EXPECT_NE(show.find(L"30"), std::wstring::npos) << WideToUtf8(show);
   auto image = [&](const wchar_t* t, int c) { return v->Source->GetImageIndex(v, Row(t), c, false); };
   EXPECT_EQ(image(L"closed", 0), 1);
   EXPECT_EQ(image(L"open", 0), 0);
