@@ -456,3 +456,42 @@ TEST_F(ProgramTest, TrayMenuAndHotKeyOpenOneNotesManagerWhichTerminateClosesWith
   EXPECT_EQ(code, 0u) << "and ends normally";
   EXPECT_EQ(LoadNote(NoteFileName("NM1")).Title, L"Listed");
 }
+
+TEST_F(ProgramTest, TerminateWhileTheNotesManagerAsksToDeleteANoteKeepsTheNote) {
+  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_m", 1);
+  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_k", VK_F7);
+  notetest::WriteNote("ND1", 100, 100, 200, 150, L"Keep me");
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  ASSERT_NE(TrayWindow(running), nullptr);
+  ATOM atom = 0;
+  ASSERT_TRUE(WaitUntil([&] { return (atom = GlobalFindAtomA("NotesManagerShortCut")) != 0; }, 5000));
+  PostMessageW(MainWindow(running), WM_HOTKEY, atom, 0);
+  std::vector<HWND> managers;
+  ASSERT_TRUE(WaitUntil([&] { return (managers = WindowsOf(pid, L"TNotesManagerForm", true)).size() == 1; }, 5000));
+  // The note list is the list view right inside the window (the folder tree sits in a panel).
+  HWND list = nullptr;
+  for (HWND h = FindWindowExW(managers[0], nullptr, L"SysListView32", nullptr); h && !list;
+       h = FindWindowExW(managers[0], h, L"SysListView32", nullptr))
+    list = h;
+  ASSERT_NE(list, nullptr);
+  RECT header;
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+  const LPARAM firstRow = MAKELPARAM(30, header.bottom - header.top + 5);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, firstRow);
+  PostMessageW(list, WM_LBUTTONUP, 0, firstRow);
+  PostMessageW(list, WM_KEYDOWN, VK_DELETE, 1);
+  std::vector<HWND> boxes;
+  ASSERT_TRUE(WaitUntil([&] { return !(boxes = WindowsOf(pid, L"#32770", true)).empty(); }, 5000))
+      << "Del asks whether to delete the note";
+  // Ended from outside while the question is open: every note is saved and freed meanwhile.
+  HANDLE terminate = Start(L"/TERMINATE");
+  EXPECT_TRUE(Ended(terminate, 15000));
+  // Yes, now: the note is already gone from the program and must not be deleted.
+  PostMessageW(boxes[0], WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(Ended(running, 10000)) << "the running copy ends";
+  DWORD code = 1;
+  GetExitCodeProcess(running, &code);
+  EXPECT_EQ(code, 0u) << "and ends normally";
+  EXPECT_TRUE(FileExists(NoteFileName("ND1"))) << "the note's file is still there";
+}
