@@ -411,16 +411,27 @@ TEST_F(ProgramTest, UninstallAsksAndRemovesEveryUsersNotesOnlyOnYes) {
 
 }  // namespace
 
-TEST_F(ProgramTest, TrayMenuAndHotKeyOpenOneNotesManagerWhichTerminateClosesWithTheNotesSaved) {
-  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_m", 1);
-  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_k", VK_F7);
-  notetest::WriteNote("NM1", 100, 100, 200, 150, L"Listed");
-  HANDLE running = Start(L"/S");
-  const DWORD pid = GetProcessId(running);
-  HWND tray = TrayWindow(running);
-  ASSERT_NE(tray, nullptr);
+// A copy whose notes manager hot key is Win+F7, started once its engine is built.
+class ManagerProgramTest : public ProgramTest {
+ protected:
+  HANDLE StartWithManagerKey() {
+    SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_m", 1);
+    SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_k", VK_F7);
+    HANDLE running = Start(L"/S");
+    tray = TrayWindow(running);
+    EXPECT_NE(tray, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return (atom = GlobalFindAtomA("NotesManagerShortCut")) != 0; }, 5000));
+    return running;
+  }
+  HWND tray = nullptr;
   ATOM atom = 0;
-  ASSERT_TRUE(WaitUntil([&] { return (atom = GlobalFindAtomA("NotesManagerShortCut")) != 0; }, 5000));
+};
+
+TEST_F(ManagerProgramTest, TrayMenuAndHotKeyOpenOneNotesManagerWhichTerminateClosesWithTheNotesSaved) {
+  notetest::WriteNote("NM1", 100, 100, 200, 150, L"Listed");
+  HANDLE running = StartWithManagerKey();
+  const DWORD pid = GetProcessId(running);
+  ASSERT_NE(atom, 0);
   // The tray menu: down past New Note and the separator to "Show Notes Manager".
   PostMessageW(tray, TTrayIcon::CallbackMessage, TTrayIcon::IconId, WM_RBUTTONUP);
   std::vector<HWND> menus;
@@ -457,15 +468,11 @@ TEST_F(ProgramTest, TrayMenuAndHotKeyOpenOneNotesManagerWhichTerminateClosesWith
   EXPECT_EQ(LoadNote(NoteFileName("NM1")).Title, L"Listed");
 }
 
-TEST_F(ProgramTest, TerminateWhileTheNotesManagerAsksToDeleteANoteKeepsTheNote) {
-  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_m", 1);
-  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_k", VK_F7);
+TEST_F(ManagerProgramTest, TerminateWhileTheNotesManagerAsksToDeleteANoteKeepsTheNote) {
   notetest::WriteNote("ND1", 100, 100, 200, 150, L"Keep me");
-  HANDLE running = Start(L"/S");
+  HANDLE running = StartWithManagerKey();
   const DWORD pid = GetProcessId(running);
-  ASSERT_NE(TrayWindow(running), nullptr);
-  ATOM atom = 0;
-  ASSERT_TRUE(WaitUntil([&] { return (atom = GlobalFindAtomA("NotesManagerShortCut")) != 0; }, 5000));
+  ASSERT_NE(atom, 0);
   PostMessageW(MainWindow(running), WM_HOTKEY, atom, 0);
   std::vector<HWND> managers;
   ASSERT_TRUE(WaitUntil([&] { return (managers = WindowsOf(pid, L"TNotesManagerForm", true)).size() == 1; }, 5000));
