@@ -15,6 +15,7 @@
 #include "shell/dlgAboutVantaro.h"
 #include "ui/Application.h"
 #include "ui/Clock.h"
+#include "ui/FlatButton.h"
 #include "ui/Glyphs.h"
 #include "ui/MessageBox.h"
 #include "ui/Printers.h"
@@ -224,6 +225,22 @@ void TNotesManagerForm::BuildActions() {
 }
 
 void TNotesManagerForm::BuildViews() {
+  // The tool bar is kept hidden; its buttons follow their actions all the same.
+  ToolBar1 = new TPanel(this, L"ToolBar1");
+  ToolBar1->SetParent(this);
+  ToolBar1->SetBevelOuter(TBevelCut::bvNone);
+  ToolBar1->SetAlign(TAlign::alTop);
+  ToolBar1->SetHeight(29);
+  ToolBar1->SetVisible(false);
+  int x = 0;
+  for (TAction* a : {_NewNote, _RefreshAll, _PrintList}) {
+    auto* b = new TFlatButton(this, a->Name() + L"Button");
+    b->SetParent(ToolBar1);
+    b->SetBounds(x, 2, 25, 25);
+    b->Images = NoteImageList.get();
+    b->SetAction(a);
+    x += 25 + 8;  // the separator between buttons
+  }
   StatusBar1 = new TStatusBar(this, L"StatusBar1");
   StatusBar1->SetParent(this);
   NotesFoldersPanel = new TPanel(this, L"NotesFoldersPanel");

@@ -29,6 +29,7 @@ class TNotesManagerForm : public TForm {
   explicit TNotesManagerForm(TComponent* owner);
   ~TNotesManagerForm() override;
 
+  TPanel* ToolBar1;  // hidden
   TStatusBar* StatusBar1;
   TPanel* NotesFoldersPanel;
   TTreeGrid* NotesFolders;

@@ -7,6 +7,7 @@
 #include "notes/InternalProcs.h"
 #include "shell/dlgAboutVantaro.h"
 #include "shell/FormSaverClassUnit.h"
+#include "shell/VxHTMLHelpunit.h"
 
 #include <filesystem>
 #include <fstream>
@@ -338,6 +339,15 @@ TEST_F(ManagerTest, MenusAreBuiltFromTheActions) {
             L"&Close Note|&Show Note|-|Show &all notes of the same group|Hide all notes of the same group|-|"
             L"&New Note|&Delete Note|-|Note &Properties|");
   EXPECT_EQ(GetMenuItemCount(GetMenu(form->Handle())), 4);
+  // Help > Contents opens the help file.
+  std::vector<std::wstring> opened;
+  SetShellOpenHook([&](const std::wstring& target) { opened.push_back(target); });
+  const std::wstring before = helpFile;
+  helpFile = L"C:\\vxq\\vxq.chm";
+  ChooseMenu(3, 0);
+  helpFile = before;
+  SetShellOpenHook(nullptr);
+  EXPECT_EQ(opened, std::vector<std::wstring>{L"C:\\vxq\\vxq.chm"});
 }
 
 TEST_F(ManagerTest, SecondRequestBringsTheOneWindowBackAndPlacementIsKept) {
