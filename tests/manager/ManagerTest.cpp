@@ -434,10 +434,23 @@ TEST_F(ManagerTest, PopupMenuAndAboutGiveTheActionsAndHotKeysBack) {
   Open();
   Click(form->NoteViewer, Row(L"n"));
   form->ActionList->Suspended = true;  // as a title edit leaves it
+  // A right click on a row focuses it and opens the pop-up menu.
+  TNoteWrapper* opened = nullptr;
+  auto resume = form->NotePopupMan->OnPopup;
+  form->NotePopupMan->OnPopup = [&](TComponent* sender) {
+    opened = form->FocusedNote();
+    resume(sender);
+  };
   {
     testsupport::Watchdog closeMenu(300);
-    form->NotePopupMan->Popup(100, 100);
+    RECT r = form->NoteViewer->CellRect(Row(L"n"), 0);
+    const LPARAM at = MAKELPARAM(r.left + 20, (r.top + r.bottom) / 2);
+    form->NoteViewer->SetFocusedNode(nullptr);
+    SendMessageW(form->NoteViewer->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    SendMessageW(form->NoteViewer->Handle(), WM_RBUTTONUP, 0, at);
+    Pump(50);
   }
+  EXPECT_EQ(opened, Note(L"n")) << "the menu opened on the clicked note";
   EXPECT_FALSE(form->ActionList->Suspended) << "opening the pop-up menu sets the actions back to normal";
   // About: the hot keys wait while the box is open and act again after it.
   static bool heldWhileOpen;
