@@ -26,13 +26,6 @@
 #include "ui/Paths.h"
 
 namespace {
-void Drain() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 void PrintMemory(const char* mode, int n, int open, double showMs, double saveMs) {
   PROCESS_MEMORY_COUNTERS_EX pmc{};

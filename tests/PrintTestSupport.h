@@ -62,14 +62,31 @@ class TestPrinter {
  public:
   static constexpr wchar_t kName[] = L"Vxq Test Printer", kDriver[] = L"Vxq Test PostScript";
 
-  explicit TestPrinter(const std::string& unixOutput) : port_(AnsiToWide(unixOutput)) {
+  // The paper is A4 unless a size in points is given (its whole area printable then).
+  // A printer of another paper needs a name of its own: the driver keeps what it read of a
+  // printer for the whole process.
+  explicit TestPrinter(const std::string& unixOutput, int widthPt = 0, int heightPt = 0,
+                       const std::wstring& name = kName)
+      : port_(AnsiToWide(unixOutput)), name_(name) {
     // The description goes straight where the driver looks for it: the installation does not copy it.
     wchar_t dir[MAX_PATH] = L"";
     DWORD needed = 0;
     GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir), sizeof dir, &needed);
     ppd_ = std::wstring(dir) + L"\\3\\vxqtest.ppd";
     std::filesystem::create_directories(std::filesystem::path(ppd_).parent_path());
-    std::ofstream(std::filesystem::path(ppd_), std::ios::binary) << kPpd;
+    std::string ppd = kPpd;
+    if (widthPt > 0 && heightPt > 0) {
+      auto replaceAll = [&ppd](const std::string& from, const std::string& to) {
+        for (size_t at = ppd.find(from); at != std::string::npos; at = ppd.find(from, at + to.size()))
+          ppd.replace(at, from.size(), to);
+      };
+      const std::string size = std::to_string(widthPt) + " " + std::to_string(heightPt);
+      replaceAll("595 842", size);
+      replaceAll("18 18 577 824", "0 0 " + size);
+      // Known by its name the A4 sheet would keep its own size: this paper has one of its own.
+      replaceAll("A4", "Strip");
+    }
+    std::ofstream(std::filesystem::path(ppd_), std::ios::binary) << ppd;
     DRIVER_INFO_3W driver{};
     driver.cVersion = 3;
     driver.pName = const_cast<wchar_t*>(kDriver);
@@ -84,7 +101,7 @@ class TestPrinter {
       RegCloseKey(ports);
     }
     PRINTER_INFO_2W info{};
-    info.pPrinterName = const_cast<wchar_t*>(kName);
+    info.pPrinterName = name_.data();
     info.pPortName = port_.data();
     info.pDriverName = const_cast<wchar_t*>(kDriver);
     info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
@@ -92,12 +109,12 @@ class TestPrinter {
     HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     installed_ = printer != nullptr;
     if (printer) ClosePrinter(printer);
-    installed_ = installed_ && SetDefaultPrinterW(kName);
+    installed_ = installed_ && SetDefaultPrinterW(name_.c_str());
   }
   ~TestPrinter() {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (OpenPrinterW(const_cast<wchar_t*>(kName), &printer, &access)) {
+    if (OpenPrinterW(name_.data(), &printer, &access)) {
       DeletePrinter(printer);
       ClosePrinter(printer);
     }
@@ -128,7 +145,7 @@ class TestPrinter {
       "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n"
       "*DefaultFont: Courier\n*Font Courier: Standard \"(002.004S)\" Standard ROM\n"
       "*Font Helvetica: Standard \"(001.006S)\" Standard ROM\n";
-  std::wstring port_, ppd_;
+  std::wstring port_, name_, ppd_;
   bool installed_ = false;
 };
 

@@ -51,6 +51,7 @@ TNotesManager::TNotesManager() : Notes(new TNoteList) {
 }
 
 TNotesManager::~TNotesManager() {
+  *alive_ = false;
   while (Notes->Count() > 0) {
     TNoteWrapper* w = Notes->Items(0);
     Notes->Remove(w);
@@ -162,7 +163,10 @@ bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   if (!wrapper) return false;
   std::wstring text = L"Are you sure that you want to delete this note?\n\rNote title: " +
                       AnsiToWide(WideToAnsi(wrapper->Note->Title));
-  if (ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+  const std::shared_ptr<bool> alive = alive_;
+  const int answer = ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION);
+  // A shut-down while the question was open has saved and freed every note, this one too.
+  if (!*alive || answer != IDYES) return false;
   if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
   Notes->Remove(wrapper);
   deleted_.push_back(wrapper);

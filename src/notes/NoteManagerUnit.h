@@ -1,5 +1,6 @@
 #pragma once
 // Every note of the current user, one wrapper each, in load order.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,4 +46,7 @@ class TNotesManager : public TNoteOWN {
  private:
   // Deleted notes leave the list but stay valid for their window until the manager goes.
   std::vector<TNoteWrapper*> deleted_;
+  // False once the manager is gone: a question it asks runs the message loop, in which the
+  // program may be shut down.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

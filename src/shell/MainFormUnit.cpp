@@ -3,9 +3,11 @@
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
+#include "notewindows/frmNotesManagerForm.h"
 #include "shell/ShortcutManagerUnit.h"
 #include "shell/VantaroEngineUnit.h"
 #include "ui/Application.h"
+#include "ui/Glyphs.h"
 #include "ui/Paths.h"
 
 TVantaroMainForm* VantaroMainForm = nullptr;
@@ -16,9 +18,6 @@ const wchar_t kSite[] = L"http://www.belvanto.com";
 
 // True while the engine exists and the user interface is not held by a dialog or a new note.
 bool CanAct() { return VantaroEngine && UIEnabled; }
-
-// The notes manager window comes with its own unit; until then there is none to close.
-void CloseNotesManagerForm() {}
 }  // namespace
 
 void ShowToDoList() {}
@@ -53,14 +52,8 @@ TVantaroMainForm::~TVantaroMainForm() {
 }
 
 void TVantaroMainForm::BuildImageList() {
-  // Small pictograms of our own: a shape in a colour with a letter or sign on it.
-  enum Shape { Note, Disc, Box };
-  struct Glyph {
-    Shape shape;
-    TColor fill;
-    const wchar_t* sign;
-  };
-  static const Glyph glyphs[] = {
+  using enum TGlyphShape;
+  static const TGlyph glyphs[] = {
       {Note, 0x80FFFF, L"+"},  // 0 new note
       {Box, 0x3030D0, L"x"},   // 1 exit
       {Box, 0xC06020, L"?"},   // 2 help contents
@@ -77,25 +70,7 @@ void TVantaroMainForm::BuildImageList() {
       {Note, 0x80FFFF, L"="},  // 13 notes manager
   };
   ImageList = std::make_unique<TImageList>(16, 16);
-  for (const Glyph& g : glyphs) {
-    TBitmap b(16, 16);
-    TCanvas& c = b.Canvas();
-    c.Brush.Color = TColor{0xFF00FF};  // the transparent colour
-    c.FillRect(0, 0, 16, 16);
-    c.Brush.Color = g.fill;
-    c.Pen.Color = 0x404040;
-    if (g.shape == Disc)
-      c.Ellipse(1, 1, 15, 15);
-    else
-      c.Rectangle(g.shape == Note ? 2 : 1, 1, g.shape == Note ? 14 : 15, 15);
-    c.Brush.Style = TBrushStyle::Clear;
-    c.Font.SetName(L"Arial");
-    c.Font.SetSize(8);
-    c.Font.SetStyle(FontStyle::Bold);
-    c.Font.SetColor(g.shape == Note ? 0x404040 : clWhite);
-    c.TextOut((16 - c.TextWidth(g.sign)) / 2, (16 - c.TextHeight(L"X")) / 2, g.sign);
-    ImageList->Add(b, TColor{0xFF00FF});
-  }
+  for (const TGlyph& g : glyphs) AddGlyph(*ImageList, g);
 }
 
 void TVantaroMainForm::BuildActions() {

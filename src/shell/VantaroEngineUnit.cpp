@@ -3,8 +3,10 @@
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
 #include "notes/RegistryUnit.h"
+#include "notewindows/frmNotesManagerForm.h"
 #include "shell/MainFormUnit.h"
 #include "shell/ShortcutManagerUnit.h"
+#include "ui/Application.h"
 
 TVantaroEngine* VantaroEngine = nullptr;
 
@@ -54,6 +56,11 @@ void TVantaroEngine::Build() {
 }
 
 TVantaroEngine::~TVantaroEngine() {
+  // The notes manager window lets go of every note before the notes go.
+  try {
+    CloseNotesManagerForm();
+  } catch (...) {
+  }
   // Every step runs whatever became of the one before, and nothing leaves the destructor: a
   // settings key that cannot be written must not cost the user a hot key or the notes' last
   // typing.
@@ -93,11 +100,17 @@ void TVantaroEngine::CreateEventsManager() {}
 void TVantaroEngine::SaveAndFreeEventsManager() {}
 
 void TVantaroEngine::RefreshNotesManager() {
-  // The notes manager window is not there yet; nothing to rebuild.
+  if (NotesManagerForm) NotesManagerForm->UpdateList(true);
 }
 
 void TVantaroEngine::ShowNotesManager() {
-  // The notes manager window is not there yet.
+  if (!NotesManagerForm) {
+    TComponent* owner = VantaroMainForm ? static_cast<TComponent*>(VantaroMainForm) : Application;
+    NotesManagerForm = new TNotesManagerForm(owner);
+  }
+  NotesManagerForm->UpdateList(true);
+  NotesManagerForm->Show();
+  SetForegroundWindow(NotesManagerForm->Handle());
 }
 
 void TVantaroEngine::ShowEventsManager() {}

@@ -264,12 +264,16 @@ bool TRichEdit::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 std::wstring RichTextToPlainText(const std::vector<std::uint8_t>& bytes) {
   if (bytes.empty()) return {};
-  HWND h = CreateWindowExW(0, RichEditClass(), L"", WS_POPUP | ES_MULTILINE, 0, 0, 100, 100, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-  if (!h) return {};
-  SendMessageW(h, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-  StreamIn(h, bytes);
-  std::wstring text = GetAllText(h);
-  DestroyWindow(h);
-  return text;
+  // One hidden control serves every conversion: a window made and destroyed for each one costs
+  // more than the conversion, and a list of many notes asks for many previews.
+  static HWND converter = nullptr;
+  if (!converter || !IsWindow(converter)) {
+    converter = CreateWindowExW(0, RichEditClass(), L"", WS_POPUP | ES_MULTILINE, 0, 0, 100, 100, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!converter) return {};
+    SendMessageW(converter, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+  }
+  // Streaming in replaces the whole text, and with it whatever the last conversion left.
+  StreamIn(converter, bytes);
+  return GetAllText(converter);
 }

@@ -410,3 +410,95 @@ TEST_F(ProgramTest, UninstallAsksAndRemovesEveryUsersNotesOnlyOnYes) {
 }
 
 }  // namespace
+
+// A copy whose notes manager hot key is Win+F7, started once its engine is built.
+class ManagerProgramTest : public ProgramTest {
+ protected:
+  HANDLE StartWithManagerKey() {
+    SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_m", 1);
+    SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NotesManagerShortCut_k", VK_F7);
+    HANDLE running = Start(L"/S");
+    tray = TrayWindow(running);
+    EXPECT_NE(tray, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return (atom = GlobalFindAtomA("NotesManagerShortCut")) != 0; }, 5000));
+    return running;
+  }
+  HWND tray = nullptr;
+  ATOM atom = 0;
+};
+
+TEST_F(ManagerProgramTest, TrayMenuAndHotKeyOpenOneNotesManagerWhichTerminateClosesWithTheNotesSaved) {
+  notetest::WriteNote("NM1", 100, 100, 200, 150, L"Listed");
+  HANDLE running = StartWithManagerKey();
+  const DWORD pid = GetProcessId(running);
+  ASSERT_NE(atom, 0);
+  // The tray menu: down past New Note and the separator to "Show Notes Manager".
+  PostMessageW(tray, TTrayIcon::CallbackMessage, TTrayIcon::IconId, WM_RBUTTONUP);
+  std::vector<HWND> menus;
+  ASSERT_TRUE(WaitUntil([&] { return !(menus = WindowsOf(pid, L"#32768", true)).empty(); }, 5000));
+  PostMessageW(menus[0], WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menus[0], WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menus[0], WM_KEYDOWN, VK_RETURN, 0);
+  std::vector<HWND> managers;
+  ASSERT_TRUE(WaitUntil([&] { return (managers = WindowsOf(pid, L"TNotesManagerForm", true)).size() == 1; }, 5000))
+      << "the tray menu opens the notes manager";
+  // A window of ours covers it; the hot key brings the same window back to the front.
+  HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr, nullptr,
+                               nullptr, nullptr);
+  SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  auto above = [&](HWND a, HWND b) {
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+      if (h == a) return true;
+      if (h == b) return false;
+    }
+    return false;
+  };
+  EXPECT_TRUE(above(cover, managers[0]));
+  PostMessageW(MainWindow(running), WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F7));
+  EXPECT_TRUE(WaitUntil([&] { return above(managers[0], cover); }, 5000)) << "brought to the front";
+  EXPECT_EQ(WindowsOf(pid, L"TNotesManagerForm", true), managers) << "still the one window";
+  DestroyWindow(cover);
+  // Ended from outside while it is open: it goes first, and every note is saved.
+  HANDLE terminate = Start(L"/TERMINATE");
+  EXPECT_TRUE(Ended(terminate, 15000));
+  EXPECT_TRUE(Ended(running, 5000)) << "the running copy ends";
+  DWORD code = 0;
+  GetExitCodeProcess(running, &code);
+  EXPECT_EQ(code, 0u) << "and ends normally";
+  EXPECT_EQ(LoadNote(NoteFileName("NM1")).Title, L"Listed");
+}
+
+TEST_F(ManagerProgramTest, TerminateWhileTheNotesManagerAsksToDeleteANoteKeepsTheNote) {
+  notetest::WriteNote("ND1", 100, 100, 200, 150, L"Keep me");
+  HANDLE running = StartWithManagerKey();
+  const DWORD pid = GetProcessId(running);
+  ASSERT_NE(atom, 0);
+  PostMessageW(MainWindow(running), WM_HOTKEY, atom, 0);
+  std::vector<HWND> managers;
+  ASSERT_TRUE(WaitUntil([&] { return (managers = WindowsOf(pid, L"TNotesManagerForm", true)).size() == 1; }, 5000));
+  // The note list is the list view right inside the window (the folder tree sits in a panel).
+  HWND list = nullptr;
+  for (HWND h = FindWindowExW(managers[0], nullptr, L"SysListView32", nullptr); h && !list;
+       h = FindWindowExW(managers[0], h, L"SysListView32", nullptr))
+    list = h;
+  ASSERT_NE(list, nullptr);
+  RECT header;
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+  const LPARAM firstRow = MAKELPARAM(30, header.bottom - header.top + 5);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, firstRow);
+  PostMessageW(list, WM_LBUTTONUP, 0, firstRow);
+  PostMessageW(list, WM_KEYDOWN, VK_DELETE, 1);
+  std::vector<HWND> boxes;
+  ASSERT_TRUE(WaitUntil([&] { return !(boxes = WindowsOf(pid, L"#32770", true)).empty(); }, 5000))
+      << "Del asks whether to delete the note";
+  // Ended from outside while the question is open: every note is saved and freed meanwhile.
+  HANDLE terminate = Start(L"/TERMINATE");
+  EXPECT_TRUE(Ended(terminate, 15000));
+  // Yes, now: the note is already gone from the program and must not be deleted.
+  PostMessageW(boxes[0], WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(Ended(running, 10000)) << "the running copy ends";
+  DWORD code = 1;
+  GetExitCodeProcess(running, &code);
+  EXPECT_EQ(code, 0u) << "and ends normally";
+  EXPECT_TRUE(FileExists(NoteFileName("ND1"))) << "the note's file is still there";
+}

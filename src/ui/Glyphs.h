@@ -1,0 +1,16 @@
+#pragma once
+// Small pictograms of the program's own for menus, actions and lists: a shape in a colour with
+// a letter or sign on it, drawn into an image list.
+#include "ui/Graphics.h"
+
+// Check and Dash are marks drawn in their colour alone, without a shape behind them.
+enum class TGlyphShape { Note, Disc, Box, Folder, Printer, Check, Dash, Blank };
+
+struct TGlyph {
+  TGlyphShape Shape;
+  TColor Fill;
+  const wchar_t* Sign;  // drawn in white on dark shapes, dark on notes, folders and printers
+};
+
+// Draws the glyph at the list's size and adds it; returns its index.
+int AddGlyph(TImageList& list, const TGlyph& glyph);

@@ -1,0 +1,474 @@
+// The notes manager window: its folders and list, sorting, renaming in place, its actions and
+// menus, its placement, and the shut-down while it or one of its questions is open.
+#include "FreedMemoryPoison.h"
+#include "ManagerTestEnv.h"
+
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "notes/InternalProcs.h"
+#include "shell/dlgAboutVantaro.h"
+#include "shell/FormSaverClassUnit.h"
+#include "shell/VxHTMLHelpunit.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using managertest::ManagerTest;
+using managertest::NoteSpec;
+using testsupport::Pump;
+using Names = std::vector<std::wstring>;
+
+TDateTime Day(int d, int hour = 12) { return EncodeDateTime(2030, 5, d, hour); }
+
+TEST_F(ManagerTest, WithoutNotesOnlyTheFixedFoldersAndNoNoteActions) {
+  Start();
+  Open();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *"}));
+  EXPECT_TRUE(form->NoteViewer->Rows().empty());
+  EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Roots()[0]) << "All is focused";
+  form->UpdateActions();
+  for (TAction* a : {form->_ShowNote, form->_EditNote, form->_DeleteNote, form->_HideGroup, form->_ShowGroup, form->_HideNote})
+    EXPECT_FALSE(a->Enabled()) << WideToUtf8(a->Name());
+  EXPECT_TRUE(form->_ShowNote->Visible()) << "a disabled Show Note stands in the menu";
+  EXPECT_FALSE(form->_HideNote->Visible());
+  for (TAction* a : {form->_NewNote, form->_RefreshAll, form->_PrintList, form->_About, form->_close})
+    EXPECT_TRUE(a->Enabled()) << WideToUtf8(a->Name());
+  EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0) << "a taskbar button";
+  EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_MINIMIZEBOX, 0);
+}
+
+TEST_F(ManagerTest, FoldersFilterTheListByGroup) {
+  Start({{L"plain", L""},
+         {L"blanks", L"   "},
+         {L"work1", L"Work"},
+         {L"work2", L"WORK"},
+         {L"home1", L"Home"},
+         {L"home2", L" Home "},
+         {L"x", L"X"}});
+  Open();
+  // Groups differing in case share a folder, named as the first note has it; groups differing
+  // in blanks get one each, and each lists the notes of both.
+  ASSERT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Work", L"Home", L" Home ", L"X"}));
+  struct Case {
+    int folder;
+    Names notes;
+  } cases[] = {
+      {0, {L"blanks", L"home1", L"home2", L"plain", L"work1", L"work2", L"x"}},
+      {1, {L"blanks", L"plain"}},
+      {2, {L"work1", L"work2"}},
+      {3, {L"home1", L"home2"}},
+      {4, {L"home1", L"home2"}},
+      {5, {L"x"}},
+  };
+  for (const Case& c : cases) {
+    ClickFolder(c.folder);
+    EXPECT_EQ(Titles(), c.notes) << "folder " << c.folder;
+  }
+  // The folder stays by position when its group goes: after the last note of "X" is deleted
+  // no folder stands there, and All takes the focus with every note.
+  ClickFolder(5);
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDYES; });
+  Click(form->NoteViewer, Row(L"x"));
+  ASSERT_NE(form->FocusedNote(), nullptr);
+  form->_DeleteNote->Execute();
+  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Work", L"Home", L" Home "}));
+  EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Roots()[0]);
+  EXPECT_EQ(Titles().size(), 6u);
+  // A group that goes from the middle: the folder at that place now shows the next group.
+  ClickFolder(2);
+  Note(L"work1")->Note->Group = L"";
+  Note(L"work2")->Note->Group = L"";
+  form->UpdateList(true);
+  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Home", L" Home "}));
+  EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Rows()[2]);
+  EXPECT_EQ(Titles(), (Names{L"home1", L"home2"}));
+  EXPECT_EQ(form->NoteViewer->FocusedNode(), nullptr) << "no note row is focused after a rebuild";
+}
+
+TEST_F(ManagerTest, OnlyNoteRowsTakeTheFocusAndNothingCollapses) {
+  Start({{L"a", L"", 0, 0, false, false, true, "text of a"}, {L"b"}, {L"c"}});
+  Open();
+  TTreeGrid* v = form->NoteViewer;
+  ASSERT_EQ(v->Rows().size(), 6u);
+  Click(v, v->Rows()[1]);  // a preview row
+  EXPECT_EQ(v->FocusedNode(), nullptr);
+  EXPECT_EQ(form->FocusedNote(), nullptr);
+  Click(v, v->Rows()[0]);
+  EXPECT_EQ(form->FocusedNote(), Note(L"a"));
+  FocusList();
+  Key(VK_DOWN);  // steps over the preview row
+  EXPECT_EQ(form->FocusedNote(), Note(L"b"));
+  Key(VK_END);
+  EXPECT_EQ(form->FocusedNote(), Note(L"c"));
+  Key(VK_LEFT);  // would collapse the row
+  EXPECT_EQ(v->Rows().size(), 6u);
+  // A click on empty space leaves the focus where it was.
+  RECT client;
+  GetClientRect(v->Handle(), &client);
+  SendMessageW(v->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, client.bottom - 3));
+  SendMessageW(v->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, client.bottom - 3));
+  EXPECT_EQ(form->FocusedNote(), Note(L"c"));
+  // Texts, images and hints of the rows.
+  EXPECT_EQ(v->Source->GetText(v, v->Rows()[0], 2), L"Not Set");
+  EXPECT_EQ(v->Source->GetText(v, v->Rows()[0], 4), L" ");
+  EXPECT_EQ(v->Source->GetText(v, v->Rows()[1], 0), L"text of a");
+  EXPECT_EQ(v->Source->GetText(v, v->Rows()[1], 1), L"");
+  EXPECT_EQ(v->Source->GetHint(v, v->Rows()[0], 0), L"Note text preview:\n\rtext of a");
+  EXPECT_EQ(v->Source->GetHint(v, v->Rows()[1], 0), L"");
+  EXPECT_EQ(v->Source->GetHint(v, v->Rows()[2], 0), L"Note text preview:\n\r") << "empty preview";
+  for (int c : {1, 2, 3}) EXPECT_EQ(v->Source->GetImageIndex(v, v->Rows()[0], c, false), -1);
+  EXPECT_EQ(v->Source->GetImageIndex(v, v->Rows()[1], 0, false), -1);
+}
+
+TEST_F(ManagerTest, ImagesAndMomentsShowOpenMarkedAndTimedNotes) {
+  Start({{L"closed", L"", EncodeDateTime(2030, 5, 1), EncodeDateTime(2030, 5, 1, 9, 30), false, false, true},
+         {L"rolled on top", L"", 0, 0, true, true, false},
+         {L"open", L"", 0, 0, false, false, false}});
+  Open();
+  TTreeGrid* v = form->NoteViewer;
+  // Moments as the system formats them; midnight shows the date alone.
+  const std::wstring alarm = v->Source->GetText(v, Row(L"closed"), 2), show = v->Source->GetText(v, Row(L"closed"), 3);
+  EXPECT_EQ(alarm.find(L':'), std::wstring::npos) << WideToUtf8(alarm);
+  EXPECT_EQ(show.rfind(alarm + L" ", 0), 0u) << WideToUtf8(show);
+  EXPECT_NE(show.find(L"30"), std::wstring::npos) << WideToUtf8(show);
+  auto image = [&](const wchar_t* t, int c) { return v->Source->GetImageIndex(v, Row(t), c, false); };
+  EXPECT_EQ(image(L"closed", 0), 1);
+  EXPECT_EQ(image(L"open", 0), 0);
+  EXPECT_EQ(image(L"rolled on top", 4), 5);
+  EXPECT_EQ(image(L"rolled on top", 5), 5);
+  EXPECT_EQ(image(L"open", 4), 6);
+  EXPECT_EQ(image(L"open", 5), 6);
+}
+
+TEST_F(ManagerTest, EveryColumnSortsBothWaysAndEqualKeysKeepListOrder) {
+  // In list order: identifiers follow the table.
+  Start({{L"b", L"g2", Day(3), 0, true, false},
+         {L"A", L"G1", 0, Day(2), false, true},
+         {L"c", L"g1", Day(1), Day(2), true, true},
+         {L"ab", L"", Day(3), 0, false, false},
+         {L"a", L"g2", 0, Day(1), false, false}});
+  Open();
+  Names listOrder;
+  for (TNoteWrapper* w : Notes().Notes->List) listOrder.push_back(w->Note->Title);
+  ASSERT_EQ(listOrder, (Names{L"b", L"A", L"c", L"ab", L"a"})) << "notes load in identifier order";
+  EXPECT_EQ(Titles(), (Names{L"A", L"a", L"ab", L"b", L"c"})) << "by title at first, case ignored";
+  struct Case {
+    int column;
+    Names ascending, descending;
+  } cases[] = {
+      // Title: "A" and "a" are equal and keep list order both ways.
+      {0, {L"A", L"a", L"ab", L"b", L"c"}, {L"c", L"b", L"ab", L"A", L"a"}},
+      // Group, then title within a group.
+      {1, {L"ab", L"A", L"c", L"a", L"b"}, {L"b", L"a", L"c", L"A", L"ab"}},
+      // Alarm: none first (in list order), then earliest to latest; equal moments keep list order.
+      {2, {L"A", L"a", L"c", L"b", L"ab"}, {L"b", L"ab", L"c", L"A", L"a"}},
+      {3, {L"b", L"ab", L"a", L"A", L"c"}, {L"A", L"c", L"a", L"b", L"ab"}},
+      {4, {L"A", L"ab", L"a", L"b", L"c"}, {L"b", L"c", L"A", L"ab", L"a"}},
+      {5, {L"b", L"ab", L"a", L"A", L"c"}, {L"A", L"c", L"b", L"ab", L"a"}},
+  };
+  for (const Case& c : cases) {
+    if (form->NoteViewer->SortColumn() != c.column) ClickHeader(c.column);
+    if (form->NoteViewer->SortDirection() != TSortDirection::sdAscending) ClickHeader(c.column);
+    EXPECT_EQ(Titles(), c.ascending) << "column " << c.column << " ascending";
+    ClickHeader(c.column);
+    EXPECT_EQ(form->NoteViewer->SortDirection(), TSortDirection::sdDescending);
+    EXPECT_EQ(Titles(), c.descending) << "column " << c.column << " descending";
+  }
+  // From Title ascending: Group twice, then Title: by title, still descending.
+  ClickHeader(0);
+  if (form->NoteViewer->SortDirection() != TSortDirection::sdAscending) ClickHeader(0);
+  ClickHeader(1);
+  EXPECT_EQ(form->NoteViewer->SortDirection(), TSortDirection::sdAscending);
+  ClickHeader(1);
+  EXPECT_EQ(Titles(), (Names{L"b", L"a", L"c", L"A", L"ab"}));
+  ClickHeader(0);
+  EXPECT_EQ(form->NoteViewer->SortColumn(), 0);
+  EXPECT_EQ(form->NoteViewer->SortDirection(), TSortDirection::sdDescending);
+  EXPECT_EQ(Titles(), (Names{L"c", L"b", L"ab", L"A", L"a"}));
+  // Every preview row stands under its note.
+  const auto& rows = form->NoteViewer->Rows();
+  for (size_t i = 0; i + 1 < rows.size(); i += 2) {
+    EXPECT_EQ(rows[i]->Kind, nkNote);
+    EXPECT_EQ(rows[i + 1]->Kind, nkPreview);
+    EXPECT_EQ(rows[i + 1]->Data, rows[i]->Data);
+  }
+}
+
+TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
+  Start({{L"first", L"", 0, 0, false, false, false, "body"}, {L"second"}});
+  Open();
+  TTreeGrid* v = form->NoteViewer;
+  TNoteWrapper* w = Note(L"first");
+  ASSERT_TRUE(w->IsOpen());
+  Click(v, Row(L"first"));
+  FocusList();
+  // F2 edits the title, and no other column.
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  EXPECT_TRUE(form->ActionList->Suspended);
+  EXPECT_FALSE(form->_DeleteNote->Enabled());
+  HWND editor = v->EditorHandle();
+  EXPECT_EQ(GetFocus(), editor);
+  // Del deletes the selected text in the editor, never the note.
+  Key(VK_DELETE);
+  EXPECT_EQ(GetWindowTextLengthW(editor), 0);
+  EXPECT_EQ(Notes().Notes->Count(), 2);
+  Type(editor, L"Renamed");
+  Key(VK_RETURN);
+  EXPECT_FALSE(v->IsEditing());
+  EXPECT_EQ(w->Note->Title, L"Renamed");
+  EXPECT_FALSE(form->ActionList->Suspended);
+  EXPECT_EQ(GetFocus(), v->Handle()) << "the keys stay in the list";
+  w->HideNote(true);  // saved as it closes
+  EXPECT_EQ(notetest::LoadNote(w->FileName).Title, L"Renamed");
+
+  // Escape: the title stays, and every action works again.
+  Click(v, Row(L"second"));
+  FocusList();
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  Type(v->EditorHandle(), L"nope");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(v->IsEditing());
+  EXPECT_EQ(Note(L"second")->Note->Title, L"second");
+  EXPECT_FALSE(form->ActionList->Suspended) << "the actions came back after Escape";
+  form->UpdateActions();
+  EXPECT_TRUE(form->_DeleteNote->Enabled());
+  // Focus lost to the folder tree cancels as well.
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  Type(v->EditorHandle(), L"lost");
+  SetFocus(form->NotesFolders->Handle());
+  Pump(20);
+  EXPECT_FALSE(v->IsEditing());
+  EXPECT_EQ(Note(L"second")->Note->Title, L"second");
+  EXPECT_FALSE(form->ActionList->Suspended) << "the actions came back after the focus left";
+  // Ctrl+N works again: a new note.
+  CtrlKey('N');
+  EXPECT_EQ(Notes().Notes->Count(), 3);
+  // Other columns are never edited.
+  Click(v, Row(L"second"));
+  EXPECT_FALSE(v->EditNode(Row(L"second"), 1));
+  EXPECT_FALSE(v->EditNode(v->Rows()[1], 0)) << "a preview row";
+}
+
+TEST_F(ManagerTest, ActionsThroughKeysAndMenusShowAtOnce) {
+  Start({{L"one", L"grp", 0, 0, false, false, false}, {L"two", L"grp", 0, 0, false, false, true}, {L"three"}});
+  Open();
+  TTreeGrid* v = form->NoteViewer;
+  TNoteWrapper* one = Note(L"one");
+  ASSERT_TRUE(one->IsOpen());
+  Click(v, Row(L"one"));
+  form->UpdateActions();
+  EXPECT_TRUE(form->_HideNote->Visible() && form->_HideNote->Enabled());
+  EXPECT_FALSE(form->_ShowNote->Visible());
+  CtrlKey('H');
+  EXPECT_FALSE(one->IsOpen()) << "Ctrl+H closed the note";
+  EXPECT_TRUE(one->Note->GetHidden());
+  EXPECT_EQ(v->Source->GetImageIndex(v, Row(L"one"), 0, false), 1) << "the list shows it at once";
+  EXPECT_EQ(form->FocusedNote(), nullptr) << "rebuilt: no row focused";
+  Click(v, Row(L"one"));
+  form->UpdateActions();
+  EXPECT_TRUE(form->_ShowNote->Visible() && form->_ShowNote->Enabled());
+  EXPECT_FALSE(form->_HideNote->Visible());
+  CtrlKey('S');
+  EXPECT_TRUE(one->IsOpen()) << "Ctrl+S showed it";
+  EXPECT_TRUE(IsWindowVisible(one->Form->Handle()));
+  // A double click shows or closes the note it is on.
+  Click(v, Row(L"two"), 0, true);
+  EXPECT_TRUE(Note(L"two")->IsOpen());
+  Click(v, Row(L"two"), 0, true);
+  EXPECT_FALSE(Note(L"two")->IsOpen());
+  // Hide and show the whole group.
+  Click(v, Row(L"one"));
+  form->_HideGroup->Update();
+  form->_HideGroup->Execute();
+  EXPECT_FALSE(one->IsOpen());
+  EXPECT_FALSE(Note(L"two")->IsOpen());
+  EXPECT_FALSE(Note(L"three")->IsOpen());
+  Click(v, Row(L"one"));
+  form->_ShowGroup->Update();
+  form->_ShowGroup->Execute();
+  EXPECT_TRUE(one->IsOpen() && Note(L"two")->IsOpen());
+  EXPECT_FALSE(Note(L"three")->IsOpen()) << "not of the group";
+  // The menu bar: Notes > New Note, then Notes > Delete Note (declined still rebuilds).
+  ChooseMenu(0, 0);
+  EXPECT_EQ(Notes().Notes->Count(), 4);
+  Click(v, Row(L"three"));
+  int asked = 0;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest&) { return ++asked, IDNO; });
+  ChooseMenu(0, 1);
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(Notes().Notes->Count(), 4);
+  EXPECT_EQ(form->FocusedNote(), nullptr) << "the list was rebuilt";
+  // Del deletes the focused note after the question.
+  Click(v, Row(L"three"));
+  const std::wstring file = Note(L"three")->FileName;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest&) { return ++asked, IDYES; });
+  FocusList();
+  Key(VK_DELETE);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(Row(L"three"), nullptr);
+  EXPECT_FALSE(FileExists(file));
+  // F5 and View > Refresh All rebuild; Notes > Close closes the window.
+  Note(L"one")->Note->Title = L"retitled";
+  FocusList();
+  Key(VK_F5);
+  EXPECT_NE(Row(L"retitled"), nullptr);
+  ChooseMenu(2, 0);
+  EXPECT_NE(Row(L"retitled"), nullptr);
+  ChooseMenu(0, 5);
+  Pump(50);
+  EXPECT_EQ(NotesManagerForm, nullptr);
+}
+
+TEST_F(ManagerTest, MenusAreBuiltFromTheActions) {
+  Start();
+  Open();
+  auto captions = [](TMenuItem* m) {
+    std::wstring s;
+    for (TMenuItem* i : m->Items()) s += i->Caption + L"|";
+    return s;
+  };
+  EXPECT_EQ(captions(form->_NotesMenu), L"&New Note|&Delete Note|-|Refresh All|-|&Close|");
+  EXPECT_EQ(captions(form->_PrintMenu), L"&Print current list|Print &setup|");
+  EXPECT_EQ(captions(form->_HelpMenu), L"&Contents|-|&About|");
+  EXPECT_EQ(captions(form->NotePopupMan->Items()),
+            L"&Close Note|&Show Note|-|Show &all notes of the same group|Hide all notes of the same group|-|"
+            L"&New Note|&Delete Note|-|Note &Properties|");
+  EXPECT_EQ(GetMenuItemCount(GetMenu(form->Handle())), 4);
+  // Help > Contents opens the help file.
+  std::vector<std::wstring> opened;
+  SetShellOpenHook([&](const std::wstring& target) { opened.push_back(target); });
+  const std::wstring before = helpFile;
+  helpFile = L"C:\\vxq\\vxq.chm";
+  ChooseMenu(3, 0);
+  helpFile = before;
+  SetShellOpenHook(nullptr);
+  EXPECT_EQ(opened, std::vector<std::wstring>{L"C:\\vxq\\vxq.chm"});
+}
+
+TEST_F(ManagerTest, SecondRequestBringsTheOneWindowBackAndPlacementIsKept) {
+  Start({{L"n"}});
+  TNotesManagerForm* first = Open();
+  EXPECT_EQ(first->Left(), (GetSystemMetrics(SM_CXSCREEN) - first->Width()) / 2) << "centred the first time";
+  VantaroEngine->ShowNotesManager();
+  EXPECT_EQ(NotesManagerForm, first) << "one window";
+  first->SetBounds(100, 120, 600, 420);
+  first->Close();
+  Pump(50);
+  ASSERT_EQ(NotesManagerForm, nullptr);
+  TNotesManagerForm* second = Open();
+  EXPECT_NE(second, nullptr);
+  EXPECT_EQ(second->Left(), 100);
+  EXPECT_EQ(second->Top(), 120);
+  EXPECT_EQ(second->Width(), 600);
+  EXPECT_EQ(second->Height(), 420);
+  second->SetWindowState(TWindowState::wsMaximized);
+  second->Close();
+  Pump(50);
+  TNotesManagerForm* third = Open();
+  EXPECT_EQ(third->WindowState(), TWindowState::wsMaximized);
+  third->SetWindowState(TWindowState::wsNormal);
+  EXPECT_EQ(third->Left(), 100) << "the restored placement is kept under the maximised one";
+}
+
+TEST_F(ManagerTest, ShutDownWhileTheDeleteQuestionIsOpenTouchesNothingFreed) {
+  Start({{L"kept", L"", 0, 0, false, false, false, "typed"}});
+  Open();
+  Click(form->NoteViewer, Row(L"kept"));
+  const std::wstring file = Note(L"kept")->FileName;
+  // The session ends while the question is open: everything is saved and freed meanwhile.
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) {
+    ShutdownOnce();
+    return IDYES;
+  });
+  form->_DeleteNote->Execute();
+  EXPECT_EQ(VantaroEngine, nullptr);
+  EXPECT_EQ(NotesManagerForm, nullptr);
+  EXPECT_TRUE(FileExists(file)) << "the note freed by the shut-down was not deleted afterwards";
+  Pump(50);
+  Closing = false;
+}
+
+TEST_F(ManagerTest, ShutDownWithTheWindowOpenLetsGoOfEveryNote) {
+  Start({{L"a", L"g"}, {L"b", L"g"}});
+  Open();
+  Click(form->NoteViewer, Row(L"a"));
+  TLifeCheck alive = form->Watch();
+  ShutdownOnce();
+  EXPECT_EQ(NotesManagerForm, nullptr);
+  Pump(100);
+  EXPECT_FALSE(alive) << "the window went";
+  Closing = false;
+}
+
+TEST_F(ManagerTest, TranslatedFromTheLanguageFile) {
+  ForceDirectories(LanguagesFolder());
+  std::ofstream(std::filesystem::path(LanguageFileName(L"italiano")), std::ios::binary)
+      << "[LNG_Vantaro_About]\r\n_notes_manager_title=Gestore delle note\r\n_NewNote=&Nuova nota\r\n"
+         "_NotesMenu=&Note\r\n_no_group=Senza gruppo\r\n_title=Titolo\r\n_reduced=Ridotta\r\n";
+  InitLanguageEngine();
+  LoadLanguage(L"italiano");
+  Start({{L"n"}});
+  Open();
+  EXPECT_EQ(form->Caption(), L"Gestore delle note");
+  EXPECT_EQ(form->_NewNote->Caption(), L"&Nuova nota");
+  EXPECT_EQ(form->_NotesMenu->Caption, L"&Note");
+  EXPECT_EQ(form->_PrintMenu->Caption, L"Print") << "not in the file: the built-in text";
+  EXPECT_EQ(form->NoteViewer->ColumnCaption(0), L"Titolo");
+  EXPECT_EQ(form->NoteViewer->ColumnCaption(5), L"Ridotta");
+  EXPECT_EQ(form->NoteViewer->ColumnCaption(1), L"Group");
+  EXPECT_EQ(Folders()[1], L"* Senza gruppo *");
+  EXPECT_EQ(Folders()[0], L"All") << "never translated";
+  EXPECT_EQ(LanguageWrapper->Engine()->Section(), kGenericSection) << "the shared section is selected at the end";
+  CloseNotesManagerForm();
+  Pump(20);
+  DoneLanguageEngine();
+}
+
+TEST_F(ManagerTest, PopupMenuAndAboutGiveTheActionsAndHotKeysBack) {
+  Start({{L"n"}});
+  Open();
+  Click(form->NoteViewer, Row(L"n"));
+  form->ActionList->Suspended = true;  // as a title edit leaves it
+  // A right click on a row focuses it and opens the pop-up menu.
+  TNoteWrapper* opened = nullptr;
+  auto resume = form->NotePopupMan->OnPopup;
+  form->NotePopupMan->OnPopup = [&](TComponent* sender) {
+    opened = form->FocusedNote();
+    resume(sender);
+  };
+  {
+    testsupport::Watchdog closeMenu(300);
+    RECT r = form->NoteViewer->CellRect(Row(L"n"), 0);
+    const LPARAM at = MAKELPARAM(r.left + 20, (r.top + r.bottom) / 2);
+    form->NoteViewer->SetFocusedNode(nullptr);
+    SendMessageW(form->NoteViewer->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    SendMessageW(form->NoteViewer->Handle(), WM_RBUTTONUP, 0, at);
+    Pump(50);
+  }
+  EXPECT_EQ(opened, Note(L"n")) << "the menu opened on the clicked note";
+  EXPECT_FALSE(form->ActionList->Suspended) << "opening the pop-up menu sets the actions back to normal";
+  // About: the hot keys wait while the box is open and act again after it.
+  static bool heldWhileOpen;
+  heldWhileOpen = false;
+  UINT_PTR probe = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    heldWhileOpen = AboutVantaro && AboutVantaro->Modal() && !UIEnabled;
+    if (AboutVantaro) AboutVantaro->ModalResult = mrOk;
+  });
+  TLifeCheck alive = form->Watch();
+  {
+    testsupport::Watchdog guard(3000);
+    form->_About->Execute();
+  }
+  KillTimer(nullptr, probe);
+  EXPECT_TRUE(heldWhileOpen);
+  EXPECT_TRUE(UIEnabled);
+  EXPECT_TRUE(alive);
+}
+
+}  // namespace
