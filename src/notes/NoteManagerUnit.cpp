@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "notes/InternalProcs.h"
+#include "notewindows/NoteConfUnit.h"
 #include "notewindows/NoteFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
 #include "ui/MessageBox.h"
@@ -163,6 +164,9 @@ bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   std::wstring text = L"Are you sure that you want to delete this note?\n\rNote title: " +
                       AnsiToWide(WideToAnsi(wrapper->Note->Title));
   if (ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+  // A properties dialog open for the note ends as cancelled: saving after it would bring the
+  // deleted file back.
+  NotePropertiesWrapperGoing(wrapper);
   if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
   Notes->Remove(wrapper);
   deleted_.push_back(wrapper);

@@ -23,6 +23,14 @@ inline void Key(WPARAM vk) {
   Application->ProcessMessages();
 }
 
+// Alt and a key, as the keyboard sends it to the focused window.
+inline void AltKey(WPARAM vk) {
+  HWND focus = GetFocus();
+  PostMessageW(focus, WM_SYSKEYDOWN, vk, 0x20000001);
+  PostMessageW(focus, WM_SYSKEYUP, vk, 0xE0000001);
+  Application->ProcessMessages();
+}
+
 // Characters typed into a window as the keyboard would deliver them.
 inline void Type(HWND h, const std::wstring& text) {
   for (wchar_t c : text) SendMessageW(h, WM_CHAR, c, 1);
