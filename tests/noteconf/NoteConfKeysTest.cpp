@@ -1,7 +1,10 @@
-// The properties dialog's drop-downs and the system dialogs it opens, driven by keys: Escape and
-// Enter inside a palette, a calendar, a combo list or a system dialog end only that, and the
-// keys come back to the control that opened it.
+// The properties dialog driven by keys: Escape and Enter inside a palette, a calendar, a combo
+// list or a system dialog end only that, and the keys come back to the control that opened it;
+// Alt and a letter of a translated caption reach the control it names, on the page shown only.
 #include "noteconf/NoteConfTestEnv.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
+#include "ui/Paths.h"
 
 namespace {
 
@@ -80,6 +83,38 @@ TEST_F(NoteTest, KeysInsideADropDownOrASystemDialogEndOnlyThatAndComeBack) {
   EXPECT_EQ(seen, (std::vector<std::string>{"drop-down", "BColor", "BColor", "NColor", "Calendar", "DayInfo", "DayInfo",
                                             "GroupBox", "LinkedFileEditButton"}));
   EXPECT_EQ(picked, TColorPalette::CellColor(1));
+}
+
+TEST_F(NoteTest, AltAndALetterReachTheControlItsCaptionNamesOnThePageShown) {
+  ForceDirectories(LanguagesFolder());
+  const std::string file =
+      "[LNG_Vantaro_Note_Conf]\r\n_NoteGroup=&Gruppo\r\n_AttacchedFile=&File\r\nAlarmCB=&Sveglia\r\n"
+      "[LNG_Vantaro_Generic]\r\n_cancel=&Annulla\r\n";
+  notetest::WriteBytes(LanguageFileName(L"mnemonics"), notetest::Bytes(file.begin(), file.end()));
+  LanguageEngine = new TVxMultiLanguage;
+  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+  LanguageEngine->LoadFromFile(LanguageFileName(L"mnemonics"));
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Mnemonics");
+  std::vector<std::string> seen;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    // Only the key goes in: the character comes from the program's own translation of it.
+    for (char letter : {'G', 'F', 'S'}) {
+      AltKey(letter);
+      seen.push_back(State(d) + (d.AlarmCB->Checked() ? " alarm" : ""));
+    }
+    d.PageControl1->SetActivePage(d.Alarm);
+    d.AlarmCB->SetFocus();
+    AltKey('S');
+    seen.push_back(State(d) + (d.AlarmCB->Checked() ? " alarm" : ""));
+    AltKey('A');
+    seen.push_back(State(d));
+    if (d.ModalResult == mrNone) d._cancel->Click();
+  }));
+  DoneLanguageEngine();
+  EXPECT_EQ(seen, (std::vector<std::string>{"GroupBox", "LinkedFileEditEdit", "LinkedFileEditEdit", "AlarmCB alarm",
+                                            "AlarmCB ended"}))
+      << "a group box's letter goes to the control inside it; a hidden page's controls take none";
+  EXPECT_FALSE(w->Note->AlarmOn) << "Cancel";
 }
 
 }  // namespace
