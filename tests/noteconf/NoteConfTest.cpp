@@ -45,7 +45,9 @@ TEST_F(NoteConfTest, OpensBesideTheNoteOrInTheBottomRightCornerAndStaysOnTheScre
     int x, y;
     bool rightEdge, bottomEdge;
   } rows[] = {{100, 100, false, false}, {-1, -1, true, true},       {sw - 50, 100, true, false},
-              {100, sh - 50, false, true}, {-1, 300, true, false}, {0, 0, false, false}};
+              {100, sh - 50, false, true}, {-1, 300, true, false}, {0, 0, false, false},
+              // The dialog is wider than high: each axis measures with its own side.
+              {sw - 290, 100, true, false}, {100, sh - 300, false, false}};
   for (const Row& r : rows) {
     RECT placed{};
     SIZE client{};
