@@ -2,9 +2,6 @@
 // list or a system dialog end only that, and the keys come back to the control that opened it;
 // Alt and a letter of a translated caption reach the control it names, on the page shown only.
 #include "noteconf/NoteConfTestEnv.h"
-#include "language/VxMLSTDCTRLWrapper.h"
-#include "language/VxMultiLanguageEngine.h"
-#include "ui/Paths.h"
 
 namespace {
 
@@ -86,14 +83,9 @@ TEST_F(NoteTest, KeysInsideADropDownOrASystemDialogEndOnlyThatAndComeBack) {
 }
 
 TEST_F(NoteTest, AltAndALetterReachTheControlItsCaptionNamesOnThePageShown) {
-  ForceDirectories(LanguagesFolder());
-  const std::string file =
+  noteconftest::UseLanguage(L"mnemonics",
       "[LNG_Vantaro_Note_Conf]\r\n_NoteGroup=&Gruppo\r\n_AttacchedFile=&File\r\nAlarmCB=&Sveglia\r\n"
-      "[LNG_Vantaro_Generic]\r\n_cancel=&Annulla\r\n";
-  notetest::WriteBytes(LanguageFileName(L"mnemonics"), notetest::Bytes(file.begin(), file.end()));
-  LanguageEngine = new TVxMultiLanguage;
-  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
-  LanguageEngine->LoadFromFile(LanguageFileName(L"mnemonics"));
+      "[LNG_Vantaro_Generic]\r\n_cancel=&Annulla\r\n");
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Mnemonics");
   std::vector<std::string> seen;
   ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {

@@ -5,8 +5,6 @@
 #include <limits>
 
 #include "noteconf/NoteConfTestEnv.h"
-#include "language/VxMLSTDCTRLWrapper.h"
-#include "language/VxMultiLanguageEngine.h"
 #include "notes/InternalProcs.h"
 #include "ui/Clock.h"
 
@@ -391,15 +389,10 @@ TEST_F(NoteConfTest, AMistypedStoredLinkIsShownAndKeptUnlessChanged) {
 }
 
 TEST_F(NoteConfTest, TranslatesInItsOwnSectionThenTheSharedOne) {
-  ForceDirectories(LanguagesFolder());
-  const std::string file =
+  noteconftest::UseLanguage(L"italiano",
       "[LNG_Vantaro_Note_Conf]\r\n_title=Opzioni nota\r\nGeneral=Generale\r\nAutoShow=Mostra\r\n"
       "_NoteTitle=Titolo\r\n_titlecolor=Colore titolo\r\nday=Giorno\r\nAlarmCB=Sveglia attiva\r\n"
-      "_ok=Nope\r\n[LNG_Vantaro_Generic]\r\n_cancel=Annulla\r\n";
-  notetest::WriteBytes(LanguageFileName(L"italiano"), notetest::Bytes(file.begin(), file.end()));
-  LanguageEngine = new TVxMultiLanguage;
-  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
-  LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+      "_ok=Nope\r\n[LNG_Vantaro_Generic]\r\n_cancel=Annulla\r\n");
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Tradotta");
   std::vector<std::wstring> texts;
   RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {

@@ -8,9 +8,12 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
 #include "notewindows/NoteConfUnit.h"
 #include "notewindows/NoteTestEnv.h"
 #include "ui/ExtCtrls.h"
+#include "ui/Paths.h"
 
 namespace noteconftest {
 
@@ -41,6 +44,16 @@ inline TWinControl* FocusedControl() {
   for (HWND h = GetFocus(); h; h = GetParent(h))
     if (TWinControl* c = TWinControl::FromHandle(h)) return c;
   return nullptr;
+}
+
+// A language file of the given text made and loaded as the program's language; the test frees
+// it with DoneLanguageEngine.
+inline void UseLanguage(const std::wstring& name, const std::string& text) {
+  ForceDirectories(LanguagesFolder());
+  notetest::WriteBytes(LanguageFileName(name), notetest::Bytes(text.begin(), text.end()));
+  LanguageEngine = new TVxMultiLanguage;
+  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+  LanguageEngine->LoadFromFile(LanguageFileName(name));
 }
 
 // The open properties dialog, or null.
