@@ -64,9 +64,11 @@ TEST_F(NoteTest, KeysInsideADropDownOrASystemDialogEndOnlyThatAndComeBack) {
 
     d.PageControl1->SetActivePage(d.General);
     d.GroupBox->SetFocus();
-    SendMessageW(d.GroupBox->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
-    Key(VK_ESCAPE);
-    seen.push_back(State(d));
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+      SendMessageW(d.GroupBox->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+      Key(key);
+      seen.push_back(State(d) + (SendMessageW(d.GroupBox->Handle(), CB_GETDROPPEDSTATE, 0, 0) ? " dropped" : ""));
+    }
     {
       DialogCloser closer([](HWND h) { PostMessageW(h, WM_COMMAND, IDCANCEL, 0); });
       d.LinkedFileEdit->Button->SetFocus();
@@ -78,7 +80,7 @@ TEST_F(NoteTest, KeysInsideADropDownOrASystemDialogEndOnlyThatAndComeBack) {
     d._cancel->Click();
   }));
   EXPECT_EQ(seen, (std::vector<std::string>{"drop-down", "BColor", "BColor", "NColor", "Calendar", "DayInfo", "DayInfo",
-                                            "GroupBox", "LinkedFileEditButton"}));
+                                            "GroupBox", "GroupBox", "LinkedFileEditButton"}));
   EXPECT_EQ(picked, TColorPalette::CellColor(1));
 }
 
