@@ -252,6 +252,36 @@ TEST_F(NoteConfTest, AnImpossibleTimeUnchecksItsBoxAndReadsZero) {
   EXPECT_TRUE(boxes.empty()) << "no message";
 }
 
+TEST_F(NoteConfTest, TimesShowAndReadWithTheUsersOwnSeparator) {
+  // The user's time separator, set for this test only.
+  wchar_t previous[8] = L"";
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, previous, 8);
+  ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, L"."));
+  struct Restore {
+    const wchar_t* sep;
+    ~Restore() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, sep); }
+  } restore{previous};
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Separator");
+  w->Note->AlarmOn = true;
+  w->Note->AlarmAt = kNow + 1 + 5.0 / 1440;  // 14:35 tomorrow
+  std::wstring shown, typed;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    shown = d.TimeInfo->Text();
+    d.PageControl1->SetActivePage(d.Alarm);
+    d.TimeInfo->SetFocus();
+    SetWindowTextW(d.TimeInfo->Handle(), L"");
+    Type(d.TimeInfo->Handle(), L"07:45");
+    typed = d.TimeInfo->Text();
+    Key(VK_TAB);
+    d._ok->Click();
+  }));
+  EXPECT_EQ(shown, L"14.35");
+  EXPECT_EQ(typed, L"07.45") << "the colon refused, the separator put in";
+  EXPECT_TRUE(w->Note->AlarmOn);
+  EXPECT_NEAR(w->Note->AlarmAt, std::trunc(kNow) + 1 + 7.75 / 24, 1e-7);
+  EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(NoteConfTest, TabWalksEveryControlOfAPageInOrderFromTheTitle) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Keys");
   std::vector<std::vector<std::wstring>> walks;
