@@ -2,6 +2,7 @@
 // close request of a second copy frees every note, a delete takes one away; the dialog ends as
 // cancelled, and nothing is written into the note or its file afterwards.
 #include "noteconf/NoteConfTestEnv.h"
+#include "notewindows/NoteFormUnit.h"
 #include "shell/MainFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
 
@@ -53,15 +54,17 @@ TEST_F(NoteTest, NotesFreedWhileTheDialogIsOpenEndItAsCancelledAndAreNotWrittenA
 TEST_F(NoteTest, ANoteDeletedWhileItsDialogAndCalendarAreOpenStaysDeleted) {
   SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDYES; });
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Going");
+  TNoteForm* f = w->Form;
   const std::wstring file = w->FileName;
   TModalResult endedWith = -1;
-  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+  // Opened from the note window, as Ctrl+O does.
+  ASSERT_TRUE(noteconftest::RunDialogBy([&] { f->CustomizeAction->Execute(); }, [&](TNoteConf& d) {
     d.PageControl1->SetActivePage(d.Alarm);
     d.DayInfo->SetFocus();
     d.DayInfo->DropDown();
     TLifeCheck alive = d.Watch();
     // From the notes manager window, say, reached through the tray while the dialog is up.
-    ASSERT_TRUE(manager->DeleteNote(w, false));
+    ASSERT_TRUE(manager->DeleteNote(w, true));
     endedWith = alive ? d.ModalResult : -2;
     if (alive && d.ModalResult == mrNone) d._ok->Click();
   }));

@@ -63,9 +63,9 @@ inline TNoteConf* OpenDialog() {
   return nullptr;
 }
 
-// Runs the dialog for the note; once it is up, act runs inside its modal loop (and usually
+// Opens the dialog through start; once it is up, act runs inside its modal loop (and usually
 // ends it). Returns whether act ran.
-inline bool RunDialog(TNoteWrapper* w, TForm* owner, int x, int y, const std::function<void(TNoteConf&)>& act) {
+inline bool RunDialogBy(const std::function<void()>& start, const std::function<void(TNoteConf&)>& act) {
   testsupport::Watchdog dog(8000);
   bool ran = false;
   TTimer driver(Application, L"Driver", 20);
@@ -77,9 +77,14 @@ inline bool RunDialog(TNoteWrapper* w, TForm* owner, int x, int y, const std::fu
     act(*d);
   };
   driver.SetEnabled(true);
-  EditNotePropertiesEx(owner, w, x, y);
+  start();
   EXPECT_FALSE(testsupport::Watchdog::fired) << "the dialog had to be ended by the watchdog";
   return ran;
+}
+
+// The dialog for the note, run directly.
+inline bool RunDialog(TNoteWrapper* w, TForm* owner, int x, int y, const std::function<void(TNoteConf&)>& act) {
+  return RunDialogBy([&] { EditNotePropertiesEx(owner, w, x, y); }, act);
 }
 
 // Screen pixel inside a window of ours, after it has painted.
