@@ -438,7 +438,7 @@ TEST_F(NoteConfTest, TranslatesInItsOwnSectionThenTheSharedOne) {
       << "the auto-show tab keeps its text; OK and Cancel come from the shared section";
 }
 
-TEST_F(NoteConfTest, MomentsThatAreNoDatesOpenEmptyAndStayAsTheyWereOnCancel) {
+TEST_F(NoteConfTest, DamagedValuesOpenAndAreKeptOrRefusedButNeverBreakTheDialog) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Broken moments");
   w->Note->ShowAt = std::numeric_limits<double>::quiet_NaN();
   w->Note->AlarmAt = 1e300;
@@ -454,6 +454,23 @@ TEST_F(NoteConfTest, MomentsThatAreNoDatesOpenEmptyAndStayAsTheyWereOnCancel) {
   EXPECT_EQ(time, EmptyTimeText());
   EXPECT_TRUE(std::isnan(w->Note->ShowAt));
   EXPECT_EQ(w->Note->AlarmAt, 1e300);
+
+  // Damaged values OK'd as they are: long texts and odd colours stay whole, an armed alarm
+  // with no day is refused with its warning.
+  const std::wstring title(10000, L'T'), group(10000, L'G');
+  w->Note->Title = title;
+  w->Note->Group = group;
+  w->Note->TitleColor = 0xFFFFFFFF;
+  w->Note->NoteColor = 0x800000FF;
+  w->Note->AlarmOn = true;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) { d._ok->Click(); }));
+  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Allarm time is previous than current time, allarm disabled!"});
+  EXPECT_FALSE(w->Note->AlarmOn);
+  const TNoteClass saved = LoadNote(w->FileName);
+  EXPECT_EQ(saved.Title, title);
+  EXPECT_EQ(saved.Group, group);
+  EXPECT_EQ(saved.TitleColor, 0xFFFFFFFFu);
+  EXPECT_EQ(saved.NoteColor, 0x800000FFu);
 }
 
 TEST_F(NoteConfTest, PagesAndAnOpenPaletteLookRight) {
