@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "notes/InternalProcs.h"
+#include "notewindows/NoteConfUnit.h"
 #include "notewindows/NoteFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
 #include "ui/MessageBox.h"
@@ -167,6 +168,9 @@ bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   const int answer = ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION);
   // A shut-down while the question was open has saved and freed every note, this one too.
   if (!*alive || answer != IDYES) return false;
+  // A properties dialog open for the note ends as cancelled: saving after it would bring the
+  // deleted file back.
+  NotePropertiesWrapperGoing(wrapper);
   if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
   Notes->Remove(wrapper);
   deleted_.push_back(wrapper);

@@ -87,6 +87,6 @@ void EditNotePropertiesEx(TForm* Owner, TNoteWrapper* Wrapper, int X, int Y);
 // The same with the main window as owner.
 void EditNoteProperties(TNoteWrapper* Wrapper, int X, int Y);
 
-// Called by a wrapper that is being freed: a dialog open for its note ends as cancelled and
-// leaves the note alone.
+// Called for a wrapper that is being freed or whose note is being deleted: a dialog open for
+// its note ends as cancelled and leaves the note (and its file) alone.
 void NotePropertiesWrapperGoing(TNoteWrapper* Wrapper);

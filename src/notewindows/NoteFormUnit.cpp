@@ -795,8 +795,10 @@ void TNoteForm::Customize() {
   if (!Wrapper) return;
   TLifeCheck alive = Watch();
   EditNotePropertiesEx(this, Wrapper, Left(), Top());
-  // The dialog ran the message loop: the note may have been closed or deleted meanwhile.
-  if (!alive || !Wrapper) return;
+  // The dialog ran the message loop: the note may have been closed or deleted meanwhile, and
+  // then it was saved (or its file removed) as it left this window; saving again would bring
+  // a deleted note back.
+  if (!alive || !Wrapper || Wrapper->Form != this) return;
   Wrapper->Save();
   if (!alive) return;  // a failed save told the user, in a message box
   RestartUpdateTimer();

@@ -323,7 +323,12 @@ bool TForm::Mnemonic(wchar_t letter) {
   if (!c) return false;
   HWND h = c->HandleIfAllocated();
   if (dynamic_cast<TLabel*>(c) || dynamic_cast<TGroupBox*>(c)) {
-    if (HWND next = GetNextDlgTabItem(HandleIfAllocated(), h, FALSE)) ::SetFocus(next);
+    // A group box names what it holds: its first control; a label, the control after it.
+    HWND next = nullptr;
+    if (dynamic_cast<TGroupBox*>(c))
+      if (HWND first = GetNextDlgTabItem(h, nullptr, FALSE); first && IsChild(h, first)) next = first;
+    if (!next) next = GetNextDlgTabItem(HandleIfAllocated(), h, FALSE);
+    if (next) ::SetFocus(next);
   } else if (dynamic_cast<TButton*>(c)) {
     c->Click();
   } else {

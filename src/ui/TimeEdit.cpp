@@ -63,14 +63,42 @@ TTimeEdit::TTimeEdit(TComponent* owner, const std::wstring& name) : TEdit(owner,
   SetMaxLength(static_cast<int>(2 + TimeSeparator().size() + 2));
 }
 
+namespace {
+// Digits and the separator: all that can go into the edit.
+bool IsTimeChar(wchar_t c, const std::wstring& sep) {
+  return (c >= L'0' && c <= L'9') || sep.find(c) != std::wstring::npos;
+}
+
+std::wstring ClipboardText(HWND owner) {
+  std::wstring text;
+  if (!OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+    if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  CloseClipboard();
+  return text;
+}
+}  // namespace
+
 LRESULT TTimeEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PASTE) {
+    // Pasted text is held to what can be typed: anything else is refused whole.
+    const std::wstring sep = TimeSeparator(), text = ClipboardText(HandleIfAllocated());
+    for (wchar_t c : text)
+      if (!IsTimeChar(c, sep)) {
+        MessageBeep(MB_OK);
+        return 0;
+      }
+  }
   if (msg == WM_CHAR) {
     const wchar_t c = static_cast<wchar_t>(wp);
     const std::wstring sep = TimeSeparator();
     // Control characters (Backspace, Ctrl+C, Ctrl+V...) do what they do in any edit.
     if (c < L' ') return TEdit::WndProc(msg, wp, lp);
     bool isDigit = c >= L'0' && c <= L'9';
-    if (!isDigit && sep.find(c) == std::wstring::npos) {
+    if (!IsTimeChar(c, sep)) {
       MessageBeep(MB_OK);
       return 0;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The two-digit time edit: hours, the user's time separator, minutes ("hh:mm"), at most five
-// characters. Only digits and the separator can be typed; the separator comes by itself after
-// two digits of hours.
+// characters. Only digits and the separator can be typed or pasted; the separator comes by
+// itself after two digits of hours.
 #include <string>
 
 #include "ui/StdCtrls.h"

@@ -199,6 +199,24 @@ TEST_F(AppTest, TimeEditTakesTwoDigitsTheSeparatorAndTwoDigits) {
   SendMessageW(h, EM_SETSEL, 3, 3);
   Type(h, L"\b\b");
   EXPECT_EQ(edit->Text(), L"1") << "Backspace still works";
+
+  // Pasted text is held to what can be typed, and to five characters.
+  struct Paste {
+    std::wstring clip, result;
+  } pastes[] = {{L"hello", L""}, {L"7 PM", L""}, {L"1\r\n2", L""}, {L"08" + sep + L"15", L"08" + sep + L"15"},
+                {L"123456789", L"12345"}};
+  for (const Paste& p : pastes) {
+    ASSERT_TRUE(OpenClipboard(h));
+    EmptyClipboard();
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, (p.clip.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(g), p.clip.c_str(), (p.clip.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(g);
+    SetClipboardData(CF_UNICODETEXT, g);
+    CloseClipboard();
+    SetWindowTextW(h, L"");
+    SendMessageW(h, WM_PASTE, 0, 0);
+    EXPECT_EQ(edit->Text(), p.result) << WideToUtf8(p.clip);
+  }
 }
 
 TEST_F(AppTest, ColourButtonShowsDefaultForClNoneAndPicksFromItsPaletteByKeys) {

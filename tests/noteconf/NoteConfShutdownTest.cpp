@@ -1,18 +1,22 @@
 // The properties dialog when its note goes while it is open: a shut-down, a session end or the
-// close request of a second copy frees every note; the dialog ends as cancelled, and nothing is
-// written into the freed note or its file afterwards.
+// close request of a second copy frees every note, a delete takes one away; the dialog ends as
+// cancelled, and nothing is written into the note or its file afterwards.
 #include "noteconf/NoteConfTestEnv.h"
+#include "notewindows/NoteFormUnit.h"
 #include "shell/MainFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
 
 namespace {
 
+using noteconftest::AltKey;
+using noteconftest::Key;
 using noteconftest::OpenDialog;
 using noteconftest::RunDialog;
 using notetest::Bytes;
 using notetest::LoadNote;
 using notetest::NoteTest;
 using notetest::ReadBytes;
+using testsupport::DialogCloser;
 
 TEST_F(NoteTest, NotesFreedWhileTheDialogIsOpenEndItAsCancelledAndAreNotWrittenAfterwards) {
   SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDOK; });
@@ -47,8 +51,37 @@ TEST_F(NoteTest, NotesFreedWhileTheDialogIsOpenEndItAsCancelledAndAreNotWrittenA
   EXPECT_TRUE(UIEnabled);
 }
 
+TEST_F(NoteTest, ANoteDeletedWhileItsDialogAndCalendarAreOpenStaysDeleted) {
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDYES; });
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Going");
+  TNoteForm* f = w->Form;
+  const std::wstring file = w->FileName;
+  TModalResult endedWith = -1;
+  // Opened from the note window, as Ctrl+O does.
+  ASSERT_TRUE(noteconftest::RunDialogBy([&] { f->CustomizeAction->Execute(); }, [&](TNoteConf& d) {
+    d.PageControl1->SetActivePage(d.Alarm);
+    d.DayInfo->SetFocus();
+    d.DayInfo->DropDown();
+    TLifeCheck alive = d.Watch();
+    // From the notes manager window, say, reached through the tray while the dialog is up.
+    ASSERT_TRUE(manager->DeleteNote(w, true));
+    endedWith = alive ? d.ModalResult : -2;
+    if (alive && d.ModalResult == mrNone) d._ok->Click();
+  }));
+  EXPECT_EQ(endedWith, mrCancel);
+  testsupport::Pump(50);
+  EXPECT_EQ(OpenDialog(), nullptr);
+  EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "the deleted note's file was written again";
+  EXPECT_TRUE(UIEnabled);
+}
+
+// What is open over the dialog when the message comes: nothing, the colour dialog of a picker,
+// or the colour dialog of a palette's Custom entry (whose key handler is then still running;
+// that dialog is the main window's).
+enum class Over { Nothing, PickerColourDialog, PaletteColourDialog };
+
 // A session end or a close request reaches the main window while the dialog is open.
-void EndWhileOpen(UINT message) {
+void EndWhileOpen(UINT message, Over over = Over::Nothing) {
   SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDOK; });
   CreateMainForm();
   ASSERT_NE(VantaroEngine, nullptr);
@@ -60,17 +93,40 @@ void EndWhileOpen(UINT message) {
   TModalResult endedWith = -1;
   LRESULT answer = 0;
   Bytes atShutdown;
-  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+  bool colourDialogLeftOpen = false;
+  TForm* owner = over == Over::PaletteColourDialog ? nullptr : w->Form;
+  ASSERT_TRUE(RunDialog(w, owner, 100, 100, [&](TNoteConf& d) {
     SetWindowTextW(d.Titleedit->Handle(), L"Typed in the dialog");
     TLifeCheck alive = d.Watch();
-    answer = SendMessageW(VantaroMainForm->Handle(), message, 0, 0);
-    atShutdown = ReadBytes(file);
+    HWND main = VantaroMainForm->Handle();
+    auto end = [&] {
+      answer = SendMessageW(main, message, 0, 0);
+      atShutdown = ReadBytes(file);
+    };
+    if (over == Over::Nothing) {
+      end();
+    } else {
+      d.PageControl1->SetActivePage(d.Appearance);
+      d.BColor->SetFocus();
+      DialogCloser closer([&](HWND) { end(); });
+      if (over == Over::PickerColourDialog) {
+        Key(VK_SPACE);
+      } else {
+        AltKey(VK_DOWN);
+        d.BColor->Palette()->SetHighlight(TColorPalette::CustomEntry);
+        Key(VK_RETURN);
+      }
+      EXPECT_TRUE(closer.Found());
+      colourDialogLeftOpen = closer.Forced();
+    }
     endedWith = alive ? d.ModalResult : -2;
   }));
   EXPECT_EQ(answer, 1);
+  EXPECT_FALSE(colourDialogLeftOpen) << "the colour dialog ends with the program";
   EXPECT_EQ(VantaroEngine, nullptr) << "the notes are gone";
   EXPECT_EQ(endedWith, mrCancel);
   testsupport::Pump(50);
+  EXPECT_EQ(OpenDialog(), nullptr);
   EXPECT_EQ(ReadBytes(file), atShutdown) << "nothing written after the shut-down saved the note";
   EXPECT_EQ(LoadNote(file).Title, L"Before");
 }
@@ -78,5 +134,13 @@ void EndWhileOpen(UINT message) {
 TEST_F(NoteTest, SessionEndWhileTheDialogIsOpenLeavesTheFreedNoteAlone) { EndWhileOpen(WM_QUERYENDSESSION); }
 
 TEST_F(NoteTest, CloseRequestWhileTheDialogIsOpenLeavesTheFreedNoteAlone) { EndWhileOpen(WM_CLOSEREQUEST); }
+
+TEST_F(NoteTest, SessionEndInThePickersColourDialogLeavesTheFreedNoteAlone) {
+  EndWhileOpen(WM_QUERYENDSESSION, Over::PickerColourDialog);
+}
+
+TEST_F(NoteTest, SessionEndInThePalettesColourDialogLeavesTheFreedNoteAlone) {
+  EndWhileOpen(WM_QUERYENDSESSION, Over::PaletteColourDialog);
+}
 
 }  // namespace

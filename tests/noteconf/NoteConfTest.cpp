@@ -5,8 +5,6 @@
 #include <limits>
 
 #include "noteconf/NoteConfTestEnv.h"
-#include "language/VxMLSTDCTRLWrapper.h"
-#include "language/VxMultiLanguageEngine.h"
 #include "notes/InternalProcs.h"
 #include "ui/Clock.h"
 
@@ -45,7 +43,9 @@ TEST_F(NoteConfTest, OpensBesideTheNoteOrInTheBottomRightCornerAndStaysOnTheScre
     int x, y;
     bool rightEdge, bottomEdge;
   } rows[] = {{100, 100, false, false}, {-1, -1, true, true},       {sw - 50, 100, true, false},
-              {100, sh - 50, false, true}, {-1, 300, true, false}, {0, 0, false, false}};
+              {100, sh - 50, false, true}, {-1, 300, true, false}, {0, 0, false, false},
+              // The dialog is wider than high: each axis measures with its own side.
+              {sw - 290, 100, true, false}, {100, sh - 300, false, false}};
   for (const Row& r : rows) {
     RECT placed{};
     SIZE client{};
@@ -252,6 +252,36 @@ TEST_F(NoteConfTest, AnImpossibleTimeUnchecksItsBoxAndReadsZero) {
   EXPECT_TRUE(boxes.empty()) << "no message";
 }
 
+TEST_F(NoteConfTest, TimesShowAndReadWithTheUsersOwnSeparator) {
+  // The user's time separator, set for this test only.
+  wchar_t previous[8] = L"";
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, previous, 8);
+  ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, L"."));
+  struct Restore {
+    const wchar_t* sep;
+    ~Restore() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, sep); }
+  } restore{previous};
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Separator");
+  w->Note->AlarmOn = true;
+  w->Note->AlarmAt = kNow + 1 + 5.0 / 1440;  // 14:35 tomorrow
+  std::wstring shown, typed;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    shown = d.TimeInfo->Text();
+    d.PageControl1->SetActivePage(d.Alarm);
+    d.TimeInfo->SetFocus();
+    SetWindowTextW(d.TimeInfo->Handle(), L"");
+    Type(d.TimeInfo->Handle(), L"07:45");
+    typed = d.TimeInfo->Text();
+    Key(VK_TAB);
+    d._ok->Click();
+  }));
+  EXPECT_EQ(shown, L"14.35");
+  EXPECT_EQ(typed, L"07.45") << "the colon refused, the separator put in";
+  EXPECT_TRUE(w->Note->AlarmOn);
+  EXPECT_NEAR(w->Note->AlarmAt, std::trunc(kNow) + 1 + 7.75 / 24, 1e-7);
+  EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(NoteConfTest, TabWalksEveryControlOfAPageInOrderFromTheTitle) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Keys");
   std::vector<std::vector<std::wstring>> walks;
@@ -389,15 +419,10 @@ TEST_F(NoteConfTest, AMistypedStoredLinkIsShownAndKeptUnlessChanged) {
 }
 
 TEST_F(NoteConfTest, TranslatesInItsOwnSectionThenTheSharedOne) {
-  ForceDirectories(LanguagesFolder());
-  const std::string file =
+  noteconftest::UseLanguage(L"italiano",
       "[LNG_Vantaro_Note_Conf]\r\n_title=Opzioni nota\r\nGeneral=Generale\r\nAutoShow=Mostra\r\n"
       "_NoteTitle=Titolo\r\n_titlecolor=Colore titolo\r\nday=Giorno\r\nAlarmCB=Sveglia attiva\r\n"
-      "_ok=Nope\r\n[LNG_Vantaro_Generic]\r\n_cancel=Annulla\r\n";
-  notetest::WriteBytes(LanguageFileName(L"italiano"), notetest::Bytes(file.begin(), file.end()));
-  LanguageEngine = new TVxMultiLanguage;
-  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
-  LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+      "_ok=Nope\r\n[LNG_Vantaro_Generic]\r\n_cancel=Annulla\r\n");
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Tradotta");
   std::vector<std::wstring> texts;
   RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
@@ -413,7 +438,7 @@ TEST_F(NoteConfTest, TranslatesInItsOwnSectionThenTheSharedOne) {
       << "the auto-show tab keeps its text; OK and Cancel come from the shared section";
 }
 
-TEST_F(NoteConfTest, MomentsThatAreNoDatesOpenEmptyAndStayAsTheyWereOnCancel) {
+TEST_F(NoteConfTest, DamagedValuesOpenAndAreKeptOrRefusedButNeverBreakTheDialog) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Broken moments");
   w->Note->ShowAt = std::numeric_limits<double>::quiet_NaN();
   w->Note->AlarmAt = 1e300;
@@ -429,6 +454,23 @@ TEST_F(NoteConfTest, MomentsThatAreNoDatesOpenEmptyAndStayAsTheyWereOnCancel) {
   EXPECT_EQ(time, EmptyTimeText());
   EXPECT_TRUE(std::isnan(w->Note->ShowAt));
   EXPECT_EQ(w->Note->AlarmAt, 1e300);
+
+  // Damaged values OK'd as they are: long texts and odd colours stay whole, an armed alarm
+  // with no day is refused with its warning.
+  const std::wstring title(10000, L'T'), group(10000, L'G');
+  w->Note->Title = title;
+  w->Note->Group = group;
+  w->Note->TitleColor = 0xFFFFFFFF;
+  w->Note->NoteColor = 0x800000FF;
+  w->Note->AlarmOn = true;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) { d._ok->Click(); }));
+  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Allarm time is previous than current time, allarm disabled!"});
+  EXPECT_FALSE(w->Note->AlarmOn);
+  const TNoteClass saved = LoadNote(w->FileName);
+  EXPECT_EQ(saved.Title, title);
+  EXPECT_EQ(saved.Group, group);
+  EXPECT_EQ(saved.TitleColor, 0xFFFFFFFFu);
+  EXPECT_EQ(saved.NoteColor, 0x800000FFu);
 }
 
 TEST_F(NoteConfTest, PagesAndAnOpenPaletteLookRight) {

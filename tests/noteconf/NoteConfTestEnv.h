@@ -8,9 +8,12 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
 #include "notewindows/NoteConfUnit.h"
 #include "notewindows/NoteTestEnv.h"
 #include "ui/ExtCtrls.h"
+#include "ui/Paths.h"
 
 namespace noteconftest {
 
@@ -20,6 +23,14 @@ inline void Key(WPARAM vk) {
   HWND focus = GetFocus();
   PostMessageW(focus, WM_KEYDOWN, vk, 1);
   PostMessageW(focus, WM_KEYUP, vk, 0xC0000001);
+  Application->ProcessMessages();
+}
+
+// Alt and a key, as the keyboard sends it to the focused window.
+inline void AltKey(WPARAM vk) {
+  HWND focus = GetFocus();
+  PostMessageW(focus, WM_SYSKEYDOWN, vk, 0x20000001);
+  PostMessageW(focus, WM_SYSKEYUP, vk, 0xE0000001);
   Application->ProcessMessages();
 }
 
@@ -35,6 +46,16 @@ inline TWinControl* FocusedControl() {
   return nullptr;
 }
 
+// A language file of the given text made and loaded as the program's language; the test frees
+// it with DoneLanguageEngine.
+inline void UseLanguage(const std::wstring& name, const std::string& text) {
+  ForceDirectories(LanguagesFolder());
+  notetest::WriteBytes(LanguageFileName(name), notetest::Bytes(text.begin(), text.end()));
+  LanguageEngine = new TVxMultiLanguage;
+  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+  LanguageEngine->LoadFromFile(LanguageFileName(name));
+}
+
 // The open properties dialog, or null.
 inline TNoteConf* OpenDialog() {
   for (TForm* f : Application->Forms())
@@ -42,9 +63,9 @@ inline TNoteConf* OpenDialog() {
   return nullptr;
 }
 
-// Runs the dialog for the note; once it is up, act runs inside its modal loop (and usually
+// Opens the dialog through start; once it is up, act runs inside its modal loop (and usually
 // ends it). Returns whether act ran.
-inline bool RunDialog(TNoteWrapper* w, TForm* owner, int x, int y, const std::function<void(TNoteConf&)>& act) {
+inline bool RunDialogBy(const std::function<void()>& start, const std::function<void(TNoteConf&)>& act) {
   testsupport::Watchdog dog(8000);
   bool ran = false;
   TTimer driver(Application, L"Driver", 20);
@@ -56,9 +77,14 @@ inline bool RunDialog(TNoteWrapper* w, TForm* owner, int x, int y, const std::fu
     act(*d);
   };
   driver.SetEnabled(true);
-  EditNotePropertiesEx(owner, w, x, y);
+  start();
   EXPECT_FALSE(testsupport::Watchdog::fired) << "the dialog had to be ended by the watchdog";
   return ran;
+}
+
+// The dialog for the note, run directly.
+inline bool RunDialog(TNoteWrapper* w, TForm* owner, int x, int y, const std::function<void(TNoteConf&)>& act) {
+  return RunDialogBy([&] { EditNotePropertiesEx(owner, w, x, y); }, act);
 }
 
 // Screen pixel inside a window of ours, after it has painted.
