@@ -51,6 +51,7 @@ void Floor(int n, int open, bool owned) {
   HWND owner = owned ? CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        inst, nullptr)
                      : nullptr;
+  TraceMark(L"begin");
   double t0 = Ms();
   for (int i = 0; i < open; ++i) {
     HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"", WS_POPUP | WS_CLIPCHILDREN, (cx - 160) / 2,
@@ -64,6 +65,7 @@ void Floor(int n, int open, bool owned) {
   }
   Drain();
   double showMs = Ms() - t0;
+  TraceMark(L"end");
   PrintMemory(owned ? "owned" : "floor", n, open, showMs, 0);
 }
 
@@ -77,10 +79,12 @@ void Ours(int n, int open) {
   NoteAnimations = false;
   InitUserFolder();
   WriteBenchNotes(n, open);
+  TraceMark(L"begin");
   double t0 = Ms();
   auto* manager = new TNotesManager;
   Drain();
   double showMs = Ms() - t0;
+  TraceMark(L"end");
   // One save of an open note (what the edit pause costs).
   double saveMs = 0;
   for (TNoteWrapper* w : manager->Notes->List)

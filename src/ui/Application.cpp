@@ -9,6 +9,7 @@
 #include "ui/Forms.h"
 #include "ui/Menus.h"
 #include "ui/MessageBox.h"
+#include "ui/Screen.h"
 #include "ui/Types.h"
 
 TApplication* Application = nullptr;
@@ -276,6 +277,12 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
       case WM_ACTIVATEAPP:
         self->SetActive(wp != 0);
         return 0;
+      case WM_DISPLAYCHANGE:
+        DisplayChanged();
+        break;
+      case WM_SETTINGCHANGE:
+        if (wp == SPI_SETWORKAREA) DisplayChanged();
+        break;
       case WM_MEASUREITEM:
       case WM_DRAWITEM:
       case WM_MENUSELECT:

@@ -91,6 +91,7 @@ void TForm::SetVisible(bool visible) {
   HWND h = visible ? Handle() : HandleIfAllocated();
   if (!h) return;
   if (visible && !was) {
+    unpainted_ = true;
     ShowWindow(h, windowState_ == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
                   : windowState_ == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
                                                               : SW_SHOWNORMAL);
@@ -122,8 +123,10 @@ void TForm::SetWindowState(TWindowState state) {
 }
 
 void TForm::Show() {
+  const bool wasShown = Visible() && HandleAllocated() && IsWindowVisible(HandleIfAllocated());
   SetVisible(true);
-  BringToFront();
+  // A window that was hidden came to the front as it was shown.
+  if (wasShown) BringToFront();
 }
 
 void TForm::BringToFront() {
@@ -372,10 +375,19 @@ void TForm::SetAlphaBlendValue(BYTE value) {
 }
 
 void TForm::SetWindowRegion(HRGN region, bool redraw) {
-  if (HWND h = Handle())
-    SetWindowRgn(h, region, redraw);
-  else if (region)
+  if (HWND h = Handle()) {
+    if (SetWindowRgn(h, region, redraw)) hasRegion_ = region != nullptr;
+  } else if (region) {
     DeleteObject(region);
+  }
+}
+
+void TForm::Repaint() {
+  // Just shown and not painted yet: the whole window is invalid, it only needs the paint.
+  if (unpainted_ && HandleAllocated() && IsWindowVisible(HandleIfAllocated()))
+    UpdateWindow(HandleIfAllocated());
+  else
+    TWinControl::Repaint();
 }
 
 void TForm::ScaleBy(int multiplier, int divider) {
@@ -420,6 +432,9 @@ void TForm::Resized() {
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_PAINT:
+      unpainted_ = false;
+      break;
     case WM_CLOSE:
       Close();
       return 0;

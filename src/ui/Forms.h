@@ -63,6 +63,8 @@ class TForm : public TWinControl {
   void SetAlphaBlendValue(BYTE value);
   // Takes ownership of the region; null removes it.
   void SetWindowRegion(HRGN region, bool redraw = true);
+  bool HasWindowRegion() const { return hasRegion_; }
+  void Repaint() override;
 
   void SetVisible(bool visible) override;
   // The state of a shown window; a hidden one is shown in the state last set or left.
@@ -115,5 +117,7 @@ class TForm : public TWinControl {
   BYTE alpha_ = 255;
   bool modal_ = false;
   bool inShow_ = false;
+  bool hasRegion_ = false;
+  bool unpainted_ = false;  // shown and not painted since: all of it is invalid already
   TWindowState windowState_ = TWindowState::wsNormal;
 };

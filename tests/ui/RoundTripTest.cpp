@@ -1,0 +1,165 @@
+// The window layer's ways around round trips to the window server: timers stopped lazily and
+// restarted with one call, window objects found without window properties, system controls
+// subclassed by a plain window procedure, forms shown without a second bring-to-front, and
+// nothing invalidated while it is off the screen.
+#include <richedit.h>
+
+#include "UiTestEnv.h"
+#include "ui/RichEdit.h"
+#include "ui/Screen.h"
+
+using namespace uitest;
+
+namespace {
+
+class RoundTripTest : public AppTest {};
+
+TEST_F(RoundTripTest, TimerRestartsItsCountAndNeverTicksWhileOff) {
+  TTimer timer(app_.get(), L"Timer", 150);
+  std::vector<DWORD> ticks;
+  timer.OnTimer = [&](TComponent*) { ticks.push_back(GetTickCount()); };
+
+  // A restart before the first tick starts the count again: no tick 150 ms after enabling.
+  DWORD start = GetTickCount();
+  timer.SetEnabled(true);
+  Idle(100);
+  DWORD restarted = GetTickCount();
+  timer.Restart();
+  ASSERT_TRUE(RunLoopUntil([&] { return !ticks.empty(); }, 2000));
+  EXPECT_GE(ticks[0] - restarted, 130u) << "ticked " << ticks[0] - start << " ms after the first start";
+
+  // Off and straight on again: the same, by the lazy stop's shortcut.
+  ticks.clear();
+  timer.SetEnabled(false);
+  timer.SetEnabled(true);
+  restarted = GetTickCount();
+  ASSERT_TRUE(RunLoopUntil([&] { return !ticks.empty(); }, 2000));
+  EXPECT_GE(ticks[0] - restarted, 130u);
+
+  // Off: the system's timer may still be armed, but no tick reaches the handler.
+  timer.SetEnabled(false);
+  ticks.clear();
+  Idle(500);
+  EXPECT_TRUE(ticks.empty()) << ticks.size() << " ticks of a timer switched off";
+
+  // Switched off by its own handler, and a timer freed while it may still be armed.
+  int own = 0;
+  timer.OnTimer = [&](TComponent*) {
+    ++own;
+    timer.SetEnabled(false);
+  };
+  timer.SetEnabled(true);
+  auto* freed = new TTimer(app_.get(), L"Freed", 50);
+  int freedTicks = 0;
+  freed->OnTimer = [&](TComponent*) { ++freedTicks; };
+  freed->SetEnabled(true);
+  freed->SetEnabled(false);
+  delete freed;
+  Idle(700);
+  EXPECT_EQ(own, 1);
+  EXPECT_EQ(freedTicks, 0);
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(RoundTripTest, WindowsFindTheirObjectsAndSubclassedControlsStillWork) {
+  TForm form(app_.get(), L"TRoundTripForm");
+  form.BorderStyle = TFormBorderStyle::bsNone;
+  form.SetBounds(100, 100, 240, 160);
+  auto* edit = Put(new TRichEdit(&form, L"Edit"), &form, 0, 0, 240, 120);
+  auto* panel = Put(new TWinControl(&form), &form, 0, 120, 240, 40);
+  std::vector<UINT> seen;
+  edit->OnMessage = [&](UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg == WM_CHAR) seen.push_back(msg);
+    return false;
+  };
+  int changes = 0;
+  edit->OnChange = [&](TComponent*) { ++changes; };
+  form.Show();
+  HWND e = edit->Handle(), p = panel->Handle(), f = form.Handle();
+  EXPECT_EQ(TWinControl::FromHandle(f), &form);
+  EXPECT_EQ(TWinControl::FromHandle(e), edit);
+  EXPECT_EQ(TWinControl::FromHandle(p), panel);
+  EXPECT_EQ(TWinControl::FromHandle(nullptr), nullptr);
+  EXPECT_EQ(TWinControl::FromHandle(GetDesktopWindow()), nullptr);
+
+  // The rich edit behind the plain subclass: our handler first, then the control itself.
+  SendMessageW(e, WM_CHAR, L'x', 1);
+  SendMessageW(e, WM_CHAR, L'y', 1);
+  EXPECT_EQ(seen.size(), 2u);
+  EXPECT_EQ(edit->Text(), L"xy");
+  EXPECT_EQ(changes, 2) << "EN_CHANGE reflected back to the control object";
+
+  // A window destroyed behind its object's back is forgotten, and so is a freed control's.
+  DestroyWindow(p);
+  EXPECT_EQ(TWinControl::FromHandle(p), nullptr);
+  EXPECT_FALSE(panel->HandleAllocated());
+  delete edit;
+  EXPECT_FALSE(IsWindow(e));
+  EXPECT_EQ(TWinControl::FromHandle(e), nullptr);
+  EXPECT_TRUE(errors_.empty());
+}
+
+// Where a form stands in the z-order among the given windows: 0 is the topmost.
+int ZRank(HWND w, std::initializer_list<HWND> among) {
+  int rank = 0;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (h == w) return rank;
+    for (HWND a : among)
+      if (h == a) ++rank;
+  }
+  return -1;
+}
+
+TEST_F(RoundTripTest, ShowBringsAFormToTheFrontWhetherItWasHiddenOrNot) {
+  TForm a(app_.get(), L"TRoundTripA"), b(app_.get(), L"TRoundTripB");
+  for (TForm* f : {&a, &b}) {
+    f->BorderStyle = TFormBorderStyle::bsNone;
+    f->SetBounds(200, 200, 120, 90);
+  }
+  a.Show();
+  b.Show();
+  HWND ha = a.Handle(), hb = b.Handle();
+  EXPECT_EQ(ZRank(hb, {ha, hb}), 0) << "shown last, on top";
+  a.Hide();
+  a.Show();
+  EXPECT_EQ(ZRank(ha, {ha, hb}), 0) << "a hidden form comes up on top as it is shown";
+  b.Show();
+  EXPECT_EQ(ZRank(hb, {ha, hb}), 0) << "a form already shown is brought to the front";
+}
+
+TEST_F(RoundTripTest, ChangesMadeOffTheScreenShowWhenTheFormIsShown) {
+  TForm form(app_.get(), L"TRoundTripPaint");
+  form.BorderStyle = TFormBorderStyle::bsNone;
+  form.SetBounds(300, 300, 100, 80);
+  form.SetColor(0x0000FF);
+  form.Show();
+  form.Repaint();
+  form.Hide();
+  // Recoloured while hidden: no invalidation is made then, yet the new colour shows.
+  form.SetColor(0x00FF00);
+  form.Show();
+  form.Repaint();
+  Idle(100);
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, 350, 340);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u);
+}
+
+TEST_F(RoundTripTest, ScreenSizeAndMonitorsAreTheSystemsAndFollowADisplayChange) {
+  const SIZE s = PrimaryScreenSize();
+  EXPECT_EQ(s.cx, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(s.cy, GetSystemMetrics(SM_CYSCREEN));
+  ASSERT_FALSE(MonitorAreas().empty());
+  RECT primary = MonitorAreas()[0].Bounds;
+  EXPECT_EQ(primary.right - primary.left, s.cx);
+  RECT onScreen{10, 10, 50, 50}, away{s.cx + 500, 10, s.cx + 540, 50};
+  EXPECT_NE(MonitorOfRect(onScreen), nullptr);
+  EXPECT_EQ(MonitorOfRect(away), nullptr);
+  EXPECT_EQ(NearestMonitor(away).Bounds.right, MonitorAreas()[0].Bounds.right);
+  // The application's window hears the display change and the next question asks again.
+  SendMessageW(app_->Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(s.cx, s.cy));
+  EXPECT_EQ(PrimaryScreenSize().cx, GetSystemMetrics(SM_CXSCREEN));
+}
+
+}  // namespace
