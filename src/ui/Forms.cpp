@@ -94,6 +94,7 @@ void TForm::SetVisible(bool visible) {
     unpainted_ = true;
     ShowWindow(h, windowState_ == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
                   : windowState_ == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
+                  : showInactive_                             ? SW_SHOWNA
                                                               : SW_SHOWNORMAL);
     if (OnShow && !inShow_) {
       inShow_ = true;
@@ -127,6 +128,22 @@ void TForm::Show() {
   SetVisible(true);
   // A window that was hidden came to the front as it was shown.
   if (wasShown) BringToFront();
+}
+
+void TForm::ShowInactive() {
+  if (Visible() && HandleAllocated() && IsWindowVisible(HandleIfAllocated())) {
+    SetWindowPos(HandleIfAllocated(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return;
+  }
+  // A window shown without activation still comes up above the others.
+  showInactive_ = true;
+  try {
+    SetVisible(true);
+  } catch (...) {
+    showInactive_ = false;
+    throw;
+  }
+  showInactive_ = false;
 }
 
 void TForm::BringToFront() {

@@ -33,6 +33,7 @@ class TForm : public TWinControl {
 
   void SetClientSize(int width, int height);
   void Show();                 // shows and brings to the front
+  void ShowInactive();         // shows on top of the others, without activating it
   void Hide() { SetVisible(false); }
   void BringToFront();
   TModalResult ShowModal();
@@ -118,6 +119,7 @@ class TForm : public TWinControl {
   bool modal_ = false;
   bool inShow_ = false;
   bool hasRegion_ = false;
-  bool unpainted_ = false;  // shown and not painted since: all of it is invalid already
+  bool unpainted_ = false;
+  bool showInactive_ = false;  // shown and not painted since: all of it is invalid already
   TWindowState windowState_ = TWindowState::wsNormal;
 };

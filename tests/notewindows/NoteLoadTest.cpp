@@ -2,6 +2,8 @@
 // read-only state as the note says, and the save timer running once the window is open.
 #include <richedit.h>
 
+#include <algorithm>
+
 #include "NoteTestEnv.h"
 
 using namespace notetest;
@@ -82,6 +84,47 @@ TEST_F(NoteLoadTest, ReadOnlyNoteOpensReadOnlyAndTheSaveTimerRuns) {
   locked->RefreshForm();
   EXPECT_TRUE(readOnly(locked));
   EXPECT_EQ(locked->Form->NoteEdit->Text(), L"Keep me");
+}
+
+// Where a window stands in the z-order among the given ones: 0 is the topmost.
+int ZRank(HWND w, const std::vector<HWND>& among) {
+  int rank = 0;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (h == w) return rank;
+    if (std::find(among.begin(), among.end(), h) != among.end()) ++rank;
+  }
+  return -1;
+}
+
+TEST_F(NoteLoadTest, LoadedNotesStackInLoadOrderAndTheLastOneTakesTheKeys) {
+  NoteTransparency = true;
+  for (int i = 0; i < 4; ++i)
+    WriteNote("NStack" + std::to_string(i), 100 + 40 * i, 100 + 30 * i, 180, 160, L"Stack " + std::to_wstring(i), clNone,
+              "{\\rtf1\\ansi Note " + std::to_string(i) + "}");
+  TNotesManager& m = Manager();
+  ASSERT_EQ(m.Notes->Count(), 4);
+  std::vector<HWND> windows;
+  for (TNoteWrapper* w : m.Notes->List) {
+    ASSERT_TRUE(w->Form);
+    windows.push_back(w->Form->Handle());
+    EXPECT_TRUE(IsWindowVisible(windows.back()));
+  }
+  // Each came up on top of those before it, in the order they were loaded.
+  for (size_t i = 0; i < windows.size(); ++i)
+    EXPECT_EQ(ZRank(windows[i], windows), static_cast<int>(windows.size() - 1 - i)) << "note " << i;
+  // The last one loaded is the active note, opaque as an active note is, with the keys in its
+  // text; the others are as deactivated ones are.
+  TNoteForm* last = m.Notes->List.back()->Form;
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return GetFocus() == last->NoteEdit->Handle(); }, 2000));
+  EXPECT_EQ(GetActiveWindow(), last->Handle());
+  EXPECT_EQ(last->AlphaBlendValue(), 225);
+  for (TNoteWrapper* w : m.Notes->List)
+    if (w->Form != last) {
+      EXPECT_EQ(w->Form->AlphaBlendValue(), 200);
+    }
+  TypeChar(last, L'k');
+  testsupport::Pump(50);
+  EXPECT_EQ(last->NoteEdit->Text(), L"kNote 3");
 }
 
 }  // namespace

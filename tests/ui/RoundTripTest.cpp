@@ -125,6 +125,21 @@ TEST_F(RoundTripTest, ShowBringsAFormToTheFrontWhetherItWasHiddenOrNot) {
   EXPECT_EQ(ZRank(ha, {ha, hb}), 0) << "a hidden form comes up on top as it is shown";
   b.Show();
   EXPECT_EQ(ZRank(hb, {ha, hb}), 0) << "a form already shown is brought to the front";
+
+  // Shown without activation: on top all the same, and the active window stays active.
+  TForm c(app_.get(), L"TRoundTripC");
+  c.BorderStyle = TFormBorderStyle::bsNone;
+  c.SetBounds(220, 220, 120, 90);
+  SetForegroundWindow(hb);
+  ASSERT_EQ(GetActiveWindow(), hb);
+  c.ShowInactive();
+  HWND hc = c.Handle();
+  EXPECT_TRUE(IsWindowVisible(hc));
+  EXPECT_EQ(ZRank(hc, {ha, hb, hc}), 0);
+  EXPECT_EQ(GetActiveWindow(), hb);
+  a.ShowInactive();
+  EXPECT_EQ(ZRank(ha, {ha, hb, hc}), 0) << "one already shown comes to the front";
+  EXPECT_EQ(GetActiveWindow(), hb);
 }
 
 TEST_F(RoundTripTest, ChangesMadeOffTheScreenShowWhenTheFormIsShown) {
