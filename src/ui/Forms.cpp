@@ -423,6 +423,13 @@ bool TForm::IsShortCut(TShortCut shortCut) {
   return false;
 }
 
+unsigned TForm::ShortCutModifierSets(unsigned key) {
+  unsigned sets = 0;
+  for (TComponent* c : Components())
+    if (auto* list = dynamic_cast<TActionList*>(c)) sets |= list->ShortCutModifierSets(key);
+  return sets;
+}
+
 void TForm::UpdateActions() {
   for (TComponent* c : Components())
     if (auto* list = dynamic_cast<TActionList*>(c)) list->UpdateActions();
@@ -456,6 +463,7 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       Close();
       return 0;
     case WM_ACTIVATE:
+      if (Application) Application->FormActivated(this, LOWORD(wp) != WA_INACTIVE);
       if (LOWORD(wp) == WA_INACTIVE) {
         RememberFocus();
         if (OnDeactivate) OnDeactivate(this);

@@ -90,6 +90,8 @@ class TForm : public TWinControl {
 
   // Keyboard shortcuts of the actions owned by this form.
   bool IsShortCut(TShortCut shortCut);
+  // The modifier sets of the form's shortcuts on a key (see ShortCutModifierSet).
+  unsigned ShortCutModifierSets(unsigned key);
   void UpdateActions();
   // The components of the window whose mouse messages go to this object.
   void ScaleBy(int multiplier, int divider);

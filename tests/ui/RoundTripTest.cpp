@@ -178,3 +178,70 @@ TEST_F(RoundTripTest, ScreenSizeAndMonitorsAreTheSystemsAndFollowADisplayChange)
 }
 
 }  // namespace
+
+namespace {
+
+// Holds modifiers down for the keys posted meanwhile (the loop reads the key state).
+class Held {
+ public:
+  explicit Held(std::initializer_list<int> keys) : keys_(keys) { Set(0x80); }
+  ~Held() { Set(0); }
+
+ private:
+  void Set(BYTE state) {
+    BYTE k[256];
+    GetKeyboardState(k);
+    for (int vk : keys_) k[vk] = state;
+    SetKeyboardState(k);
+  }
+  std::vector<int> keys_;
+};
+
+class ShortCutTest : public AppTest {};
+
+TEST_F(ShortCutTest, ShortcutsMatchTheirModifiersExactlyAndActiveFormFollowsActivation) {
+  TForm form(app_.get(), L"TShortCutForm");
+  form.BorderStyle = TFormBorderStyle::bsNone;
+  form.SetBounds(100, 100, 200, 120);
+  auto* edit = Put(new TEdit(&form, L"Edit"), &form, 0, 0, 200, 24);
+  auto* list = new TActionList(&form, L"Actions");
+  std::vector<std::wstring> ran;
+  for (auto [name, sc] : {std::pair{L"CtrlK", ShortCut('K', scCtrl)}, std::pair{L"CtrlShiftK", ShortCut('K', scCtrl | scShift)},
+                          std::pair{L"AltK", ShortCut('K', scAlt)}, std::pair{L"F5", ShortCut(VK_F5, scNone)}}) {
+    TAction* a = list->Add(name, name, sc);
+    a->OnExecute = [&ran, name](TComponent*) { ran.push_back(name); };
+  }
+  form.Show();
+  SetForegroundWindow(form.Handle());
+  ASSERT_TRUE(RunLoopUntil([&] { return app_->ActiveForm() == &form; }));
+  edit->SetFocus();
+  auto press = [&](UINT vk, std::initializer_list<int> held) {
+    Held h(held);
+    PostMessageW(edit->Handle(), WM_KEYDOWN, vk, 1);
+    PostMessageW(edit->Handle(), WM_KEYUP, vk, 0xC0000001);
+    Idle(30);
+  };
+  press('K', {});
+  press('K', {VK_SHIFT});
+  EXPECT_TRUE(ran.empty()) << "K and Shift+K are text";
+  press('K', {VK_CONTROL});
+  press('K', {VK_CONTROL, VK_SHIFT});
+  press('K', {VK_MENU});
+  press(VK_F5, {});
+  press(VK_F5, {VK_CONTROL});
+  EXPECT_EQ(ran, (std::vector<std::wstring>{L"CtrlK", L"CtrlShiftK", L"AltK", L"F5"}));
+  EXPECT_EQ(edit->Caption(), L"kK") << "only the keys that were no shortcut reached the text";
+
+  // Another form takes the activation, then goes: no form of ours is the active one.
+  auto* other = new TForm(app_.get(), L"TShortCutOther");
+  other->BorderStyle = TFormBorderStyle::bsNone;
+  other->SetBounds(150, 150, 100, 80);
+  other->Show();
+  SetForegroundWindow(other->Handle());
+  ASSERT_TRUE(RunLoopUntil([&] { return app_->ActiveForm() == other; }));
+  delete other;
+  EXPECT_NE(app_->ActiveForm(), other);
+  EXPECT_TRUE(app_->ActiveForm() == nullptr || app_->ActiveForm() == &form);
+}
+
+}  // namespace

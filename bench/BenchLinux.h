@@ -1,0 +1,83 @@
+#pragma once
+// Linux's own counts of a process, read through Wine's Z: drive: a Wine program is a Linux
+// process, and so is the Wine server that serves it. The server opens the files, so
+// /proc/self is the server: a program finds its own id with LinuxPidOf.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+inline std::string ReadLinuxFile(const std::string& path) {
+  std::string winPath = "Z:" + path;
+  for (char& c : winPath)
+    if (c == '/') c = '\\';
+  HANDLE f = CreateFileA(winPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return {};
+  std::string text;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got) text.append(buf, got);
+  CloseHandle(f);
+  return text;
+}
+
+// The proportional set size: the process's private pages and its share of those it shares.
+inline long LinuxPssKb(const std::string& pid) {
+  const std::string s = ReadLinuxFile("/proc/" + pid + "/smaps_rollup");
+  const size_t at = s.find("\nPss:");
+  return at == std::string::npos ? -1 : std::atol(s.c_str() + at + 5);
+}
+
+// Processor time of a process's main thread in milliseconds, to the nanosecond.
+inline double LinuxThreadCpuMs(const std::string& pid) {
+  const std::string s = ReadLinuxFile("/proc/" + pid + "/schedstat");
+  return s.empty() ? 0 : static_cast<double>(std::strtoull(s.c_str(), nullptr, 10)) / 1e6;
+}
+
+// User and system time of all of a process's threads, in milliseconds (ticks of 10 ms).
+inline double LinuxProcessCpuMs(int pid) {
+  if (!pid) return 0;
+  const std::string s = ReadLinuxFile("/proc/" + std::to_string(pid) + "/stat");
+  // Fields 14 and 15 among those after the name's ")", which start with field 3.
+  const size_t close = s.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::vector<std::string> fields;
+  std::string token;
+  for (size_t i = close + 1; i < s.size(); ++i) {
+    if (s[i] != ' ') {
+      token += s[i];
+    } else if (!token.empty()) {
+      fields.push_back(token);
+      token.clear();
+    }
+  }
+  if (fields.size() < 13) return 0;
+  return 10.0 * static_cast<double>(std::strtoull(fields[11].c_str(), nullptr, 10) +
+                                    std::strtoull(fields[12].c_str(), nullptr, 10));
+}
+
+// The Linux process whose command line holds a text.
+inline int LinuxPidOf(const std::string& cmdlinePart) {
+  WIN32_FIND_DATAA fd;
+  HANDLE f = FindFirstFileA("Z:\\proc\\*", &fd);
+  if (f == INVALID_HANDLE_VALUE) return 0;
+  int found = 0;
+  do {
+    const int pid = std::atoi(fd.cFileName);
+    if (pid <= 0) continue;
+    std::string cmdline = ReadLinuxFile("/proc/" + std::to_string(pid) + "/cmdline");
+    for (char& c : cmdline)
+      if (!c) c = ' ';
+    if (cmdline.find(cmdlinePart) != std::string::npos) found = pid;
+  } while (!found && FindNextFileA(f, &fd));
+  FindClose(f);
+  return found;
+}
+
+// The Wine server serving this prefix: scripts/bench names it, as several may run.
+inline int WineServerPid() {
+  const char* pid = std::getenv("VXQ_SERVER_PID");
+  return pid ? std::atoi(pid) : LinuxPidOf("wineserver");
+}
