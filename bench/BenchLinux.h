@@ -4,6 +4,7 @@
 // /proc/self is the server: a program finds its own id with LinuxPidOf.
 #include <windows.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -58,8 +59,14 @@ inline double LinuxProcessCpuMs(int pid) {
                                     std::strtoull(fields[12].c_str(), nullptr, 10));
 }
 
-// The Linux process whose command line holds a text.
-inline int LinuxPidOf(const std::string& cmdlinePart) {
+// The Linux process of a Wine program: its first argument (the program's path, as Wine
+// starts it) ends with exe, and the arguments after it hold args.
+inline int LinuxPidOf(const std::string& exe, const std::string& args = "") {
+  auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  const std::string want = lower(exe);
   WIN32_FIND_DATAA fd;
   HANDLE f = FindFirstFileA("Z:\\proc\\*", &fd);
   if (f == INVALID_HANDLE_VALUE) return 0;
@@ -67,10 +74,12 @@ inline int LinuxPidOf(const std::string& cmdlinePart) {
   do {
     const int pid = std::atoi(fd.cFileName);
     if (pid <= 0) continue;
-    std::string cmdline = ReadLinuxFile("/proc/" + std::to_string(pid) + "/cmdline");
-    for (char& c : cmdline)
-      if (!c) c = ' ';
-    if (cmdline.find(cmdlinePart) != std::string::npos) found = pid;
+    const std::string cmdline = ReadLinuxFile("/proc/" + std::to_string(pid) + "/cmdline");
+    const std::string first = lower(cmdline.substr(0, cmdline.find('\0')));
+    if (first.size() < want.size() || first.compare(first.size() - want.size(), want.size(), want) != 0) continue;
+    const size_t sep = first.size() - want.size();
+    if (sep > 0 && first[sep - 1] != '\\' && first[sep - 1] != '/') continue;
+    if (cmdline.find(args, first.size()) != std::string::npos) found = pid;
   } while (!found && FindNextFileA(f, &fd));
   FindClose(f);
   return found;
@@ -79,5 +88,5 @@ inline int LinuxPidOf(const std::string& cmdlinePart) {
 // The Wine server serving this prefix: scripts/bench names it, as several may run.
 inline int WineServerPid() {
   const char* pid = std::getenv("VXQ_SERVER_PID");
-  return pid ? std::atoi(pid) : LinuxPidOf("wineserver");
+  return pid ? std::atoi(pid) : 0;
 }

@@ -113,10 +113,9 @@ void Floor(int n, int open, bool owned, int typing) {
   PrintMemory(owned ? "owned" : "floor", n, open, t1 - t0, 0, t0, t1);
   if (typing > 0) {
     if (last) SetFocus(last);
-    // The same pause as the program's before it types (its notes' first saves), so that the
-    // screen's watcher has seen the showing end first.
+    // A pause, so that the screen's watcher has seen the showing end first.
     const double settle = Ms();
-    while (Ms() - settle < 1500) {
+    while (Ms() - settle < 500) {
       Drain();
       Sleep(10);
     }
@@ -154,6 +153,8 @@ void Ours(int n, int open, int typing) {
   if (typing > 0) {
     // As after start-up: edit pauses save, and each open note has had its first save (a
     // second after start-up ends) before the typing begins.
+    // First still starting (its timers do nothing), as long as the floor pauses.
+    for (const double pause = Ms(); Ms() - pause < 500; Sleep(10)) app.ProcessMessages();
     Loading = false;
     SafeSave = true;
     const double settle = Ms();

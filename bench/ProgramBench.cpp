@@ -194,7 +194,7 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   PROCESS_MEMORY_COUNTERS_EX pmc{};
   pmc.cb = sizeof pmc;
   GetProcessMemoryInfo(query, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-  const int unixPid = LinuxPidOf(ours ? "vxq-progbench\\vxq.exe" : "floorchild");
+  const int unixPid = ours ? LinuxPidOf("vxq-progbench\\vxq.exe") : LinuxPidOf("vxq_progbench.exe", "floorchild");
   const long pssKb = unixPid ? LinuxPssKb(std::to_string(unixPid)) : -1;
 
   // Hot key: a new note with the keyboard focus.

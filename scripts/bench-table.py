@@ -20,7 +20,8 @@ show = defaultdict(dict)      # (placement, pair, notes, open, mode) -> fields
 typing = defaultdict(dict)    # (placement, pair, mode) -> fields
 prog = defaultdict(dict)      # (placement, pair, notes, open, mode) -> fields
 saves, kills, requests = [], [], {}
-for line in open(sys.argv[1], errors="replace"):
+for line in open(sys.argv[1], errors="replace", newline="").read().split("\n"):
+    line = line.replace("\r", "")
     kind = line.split(" ", 1)[0]
     f = fields(line)
     if kind == "SHOW":
