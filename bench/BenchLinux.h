@@ -37,28 +37,6 @@ inline double LinuxThreadCpuMs(const std::string& pid) {
   return s.empty() ? 0 : static_cast<double>(std::strtoull(s.c_str(), nullptr, 10)) / 1e6;
 }
 
-// User and system time of all of a process's threads, in milliseconds (ticks of 10 ms).
-inline double LinuxProcessCpuMs(int pid) {
-  if (!pid) return 0;
-  const std::string s = ReadLinuxFile("/proc/" + std::to_string(pid) + "/stat");
-  // Fields 14 and 15 among those after the name's ")", which start with field 3.
-  const size_t close = s.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::vector<std::string> fields;
-  std::string token;
-  for (size_t i = close + 1; i < s.size(); ++i) {
-    if (s[i] != ' ') {
-      token += s[i];
-    } else if (!token.empty()) {
-      fields.push_back(token);
-      token.clear();
-    }
-  }
-  if (fields.size() < 13) return 0;
-  return 10.0 * static_cast<double>(std::strtoull(fields[11].c_str(), nullptr, 10) +
-                                    std::strtoull(fields[12].c_str(), nullptr, 10));
-}
-
 // The Linux process of a Wine program: its first argument (the program's path, as Wine
 // starts it) ends with exe, and the arguments after it hold args.
 inline int LinuxPidOf(const std::string& exe, const std::string& args = "") {

@@ -110,11 +110,13 @@ HWND FindOwned(DWORD pid, const wchar_t* cls, const wchar_t* title) {
   return nullptr;
 }
 
-bool WaitFor(const std::function<bool()>& done, double ms) {
+// Each look costs the program's Wine server a few requests per window (the windows are
+// another process's): looked at every 20 ms, not to slow down what it measures.
+bool WaitFor(const std::function<bool()>& done, double ms, DWORD every = 20) {
   double start = Ms();
   while (!done()) {
     if (Ms() - start > ms) return false;
-    Sleep(5);
+    Sleep(every);
   }
   return true;
 }
@@ -209,20 +211,25 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   // The screen's watcher sees the start-up's painting end before the hot key's note comes.
   Sleep(600);
   if (shown && main) {
+    const DWORD tid = GetWindowThreadProcessId(main, nullptr);
+    auto focus = [tid] {
+      GUITHREADINFO gui{};
+      gui.cbSize = sizeof gui;
+      return GetGUIThreadInfo(tid, &gui) ? gui.hwndFocus : nullptr;
+    };
+    // Done when the keys go to a rich edit that did not have them before: the new note's.
+    const HWND before = focus();
     const double h0 = Ms();
     PostMessageW(main, WM_HOTKEY, id, MAKELPARAM(MOD_WIN, VK_F8));
-    const DWORD tid = GetWindowThreadProcessId(main, nullptr);
     if (WaitFor(
             [&] {
-              GUITHREADINFO gui{};
-              gui.cbSize = sizeof gui;
-              if (!GetGUIThreadInfo(tid, &gui) || !gui.hwndFocus) return false;
+              const HWND now = focus();
+              if (!now || now == before) return false;
               wchar_t c[64] = {};
-              GetClassNameW(gui.hwndFocus, c, 64);
-              return lstrcmpiW(c, L"RICHEDIT20W") == 0 &&
-                     static_cast<int>(VisibleWindowsOf(pid, noteClass).size()) > open;
+              GetClassNameW(now, c, 64);
+              return lstrcmpiW(c, L"RICHEDIT20W") == 0 && IsWindowVisible(GetAncestor(now, GA_ROOT));
             },
-            10000))
+            10000, 1))
       hotKeyMs = Ms() - h0;
   }
 
@@ -231,12 +238,14 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   double idleCpu = 0, linuxCpu = 0, serverCpu = 0;
   if (idleS > 0) {
     const int serverPid = WineServerPid();
-    Sleep(1000);  // the hot key's note settles first
-    const double c0 = CpuMs(query), l0 = LinuxProcessCpuMs(unixPid), s0 = LinuxProcessCpuMs(serverPid);
+    Sleep(2500);  // the hot key's note settles first (its first save comes a second after it opens)
+    // Linux's nanosecond counts of the program's main thread and of the server.
+    const std::string program = std::to_string(unixPid), server = std::to_string(serverPid);
+    const double c0 = CpuMs(query), l0 = LinuxThreadCpuMs(program), s0 = LinuxThreadCpuMs(server);
     Sleep(static_cast<DWORD>(idleS) * 1000);
     idleCpu = CpuMs(query) - c0;
-    linuxCpu = LinuxProcessCpuMs(unixPid) - l0;
-    serverCpu = LinuxProcessCpuMs(serverPid) - s0;
+    linuxCpu = LinuxThreadCpuMs(program) - l0;
+    serverCpu = LinuxThreadCpuMs(server) - s0;
   }
   std::printf("%-5s notes=%5d open=%5d start_ms=%8.1f hotkey_ms=%7.1f private_kb=%7zu working_set_kb=%7zu idle_s=%3d "
               "idle_cpu_ms=%7.1f linux_cpu_ms=%7.1f wineserver_cpu_ms=%7.1f pss_kb=%7ld t0=%.3f%s\n",

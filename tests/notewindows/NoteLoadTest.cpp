@@ -125,6 +125,7 @@ TEST_F(NoteLoadTest, LoadedNotesStackInLoadOrderAndTheLastOneTakesTheKeys) {
   TypeChar(last, L'k');
   testsupport::Pump(50);
   EXPECT_EQ(last->NoteEdit->Text(), L"kNote 3");
+  testsupport::SaveScreenShot(L"notes-loaded-stack", RECT{80, 80, 460, 400});
 }
 
 }  // namespace
