@@ -209,7 +209,7 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   }
   double hotKeyMs = -1;
   // The screen's watcher sees the start-up's painting end before the hot key's note comes.
-  Sleep(600);
+  Sleep(300);
   if (shown && main) {
     const DWORD tid = GetWindowThreadProcessId(main, nullptr);
     auto focus = [tid] {
@@ -238,7 +238,7 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   double idleCpu = 0, linuxCpu = 0, serverCpu = 0;
   if (idleS > 0) {
     const int serverPid = WineServerPid();
-    Sleep(2500);  // the hot key's note settles first (its first save comes a second after it opens)
+    Sleep(2000);  // the hot key's note settles first (its first save comes a second after it opens)
     // Linux's nanosecond counts of the program's main thread and of the server.
     const std::string program = std::to_string(unixPid), server = std::to_string(serverPid);
     const double c0 = CpuMs(query), l0 = LinuxThreadCpuMs(program), s0 = LinuxThreadCpuMs(server);
