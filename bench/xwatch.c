@@ -91,7 +91,9 @@ int main(int argc, char **argv) {
     const double at = now_ms();
     if (e.type == CreateNotify && e.xcreatewindow.parent == root) {
       /* Watched from its creation, before anything can be drawn into it. */
-      XDamageCreate(d, e.xcreatewindow.window, XDamageReportRawRectangles);
+      /* One event each time the window's damage goes from none to some; taking the damage
+       * away on each event arms the next, so that a burst of drawing is not a flood. */
+      XDamageCreate(d, e.xcreatewindow.window, XDamageReportNonEmpty);
     } else if (e.type == MapNotify && e.xmap.event == root) {
       XWindowAttributes a;
       if (!XGetWindowAttributes(d, e.xmap.window, &a) || a.width != width || a.height != height) continue;
@@ -102,6 +104,7 @@ int main(int argc, char **argv) {
       last_map = at;
     } else if (e.type == damage_event + XDamageNotify) {
       XDamageNotifyEvent *de = (XDamageNotifyEvent *)&e;
+      XDamageSubtract(d, de->damage, None, None);
       for (int i = 0; i < nseen; ++i) {
         if (seen[i].w != de->drawable) continue;
         if (!seen[i].first_damage) {
