@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // Milliseconds on the performance counter, a clock that every process of the machine shares.
 inline double Ms() {
   LARGE_INTEGER f, c;
@@ -17,3 +19,8 @@ inline void Drain() {
     DispatchMessageW(&msg);
   }
 }
+
+// A mark in the Wine server's request trace (WINEDEBUG=+server): a look-up of an atom named
+// "vxq-mark-<what>" that nothing else asks for. scripts/server-requests counts the requests
+// the marking thread makes between "vxq-mark-begin" and "vxq-mark-end".
+inline void TraceMark(const wchar_t* what) { GlobalFindAtomW((std::wstring(L"vxq-mark-") + what).c_str()); }

@@ -17,6 +17,11 @@ inline std::string SampleRtf(int i) {
          "\\par Meeting notes: budget, hiring, the new office plan and the summer schedule.\\par }";
 }
 
+// Where note i stands: a cascade one pixel apart, so that every note keeps a sliver of itself
+// on the screen, where bench/xwatch sees it painted.
+inline POINT BenchNotePosition(int i) { return POINT{100 + i % 1000, 50 + i % 900}; }
+constexpr int kBenchNoteSize = 160;
+
 // EM_STREAMIN's reader of a std::string it consumes.
 inline DWORD CALLBACK ReadIn(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
   auto* s = reinterpret_cast<std::string*>(cookie);
@@ -40,6 +45,8 @@ inline void WriteBenchNotes(int n, int open) {
     char id[32];
     std::snprintf(id, sizeof id, "N%08X00", i);
     TNoteClass note(id);
+    const POINT at = BenchNotePosition(i);
+    note.Left = at.x, note.Top = at.y, note.Width = note.Height = kBenchNoteSize;
     std::string rtf = SampleRtf(i);
     note.Text.assign(rtf.begin(), rtf.end());
     note.SetHidden(!(i < open));

@@ -12,7 +12,9 @@
 // Wine server's.
 //
 // Prints one line: mode, notes, open, start_ms, hotkey_ms, private_kb, working_set_kb, idle_s,
-// idle_cpu_ms, linux_cpu_ms, wineserver_cpu_ms.
+// idle_cpu_ms, linux_cpu_ms, wineserver_cpu_ms, pss_kb (Linux's proportional set size of the
+// program's process, with the notes open) and t0, the moment of the start on the performance
+// counter (the clock of bench/xwatch, which sees the windows painted on the screen).
 #include <windows.h>
 #include <psapi.h>
 #include <richedit.h>
@@ -25,6 +27,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchLinux.h"
 #include "BenchNotes.h"
 #include "notes/InternalProcs.h"
 #include "ui/Paths.h"
@@ -37,10 +40,10 @@ constexpr int kHotKeyId = 0x4242;
 // ---- The floor process ----
 
 HWND PlainNote(int i) {
-  int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
   HINSTANCE inst = GetModuleHandleW(nullptr);
-  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"", WS_POPUP | WS_CLIPCHILDREN, (cx - 160) / 2,
-                           (cy - 160) / 2, 160, 160, nullptr, nullptr, inst, nullptr);
+  const POINT at = BenchNotePosition(i);
+  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"", WS_POPUP | WS_CLIPCHILDREN, at.x, at.y,
+                           kBenchNoteSize, kBenchNoteSize, nullptr, nullptr, inst, nullptr);
   HWND re = CreateWindowExW(0, RICHEDIT_CLASSW, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 3, 13, 154,
                             144, w, nullptr, inst, nullptr);
   std::string rtf = SampleRtf(i);
@@ -107,11 +110,13 @@ HWND FindOwned(DWORD pid, const wchar_t* cls, const wchar_t* title) {
   return nullptr;
 }
 
-bool WaitFor(const std::function<bool()>& done, double ms) {
+// Each look costs the program's Wine server a few requests per window (the windows are
+// another process's): looked at every 20 ms, not to slow down what it measures.
+bool WaitFor(const std::function<bool()>& done, double ms, DWORD every = 20) {
   double start = Ms();
   while (!done()) {
     if (Ms() - start > ms) return false;
-    Sleep(5);
+    Sleep(every);
   }
   return true;
 }
@@ -132,58 +137,6 @@ double CpuMs(HANDLE process) {
   GetProcessTimes(process, &created, &ended, &kernel, &user);
   auto v = [](FILETIME f) { return (static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
   return static_cast<double>(v(kernel) + v(user)) / 10000.0;
-}
-
-// GetProcessTimes misses the idle CPU of another process under Wine: Linux's own counts beside
-// it, of the Unix process whose command line holds a text, and of the Wine server, which
-// serves the program's requests.
-int UnixPidOf(const std::string& cmdlinePart) {
-  WIN32_FIND_DATAA fd;
-  HANDLE f = FindFirstFileA("Z:\\proc\\*", &fd);
-  if (f == INVALID_HANDLE_VALUE) return 0;
-  int found = 0;
-  do {
-    const int pid = std::atoi(fd.cFileName);
-    if (pid <= 0) continue;
-    HANDLE c = CreateFileA(("Z:\\proc\\" + std::to_string(pid) + "\\cmdline").c_str(), GENERIC_READ,
-                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (c == INVALID_HANDLE_VALUE) continue;
-    char buf[4096] = {};
-    DWORD got = 0;
-    ReadFile(c, buf, sizeof buf - 1, &got, nullptr);
-    CloseHandle(c);
-    if (std::string(buf, got).find(cmdlinePart) != std::string::npos) found = pid;
-  } while (!found && FindNextFileA(f, &fd));
-  FindClose(f);
-  return found;
-}
-
-double UnixCpuMs(int pid) {
-  if (!pid) return 0;
-  HANDLE c = CreateFileA(("Z:\\proc\\" + std::to_string(pid) + "\\stat").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
-  if (c == INVALID_HANDLE_VALUE) return 0;
-  char buf[1024] = {};
-  DWORD got = 0;
-  ReadFile(c, buf, sizeof buf - 1, &got, nullptr);
-  CloseHandle(c);
-  // User and system time (fields 14 and 15, in ticks of 1/100 s) among the fields after the
-  // name's ")", which start with field 3.
-  const char* p = std::strrchr(buf, ')');
-  if (!p) return 0;
-  std::vector<std::string> fields;
-  std::string token;
-  for (++p; *p; ++p) {
-    if (*p != ' ') {
-      token += *p;
-    } else if (!token.empty()) {
-      fields.push_back(token);
-      token.clear();
-    }
-  }
-  if (fields.size() < 13) return 0;
-  return 10.0 * static_cast<double>(std::strtoull(fields[11].c_str(), nullptr, 10) +
-                                    std::strtoull(fields[12].c_str(), nullptr, 10));
 }
 
 void SetDword(const wchar_t* key, const wchar_t* value, DWORD data) {
@@ -238,6 +191,13 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   const bool shown =
       WaitFor([&] { return static_cast<int>(VisibleWindowsOf(pid, noteClass).size()) >= open; }, 120000);
   const double startMs = Ms() - t0;
+  // Memory with the notes open, before the hot key adds one.
+  HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  pmc.cb = sizeof pmc;
+  GetProcessMemoryInfo(query, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+  const int unixPid = ours ? LinuxPidOf("vxq-progbench\\vxq.exe") : LinuxPidOf("vxq_progbench.exe", "floorchild");
+  const long pssKb = unixPid ? LinuxPssKb(std::to_string(unixPid)) : -1;
 
   // Hot key: a new note with the keyboard focus.
   HWND main = ours ? FindOwned(pid, L"TVantaroMainForm", nullptr) : FindOwned(pid, L"BenchPlain", L"bench-floor-main");
@@ -248,47 +208,50 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
     id = atom;
   }
   double hotKeyMs = -1;
+  // The screen's watcher sees the start-up's painting end before the hot key's note comes.
+  Sleep(300);
   if (shown && main) {
+    const DWORD tid = GetWindowThreadProcessId(main, nullptr);
+    auto focus = [tid] {
+      GUITHREADINFO gui{};
+      gui.cbSize = sizeof gui;
+      return GetGUIThreadInfo(tid, &gui) ? gui.hwndFocus : nullptr;
+    };
+    // Done when the keys go to a rich edit that did not have them before: the new note's.
+    const HWND before = focus();
     const double h0 = Ms();
     PostMessageW(main, WM_HOTKEY, id, MAKELPARAM(MOD_WIN, VK_F8));
-    const DWORD tid = GetWindowThreadProcessId(main, nullptr);
     if (WaitFor(
             [&] {
-              GUITHREADINFO gui{};
-              gui.cbSize = sizeof gui;
-              if (!GetGUIThreadInfo(tid, &gui) || !gui.hwndFocus) return false;
+              const HWND now = focus();
+              if (!now || now == before) return false;
               wchar_t c[64] = {};
-              GetClassNameW(gui.hwndFocus, c, 64);
-              return lstrcmpiW(c, L"RICHEDIT20W") == 0 &&
-                     static_cast<int>(VisibleWindowsOf(pid, noteClass).size()) > open;
+              GetClassNameW(now, c, 64);
+              return lstrcmpiW(c, L"RICHEDIT20W") == 0 && IsWindowVisible(GetAncestor(now, GA_ROOT));
             },
-            10000))
+            10000, 1))
       hotKeyMs = Ms() - h0;
   }
-
-  HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-  PROCESS_MEMORY_COUNTERS_EX pmc{};
-  pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(query, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
 
   const char* idle = std::getenv("VXQ_IDLE_S");
   const int idleS = idle ? std::atoi(idle) : 60;
   double idleCpu = 0, linuxCpu = 0, serverCpu = 0;
   if (idleS > 0) {
-    const int unixPid = UnixPidOf(ours ? "vxq-progbench\\vxq.exe" : "floorchild");
-    const int serverPid = UnixPidOf("wineserver64");
-    Sleep(1000);  // the hot key's note settles first
-    const double c0 = CpuMs(query), l0 = UnixCpuMs(unixPid), s0 = UnixCpuMs(serverPid);
+    const int serverPid = WineServerPid();
+    Sleep(2000);  // the hot key's note settles first (its first save comes a second after it opens)
+    // Linux's nanosecond counts of the program's main thread and of the server.
+    const std::string program = std::to_string(unixPid), server = std::to_string(serverPid);
+    const double c0 = CpuMs(query), l0 = LinuxThreadCpuMs(program), s0 = LinuxThreadCpuMs(server);
     Sleep(static_cast<DWORD>(idleS) * 1000);
     idleCpu = CpuMs(query) - c0;
-    linuxCpu = UnixCpuMs(unixPid) - l0;
-    serverCpu = UnixCpuMs(serverPid) - s0;
+    linuxCpu = LinuxThreadCpuMs(program) - l0;
+    serverCpu = LinuxThreadCpuMs(server) - s0;
   }
   std::printf("%-5s notes=%5d open=%5d start_ms=%8.1f hotkey_ms=%7.1f private_kb=%7zu working_set_kb=%7zu idle_s=%3d "
-              "idle_cpu_ms=%7.1f linux_cpu_ms=%7.1f wineserver_cpu_ms=%7.1f%s\n",
+              "idle_cpu_ms=%7.1f linux_cpu_ms=%7.1f wineserver_cpu_ms=%7.1f pss_kb=%7ld t0=%.3f%s\n",
               ours ? "ours" : "floor", n, open, startMs, hotKeyMs,
               static_cast<size_t>((pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage) / 1024),
-              static_cast<size_t>(pmc.WorkingSetSize / 1024), idleS, idleCpu, linuxCpu, serverCpu,
+              static_cast<size_t>(pmc.WorkingSetSize / 1024), idleS, idleCpu, linuxCpu, serverCpu, pssKb, t0,
               shown ? "" : " (not all shown)");
   std::fflush(stdout);
 

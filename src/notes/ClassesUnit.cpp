@@ -10,6 +10,7 @@
 #include "ui/Clock.h"
 #include "ui/MessageBox.h"
 #include "ui/Paths.h"
+#include "ui/Screen.h"
 
 using namespace NoteValueTag;
 
@@ -161,8 +162,9 @@ TNoteClass::TNoteClass(const std::string& id) {
   Height = DefNoteHeight;
   Flags = 0;
   Group.clear();
-  Left = (GetSystemMetrics(SM_CXSCREEN) - Width) / 2;
-  Top = (GetSystemMetrics(SM_CYSCREEN) - Height) / 2;
+  const SIZE screen = PrimaryScreenSize();
+  Left = (screen.cx - Width) / 2;
+  Top = (screen.cy - Height) / 2;
 }
 
 void TNoteClass::FreeNote() noexcept { delete this; }

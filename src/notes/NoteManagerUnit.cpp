@@ -29,6 +29,7 @@ TNotesManager::TNotesManager() : Notes(new TNoteList) {
   HANDLE find = FindFirstFileW((NotesFolder + L"*.vxn").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
   std::set<std::wstring> loaded;  // upper case: the file system ignores case
+  TQuietOpening quiet;
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::wstring name = fd.cFileName;

@@ -57,6 +57,23 @@ bool TNoteWrapper::Load(const std::string& idIn) {
   return true;
 }
 
+namespace {
+int g_quietOpenings = 0;
+TNoteForm* g_lastQuietForm = nullptr;
+TLifeCheck g_lastQuietFormAlive;
+}  // namespace
+
+TQuietOpening::TQuietOpening() { ++g_quietOpenings; }
+
+TQuietOpening::~TQuietOpening() {
+  if (--g_quietOpenings > 0) return;
+  TNoteForm* last = g_lastQuietFormAlive ? g_lastQuietForm : nullptr;
+  g_lastQuietForm = nullptr;
+  g_lastQuietFormAlive = TLifeCheck();
+  if (last && last->HandleAllocated() && IsWindowVisible(last->HandleIfAllocated()))
+    SetForegroundWindow(last->HandleIfAllocated());
+}
+
 bool TNoteWrapper::OpenForm() {
   Note->SetHidden(false);
   if (!Form) Form = new TNoteForm(Application);
@@ -73,7 +90,13 @@ bool TNoteWrapper::OpenForm() {
     form->SetName(AnsiToWide(Note->Name));
     form->SetCaption(L"Vantaro");
     form->ApplyColor(Note->NoteColor);
-    form->Show();
+    if (g_quietOpenings > 0) {
+      form->ShowInactive();
+      g_lastQuietForm = form;
+      g_lastQuietFormAlive = form->Watch();
+    } else {
+      form->Show();
+    }
     form->Repaint();
     form->FormResize(form);
     form->ApplyStayOnTop(form);

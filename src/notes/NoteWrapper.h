@@ -72,5 +72,18 @@ class TNoteWrapper {
 // Makes the application's last active pop-up the foreground window.
 void BringApplicationToFront();
 
+// While one exists, the notes that open come up on top one after another without each being
+// activated in turn: every activation moves the keyboard focus into that note's text and out
+// of the previous one's (a caret made and unmade, a dozen round trips to the Wine server).
+// When the last one ends, the last note opened meanwhile is activated, which is where those
+// activations would have left it. The notes manager loads every note inside one.
+class TQuietOpening {
+ public:
+  TQuietOpening();
+  ~TQuietOpening();
+  TQuietOpening(const TQuietOpening&) = delete;
+  TQuietOpening& operator=(const TQuietOpening&) = delete;
+};
+
 // The preview rules applied to the plain text of a note.
 std::string MakePreview(const std::wstring& plainText);

@@ -21,6 +21,7 @@
 #include "ui/MessageBox.h"
 #include "ui/Paths.h"
 #include "ui/Printers.h"
+#include "ui/Screen.h"
 
 namespace {
 constexpr int kTitleHeight = 13;
@@ -491,14 +492,10 @@ void TNoteForm::SetNoteBounds(int left, int top, int width, int height) {
   // A note saved on a monitor that is gone (or at a position no screen shows) would be out of
   // reach for good: it comes onto the nearest monitor instead.
   RECT r{left, top, left + width, top + height};
-  if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) {
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) {
-      const RECT& work = mi.rcWork;
-      left = std::max<int>(work.left, std::min<int>(left, work.right - width));
-      top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
-    }
+  if (!MonitorOfRect(r)) {
+    const RECT& work = NearestMonitor(r).Work;
+    left = std::max<int>(work.left, std::min<int>(left, work.right - width));
+    top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
   }
   SetBounds(left, top, width, height);
 }
@@ -542,12 +539,7 @@ void TNoteForm::ApplyReduced() {
     SetWindowRegion(CreateRectRgn(0, 0, TitleOwnerDraw->Width(), TitleOwnerDraw->Height()), true);
   } else {
     // Removing a region costs a round trip to the display even when there is none to remove.
-    HWND h = HandleIfAllocated();
-    if (!h) return;
-    HRGN probe = CreateRectRgn(0, 0, 0, 0);
-    bool hasRegion = GetWindowRgn(h, probe) != ERROR;
-    DeleteObject(probe);
-    if (!hasRegion) return;
+    if (!HandleAllocated() || !HasWindowRegion()) return;
     SetWindowRegion(nullptr, true);
     NoteEdit->Invalidate();
     if (HWND h = HandleIfAllocated()) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -565,7 +557,9 @@ void TNoteForm::ApplyReadOnly() {
 }
 
 void TNoteForm::RestartUpdateTimer() {
-  if (FormClosing) return;
+  // Before its window is made there is nothing to save: the wrapper switches the timer off
+  // before it opens the window anyway, and the layout run on opening starts it.
+  if (FormClosing || !HandleAllocated()) return;
   // A running timer keeps its moment: the save comes one second after the first change not
   // yet saved, so typing that never pauses is still saved every second, and a key costs no
   // timer call.

@@ -116,6 +116,14 @@ void TActionList::UpdateActions() {
   for (TAction* a : actions_) a->Update();
 }
 
+unsigned TActionList::ShortCutModifierSets(unsigned key) const {
+  unsigned sets = 0;
+  if (Suspended) return sets;
+  for (const TAction* a : actions_)
+    if (a->ShortCut() != scNone && (a->ShortCut() & 0xFF) == key) sets |= ShortCutModifierSet(a->ShortCut());
+  return sets;
+}
+
 bool TActionList::IsShortCut(TShortCut shortCut) {
   if (Suspended) return false;
   for (TAction* a : actions_)

@@ -16,6 +16,16 @@ class TImageList;
 using TShortCut = unsigned short;
 inline constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000, scNone = 0;
 TShortCut ShortCut(unsigned short key, TShortCut modifiers);
+// The combinations of modifiers that shortcuts on one key use, as a set of eight bits: bit n
+// stands for the modifiers (n << 13) (Shift 1, Ctrl 2, Alt 4).
+inline unsigned ShortCutModifierSet(TShortCut shortCut) { return 1u << ((shortCut >> 13) & 7); }
+// Of those sets, the ones in which a modifier (scCtrl, scShift or scAlt) is down, or is up.
+inline unsigned ShortCutModifierSetsWith(TShortCut modifier, bool down) {
+  unsigned with = 0;
+  for (unsigned n = 0; n < 8; ++n)
+    if ((((n << 13) & modifier) != 0) == down) with |= 1u << n;
+  return with;
+}
 std::wstring ShortCutToText(TShortCut shortCut);
 
 class TAction : public TComponent {
@@ -84,6 +94,8 @@ class TActionList : public TComponent {
   bool Suspended = false;
   void UpdateActions();
   bool IsShortCut(TShortCut shortCut);
+  // The modifier sets (ShortCutModifierSet) of the shortcuts on a key.
+  unsigned ShortCutModifierSets(unsigned key) const;
 
  private:
   std::vector<TAction*> actions_;

@@ -9,6 +9,7 @@
 #include "ui/Forms.h"
 #include "ui/Menus.h"
 #include "ui/MessageBox.h"
+#include "ui/Screen.h"
 #include "ui/Types.h"
 
 TApplication* Application = nullptr;
@@ -177,15 +178,29 @@ TForm* TApplication::FindForm(HWND hwnd) const {
   return hwnd ? dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(hwnd, GA_ROOT))) : nullptr;
 }
 
-TForm* TApplication::ActiveForm() const { return FindForm(GetActiveWindow()); }
+// The form that the activation messages named: asking the system is a round trip, and the
+// idle work asks after every message.
+TForm* TApplication::ActiveForm() const { return activeFormAlive_ ? activeForm_ : nullptr; }
 
 bool TApplication::IsShortCut(const MSG& msg, TForm* form) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
-  TShortCut sc = static_cast<TShortCut>(msg.wParam & 0xFF);
-  if (GetKeyState(VK_CONTROL) < 0) sc |= scCtrl;
-  if (GetKeyState(VK_SHIFT) < 0) sc |= scShift;
-  if (GetKeyState(VK_MENU) < 0) sc |= scAlt;
-  return form->IsShortCut(sc);
+  const unsigned key = static_cast<unsigned>(msg.wParam & 0xFF);
+  // Most keys are text being typed, and each modifier's state is a round trip to the Wine
+  // server: they are asked only when a shortcut of the form is on this key, and only until no
+  // shortcut is left that they could match.
+  unsigned sets = form->ShortCutModifierSets(key);
+  TShortCut sc = static_cast<TShortCut>(key);
+  struct Modifier {
+    int vk;
+    TShortCut flag;
+  };
+  for (const Modifier m : {Modifier{VK_CONTROL, scCtrl}, Modifier{VK_SHIFT, scShift}, Modifier{VK_MENU, scAlt}}) {
+    if (!sets) return false;
+    const bool down = GetKeyState(m.vk) < 0;
+    if (down) sc |= m.flag;
+    sets &= ShortCutModifierSetsWith(m.flag, down);
+  }
+  return sets && form->IsShortCut(sc);
 }
 
 void TApplication::Idle() {
@@ -198,7 +213,18 @@ void TApplication::Idle() {
 
 void TApplication::RegisterForm(TForm* form) { forms_.push_back(form); }
 
+void TApplication::FormActivated(TForm* form, bool active) {
+  if (active) {
+    activeForm_ = form;
+    activeFormAlive_ = form->Watch();
+  } else if (activeForm_ == form) {
+    activeForm_ = nullptr;
+    activeFormAlive_ = TLifeCheck();
+  }
+}
+
 void TApplication::UnregisterForm(TForm* form) {
+  if (activeForm_ == form) FormActivated(form, false);
   forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
 }
 
@@ -276,6 +302,12 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
       case WM_ACTIVATEAPP:
         self->SetActive(wp != 0);
         return 0;
+      case WM_DISPLAYCHANGE:
+        DisplayChanged();
+        break;
+      case WM_SETTINGCHANGE:
+        if (wp == SPI_SETWORKAREA) DisplayChanged();
+        break;
       case WM_MEASUREITEM:
       case WM_DRAWITEM:
       case WM_MENUSELECT:

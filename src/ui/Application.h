@@ -59,6 +59,8 @@ class TApplication : public TComponent {
   // Called by the window layer.
   void RegisterForm(TForm* form);
   void UnregisterForm(TForm* form);
+  // A form of ours was activated or deactivated (its WM_ACTIVATE).
+  void FormActivated(TForm* form, bool active);
   void ReleaseForm(TForm* form);  // frees it after the messages already queued
   // Queues the releases that had to wait (for a handler to return, or a modal loop to end).
   void CheckPendingReleases();
@@ -81,6 +83,8 @@ class TApplication : public TComponent {
   bool terminated_ = false;
   bool active_ = false;
   std::vector<TForm*> forms_;
+  TForm* activeForm_ = nullptr;
+  TLifeCheck activeFormAlive_;
   std::vector<std::pair<UINT_PTR, TTimer*>> timers_;
   UINT_PTR nextTimerId_ = 1000;
 };

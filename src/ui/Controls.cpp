@@ -5,14 +5,27 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 #include "ui/ActnList.h"
 #include "ui/Application.h"
 #include "ui/Menus.h"
 
 namespace {
-const wchar_t kObjectProp[] = L"VxqObject";
 const wchar_t kControlClass[] = L"TVxqControl";
+
+// The object behind each window of ours, by handle. Under Wine every window property is a
+// round trip to the server, and a look-up runs on every message; this map costs none.
+// Windows and their objects live on the one GUI thread, so the map needs no lock.
+std::unordered_map<HWND, TWinControl*>& WindowObjects() {
+  static std::unordered_map<HWND, TWinControl*> objects;
+  return objects;
+}
+
+void ForgetWindow(HWND hwnd, const TWinControl* object) {
+  auto& objects = WindowObjects();
+  if (auto it = objects.find(hwnd); it != objects.end() && it->second == object) objects.erase(it);
+}
 
 TMouseButton ButtonOf(UINT msg) {
   switch (msg) {
@@ -23,14 +36,14 @@ TMouseButton ButtonOf(UINT msg) {
 }
 }  // namespace
 
-TShiftState ShiftStateFromKeys(WPARAM keys) {
+TShiftState ShiftStateFromKeys(WPARAM keys, bool withAlt) {
   TShiftState s = 0;
   if (keys & MK_SHIFT) s |= ssShift;
   if (keys & MK_CONTROL) s |= ssCtrl;
   if (keys & MK_LBUTTON) s |= ssLeft;
   if (keys & MK_RBUTTON) s |= ssRight;
   if (keys & MK_MBUTTON) s |= ssMiddle;
-  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  if (withAlt && GetKeyState(VK_MENU) < 0) s |= ssAlt;
   return s;
 }
 
@@ -45,11 +58,10 @@ void GuardCallback(const std::function<void()>& f) {
 // One message through its object. The depth count lets a release asked for inside a handler
 // wait until the outermost message returns; the life check keeps this routine off an object
 // that a handler freed; no C++ error crosses back into the system.
-LRESULT CALLBACK VxqSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref);
-
 LRESULT DispatchToObject(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   TLifeCheck alive = self->Watch();
   const bool own = self->ownClass_;
+  const WNDPROC previous = self->previousProc_;
   ++self->dispatchDepth_;
   LRESULT result = 0;
   try {
@@ -59,12 +71,12 @@ LRESULT DispatchToObject(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp, LPAR
     // A failed close query or close handler must not let the default processing destroy the
     // window behind the form's back; everything else still gets its default (a failed paint
     // must be validated, or it comes back for ever).
-    if (msg != WM_CLOSE) result = own ? DefWindowProcW(hwnd, msg, wp, lp) : DefSubclassProc(hwnd, msg, wp, lp);
+    if (msg != WM_CLOSE)
+      result = own ? DefWindowProcW(hwnd, msg, wp, lp) : CallWindowProcW(previous, hwnd, msg, wp, lp);
   }
   if (!alive) return result;
   if (msg == WM_NCDESTROY) {
-    if (!own) RemoveWindowSubclass(hwnd, VxqSubclassProc, 1);
-    RemovePropW(hwnd, kObjectProp);
+    ForgetWindow(hwnd, self);
     if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
   }
   if (--self->dispatchDepth_ == 0) self->OutermostMessageDone();
@@ -77,7 +89,7 @@ LRESULT CALLBACK VxqWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     self = static_cast<TWinControl*>(cs->lpCreateParams);
     if (self) {
-      SetPropW(hwnd, kObjectProp, self);
+      WindowObjects()[hwnd] = self;
       self->hwnd_ = hwnd;
     }
   }
@@ -85,8 +97,12 @@ LRESULT CALLBACK VxqWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DispatchToObject(self, hwnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK VxqSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-  return DispatchToObject(reinterpret_cast<TWinControl*>(ref), hwnd, msg, wp, lp);
+// A system control's messages come here first: a plain window-procedure subclass, which costs
+// nothing per message (the common controls' subclassing helper looks itself up in a window
+// property, a round trip to the Wine server, on every one).
+LRESULT CALLBACK VxqSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (TWinControl* self = TWinControl::FromHandle(hwnd)) return DispatchToObject(self, hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 const wchar_t* EnsureWindowClass(const std::wstring& className, UINT style) {
@@ -210,7 +226,9 @@ void TControl::Click() {
 void TControl::Invalidate() {
   if (!parent_ || !visible_) return;
   HWND h = parent_->HandleIfAllocated();
-  if (!h) return;
+  // A window not on the screen has nothing to repaint, and is painted whole when it is shown;
+  // under Wine an invalidation is a round trip to the server even then.
+  if (!h || !IsWindowVisible(h)) return;
   RECT r = BoundsRect();
   InvalidateRect(h, &r, FALSE);
 }
@@ -275,12 +293,22 @@ TWinControl::~TWinControl() {
   // Children may be owned elsewhere; they must not keep pointing at us.
   for (TControl* c : controls_) c->parent_ = nullptr;
   controls_.clear();
+  HWND h = hwnd_;
   DestroyHandle();
+  // A window that outlives its object (destroyed by another thread's hand, say) finds none.
+  if (h) {
+    if (IsWindow(h) && !ownClass_ && previousProc_)
+      SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+    ForgetWindow(h, this);
+  }
   if (brush_) DeleteObject(brush_);
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<TWinControl*>(GetPropW(hwnd, kObjectProp)) : nullptr;
+  if (!hwnd) return nullptr;
+  const auto& objects = WindowObjects();
+  auto it = objects.find(hwnd);
+  return it == objects.end() ? nullptr : it->second;
 }
 
 HWND TWinControl::Handle() {
@@ -304,10 +332,11 @@ HWND TWinControl::Handle() {
 void TWinControl::AttachHandle(HWND hwnd, bool subclass) {
   hwnd_ = hwnd;
   if (FromHandle(hwnd) != this) {
-    SetPropW(hwnd, kObjectProp, this);
+    WindowObjects()[hwnd] = this;
     if (subclass) {
       ownClass_ = false;
-      SetWindowSubclass(hwnd, VxqSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+      previousProc_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(VxqSubclassProc)));
     }
   }
 }
@@ -415,7 +444,7 @@ void TWinControl::SetEnabled(bool enabled) {
 
 void TWinControl::SetColor(TColor color) {
   TControl::SetColor(color);
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+  Invalidate();
 }
 
 std::wstring TWinControl::Caption() const {
@@ -442,11 +471,11 @@ void TWinControl::SetShowHint(bool show) {
 }
 
 void TWinControl::Invalidate() {
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+  if (hwnd_ && IsWindowVisible(hwnd_)) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TWinControl::Repaint() {
-  if (hwnd_) {
+  if (hwnd_ && IsWindowVisible(hwnd_)) {
     InvalidateRect(hwnd_, nullptr, TRUE);
     UpdateWindow(hwnd_);
   }
@@ -607,7 +636,9 @@ void TWinControl::UpdateTooltips() {
 
 bool TWinControl::HandleMouse(UINT msg, WPARAM wp, LPARAM lp) {
   int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-  TShiftState shift = ShiftStateFromKeys(wp);
+  // The Alt key's state is a round trip to the Wine server: a move (the most frequent mouse
+  // message) asks for it only when someone listens.
+  TShiftState shift = msg == WM_MOUSEMOVE ? 0 : ShiftStateFromKeys(wp);
   switch (msg) {
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK: {
@@ -642,6 +673,8 @@ bool TWinControl::HandleMouse(UINT msg, WPARAM wp, LPARAM lp) {
       if (!target && ownClass_) target = GraphicControlAt(x, y);
       if (!target) target = this;
       bool mine = target != this;
+      // Without a handler the move's shift state goes unread: its Alt key is not asked for.
+      shift = ShiftStateFromKeys(wp, target->OnMouseMove != nullptr);
       target->MouseMove(shift, x - (mine ? target->Left() : 0), y - (mine ? target->Top() : 0));
       return mine;
     }
@@ -650,7 +683,7 @@ bool TWinControl::HandleMouse(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {
-  return ownClass_ ? DefWindowProcW(hwnd_, msg, wp, lp) : DefSubclassProc(hwnd_, msg, wp, lp);
+  return ownClass_ ? DefWindowProcW(hwnd_, msg, wp, lp) : CallWindowProcW(previousProc_, hwnd_, msg, wp, lp);
 }
 
 LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {

@@ -226,7 +226,7 @@ class TWinControl : public TControl {
 
  private:
   friend LRESULT CALLBACK VxqWindowProc(HWND, UINT, WPARAM, LPARAM);
-  friend LRESULT CALLBACK VxqSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  friend LRESULT CALLBACK VxqSubclassProc(HWND, UINT, WPARAM, LPARAM);
   friend LRESULT DispatchToObject(TWinControl*, HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   bool HandleMouse(UINT msg, WPARAM wp, LPARAM lp);
@@ -237,6 +237,7 @@ class TWinControl : public TControl {
   UINT NextChildId();
 
   HWND hwnd_ = nullptr;
+  WNDPROC previousProc_ = nullptr;  // a subclassed system control's own window procedure
   int dispatchDepth_ = 0;
   UINT id_ = 0;
   UINT nextChildId_ = 100;
@@ -250,7 +251,8 @@ class TWinControl : public TControl {
 
 // Registers our own window class once; forms register theirs under their form class name.
 const wchar_t* EnsureWindowClass(const std::wstring& className, UINT style = CS_DBLCLKS);
-TShiftState ShiftStateFromKeys(WPARAM keys);
+// withAlt: also ask for the Alt key, which the mouse messages' flags do not carry.
+TShiftState ShiftStateFromKeys(WPARAM keys, bool withAlt = true);
 
 // Runs f, handing any C++ exception to the application's error hook instead of letting it
 // cross a callback from Windows.

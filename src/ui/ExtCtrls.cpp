@@ -29,37 +29,51 @@ TTimer::TTimer(TComponent* owner, const std::wstring& name, unsigned interval)
   SetName(name);
 }
 
-TTimer::~TTimer() {
-  enabled_ = false;
-  Update();
-}
+TTimer::~TTimer() { Disarm(); }
 
+// Under Wine each SetTimer and KillTimer is a round trip to the server, so the system's timer
+// is stopped lazily: switching off only marks the timer, and its next tick, finding it off,
+// stops it. A stop and start in a row (the usual restart) is thus one SetTimer, which
+// replaces the running one and so starts its count again.
 void TTimer::SetEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   enabled_ = enabled;
-  Update();
+  if (enabled_) Arm();
 }
 
 void TTimer::SetInterval(unsigned interval) {
   if (interval_ == interval) return;
   interval_ = interval;
-  Update();
+  if (enabled_) Arm();
 }
 
 void TTimer::Restart() {
-  SetEnabled(false);
-  SetEnabled(true);
+  enabled_ = true;
+  Arm();
 }
 
-void TTimer::Update() {
+void TTimer::Arm() {
+  if (interval_ == 0 || !Application) {
+    Disarm();
+    return;
+  }
+  if (!id_) id_ = Application->AddTimer(this);
+  SetTimer(Application->Handle(), id_, interval_, nullptr);
+}
+
+void TTimer::Disarm() {
   if (id_ && Application) Application->RemoveTimer(id_);
   id_ = 0;
-  if (enabled_ && interval_ > 0 && Application) {
-    id_ = Application->AddTimer(this);
-    SetTimer(Application->Handle(), id_, interval_, nullptr);
-  }
 }
 
 void TTimer::Tick() {
-  if (enabled_ && OnTimer) OnTimer(this);
+  if (!enabled_) {
+    Disarm();
+    return;
+  }
+  if (!OnTimer) return;
+  TLifeCheck alive = Watch();
+  OnTimer(this);
+  // Switched off by its own handler: stopped at once rather than at one more tick.
+  if (alive && !enabled_) Disarm();
 }

@@ -35,7 +35,8 @@ class TTimer : public TComponent {
   void Tick();  // called by the application window
 
  private:
-  void Update();
+  void Arm();     // the system's timer runs from now with the interval
+  void Disarm();  // the system's timer is stopped
   bool enabled_ = false;
   unsigned interval_;
   UINT_PTR id_ = 0;

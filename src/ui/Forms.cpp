@@ -91,8 +91,10 @@ void TForm::SetVisible(bool visible) {
   HWND h = visible ? Handle() : HandleIfAllocated();
   if (!h) return;
   if (visible && !was) {
+    unpainted_ = true;
     ShowWindow(h, windowState_ == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
                   : windowState_ == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
+                  : showInactive_                             ? SW_SHOWNA
                                                               : SW_SHOWNORMAL);
     if (OnShow && !inShow_) {
       inShow_ = true;
@@ -122,8 +124,26 @@ void TForm::SetWindowState(TWindowState state) {
 }
 
 void TForm::Show() {
+  const bool wasShown = Visible() && HandleAllocated() && IsWindowVisible(HandleIfAllocated());
   SetVisible(true);
-  BringToFront();
+  // A window that was hidden came to the front as it was shown.
+  if (wasShown) BringToFront();
+}
+
+void TForm::ShowInactive() {
+  if (Visible() && HandleAllocated() && IsWindowVisible(HandleIfAllocated())) {
+    SetWindowPos(HandleIfAllocated(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return;
+  }
+  // A window shown without activation still comes up above the others.
+  showInactive_ = true;
+  try {
+    SetVisible(true);
+  } catch (...) {
+    showInactive_ = false;
+    throw;
+  }
+  showInactive_ = false;
 }
 
 void TForm::BringToFront() {
@@ -377,10 +397,19 @@ void TForm::SetAlphaBlendValue(BYTE value) {
 }
 
 void TForm::SetWindowRegion(HRGN region, bool redraw) {
-  if (HWND h = Handle())
-    SetWindowRgn(h, region, redraw);
-  else if (region)
+  if (HWND h = Handle()) {
+    if (SetWindowRgn(h, region, redraw)) hasRegion_ = region != nullptr;
+  } else if (region) {
     DeleteObject(region);
+  }
+}
+
+void TForm::Repaint() {
+  // Just shown and not painted yet: the whole window is invalid, it only needs the paint.
+  if (unpainted_ && HandleAllocated() && IsWindowVisible(HandleIfAllocated()))
+    UpdateWindow(HandleIfAllocated());
+  else
+    TWinControl::Repaint();
 }
 
 void TForm::ScaleBy(int multiplier, int divider) {
@@ -397,6 +426,13 @@ bool TForm::IsShortCut(TShortCut shortCut) {
     if (auto* list = dynamic_cast<TActionList*>(c))
       if (list->IsShortCut(shortCut)) return true;
   return false;
+}
+
+unsigned TForm::ShortCutModifierSets(unsigned key) {
+  unsigned sets = 0;
+  for (TComponent* c : Components())
+    if (auto* list = dynamic_cast<TActionList*>(c)) sets |= list->ShortCutModifierSets(key);
+  return sets;
 }
 
 void TForm::UpdateActions() {
@@ -425,10 +461,14 @@ void TForm::Resized() {
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_PAINT:
+      unpainted_ = false;
+      break;
     case WM_CLOSE:
       Close();
       return 0;
     case WM_ACTIVATE:
+      if (Application) Application->FormActivated(this, LOWORD(wp) != WA_INACTIVE);
       if (LOWORD(wp) == WA_INACTIVE) {
         RememberFocus();
         if (OnDeactivate) OnDeactivate(this);

@@ -33,6 +33,7 @@ class TForm : public TWinControl {
 
   void SetClientSize(int width, int height);
   void Show();                 // shows and brings to the front
+  void ShowInactive();         // shows on top of the others, without activating it
   void Hide() { SetVisible(false); }
   void BringToFront();
   TModalResult ShowModal();
@@ -63,6 +64,8 @@ class TForm : public TWinControl {
   void SetAlphaBlendValue(BYTE value);
   // Takes ownership of the region; null removes it.
   void SetWindowRegion(HRGN region, bool redraw = true);
+  bool HasWindowRegion() const { return hasRegion_; }
+  void Repaint() override;
 
   void SetVisible(bool visible) override;
   // The state of a shown window; a hidden one is shown in the state last set or left.
@@ -87,6 +90,8 @@ class TForm : public TWinControl {
 
   // Keyboard shortcuts of the actions owned by this form.
   bool IsShortCut(TShortCut shortCut);
+  // The modifier sets of the form's shortcuts on a key (see ShortCutModifierSet).
+  unsigned ShortCutModifierSets(unsigned key);
   void UpdateActions();
   // The components of the window whose mouse messages go to this object.
   void ScaleBy(int multiplier, int divider);
@@ -115,6 +120,9 @@ class TForm : public TWinControl {
   BYTE alpha_ = 255;
   bool modal_ = false;
   bool inShow_ = false;
+  bool hasRegion_ = false;
+  bool unpainted_ = false;
+  bool showInactive_ = false;  // shown and not painted since: all of it is invalid already
   TWindowState windowState_ = TWindowState::wsNormal;
 };
 

@@ -71,7 +71,9 @@ void TRichEdit::HandleCreated() {
   SendMessageW(h, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_LINK);
   SendMessageW(h, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
   SendMessageW(h, EM_SETBKGNDCOLOR, 0, ColorToRGB(Color()));
-  SendMessageW(h, EM_SETREADONLY, readOnly_, 0);
+  // A new control is editable: only a read-only one needs telling (each state change is a
+  // window-style change, a round trip to the Wine server).
+  if (readOnly_) SendMessageW(h, EM_SETREADONLY, TRUE, 0);
   if (!pending_.empty()) {
     // Loading sets the default format first.
     std::vector<std::uint8_t> p;
@@ -96,6 +98,7 @@ void TRichEdit::SetDefaultFormat(const TFont& font) {
   cf.dwEffects = (s & FontStyle::Bold ? CFE_BOLD : 0) | (s & FontStyle::Italic ? CFE_ITALIC : 0) |
                  (s & FontStyle::Underline ? CFE_UNDERLINE : 0) | (s & FontStyle::StrikeOut ? CFE_STRIKEOUT : 0);
   SendMessageW(h, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+  // Text already there takes it too, and so does what is typed into an empty control.
   SendMessageW(h, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
 }
 
@@ -107,7 +110,8 @@ void TRichEdit::LoadFromBytes(const std::vector<std::uint8_t>& bytes) {
   }
   bool ro = readOnly_;
   if (ro) SendMessageW(h, EM_SETREADONLY, FALSE, 0);
-  SetWindowTextW(h, L"");
+  // Each change of the control's content repaints it: an empty one is left as it is.
+  if (GetWindowTextLengthW(h) > 0) SetWindowTextW(h, L"");
   SetDefaultFormat(Font());
   if (!bytes.empty()) StreamIn(h, bytes);
   SendMessageW(h, EM_EMPTYUNDOBUFFER, 0, 0);
@@ -143,6 +147,7 @@ void TRichEdit::Clear() {
 }
 
 void TRichEdit::SetReadOnly(bool on) {
+  if (readOnly_ == on) return;
   readOnly_ = on;
   if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETREADONLY, on, 0);
 }
