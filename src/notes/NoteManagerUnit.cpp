@@ -51,6 +51,7 @@ TNotesManager::TNotesManager() : Notes(new TNoteList) {
 }
 
 TNotesManager::~TNotesManager() {
+  *alive_ = false;
   while (Notes->Count() > 0) {
     TNoteWrapper* w = Notes->Items(0);
     Notes->Remove(w);
@@ -162,12 +163,24 @@ bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   if (!wrapper) return false;
   std::wstring text = L"Are you sure that you want to delete this note?\n\rNote title: " +
                       AnsiToWide(WideToAnsi(wrapper->Note->Title));
+  const std::wstring fileName = wrapper->FileName;
+  TLifeCheck alive(alive_);
   if (ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
-  if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
+  // The question ran the message loop: a shut-down (the close request, the session end) may
+  // have saved and freed every note and this manager with them, or the note may have been
+  // deleted some other way meanwhile.
+  if (!alive) {
+    // The user said Yes: the file the shut-down has just written goes all the same.
+    DeleteFileW(fileName.c_str());
+    return true;
+  }
+  if (std::find(Notes->List.begin(), Notes->List.end(), wrapper) == Notes->List.end()) return false;
+  // Out of the list first: whatever the closing runs, the note is freed once, with the manager.
   Notes->Remove(wrapper);
   deleted_.push_back(wrapper);
-  DeleteFileW(wrapper->FileName.c_str());
-  RefreshView();
+  if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
+  DeleteFileW(fileName.c_str());
+  if (alive) RefreshView();
   return true;
 }
 

@@ -212,6 +212,24 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   EXPECT_EQ(Manager().Notes->Count(), count - 1);
   Pump(1200);
   EXPECT_FALSE(FileExists(w->FileName)) << "nothing writes it again";
+
+  // The program shuts down while the question is up (the close request, the session end): every
+  // note is saved and freed, the manager too. Yes still deletes the file, and nothing touches
+  // the freed note or manager afterwards.
+  w = OpenNote(100, 100, 200, 160, L"Bin me at the end");
+  w->Save();
+  const std::wstring file = w->FileName;
+  f = w->Form;
+  h = f->Handle();
+  SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
+    manager.reset();
+    Pump(50);
+    return IDYES;
+  });
+  f->DeleteNoteAction->Execute();
+  EXPECT_EQ(manager, nullptr);
+  EXPECT_FALSE(FileExists(file)) << "Yes was the answer";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "and the window goes";
 }
 
 TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExists) {
