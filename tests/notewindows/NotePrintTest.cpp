@@ -1,9 +1,12 @@
 #include <cstdlib>
 
+#include "FreedMemoryPoison.h"
 #include "NoteTestEnv.h"
 #include "PrintTestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Printers.h"
+#include "shell/MainFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
 
 using namespace notetest;
 using testsupport::Pump;
@@ -114,6 +117,45 @@ TEST_F(NotePrintTest, NoPrinterOrAPrinterThatRefusesTheJobIsToldAndNeverDone) {
   EXPECT_EQ(boxes[0].rfind(L"The note could not be printed:", 0), 0u) << WideToUtf8(boxes[0]);
   EXPECT_FALSE(Printer().Printing()) << "no job left open";
   EXPECT_NE(w->Form, nullptr) << "the note stays as it was";
+}
+
+TEST_F(NotePrintTest, TheSessionEndingWhileThePrintDialogIsUpLeavesTheFreedMainWindowAlone) {
+  testsupport::TestPrinter printer(output);
+  ASSERT_TRUE(printer.Installed());
+  // A started program: the engine owns the notes, the main window owns the print dialog.
+  auto* engine = new TVantaroEngine;
+  VantaroEngine = engine;
+  VantaroMainForm = new TVantaroMainForm(Application);
+  engine->NotesManager = new TNotesManager;
+  engine->NotesManager->NewNote();
+  TNoteForm* f = engine->NotesManager->Notes->Items(0)->Form;
+  ASSERT_NE(f, nullptr);
+  HWND h = f->Handle();
+  int asked = 0;
+  SetPrintDialogAnswerer([&](HWND) {
+    ++asked;
+    // The session ends meanwhile: everything is saved, the main window and the notes are freed.
+    SendMessageW(h, WM_QUERYENDSESSION, 0, 0);
+    Pump(100);
+    return false;  // the dialog went with the session
+  });
+  // Chosen from the note menu: the window is inside its own message, so it outlives the session
+  // end until that returns, and goes on after the dialog.
+  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND menu = FindWindowW(L"#32768", nullptr)) PostMessageW(menu, WM_CHAR, 'p', 0);
+  });
+  SetTimer(nullptr, 0, 2500, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();  // never left hanging
+  });
+  PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(h); }, 3000)) << "the window went after the session end";
+  EXPECT_EQ(asked, 1) << "Print Note was chosen from the menu";
+  EXPECT_TRUE(Closing && VantaroMainForm == nullptr) << "the session ended";
+  EXPECT_TRUE(boxes.empty()) << "a dialog ended by the session is no error: " << (boxes.empty() ? "" : WideToUtf8(boxes[0]));
+  EXPECT_TRUE(testsupport::ReadPrinted(output).empty()) << "nothing printed";
 }
 
 }  // namespace
