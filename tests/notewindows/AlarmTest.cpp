@@ -167,8 +167,14 @@ TEST_F(AlarmTest, NoRingNorShakeOnceTheWindowIsClosing) {
   f->AllarmeTimer(f);
   EXPECT_TRUE(rings.empty());
   f->FormClosing = false;
+  LARGE_INTEGER start, end, frequency;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
   f->AllarmeTimer(f);
+  QueryPerformanceCounter(&end);
   EXPECT_EQ(rings.size(), 1u);
+  const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  EXPECT_GE(ms, 195.0) << "a tick shakes four times, 50 ms each";
   EXPECT_EQ(f->Left(), 200);
   EXPECT_EQ(f->Top(), 200);
 }

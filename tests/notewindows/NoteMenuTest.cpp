@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "NoteTestEnv.h"
+#include "PrintTestSupport.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "language/VxMultiLanguageEngine.h"
 
@@ -173,8 +174,12 @@ TEST_F(NoteMenuTest, BothMenusOpenWithTheirHeadersWhichCannotBeChosen) {
 
 TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Bin me");
-  w->Save();
   TNoteForm* f = w->Form;
+  // A read-only note: its whole-note commands still work, and no key changes its text.
+  f->NoteEdit->SetText(L"Keep me");
+  f->ReadOnlyToggle->Execute();
+  ASSERT_TRUE(f->NoteEdit->ReadOnly());
+  w->Save();
   HWND h = f->Handle();
   const Bytes before = ReadBytes(w->FileName);
   const int count = Manager().Notes->Count();
@@ -198,6 +203,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   EXPECT_TRUE(IsWindow(h) && IsWindowVisible(h)) << "No keeps the window";
   EXPECT_EQ(w->Form, f);
   EXPECT_EQ(ReadBytes(w->FileName), before) << "and the file";
+  EXPECT_EQ(f->NoteEdit->Text(), L"Keep me") << "and the text: the shortcut typed nothing";
   EXPECT_EQ(Manager().Notes->Count(), count);
 
   answer = IDYES;
@@ -230,6 +236,57 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   EXPECT_EQ(manager, nullptr);
   EXPECT_FALSE(FileExists(file)) << "Yes was the answer";
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "and the window goes";
+}
+
+TEST_F(NoteMenuTest, TheKeysGoToTheTextAgainAfterEachMenuAndTheDeleteQuestion) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Focus");
+  TNoteForm* f = w->Form;
+  HWND h = f->Handle(), edit = f->NoteEdit->Handle();
+  f->NoteEdit->SetFocus();
+  Pump(50);
+  ASSERT_EQ(GetFocus(), edit);
+  const int closeX = f->Width() - 6;
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+  };
+  const std::vector<Step> steps{
+      {"note menu",
+       [&] {
+         WithMenuOpen(
+             [&] {
+               PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+               PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+             },
+             nullptr);
+       }},
+      {"close box menu",
+       [&] {
+         WithMenuOpen(
+             [&] {
+               PostMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(closeX, 5));
+               PostMessageW(h, WM_RBUTTONUP, 0, MAKELPARAM(closeX, 5));
+             },
+             nullptr);
+       }},
+      {"delete question, answered No in the real box",
+       [&] {
+         SetMessageBoxAnswerer({});
+         testsupport::DialogCloser no([](HWND box) { PostMessageW(box, WM_COMMAND, IDNO, 0); });
+         f->DeleteNoteAction->Execute();
+         EXPECT_TRUE(no.Found() && !no.Forced()) << "the question was asked and answered";
+       }},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    Pump(100);
+    ASSERT_EQ(w->Form, f) << step.what;
+    EXPECT_EQ(GetFocus(), edit) << "after the " << step.what;
+    const std::wstring before = f->NoteEdit->Text();
+    TypeChar(f, L'x');
+    Pump(50);
+    EXPECT_EQ(f->NoteEdit->Text().size(), before.size() + 1) << "a key after the " << step.what << " reaches the text";
+  }
 }
 
 TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExists) {
