@@ -5,6 +5,8 @@
 #include "PrintTestSupport.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "language/VxMultiLanguageEngine.h"
+#include "shell/MainFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
 
 using namespace notetest;
 using testsupport::Pump;
@@ -287,6 +289,49 @@ TEST_F(NoteMenuTest, TheKeysGoToTheTextAgainAfterEachMenuAndTheDeleteQuestion) {
     Pump(50);
     EXPECT_EQ(f->NoteEdit->Text().size(), before.size() + 1) << "a key after the " << step.what << " reaches the text";
   }
+}
+
+TEST_F(NoteMenuTest, TheProgramAskedToCloseWhileTheNoteMenuIsUpClosesTheMenuAndEnds) {
+  // A started program: the engine owns the notes.
+  auto* engine = new TVantaroEngine;
+  VantaroEngine = engine;
+  VantaroMainForm = new TVantaroMainForm(Application);
+  engine->NotesManager = new TNotesManager;
+  engine->NotesManager->NewNote();
+  TNoteForm* f = engine->NotesManager->Notes->Items(0)->Form;
+  ASSERT_NE(f, nullptr);
+  static HWND main, window;
+  main = VantaroMainForm->Handle();
+  window = f->Handle();
+  static DWORD asked, menuGone;
+  asked = menuGone = 0;
+  // Another copy of the program asks this one to close while the menu is up.
+  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (!FindWindowW(L"#32768", nullptr)) return;
+    asked = GetTickCount();
+    SendMessageW(main, WM_CLOSEREQUEST, 0, 0);
+  });
+  // The user would dismiss the menu only now.
+  const UINT_PTR dismiss = SetTimer(nullptr, 0, 6000, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+  });
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  PumpUntil(
+      [&] {
+        if (!menuGone && asked && !IsWindowVisible(FindWindowW(L"#32768", nullptr))) menuGone = GetTickCount();
+        return menuGone && !IsWindow(window);
+      },
+      5000);
+  KillTimer(nullptr, dismiss);
+  ASSERT_NE(asked, 0u) << "the menu opened";
+  EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the notes were saved and freed";
+  EXPECT_NE(menuGone, 0u) << "the menu was left open";
+  EXPECT_LT(menuGone - asked, 3000u) << "the menu closes with the program, not when the user dismisses it";
+  EXPECT_FALSE(IsWindow(window)) << "the note's window went";
+  EXPECT_TRUE(Application->Terminated()) << "and the program ends";
 }
 
 TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExists) {
