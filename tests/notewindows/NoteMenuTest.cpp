@@ -5,8 +5,6 @@
 #include "PrintTestSupport.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "language/VxMultiLanguageEngine.h"
-#include "shell/MainFormUnit.h"
-#include "shell/VantaroEngineUnit.h"
 
 using namespace notetest;
 using testsupport::Pump;
@@ -292,13 +290,7 @@ TEST_F(NoteMenuTest, TheKeysGoToTheTextAgainAfterEachMenuAndTheDeleteQuestion) {
 }
 
 TEST_F(NoteMenuTest, TheProgramAskedToCloseWhileTheNoteMenuIsUpClosesTheMenuAndEnds) {
-  // A started program: the engine owns the notes.
-  auto* engine = new TVantaroEngine;
-  VantaroEngine = engine;
-  VantaroMainForm = new TVantaroMainForm(Application);
-  engine->NotesManager = new TNotesManager;
-  engine->NotesManager->NewNote();
-  TNoteForm* f = engine->NotesManager->Notes->Items(0)->Form;
+  TNoteForm* f = StartProgramWithOneNote();
   ASSERT_NE(f, nullptr);
   static HWND main, window;
   main = VantaroMainForm->Handle();

@@ -5,8 +5,6 @@
 #include "PrintTestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Printers.h"
-#include "shell/MainFormUnit.h"
-#include "shell/VantaroEngineUnit.h"
 
 using namespace notetest;
 using testsupport::Pump;
@@ -122,13 +120,7 @@ TEST_F(NotePrintTest, NoPrinterOrAPrinterThatRefusesTheJobIsToldAndNeverDone) {
 TEST_F(NotePrintTest, TheSessionEndingWhileThePrintDialogIsUpLeavesTheFreedMainWindowAlone) {
   testsupport::TestPrinter printer(output);
   ASSERT_TRUE(printer.Installed());
-  // A started program: the engine owns the notes, the main window owns the print dialog.
-  auto* engine = new TVantaroEngine;
-  VantaroEngine = engine;
-  VantaroMainForm = new TVantaroMainForm(Application);
-  engine->NotesManager = new TNotesManager;
-  engine->NotesManager->NewNote();
-  TNoteForm* f = engine->NotesManager->Notes->Items(0)->Form;
+  TNoteForm* f = StartProgramWithOneNote();
   ASSERT_NE(f, nullptr);
   HWND h = f->Handle();
   int asked = 0;

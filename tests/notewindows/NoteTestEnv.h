@@ -19,6 +19,8 @@
 #include "notes/NoteManagerUnit.h"
 #include "notes/NoteWrapper.h"
 #include "notewindows/NoteFormUnit.h"
+#include "shell/MainFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
 #include "ui/Clock.h"
 #include "ui/MessageBox.h"
 #include "ui/RichEdit.h"
@@ -115,6 +117,17 @@ struct Lock {
   }
   HANDLE h;
 };
+
+// A started program, as far as a shut-down needs it: the engine owns the notes, the main window
+// owns the print dialog. Returns the window of its one note; the shut-down frees them all.
+inline TNoteForm* StartProgramWithOneNote() {
+  auto* engine = new TVantaroEngine;
+  VantaroEngine = engine;
+  VantaroMainForm = new TVantaroMainForm(Application);
+  engine->NotesManager = new TNotesManager;
+  engine->NotesManager->NewNote();
+  return engine->NotesManager->Notes->Items(0)->Form;
+}
 
 // Runs act, which opens a menu, and probe once that menu is up; then closes the menu.
 inline std::function<void()>& MenuProbe() {
