@@ -265,6 +265,9 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
 
   CloseButton->OnClick = [this](TComponent*) { CloseNote(); };
   CloseButton->PopupMenu = CloseForMenu;
+  // A right click on the close box is a click on the note too: the snooze menu opens on a
+  // note that has stopped shaking.
+  CloseButton->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StopAlarm(); };
   LinkButton->OnClick = [this](TComponent* s) { LinkButtonClick(s); };
   NoteMenuButton->OnClick = [this](TComponent* s) { NoteMenuButtonClick(s); };
   OnClick = [this](TComponent*) { StopAlarm(); };

@@ -87,8 +87,11 @@ TEST_F(NotePrintTest, CancellingTheRealDialogPrintsNothing) {
   testsupport::TestPrinter printer(output);
   ASSERT_TRUE(printer.Installed());
   TNoteWrapper* w = OpenNote(100, 100, 220, 160, L"Not printed");
+  w->Form->NoteEdit->SetFocus();
   testsupport::DialogCloser closer([](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
   EXPECT_FALSE(w->Form->PrintNote());
+  Pump(100);
+  EXPECT_EQ(GetFocus(), w->Form->NoteEdit->Handle()) << "the keys go to the text again";
   EXPECT_TRUE(closer.Found()) << "the print dialog opened";
   EXPECT_TRUE(boxes.empty()) << "a cancel is no error";
   EXPECT_TRUE(testsupport::ReadPrinted(output).empty()) << "nothing printed";
