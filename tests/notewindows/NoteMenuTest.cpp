@@ -390,13 +390,26 @@ TEST_F(NoteMenuTest, CaptionsAreTheirDefaultsWithoutALanguageFileAndTranslatedWi
   ForceDirectories(LanguagesFolder());
   WriteBytes(LanguageFileName(L"italiano"), Bytes(file.begin(), file.end()));
 
-  // No language objects at all; objects without a file; objects with the file.
-  for (int round = 0; round < 3; ++round) {
+  // A broken one: every key there but empty, amid bytes that are no text at all.
+  std::string broken = "\xFF\xFE\x00[LNG_Vantaro_Note\r\n\x01\x02=\x03\r\n[LNG_Vantaro_Note]\r\n";
+  for (size_t at = file.find("\r\n") + 2; at < file.size();) {
+    const size_t eq = file.find('=', at), end = file.find("\r\n", at);
+    broken += file.substr(at, eq + 1 - at) + "\r\n";
+    at = end + 2;
+  }
+  WriteBytes(LanguageFileName(L"broken"), Bytes(broken.begin(), broken.end()));
+
+  // No language objects at all; objects without a file; objects with the file; the broken file.
+  for (int round = 0; round < 4; ++round) {
     if (round > 0) {
       LanguageEngine = new TVxMultiLanguage;
       LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
     }
     if (round == 2) LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+    if (round == 3) {
+      LanguageEngine->LoadFromFile(LanguageFileName(L"broken"));
+      ASSERT_TRUE(LanguageEngine->IsLoaded()) << "the broken file is read as far as it goes";
+    }
     TNoteForm* f = OpenNote(100, 100, 200, 160, L"Words")->Form;
     for (const Expect& e : table)
       EXPECT_EQ(e.caption(f), round == 2 ? e.translated : e.english) << "round " << round << ": "
