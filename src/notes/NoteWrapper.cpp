@@ -23,6 +23,7 @@ void TNoteWrapper::MarkCorrupted() {
 }
 
 TNoteWrapper::~TNoteWrapper() {
+  *alive_ = false;
   // Windows are left alone, but none may point back at a freed wrapper: not the open one, nor
   // one already detached and closed whose release is still queued (at shut-down no messages
   // are handled between closing the notes and freeing them).
@@ -109,9 +110,11 @@ void TNoteWrapper::ShowNote() {
 }
 
 void TNoteWrapper::HideNote(bool freeForm) {
+  TLifeCheck alive(alive_);
   Note->SetHidden(true);
   CloseForm(freeForm);
-  Changed();
+  // Closing the window handled messages: the note may have been freed meanwhile.
+  if (alive) Changed();
 }
 
 void TNoteWrapper::CloseForm(bool freeForm) {
@@ -194,8 +197,9 @@ void TNoteWrapper::HideUntil(TDateTime when) {
   if (!(Now() < when)) return;
   Note->AutoShowPending = 1;
   Note->ShowAt = when;
+  TLifeCheck alive(alive_);
   if (Form) HideNote(true);
-  Save();
+  if (alive) Save();
 }
 
 void TNoteWrapper::HideForMinutes(unsigned minutes) { HideUntil(Now() + minutes / 1440.0); }

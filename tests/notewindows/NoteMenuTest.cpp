@@ -89,6 +89,23 @@ TEST_F(NoteMenuTest, EverySnoozeItemOfBothMenusHidesTheNoteForItsMinutes) {
   }
 }
 
+TEST_F(NoteMenuTest, ASnoozeThatMeetsTheSessionEndLeavesTheFreedNoteAlone) {
+  TNoteForm* f = StartProgramWithOneNote();
+  ASSERT_NE(f, nullptr);
+  const std::wstring file = VantaroEngine->NotesManager->Notes->Items(0)->FileName;
+  HWND h = f->Handle();
+  // The session ends while the snooze closes the window (its messages are handled meanwhile):
+  // the note is saved and freed under the snooze.
+  PostMessageW(h, WM_QUERYENDSESSION, 0, 0);
+  SetNowOverride(EncodeDateTime(2026, 7, 1, 10, 0));
+  f->N10Minutes1->Click();
+  EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the session ended";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << "the window went";
+  TNoteClass saved = LoadNote(file);
+  EXPECT_TRUE(saved.GetHidden()) << "saved away";
+  EXPECT_NEAR(saved.ShowAt, EncodeDateTime(2026, 7, 1, 10, 10), kSecond / 100) << "until its moment";
+}
+
 TEST_F(NoteMenuTest, TillTomorrowComesBackAtMidnightEvenAcrossARestart) {
   SetNowOverride(EncodeDateTime(2026, 7, 1, 23, 59));
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Tomorrow");
