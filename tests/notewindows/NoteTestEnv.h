@@ -129,22 +129,35 @@ inline TNoteForm* StartProgramWithOneNote() {
   return engine->NotesManager->Notes->Items(0)->Form;
 }
 
-// Runs act, which opens a menu, and probe once that menu is up; then closes the menu.
-inline std::function<void()>& MenuProbe() {
-  static std::function<void()> probe;
-  return probe;
+// Runs act, which opens a menu, and probe once that menu is up (or after 2 s, when none came
+// up); then closes the menu. A loaded machine may take a while to show it.
+struct MenuProbeState {
+  std::function<void()> probe;
+  DWORD start = 0;
+  int shown = 0;  // ticks the menu has been up: it is probed once the loop has drawn it
+  bool done = false;
+};
+inline MenuProbeState& MenuProbe() {
+  static MenuProbeState state;
+  return state;
 }
 inline void WithMenuOpen(const std::function<void()>& act, std::function<void()> probe) {
-  MenuProbe() = std::move(probe);
-  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+  MenuProbe() = {std::move(probe), GetTickCount(), 0, false};
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    MenuProbeState& state = MenuProbe();
+    const bool up = TPopupMenu::Current() && TPopupMenu::Current()->CurrentHandle() &&
+                    IsWindowVisible(FindWindowW(L"#32768", nullptr));
+    if (up ? ++state.shown < 4 : GetTickCount() - state.start < 2000) return;
     KillTimer(nullptr, id);
-    if (MenuProbe()) MenuProbe()();
-    MenuProbe() = nullptr;
+    if (state.probe) state.probe();
+    state.probe = nullptr;
+    state.done = true;
     EndMenu();
   });
   act();
-  testsupport::Pump(700);
-  MenuProbe() = nullptr;
+  testsupport::PumpUntil([] { return MenuProbe().done; }, 3000);
+  testsupport::Pump(100);
+  MenuProbe().probe = nullptr;
 }
 
 // A fresh application and user folder, with the flags of a program that has finished starting.
