@@ -236,6 +236,26 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   Pump(1200);
   EXPECT_FALSE(FileExists(w->FileName)) << "nothing writes it again";
 
+  // The same note is deleted some other way while its question is up (the notes manager's
+  // window): the second Yes deletes nothing twice.
+  w = OpenNote(100, 100, 200, 160, L"Bin me twice");
+  f = w->Form;
+  h = f->Handle();
+  int questions = 0;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
+    if (++questions == 1) {
+      EXPECT_TRUE(Manager().DeleteNote(w, true)) << "deleted from elsewhere";
+    }
+    return IDYES;
+  });
+  const int before2 = Manager().Notes->Count();
+  f->DeleteNoteAction->Execute();
+  EXPECT_EQ(questions, 2);
+  EXPECT_EQ(Manager().Notes->Count(), before2 - 1) << "one note less, not two";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000));
+  manager.reset();  // frees each deleted note once
+  Manager();
+
   // The program shuts down while the question is up (the close request, the session end): every
   // note is saved and freed, the manager too. Yes still deletes the file, and nothing touches
   // the freed note or manager afterwards.
