@@ -165,18 +165,27 @@ bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   if (!wrapper) return false;
   std::wstring text = L"Are you sure that you want to delete this note?\n\rNote title: " +
                       AnsiToWide(WideToAnsi(wrapper->Note->Title));
-  const std::shared_ptr<bool> alive = alive_;
-  const int answer = ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION);
-  // A shut-down while the question was open has saved and freed every note, this one too.
-  if (!*alive || answer != IDYES) return false;
+  const std::wstring fileName = wrapper->FileName;
+  TLifeCheck alive(alive_);
+  if (ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+  // The question ran the message loop: a shut-down (the close request, the session end) may
+  // have saved and freed every note and this manager with them, or the note may have been
+  // deleted some other way meanwhile.
+  if (!alive) {
+    // The user said Yes: the file the shut-down has just written goes all the same.
+    DeleteFileW(fileName.c_str());
+    return true;
+  }
+  if (std::find(Notes->List.begin(), Notes->List.end(), wrapper) == Notes->List.end()) return false;
   // A properties dialog open for the note ends as cancelled: saving after it would bring the
   // deleted file back.
   NotePropertiesWrapperGoing(wrapper);
-  if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
+  // Out of the list first: whatever the closing runs, the note is freed once, with the manager.
   Notes->Remove(wrapper);
   deleted_.push_back(wrapper);
-  DeleteFileW(wrapper->FileName.c_str());
-  RefreshView();
+  if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
+  DeleteFileW(fileName.c_str());
+  if (alive) RefreshView();
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "notes/NoteWrapper.h"
+#include "ui/Component.h"
 
 class TNoteList {
  public:
@@ -46,7 +47,6 @@ class TNotesManager : public TNoteOWN {
  private:
   // Deleted notes leave the list but stay valid for their window until the manager goes.
   std::vector<TNoteWrapper*> deleted_;
-  // False once the manager is gone: a question it asks runs the message loop, in which the
-  // program may be shut down.
+  // Seen by code that ran the message loop (the delete question) before it goes on.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -26,6 +26,7 @@ void TNoteWrapper::MarkCorrupted() {
 TNoteWrapper::~TNoteWrapper() {
   // A properties dialog open for this note ends, and writes nothing into it.
   NotePropertiesWrapperGoing(this);
+  *alive_ = false;
   // Windows are left alone, but none may point back at a freed wrapper: not the open one, nor
   // one already detached and closed whose release is still queued (at shut-down no messages
   // are handled between closing the notes and freeing them).
@@ -135,9 +136,11 @@ void TNoteWrapper::ShowNote() {
 }
 
 void TNoteWrapper::HideNote(bool freeForm) {
+  TLifeCheck alive(alive_);
   Note->SetHidden(true);
   CloseForm(freeForm);
-  Changed();
+  // Closing the window handled messages: the note may have been freed meanwhile.
+  if (alive) Changed();
 }
 
 void TNoteWrapper::CloseForm(bool freeForm) {
@@ -220,8 +223,9 @@ void TNoteWrapper::HideUntil(TDateTime when) {
   if (!(Now() < when)) return;
   Note->AutoShowPending = 1;
   Note->ShowAt = when;
+  TLifeCheck alive(alive_);
   if (Form) HideNote(true);
-  Save();
+  if (alive) Save();
 }
 
 void TNoteWrapper::HideForMinutes(unsigned minutes) { HideUntil(Now() + minutes / 1440.0); }

@@ -3,9 +3,11 @@
 // the alarm and auto-show checks and a cached plain-text preview.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "notes/ClassesUnit.h"
+#include "ui/Component.h"
 
 class TNoteForm;
 
@@ -67,6 +69,9 @@ class TNoteWrapper {
  private:
   void MarkCorrupted();
   bool failureTold_ = false;
+  // Seen by code that ran the message loop (closing the window) before it goes on: a shut-down
+  // meanwhile frees every note.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Makes the application's last active pop-up the foreground window.

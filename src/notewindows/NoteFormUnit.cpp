@@ -266,6 +266,9 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
 
   CloseButton->OnClick = [this](TComponent*) { CloseNote(); };
   CloseButton->PopupMenu = CloseForMenu;
+  // A right click on the close box is a click on the note too: the snooze menu opens on a
+  // note that has stopped shaking.
+  CloseButton->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StopAlarm(); };
   LinkButton->OnClick = [this](TComponent* s) { LinkButtonClick(s); };
   NoteMenuButton->OnClick = [this](TComponent* s) { NoteMenuButtonClick(s); };
   OnClick = [this](TComponent*) { StopAlarm(); };
@@ -735,9 +738,13 @@ void TNoteForm::CloseForLab1DrawItem(TMenuItem*, TCanvas& canvas, const RECT& re
 
 bool TNoteForm::PrintNote() {
   TLifeCheck alive = Watch();
-  TPrintDialog ownDialog;
-  TPrintDialog& dialog = VantaroMainForm ? VantaroMainForm->PrintDialog : ownDialog;
+  // The main window's dialog, as a copy: a shut-down while it is up frees the main window, and
+  // the dialog's answer must not be written into it then. What the user chose is kept in the
+  // main window's dialog for the next time, if it is still there.
+  TPrintDialog dialog = VantaroMainForm ? VantaroMainForm->PrintDialog : TPrintDialog();
+  TLifeCheck mainAlive = VantaroMainForm ? VantaroMainForm->Watch() : TLifeCheck();
   const bool chosen = dialog.Execute(Handle());
+  if (mainAlive && VantaroMainForm) VantaroMainForm->PrintDialog.Copies = dialog.Copies;
   // The dialog ran the message loop: the note may have gone meanwhile.
   if (!alive) return false;
   if (!chosen) {

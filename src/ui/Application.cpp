@@ -111,6 +111,10 @@ void TApplication::Run() {
 
 void TApplication::Terminate() {
   terminated_ = true;
+  // An open menu runs a loop of its own that does not end on WM_QUIT: asked to end (the close
+  // request, the session end) while one is up, the program would wait for the user to dismiss
+  // it. It is closed instead.
+  EndMenu();
   PostQuitMessage(0);
 }
 

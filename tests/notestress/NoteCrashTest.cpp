@@ -74,7 +74,15 @@ HANDLE Start(const std::wstring& exe, std::wstring cmd) {
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdOutput = si.hStdError = quiet;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+  // Starting a process under a loaded Wine has failed once in a while; one more try, then say why.
+  for (int attempt = 0; !CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+       ++attempt) {
+    if (attempt == 2) {
+      ADD_FAILURE() << "cannot start the child: error " << GetLastError();
+      return nullptr;
+    }
+    Sleep(200);
+  }
   CloseHandle(pi.hThread);
   return pi.hProcess;
 }

@@ -113,7 +113,7 @@ TEST_F(AlarmTest, RingsAndShakesInPlaceEverySecondUntilAnyClickOnTheNote) {
     PostMessageW(h, down, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageW(h, up, 0, MAKELPARAM(x, y));
   };
-  bool ringingWhenMenuOpened = true;
+  bool ringingWhenMenuOpened = true, ringingWhenSnoozeMenuOpened = true;
   const std::vector<Click> clicks{
       {"title press", [&] { PostMessageW(f->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(width / 2, 6)); }},
       {"title click", [&] { post(f->Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, width / 2, 6); }},
@@ -124,6 +124,15 @@ TEST_F(AlarmTest, RingsAndShakesInPlaceEverySecondUntilAnyClickOnTheNote) {
        [&] {
          WithMenuOpen([&] { post(f->Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, 5, 5); },
                       [&] { ringingWhenMenuOpened = f->Allarme->Enabled() || !TPopupMenu::Current(); });
+       }},
+      {"right click on the close box",
+       [&] {
+         WithMenuOpen(
+             [&] {
+               PostMessageW(f->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(width - 6, 5));
+               PostMessageW(f->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(width - 6, 5));
+             },
+             [&] { ringingWhenSnoozeMenuOpened = f->Allarme->Enabled() || !TPopupMenu::Current(); });
        }},
   };
   for (const Click& c : clicks) {
@@ -137,6 +146,7 @@ TEST_F(AlarmTest, RingsAndShakesInPlaceEverySecondUntilAnyClickOnTheNote) {
     SendMessageW(f->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(width / 2, 6));
   }
   EXPECT_FALSE(ringingWhenMenuOpened) << "the menu button stops the alarm before its menu opens";
+  EXPECT_FALSE(ringingWhenSnoozeMenuOpened) << "so does the close box's snooze menu";
   const size_t rung = rings.size();
   Pump(1300);
   EXPECT_EQ(rings.size(), rung) << "a stopped alarm rings no more";
@@ -167,8 +177,14 @@ TEST_F(AlarmTest, NoRingNorShakeOnceTheWindowIsClosing) {
   f->AllarmeTimer(f);
   EXPECT_TRUE(rings.empty());
   f->FormClosing = false;
+  LARGE_INTEGER start, end, frequency;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
   f->AllarmeTimer(f);
+  QueryPerformanceCounter(&end);
   EXPECT_EQ(rings.size(), 1u);
+  const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  EXPECT_GE(ms, 195.0) << "a tick shakes four times, 50 ms each";
   EXPECT_EQ(f->Left(), 200);
   EXPECT_EQ(f->Top(), 200);
 }

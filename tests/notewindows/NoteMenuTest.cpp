@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "NoteTestEnv.h"
+#include "PrintTestSupport.h"
 #include "noteconf/NoteConfTestEnv.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "language/VxMultiLanguageEngine.h"
@@ -89,6 +90,23 @@ TEST_F(NoteMenuTest, EverySnoozeItemOfBothMenusHidesTheNoteForItsMinutes) {
   }
 }
 
+TEST_F(NoteMenuTest, ASnoozeThatMeetsTheSessionEndLeavesTheFreedNoteAlone) {
+  TNoteForm* f = StartProgramWithOneNote();
+  ASSERT_NE(f, nullptr);
+  const std::wstring file = VantaroEngine->NotesManager->Notes->Items(0)->FileName;
+  HWND h = f->Handle();
+  // The session ends while the snooze closes the window (its messages are handled meanwhile):
+  // the note is saved and freed under the snooze.
+  PostMessageW(h, WM_QUERYENDSESSION, 0, 0);
+  SetNowOverride(EncodeDateTime(2026, 7, 1, 10, 0));
+  f->N10Minutes1->Click();
+  EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the session ended";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << "the window went";
+  TNoteClass saved = LoadNote(file);
+  EXPECT_TRUE(saved.GetHidden()) << "saved away";
+  EXPECT_NEAR(saved.ShowAt, EncodeDateTime(2026, 7, 1, 10, 10), kSecond / 100) << "until its moment";
+}
+
 TEST_F(NoteMenuTest, TillTomorrowComesBackAtMidnightEvenAcrossARestart) {
   SetNowOverride(EncodeDateTime(2026, 7, 1, 23, 59));
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Tomorrow");
@@ -174,8 +192,12 @@ TEST_F(NoteMenuTest, BothMenusOpenWithTheirHeadersWhichCannotBeChosen) {
 
 TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Bin me");
-  w->Save();
   TNoteForm* f = w->Form;
+  // A read-only note: its whole-note commands still work, and no key changes its text.
+  f->NoteEdit->SetText(L"Keep me");
+  f->ReadOnlyToggle->Execute();
+  ASSERT_TRUE(f->NoteEdit->ReadOnly());
+  w->Save();
   HWND h = f->Handle();
   const Bytes before = ReadBytes(w->FileName);
   const int count = Manager().Notes->Count();
@@ -199,6 +221,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   EXPECT_TRUE(IsWindow(h) && IsWindowVisible(h)) << "No keeps the window";
   EXPECT_EQ(w->Form, f);
   EXPECT_EQ(ReadBytes(w->FileName), before) << "and the file";
+  EXPECT_EQ(f->NoteEdit->Text(), L"Keep me") << "and the text: the shortcut typed nothing";
   EXPECT_EQ(Manager().Notes->Count(), count);
 
   answer = IDYES;
@@ -213,6 +236,132 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   EXPECT_EQ(Manager().Notes->Count(), count - 1);
   Pump(1200);
   EXPECT_FALSE(FileExists(w->FileName)) << "nothing writes it again";
+
+  // The same note is deleted some other way while its question is up (the notes manager's
+  // window): the second Yes deletes nothing twice.
+  w = OpenNote(100, 100, 200, 160, L"Bin me twice");
+  f = w->Form;
+  h = f->Handle();
+  int questions = 0;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
+    if (++questions == 1) {
+      EXPECT_TRUE(Manager().DeleteNote(w, true)) << "deleted from elsewhere";
+    }
+    return IDYES;
+  });
+  const int before2 = Manager().Notes->Count();
+  f->DeleteNoteAction->Execute();
+  EXPECT_EQ(questions, 2);
+  EXPECT_EQ(Manager().Notes->Count(), before2 - 1) << "one note less, not two";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000));
+  manager.reset();  // frees each deleted note once
+  Manager();
+
+  // The program shuts down while the question is up (the close request, the session end): every
+  // note is saved and freed, the manager too. Yes still deletes the file, and nothing touches
+  // the freed note or manager afterwards.
+  w = OpenNote(100, 100, 200, 160, L"Bin me at the end");
+  w->Save();
+  const std::wstring file = w->FileName;
+  f = w->Form;
+  h = f->Handle();
+  SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
+    manager.reset();
+    Pump(50);
+    return IDYES;
+  });
+  f->DeleteNoteAction->Execute();
+  EXPECT_EQ(manager, nullptr);
+  EXPECT_FALSE(FileExists(file)) << "Yes was the answer";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "and the window goes";
+}
+
+TEST_F(NoteMenuTest, TheKeysGoToTheTextAgainAfterEachMenuAndTheDeleteQuestion) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Focus");
+  TNoteForm* f = w->Form;
+  HWND h = f->Handle(), edit = f->NoteEdit->Handle();
+  f->NoteEdit->SetFocus();
+  Pump(50);
+  ASSERT_EQ(GetFocus(), edit);
+  const int closeX = f->Width() - 6;
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+  };
+  const std::vector<Step> steps{
+      {"note menu",
+       [&] {
+         WithMenuOpen(
+             [&] {
+               PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+               PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+             },
+             nullptr);
+       }},
+      {"close box menu",
+       [&] {
+         WithMenuOpen(
+             [&] {
+               PostMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(closeX, 5));
+               PostMessageW(h, WM_RBUTTONUP, 0, MAKELPARAM(closeX, 5));
+             },
+             nullptr);
+       }},
+      {"delete question, answered No in the real box",
+       [&] {
+         SetMessageBoxAnswerer({});
+         testsupport::DialogCloser no([](HWND box) { PostMessageW(box, WM_COMMAND, IDNO, 0); });
+         f->DeleteNoteAction->Execute();
+         EXPECT_TRUE(no.Found() && !no.Forced()) << "the question was asked and answered";
+       }},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    Pump(100);
+    ASSERT_EQ(w->Form, f) << step.what;
+    EXPECT_EQ(GetFocus(), edit) << "after the " << step.what;
+    const std::wstring before = f->NoteEdit->Text();
+    TypeChar(f, L'x');
+    Pump(50);
+    EXPECT_EQ(f->NoteEdit->Text().size(), before.size() + 1) << "a key after the " << step.what << " reaches the text";
+  }
+}
+
+TEST_F(NoteMenuTest, TheProgramAskedToCloseWhileTheNoteMenuIsUpClosesTheMenuAndEnds) {
+  TNoteForm* f = StartProgramWithOneNote();
+  ASSERT_NE(f, nullptr);
+  static HWND main, window;
+  main = VantaroMainForm->Handle();
+  window = f->Handle();
+  static DWORD asked, menuGone;
+  asked = menuGone = 0;
+  // Another copy of the program asks this one to close while the menu is up.
+  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (!FindWindowW(L"#32768", nullptr)) return;
+    asked = GetTickCount();
+    SendMessageW(main, WM_CLOSEREQUEST, 0, 0);
+  });
+  // The user would dismiss the menu only now.
+  const UINT_PTR dismiss = SetTimer(nullptr, 0, 6000, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+  });
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  PumpUntil(
+      [&] {
+        if (!menuGone && asked && !IsWindowVisible(FindWindowW(L"#32768", nullptr))) menuGone = GetTickCount();
+        return menuGone && !IsWindow(window);
+      },
+      5000);
+  KillTimer(nullptr, dismiss);
+  ASSERT_NE(asked, 0u) << "the menu opened";
+  EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the notes were saved and freed";
+  EXPECT_NE(menuGone, 0u) << "the menu was left open";
+  EXPECT_LT(menuGone - asked, 3000u) << "the menu closes with the program, not when the user dismisses it";
+  EXPECT_FALSE(IsWindow(window)) << "the note's window went";
+  EXPECT_TRUE(Application->Terminated()) << "and the program ends";
 }
 
 TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExists) {
@@ -294,14 +443,30 @@ TEST_F(NoteMenuTest, CaptionsAreTheirDefaultsWithoutALanguageFileAndTranslatedWi
   ForceDirectories(LanguagesFolder());
   WriteBytes(LanguageFileName(L"italiano"), Bytes(file.begin(), file.end()));
 
-  // No language objects at all; objects without a file; objects with the file.
-  for (int round = 0; round < 3; ++round) {
+  // A broken one: every key there but empty, amid bytes that are no text at all.
+  std::string broken = "\xFF\xFE\x00[LNG_Vantaro_Note\r\n\x01\x02=\x03\r\n[LNG_Vantaro_Note]\r\n";
+  for (size_t at = file.find("\r\n") + 2; at < file.size();) {
+    const size_t eq = file.find('=', at), end = file.find("\r\n", at);
+    broken += file.substr(at, eq + 1 - at) + "\r\n";
+    at = end + 2;
+  }
+  WriteBytes(LanguageFileName(L"broken"), Bytes(broken.begin(), broken.end()));
+
+  // No language objects at all; objects without a file; objects with the file; the broken file.
+  for (int round = 0; round < 4; ++round) {
     if (round > 0) {
       LanguageEngine = new TVxMultiLanguage;
       LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
     }
     if (round == 2) LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
+    if (round == 3) {
+      LanguageEngine->LoadFromFile(LanguageFileName(L"broken"));
+      ASSERT_TRUE(LanguageEngine->IsLoaded()) << "the broken file is read as far as it goes";
+    }
     TNoteForm* f = OpenNote(100, 100, 200, 160, L"Words")->Form;
+    if (round > 0) {
+      EXPECT_EQ(LanguageEngine->Section(), L"Vantaro_Generic") << "left for the windows translated next";
+    }
     for (const Expect& e : table)
       EXPECT_EQ(e.caption(f), round == 2 ? e.translated : e.english) << "round " << round << ": "
                                                                       << WideToUtf8(e.english);

@@ -1,5 +1,6 @@
 #include <cstdlib>
 
+#include "FreedMemoryPoison.h"
 #include "NoteTestEnv.h"
 #include "PrintTestSupport.h"
 #include "ui/Dialogs.h"
@@ -86,8 +87,11 @@ TEST_F(NotePrintTest, CancellingTheRealDialogPrintsNothing) {
   testsupport::TestPrinter printer(output);
   ASSERT_TRUE(printer.Installed());
   TNoteWrapper* w = OpenNote(100, 100, 220, 160, L"Not printed");
+  w->Form->NoteEdit->SetFocus();
   testsupport::DialogCloser closer([](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
   EXPECT_FALSE(w->Form->PrintNote());
+  Pump(100);
+  EXPECT_EQ(GetFocus(), w->Form->NoteEdit->Handle()) << "the keys go to the text again";
   EXPECT_TRUE(closer.Found()) << "the print dialog opened";
   EXPECT_TRUE(boxes.empty()) << "a cancel is no error";
   EXPECT_TRUE(testsupport::ReadPrinted(output).empty()) << "nothing printed";
@@ -114,6 +118,39 @@ TEST_F(NotePrintTest, NoPrinterOrAPrinterThatRefusesTheJobIsToldAndNeverDone) {
   EXPECT_EQ(boxes[0].rfind(L"The note could not be printed:", 0), 0u) << WideToUtf8(boxes[0]);
   EXPECT_FALSE(Printer().Printing()) << "no job left open";
   EXPECT_NE(w->Form, nullptr) << "the note stays as it was";
+}
+
+TEST_F(NotePrintTest, TheSessionEndingWhileThePrintDialogIsUpLeavesTheFreedMainWindowAlone) {
+  testsupport::TestPrinter printer(output);
+  ASSERT_TRUE(printer.Installed());
+  TNoteForm* f = StartProgramWithOneNote();
+  ASSERT_NE(f, nullptr);
+  HWND h = f->Handle();
+  int asked = 0;
+  SetPrintDialogAnswerer([&](HWND) {
+    ++asked;
+    // The session ends meanwhile: everything is saved, the main window and the notes are freed.
+    SendMessageW(h, WM_QUERYENDSESSION, 0, 0);
+    Pump(100);
+    return false;  // the dialog went with the session
+  });
+  // Chosen from the note menu: the window is inside its own message, so it outlives the session
+  // end until that returns, and goes on after the dialog.
+  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND menu = FindWindowW(L"#32768", nullptr)) PostMessageW(menu, WM_CHAR, 'p', 0);
+  });
+  SetTimer(nullptr, 0, 2500, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();  // never left hanging
+  });
+  PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(h); }, 3000)) << "the window went after the session end";
+  EXPECT_EQ(asked, 1) << "Print Note was chosen from the menu";
+  EXPECT_TRUE(Closing && VantaroMainForm == nullptr) << "the session ended";
+  EXPECT_TRUE(boxes.empty()) << "a dialog ended by the session is no error: " << (boxes.empty() ? "" : WideToUtf8(boxes[0]));
+  EXPECT_TRUE(testsupport::ReadPrinted(output).empty()) << "nothing printed";
 }
 
 }  // namespace

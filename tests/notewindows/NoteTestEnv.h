@@ -19,6 +19,8 @@
 #include "notes/NoteManagerUnit.h"
 #include "notes/NoteWrapper.h"
 #include "notewindows/NoteFormUnit.h"
+#include "shell/MainFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
 #include "ui/Clock.h"
 #include "ui/MessageBox.h"
 #include "ui/RichEdit.h"
@@ -116,22 +118,46 @@ struct Lock {
   HANDLE h;
 };
 
-// Runs act, which opens a menu, and probe once that menu is up; then closes the menu.
-inline std::function<void()>& MenuProbe() {
-  static std::function<void()> probe;
-  return probe;
+// A started program, as far as a shut-down needs it: the engine owns the notes, the main window
+// owns the print dialog. Returns the window of its one note; the shut-down frees them all.
+inline TNoteForm* StartProgramWithOneNote() {
+  auto* engine = new TVantaroEngine;
+  VantaroEngine = engine;
+  VantaroMainForm = new TVantaroMainForm(Application);
+  engine->NotesManager = new TNotesManager;
+  engine->NotesManager->NewNote();
+  return engine->NotesManager->Notes->Items(0)->Form;
+}
+
+// Runs act, which opens a menu, and probe once that menu is up (or after 2 s, when none came
+// up); then closes the menu. A loaded machine may take a while to show it.
+struct MenuProbeState {
+  std::function<void()> probe;
+  DWORD start = 0;
+  int shown = 0;  // ticks the menu has been up: it is probed once the loop has drawn it
+  bool done = false;
+};
+inline MenuProbeState& MenuProbe() {
+  static MenuProbeState state;
+  return state;
 }
 inline void WithMenuOpen(const std::function<void()>& act, std::function<void()> probe) {
-  MenuProbe() = std::move(probe);
-  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+  MenuProbe() = {std::move(probe), GetTickCount(), 0, false};
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    MenuProbeState& state = MenuProbe();
+    const bool up = TPopupMenu::Current() && TPopupMenu::Current()->CurrentHandle() &&
+                    IsWindowVisible(FindWindowW(L"#32768", nullptr));
+    if (up ? ++state.shown < 4 : GetTickCount() - state.start < 2000) return;
     KillTimer(nullptr, id);
-    if (MenuProbe()) MenuProbe()();
-    MenuProbe() = nullptr;
+    if (state.probe) state.probe();
+    state.probe = nullptr;
+    state.done = true;
     EndMenu();
   });
   act();
-  testsupport::Pump(700);
-  MenuProbe() = nullptr;
+  testsupport::PumpUntil([] { return MenuProbe().done; }, 3000);
+  testsupport::Pump(100);
+  MenuProbe().probe = nullptr;
 }
 
 // A fresh application and user folder, with the flags of a program that has finished starting.
