@@ -45,6 +45,10 @@ TTreeGrid::~TTreeGrid() {
   }
   editNode_ = nullptr;
   focused_ = nullptr;
+  FreeNodes();
+}
+
+void TTreeGrid::FreeNodes() {
   for (TGridNode* n : roots_) {
     for (TGridNode* c : n->children_) delete c;
     delete n;
@@ -258,12 +262,7 @@ void TTreeGrid::DeleteNode(TGridNode* node) {
 void TTreeGrid::Clear() {
   if (IsEditing()) EndEdit(false);
   focused_ = nullptr;
-  for (TGridNode* n : roots_) {
-    for (TGridNode* c : n->children_) delete c;
-    delete n;
-  }
-  roots_.clear();
-  rows_.clear();
+  FreeNodes();
   ++structure_;
   Changed();
 }
