@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -196,6 +197,54 @@ TEST_F(ManagerTest, EveryColumnSortsBothWaysAndEqualKeysKeepListOrder) {
   }
 }
 
+TEST_F(ManagerTest, HandMadeOddValuesAreListedAndSortedTheSameWhateverTheOrder) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const std::wstring longTitle(10000, L'x');
+  // In list order; "inf" has an infinite alarm and an auto-show long before any calendar.
+  Start({{longTitle, L"g"},
+         {L"nan", L"", nan, nan},
+         {L"empty", L""},
+         {L"blank", L"   "},
+         {L"inf", L"", inf, -1e300},
+         {L"d", L"", Day(1), Day(1)},
+         {L"e", L"", nan, nan}});
+  Open();
+  TTreeGrid* v = form->NoteViewer;
+  EXPECT_TRUE(v->Source->GetText(v, Row(longTitle), 0) == longTitle) << "the long title whole";
+  for (const wchar_t* t : {L"nan", L"inf", L"e"})
+    for (int c : {2, 3}) EXPECT_EQ(v->Source->GetText(v, Row(t), c), L"") << "no date to show: " << WideToUtf8(t);
+  EXPECT_NE(v->Source->GetText(v, Row(L"d"), 2), L"");
+  // The long title shows as "x" in the orders below.
+  const std::wstring x = L"x";
+  auto titles = [&] {
+    Names t = Titles();
+    for (std::wstring& s : t)
+      if (s == longTitle) s = x;
+    return t;
+  };
+  // Values that are no date come before the real ones and keep list order among themselves.
+  struct Case {
+    int column;
+    Names ascending, descending;
+  } cases[] = {
+      {1, {L"d", L"e", L"empty", L"inf", L"nan", L"blank", x}, {x, L"blank", L"nan", L"inf", L"empty", L"e", L"d"}},
+      {2, {x, L"empty", L"blank", L"nan", L"inf", L"e", L"d"}, {L"d", L"nan", L"inf", L"e", x, L"empty", L"blank"}},
+      {3, {x, L"empty", L"blank", L"nan", L"inf", L"e", L"d"}, {L"d", L"nan", L"inf", L"e", x, L"empty", L"blank"}},
+  };
+  for (const Case& c : cases) {
+    // From two different starting orders: the result is the same.
+    for (int from : {0, 1}) {
+      v->SetSort(from, TSortDirection::sdDescending);
+      v->SetSort(c.column, TSortDirection::sdAscending);
+      EXPECT_EQ(titles(), c.ascending) << "column " << c.column << " ascending, from column " << from;
+      v->SetSort(c.column, TSortDirection::sdDescending);
+      EXPECT_EQ(titles(), c.descending) << "column " << c.column << " descending";
+    }
+  }
+  ClickFolder(1);
+  EXPECT_EQ(Titles().size(), 6u) << "the empty and the blank group are listed without a group";
+}
+
 TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   Start({{L"first", L"", 0, 0, false, false, false, "body"}, {L"second"}});
   Open();
@@ -245,6 +294,20 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   EXPECT_FALSE(v->IsEditing());
   EXPECT_EQ(Note(L"second")->Note->Title, L"second");
   EXPECT_FALSE(form->ActionList->Suspended) << "the actions came back after the focus left";
+  // A click on a column header sorts the rows away under the editor: the edit is given up.
+  Click(v, Row(L"second"));
+  FocusList();
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  Type(v->EditorHandle(), L"moved");
+  ClickHeader(0);
+  EXPECT_EQ(Titles(), (Names{L"second", L"Renamed"})) << "sorted descending";
+  EXPECT_FALSE(v->IsEditing()) << "no editor left over another row";
+  Key(VK_RETURN);
+  EXPECT_EQ(Note(L"second")->Note->Title, L"second");
+  EXPECT_EQ(Note(L"Renamed")->Note->Title, L"Renamed");
+  EXPECT_FALSE(form->ActionList->Suspended);
+  EXPECT_EQ(GetFocus(), v->Handle());
   // Ctrl+N works again: a new note.
   CtrlKey('N');
   EXPECT_EQ(Notes().Notes->Count(), 3);
