@@ -333,6 +333,13 @@ void TTreeGrid::Sort() {
     dirty_ = true;
     return;
   }
+  // The rows are about to move under the editor, which would then stand over another row's
+  // cell: the edit is given up, as when the user clicks elsewhere.
+  if (IsEditing()) {
+    TLifeCheck alive = Watch();
+    EndEdit(false);
+    if (!alive) return;
+  }
   if (Source && sortColumn_ >= 0) Source->BeginSort(this, sortColumn_);
   SortSiblings(roots_);
   for (TGridNode* n : roots_) SortSiblings(n->children_);
