@@ -26,6 +26,7 @@ TEST_F(ManagerTest, WithoutNotesOnlyTheFixedFoldersAndNoNoteActions) {
   Start();
   Open();
   ASSERT_NE(form, nullptr);
+  EXPECT_EQ(GetFocus(), form->NoteViewer->Handle()) << "the keys go to the list as the window opens";
   EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *"}));
   EXPECT_TRUE(form->NoteViewer->Rows().empty());
   EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Roots()[0]) << "All is focused";
@@ -105,6 +106,15 @@ TEST_F(ManagerTest, OnlyNoteRowsTakeTheFocusAndNothingCollapses) {
   EXPECT_EQ(form->FocusedNote(), Note(L"c"));
   Key(VK_LEFT);  // would collapse the row
   EXPECT_EQ(v->Rows().size(), 6u);
+  // Tab goes to the folder tree, where the arrows choose the folder, and back to the list.
+  Key(VK_TAB);
+  EXPECT_EQ(GetFocus(), form->NotesFolders->Handle());
+  Key(VK_DOWN);
+  EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Rows()[1]);
+  EXPECT_EQ(Titles(), (Names{L"a", L"b", L"c"})) << "the notes without a group";
+  Key(VK_TAB);
+  EXPECT_EQ(GetFocus(), v->Handle());
+  Key(VK_END);
   // A click on empty space leaves the focus where it was.
   RECT client;
   GetClientRect(v->Handle(), &client);
@@ -311,6 +321,23 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   // Ctrl+N works again: a new note.
   CtrlKey('N');
   EXPECT_EQ(Notes().Notes->Count(), 3);
+  // A read-only note keeps its text, not its title: the title is renamed, the text and the
+  // read-only state stay.
+  TNoteWrapper* first = Note(L"Renamed");
+  first->ShowNote();
+  first->Note->SetReadOnly(true);
+  first->Form->ApplyReadOnly();
+  Pump(20);
+  Click(v, Row(L"Renamed"));
+  FocusList();
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  Type(v->EditorHandle(), L"Locked");
+  Key(VK_RETURN);
+  EXPECT_EQ(first->Note->Title, L"Locked");
+  EXPECT_TRUE(first->Note->GetReadOnly());
+  EXPECT_EQ(first->Form->NoteEdit->Text(), L"body");
+  EXPECT_NE(GetWindowLongPtrW(first->Form->NoteEdit->Handle(), GWL_STYLE) & ES_READONLY, 0);
   // Other columns are never edited.
   Click(v, Row(L"second"));
   EXPECT_FALSE(v->EditNode(Row(L"second"), 1));
