@@ -140,6 +140,7 @@ class EndWhileOpenTest : public ManagerDialogsTest {
 void EndWhileOpenTest::Run(UINT message, OpenThing thing) {
   const std::string ps = std::string(std::getenv("VXQ_BUILD_DIR") ? std::getenv("VXQ_BUILD_DIR") : ".") +
                          "/manager-end-while-open.ps";
+  DeleteFileW((L"Z:" + AnsiToWide(ps)).c_str());
   testsupport::TestPrinter printer(ps);
   StartProgram({{L"kept", L"g", 0, 0, false, false, false, "typed"}, {L"other", L"g"}});
   Open();
@@ -205,6 +206,7 @@ void EndWhileOpenTest::Run(UINT message, OpenThing thing) {
   EXPECT_EQ(kept.Title, L"kept") << "nothing written after the shut-down saved the note";
   EXPECT_EQ(std::string(kept.Text.begin(), kept.Text.end()).find("typed") != std::string::npos, true);
   EXPECT_EQ(asked, thing == OpenThing::DeleteQuestion ? 1 : 0);
+  EXPECT_TRUE(testsupport::PrintedPages(testsupport::ReadPrinted(ps)).empty()) << "nothing printed after the end";
   Closing = false;
 }
 

@@ -251,6 +251,9 @@ TEST_F(ManagerTest, HandMadeOddValuesAreListedAndSortedTheSameWhateverTheOrder) 
       EXPECT_EQ(titles(), c.descending) << "column " << c.column << " descending";
     }
   }
+  RECT shot;
+  GetWindowRect(form->Handle(), &shot);
+  testsupport::SaveScreenShot(L"manager-odd-values", shot);
   ClickFolder(1);
   EXPECT_EQ(Titles().size(), 6u) << "the empty and the blank group are listed without a group";
 }
