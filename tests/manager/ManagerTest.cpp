@@ -562,6 +562,7 @@ TEST_F(ManagerTest, PopupMenuAndAboutGiveTheActionsAndHotKeysBack) {
   EXPECT_TRUE(heldWhileOpen);
   EXPECT_TRUE(UIEnabled);
   EXPECT_TRUE(alive);
+  EXPECT_TRUE(IsChild(form->Handle(), GetFocus())) << "the keys go to the window again after About";
 }
 
 }  // namespace
