@@ -224,7 +224,8 @@ TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExi
   int dialogs = 0;
   TTimer driver(Application, L"Driver", 20);
   driver.OnTimer = [&](TComponent*) {
-    if (TNoteConf* d = noteconftest::OpenDialog()) {
+    // A dialog already ended may still stand until its loop returns: counted once only.
+    if (TNoteConf* d = noteconftest::OpenDialog(); d && d->ModalResult == mrNone) {
       ++dialogs;
       TLifeCheck alive = d->Watch();
       act(*d);
