@@ -6,6 +6,7 @@
 #include <winspool.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -65,7 +66,7 @@ class TestPrinter {
   // The paper is A4 unless a size in points is given (its whole area printable then).
   // A printer of another paper needs a name of its own: the driver keeps what it read of a
   // printer for the whole process.
-  explicit TestPrinter(const std::string& unixOutput, int widthPt = 0, int heightPt = 0,
+  explicit TestPrinter(const std::string& unixOutput, double widthPt = 0, double heightPt = 0,
                        const std::wstring& name = kName)
       : port_(AnsiToWide(unixOutput)), name_(name) {
     // The description goes straight where the driver looks for it: the installation does not copy it.
@@ -80,9 +81,11 @@ class TestPrinter {
         for (size_t at = ppd.find(from); at != std::string::npos; at = ppd.find(from, at + to.size()))
           ppd.replace(at, from.size(), to);
       };
-      const std::string size = std::to_string(widthPt) + " " + std::to_string(heightPt);
+      // Points may have a fraction: a page of an exact number of device pixels.
+      char size[64];
+      std::snprintf(size, sizeof size, "%g %g", widthPt, heightPt);
       replaceAll("595 842", size);
-      replaceAll("18 18 577 824", "0 0 " + size);
+      replaceAll("18 18 577 824", std::string("0 0 ") + size);
       // Known by its name the A4 sheet would keep its own size: this paper has one of its own.
       replaceAll("A4", "Strip");
     }

@@ -15,6 +15,7 @@
 #include "shell/dlgAboutVantaro.h"
 #include "ui/Application.h"
 #include "ui/Clock.h"
+#include "ui/DateEdit.h"
 #include "ui/FlatButton.h"
 #include "ui/Glyphs.h"
 #include "ui/MessageBox.h"
@@ -53,10 +54,15 @@ int CompareBytes(const std::string& a, const std::string& b) {
 }
 
 // Orders two notes by whether a moment is set, then by the moment: notes without one first.
-// Equal values are equal, so the sort keeps their list order.
+// Equal values are equal, so the sort keeps their list order. A stored value that is no date
+// (NaN, infinite, out of range; hand-made files) comes before every real moment: NaN compares
+// false with everything, which would give a different order for every starting order.
 int CompareMoments(bool setA, TDateTime a, bool setB, TDateTime b) {
   if (setA != setB) return setA ? 1 : -1;
-  if (!setA || a == b) return 0;
+  if (!setA) return 0;
+  const bool dateA = IsCalendarDay(a), dateB = IsCalendarDay(b);
+  if (dateA != dateB) return dateA ? 1 : -1;
+  if (!dateA || a == b) return 0;
   return a > b ? 1 : -1;
 }
 
@@ -64,6 +70,8 @@ int CompareFlags(bool a, bool b) { return a == b ? 0 : a ? 1 : -1; }
 
 // The platform's default form of a moment: short date, and the long time unless it is midnight.
 std::wstring MomentText(TDateTime moment) {
+  // A value that is no date shows no date, rather than the system's earliest day.
+  if (!IsCalendarDay(moment)) return L"";
   if (moment != std::floor(moment)) return DateTimeToStr(moment);
   SYSTEMTIME st;
   DateTimeToSystemTime(moment, st);

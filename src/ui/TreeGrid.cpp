@@ -45,6 +45,10 @@ TTreeGrid::~TTreeGrid() {
   }
   editNode_ = nullptr;
   focused_ = nullptr;
+  FreeNodes();
+}
+
+void TTreeGrid::FreeNodes() {
   for (TGridNode* n : roots_) {
     for (TGridNode* c : n->children_) delete c;
     delete n;
@@ -258,12 +262,7 @@ void TTreeGrid::DeleteNode(TGridNode* node) {
 void TTreeGrid::Clear() {
   if (IsEditing()) EndEdit(false);
   focused_ = nullptr;
-  for (TGridNode* n : roots_) {
-    for (TGridNode* c : n->children_) delete c;
-    delete n;
-  }
-  roots_.clear();
-  rows_.clear();
+  FreeNodes();
   ++structure_;
   Changed();
 }
@@ -333,6 +332,13 @@ void TTreeGrid::Sort() {
   if (updateCount_ > 0) {
     dirty_ = true;
     return;
+  }
+  // The rows are about to move under the editor, which would then stand over another row's
+  // cell: the edit is given up, as when the user clicks elsewhere.
+  if (IsEditing()) {
+    TLifeCheck alive = Watch();
+    EndEdit(false);
+    if (!alive) return;
   }
   if (Source && sortColumn_ >= 0) Source->BeginSort(this, sortColumn_);
   SortSiblings(roots_);

@@ -195,6 +195,8 @@ class TTreeGrid : public TStdControl {
   HWND Header() const;
   bool AllowFocus(TGridNode* node);
   void Changed();  // the rows changed: sort (when automatic) and show them
+  // Frees every node; the editor and the focus must already have let go of them.
+  void FreeNodes();
   void RebuildRows();
   void SyncCount();
   void SortSiblings(std::vector<TGridNode*>& nodes);

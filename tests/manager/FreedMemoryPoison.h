@@ -27,6 +27,10 @@ inline LONG CALLBACK Report(EXCEPTION_POINTERS* e) {
   if (e->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) return EXCEPTION_CONTINUE_SEARCH;
   std::fprintf(stderr, "\nAccess violation at %p: memory used after it was freed?\n",
                e->ExceptionRecord->ExceptionAddress);
+  // The frames, for addr2line.
+  void* frames[40];
+  const USHORT n = RtlCaptureStackBackTrace(0, 40, frames, nullptr);
+  for (USHORT i = 0; i < n; ++i) std::fprintf(stderr, "  at %p\n", frames[i]);
   std::fflush(stderr);
   ExitProcess(3);
 }

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -25,6 +26,7 @@ TEST_F(ManagerTest, WithoutNotesOnlyTheFixedFoldersAndNoNoteActions) {
   Start();
   Open();
   ASSERT_NE(form, nullptr);
+  EXPECT_EQ(GetFocus(), form->NoteViewer->Handle()) << "the keys go to the list as the window opens";
   EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *"}));
   EXPECT_TRUE(form->NoteViewer->Rows().empty());
   EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Roots()[0]) << "All is focused";
@@ -104,6 +106,15 @@ TEST_F(ManagerTest, OnlyNoteRowsTakeTheFocusAndNothingCollapses) {
   EXPECT_EQ(form->FocusedNote(), Note(L"c"));
   Key(VK_LEFT);  // would collapse the row
   EXPECT_EQ(v->Rows().size(), 6u);
+  // Tab goes to the folder tree, where the arrows choose the folder, and back to the list.
+  Key(VK_TAB);
+  EXPECT_EQ(GetFocus(), form->NotesFolders->Handle());
+  Key(VK_DOWN);
+  EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Rows()[1]);
+  EXPECT_EQ(Titles(), (Names{L"a", L"b", L"c"})) << "the notes without a group";
+  Key(VK_TAB);
+  EXPECT_EQ(GetFocus(), v->Handle());
+  Key(VK_END);
   // A click on empty space leaves the focus where it was.
   RECT client;
   GetClientRect(v->Handle(), &client);
@@ -196,6 +207,57 @@ TEST_F(ManagerTest, EveryColumnSortsBothWaysAndEqualKeysKeepListOrder) {
   }
 }
 
+TEST_F(ManagerTest, HandMadeOddValuesAreListedAndSortedTheSameWhateverTheOrder) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const std::wstring longTitle(10000, L'x');
+  // In list order; "inf" has an infinite alarm and an auto-show long before any calendar.
+  Start({{longTitle, L"g"},
+         {L"nan", L"", nan, nan},
+         {L"empty", L""},
+         {L"blank", L"   "},
+         {L"inf", L"", inf, -1e300},
+         {L"d", L"", Day(1), Day(1)},
+         {L"e", L"", nan, nan}});
+  Open();
+  TTreeGrid* v = form->NoteViewer;
+  EXPECT_TRUE(v->Source->GetText(v, Row(longTitle), 0) == longTitle) << "the long title whole";
+  for (const wchar_t* t : {L"nan", L"inf", L"e"})
+    for (int c : {2, 3}) EXPECT_EQ(v->Source->GetText(v, Row(t), c), L"") << "no date to show: " << WideToUtf8(t);
+  EXPECT_NE(v->Source->GetText(v, Row(L"d"), 2), L"");
+  // The long title shows as "x" in the orders below.
+  const std::wstring x = L"x";
+  auto titles = [&] {
+    Names t = Titles();
+    for (std::wstring& s : t)
+      if (s == longTitle) s = x;
+    return t;
+  };
+  // Values that are no date come before the real ones and keep list order among themselves.
+  struct Case {
+    int column;
+    Names ascending, descending;
+  } cases[] = {
+      {1, {L"d", L"e", L"empty", L"inf", L"nan", L"blank", x}, {x, L"blank", L"nan", L"inf", L"empty", L"e", L"d"}},
+      {2, {x, L"empty", L"blank", L"nan", L"inf", L"e", L"d"}, {L"d", L"nan", L"inf", L"e", x, L"empty", L"blank"}},
+      {3, {x, L"empty", L"blank", L"nan", L"inf", L"e", L"d"}, {L"d", L"nan", L"inf", L"e", x, L"empty", L"blank"}},
+  };
+  for (const Case& c : cases) {
+    // From two different starting orders: the result is the same.
+    for (int from : {0, 1}) {
+      v->SetSort(from, TSortDirection::sdDescending);
+      v->SetSort(c.column, TSortDirection::sdAscending);
+      EXPECT_EQ(titles(), c.ascending) << "column " << c.column << " ascending, from column " << from;
+      v->SetSort(c.column, TSortDirection::sdDescending);
+      EXPECT_EQ(titles(), c.descending) << "column " << c.column << " descending";
+    }
+  }
+  RECT shot;
+  GetWindowRect(form->Handle(), &shot);
+  testsupport::SaveScreenShot(L"manager-odd-values", shot);
+  ClickFolder(1);
+  EXPECT_EQ(Titles().size(), 6u) << "the empty and the blank group are listed without a group";
+}
+
 TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   Start({{L"first", L"", 0, 0, false, false, false, "body"}, {L"second"}});
   Open();
@@ -245,9 +307,40 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   EXPECT_FALSE(v->IsEditing());
   EXPECT_EQ(Note(L"second")->Note->Title, L"second");
   EXPECT_FALSE(form->ActionList->Suspended) << "the actions came back after the focus left";
+  // A click on a column header sorts the rows away under the editor: the edit is given up.
+  Click(v, Row(L"second"));
+  FocusList();
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  Type(v->EditorHandle(), L"moved");
+  ClickHeader(0);
+  EXPECT_EQ(Titles(), (Names{L"second", L"Renamed"})) << "sorted descending";
+  EXPECT_FALSE(v->IsEditing()) << "no editor left over another row";
+  Key(VK_RETURN);
+  EXPECT_EQ(Note(L"second")->Note->Title, L"second");
+  EXPECT_EQ(Note(L"Renamed")->Note->Title, L"Renamed");
+  EXPECT_FALSE(form->ActionList->Suspended);
+  EXPECT_EQ(GetFocus(), v->Handle());
   // Ctrl+N works again: a new note.
   CtrlKey('N');
   EXPECT_EQ(Notes().Notes->Count(), 3);
+  // A read-only note keeps its text, not its title: the title is renamed, the text and the
+  // read-only state stay.
+  TNoteWrapper* first = Note(L"Renamed");
+  first->ShowNote();
+  first->Note->SetReadOnly(true);
+  first->Form->ApplyReadOnly();
+  Pump(20);
+  Click(v, Row(L"Renamed"));
+  FocusList();
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  Type(v->EditorHandle(), L"Locked");
+  Key(VK_RETURN);
+  EXPECT_EQ(first->Note->Title, L"Locked");
+  EXPECT_TRUE(first->Note->GetReadOnly());
+  EXPECT_EQ(first->Form->NoteEdit->Text(), L"body");
+  EXPECT_NE(GetWindowLongPtrW(first->Form->NoteEdit->Handle(), GWL_STYLE) & ES_READONLY, 0);
   // Other columns are never edited.
   Click(v, Row(L"second"));
   EXPECT_FALSE(v->EditNode(Row(L"second"), 1));
@@ -469,6 +562,7 @@ TEST_F(ManagerTest, PopupMenuAndAboutGiveTheActionsAndHotKeysBack) {
   EXPECT_TRUE(heldWhileOpen);
   EXPECT_TRUE(UIEnabled);
   EXPECT_TRUE(alive);
+  EXPECT_TRUE(IsChild(form->Handle(), GetFocus())) << "the keys go to the window again after About";
 }
 
 }  // namespace

@@ -53,6 +53,14 @@ class ManagerTest : public notetest::NoteTest {
 
   // Writes the notes' files (in this order of identifiers), then builds the engine, which loads them.
   void Start(const std::vector<NoteSpec>& specs = {}) {
+    WriteNotes(specs);
+    VantaroEngine = new TVantaroEngine;
+    VantaroEngine->NotesManager = new TNotesManager;
+    // The folder is read in the file system's order; the tests want the order of the table.
+    auto& list = VantaroEngine->NotesManager->Notes->List;
+    std::sort(list.begin(), list.end(), [](TNoteWrapper* a, TNoteWrapper* b) { return a->ID < b->ID; });
+  }
+  void WriteNotes(const std::vector<NoteSpec>& specs) {
     int i = 0;
     for (const NoteSpec& s : specs) {
       char id[16];
@@ -68,11 +76,6 @@ class ManagerTest : public notetest::NoteTest {
     }
     // Alarms and auto-show moments lie ahead: nothing fires by itself.
     SetNowOverride(EncodeDateTime(2020, 1, 1));
-    VantaroEngine = new TVantaroEngine;
-    VantaroEngine->NotesManager = new TNotesManager;
-    // The folder is read in the file system's order; the tests want the order of the table.
-    auto& list = VantaroEngine->NotesManager->Notes->List;
-    std::sort(list.begin(), list.end(), [](TNoteWrapper* a, TNoteWrapper* b) { return a->ID < b->ID; });
   }
   TNotesManager& Notes() { return *VantaroEngine->NotesManager; }
 

@@ -85,6 +85,39 @@ TEST_F(PrintListTest, HeaderTallerThanThePageStillEnds) {
   EXPECT_EQ(pages.size(), 3u);
 }
 
+TEST_F(PrintListTest, ARowThatWouldReachThePageBottomStartsTheNextPage) {
+  // The heights of the header and of a row, measured on a printer of the same resolution.
+  int header = 0, h = 0;
+  {
+    TestPrinter a4(Output("manager-measure.ps"));
+    ASSERT_TRUE(a4.Installed());
+    TPrinter measure;
+    measure.BeginDoc();
+    TCanvas& c = measure.Canvas();
+    c.Font.SetName(L"Arial");
+    c.Font.SetSize(9);
+    header = 10 + c.TextHeight(L"Vantaro v2.4.0") + 5 + c.TextHeight(L"Title") + 5;
+    h = c.TextHeight(L"t000");
+    measure.Abort();
+  }
+  ASSERT_GT(h, 0);
+  // A paper that ends exactly where row k would end (72 points are 300 pixels).
+  const int k = 3;
+  const int bottom = header + k * (h + 3) + h;
+  const std::string out = Output("manager-exact.ps");
+  DeleteFileW((L"Z:" + AnsiToWide(out)).c_str());
+  TestPrinter installed(out, 400, bottom * 72.0 / 300, L"Vxq Exact Printer");
+  ASSERT_TRUE(installed.Installed());
+  Start(ManyNotes(k + 1));
+  Open();
+  TPrinter printer;
+  ASSERT_EQ(printer.PageHeight(), bottom) << "the paper ends where row " << k << " would";
+  ASSERT_TRUE(form->PrintList(printer));
+  const std::vector<std::string> pages = PrintedPages(ReadPrinted(out));
+  ASSERT_EQ(pages.size(), 2u) << "row " << k << " reaches the page height: it goes on the next page";
+  EXPECT_EQ(pages[1], "Vantaro v2.4.0TitleGroupPreviewt003gp3") << "the header again, then row " << k;
+}
+
 TEST_F(PrintListTest, PrinterThatFailsIsToldAndTheJobAbandoned) {
   Start(ManyNotes(2));
   Open();

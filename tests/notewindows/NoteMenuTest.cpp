@@ -374,9 +374,10 @@ TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExi
   bool acting = false;
   TTimer driver(Application, L"Driver", 20);
   driver.OnTimer = [&](TComponent*) {
-    // Closing the window lets messages run, this timer's among them: one dialog, one act.
+    // Closing the window lets messages run, this timer's among them: one dialog, one act; and a
+    // dialog already ended may still stand until its loop returns.
     if (acting) return;
-    if (TNoteConf* d = noteconftest::OpenDialog()) {
+    if (TNoteConf* d = noteconftest::OpenDialog(); d && d->ModalResult == mrNone) {
       ++dialogs;
       acting = true;
       TLifeCheck alive = d->Watch();
