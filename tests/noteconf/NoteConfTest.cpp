@@ -15,7 +15,7 @@ using noteconftest::Key;
 using noteconftest::PixelOf;
 using noteconftest::RunDialog;
 using noteconftest::Type;
-using noteconftest::WindowRect;
+using noteconftest::ScreenRect;
 using notetest::HeldKey;
 using notetest::LoadNote;
 using notetest::NoteTest;
@@ -51,7 +51,7 @@ TEST_F(NoteConfTest, OpensBesideTheNoteOrInTheBottomRightCornerAndStaysOnTheScre
     SIZE client{};
     bool topmost = false;
     ASSERT_TRUE(RunDialog(w, w->Form, r.x, r.y, [&](TNoteConf& d) {
-      placed = WindowRect(d.Handle());
+      placed = ScreenRect(d.Handle());
       RECT c;
       GetClientRect(d.Handle(), &c);
       client = SIZE{c.right, c.bottom};
@@ -489,20 +489,20 @@ TEST_F(NoteConfTest, PagesAndAnOpenPaletteLookRight) {
       d.PageControl1->SetActivePage(page);
       RedrawWindow(d.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
       testsupport::Pump(50);
-      EXPECT_TRUE(testsupport::SaveScreenShot(names[i++], WindowRect(d.Handle())));
+      EXPECT_TRUE(testsupport::SaveScreenShot(names[i++], ScreenRect(d.Handle())));
     }
     d.PageControl1->SetActivePage(d.Appearance);
     d.NColor->DropDown();
     d.NColor->Palette()->SetHighlight(12);
     testsupport::Pump(50);
-    RECT r = WindowRect(d.Handle()), p = WindowRect(d.NColor->Palette()->Handle());
+    RECT r = ScreenRect(d.Handle()), p = ScreenRect(d.NColor->Palette()->Handle());
     UnionRect(&r, &r, &p);
     EXPECT_TRUE(testsupport::SaveScreenShot(L"noteconf-palette", r));
     d.NColor->CloseUp();
     d.PageControl1->SetActivePage(d.Alarm);
     d.DayInfo->DropDown();
     testsupport::Pump(50);
-    r = WindowRect(d.Handle()), p = WindowRect(d.DayInfo->Popup()->Handle());
+    r = ScreenRect(d.Handle()), p = ScreenRect(d.DayInfo->Popup()->Handle());
     UnionRect(&r, &r, &p);
     EXPECT_TRUE(testsupport::SaveScreenShot(L"noteconf-calendar", r));
     d.DayInfo->CloseUp();

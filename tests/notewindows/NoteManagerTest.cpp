@@ -347,29 +347,6 @@ class CountingEngine : public TVantaroEngine {
   static inline int Freed = 0;
 };
 
-// The settings key cannot be made while its parent is volatile: the settings cannot be written.
-class UnwritableSettings {
- public:
-  UnwritableSettings() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kParent);
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegCloseKey(key);
-  }
-  ~UnwritableSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kParent); }
-  bool Refused() const {
-    HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto\\VxVantaro", 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr);
-    if (rc == ERROR_SUCCESS) RegCloseKey(key);
-    return rc != ERROR_SUCCESS;
-  }
-
- private:
-  static constexpr const wchar_t* kParent = L"SOFTWARE\\Belvanto";
-};
-
 TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNote) {
   // The settings were changed and cannot be written: the notes are saved all the same.
   UnwritableSettings unwritable;

@@ -434,6 +434,8 @@ TEST_F(NoteMenuTest, CaptionsAreTheirDefaultsWithoutALanguageFileAndTranslatedWi
       {[](TNoteForm* f) { return f->CloseNoteAction->Caption(); }, L"&Close note", L"&Chiudi nota"},
       {[](TNoteForm* f) { return f->ONTop->Caption(); }, L"Always on &top", L"Sempre in &primo piano"},
       {[](TNoteForm* f) { return f->ReadOnlyToggle->Caption(); }, L"Read Only", L"Sola lettura"},
+      // A key the file lacks keeps its English text.
+      {[](TNoteForm* f) { return f->Undo->Caption(); }, L"&Undo", L"&Undo"},
   };
   const std::string file =
       "[LNG_Vantaro_Note]\r\nMinutes=Minuti\r\nHour=Ora\r\nHorus=Ore\r\nTillTomorrow=Fino a domani\r\n"

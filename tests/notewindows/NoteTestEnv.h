@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,17 +24,12 @@
 
 namespace notetest {
 
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes ReadBytes(const std::wstring& path) {
-  std::ifstream f(std::filesystem::path(path), std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::wstring& path, const Bytes& bytes) {
-  std::ofstream f(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using testsupport::Bytes;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+using testsupport::ScreenPixel;
+using testsupport::ScreenRect;
+using testsupport::ZRank;
 
 // The note as its file holds it now.
 inline TNoteClass LoadNote(const std::wstring& path) {
@@ -116,6 +108,29 @@ struct Lock {
     h = INVALID_HANDLE_VALUE;
   }
   HANDLE h;
+};
+
+// The settings key cannot be made while its parent is volatile: the settings cannot be written.
+class UnwritableSettings {
+ public:
+  UnwritableSettings() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kParent);
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    RegCloseKey(key);
+  }
+  ~UnwritableSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kParent); }
+  bool Refused() const {
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto\\VxVantaro", 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr);
+    if (rc == ERROR_SUCCESS) RegCloseKey(key);
+    return rc != ERROR_SUCCESS;
+  }
+
+ private:
+  static constexpr const wchar_t* kParent = L"SOFTWARE\\Belvanto";
 };
 
 // A started program, as far as a shut-down needs it: the engine owns the notes, the main window

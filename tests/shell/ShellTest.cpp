@@ -13,7 +13,9 @@
 
 namespace {
 
+using notetest::Lock;
 using notetest::NoteTest;
+using notetest::UnwritableSettings;
 
 TVx_Shortcut_data Value(std::uint8_t modifier, int key) {
   TVx_Shortcut_data d;
@@ -65,18 +67,6 @@ TEST_F(NoteTest, HotKeyTakenTwiceStaysUnregisteredAndHoldsNoAtom) {
   EXPECT_TRUE(second.Registered) << "free again";
 }
 
-// The settings key cannot be made while its parent is volatile.
-struct UnwritableSettings {
-  static constexpr const wchar_t* kParent = L"SOFTWARE\\Belvanto";
-  UnwritableSettings() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kParent);
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegCloseKey(key);
-  }
-  ~UnwritableSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kParent); }
-};
 
 TEST_F(NoteTest, EngineThatCannotWriteTheSettingsStillReleasesHotKeysAndSavesNotes) {
   UnwritableSettings unwritable;
@@ -173,13 +163,6 @@ TEST_F(NoteTest, WithoutAnEngineTheProgramStaysInTheTrayAndExitStillEndsIt) {
   Loading = false;
 }
 
-// Holds a file open with no sharing, as another program might.
-struct Lock {
-  explicit Lock(const std::wstring& path)
-      : h(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~Lock() { CloseHandle(h); }
-  HANDLE h;
-};
 
 TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIsSaved) {
   Loading = true;

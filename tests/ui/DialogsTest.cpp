@@ -7,10 +7,7 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -239,8 +236,7 @@ TEST(Printing, PrintsPagesOnTheChosenPrinter) {
   printer.Canvas().TextOut(100, 100, L"Second page");
   printer.EndDoc();
 
-  std::ifstream in(std::filesystem::path(outputPath), std::ios::binary);
-  std::string ps((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string ps = testsupport::ReadText(outputPath);
   ASSERT_FALSE(ps.empty()) << "nothing printed into " << output;
   EXPECT_EQ(ps.rfind("%!PS-Adobe", 0), 0u);
   EXPECT_NE(ps.find("%%Title: Vxq print test"), std::string::npos) << "the job's title";

@@ -99,17 +99,6 @@ TEST_F(RoundTripTest, WindowsFindTheirObjectsAndSubclassedControlsStillWork) {
   EXPECT_TRUE(errors_.empty());
 }
 
-// Where a form stands in the z-order among the given windows: 0 is the topmost.
-int ZRank(HWND w, std::initializer_list<HWND> among) {
-  int rank = 0;
-  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (h == w) return rank;
-    for (HWND a : among)
-      if (h == a) ++rank;
-  }
-  return -1;
-}
-
 TEST_F(RoundTripTest, ShowBringsAFormToTheFrontWhetherItWasHiddenOrNot) {
   TForm a(app_.get(), L"TRoundTripA"), b(app_.get(), L"TRoundTripB");
   for (TForm* f : {&a, &b}) {
