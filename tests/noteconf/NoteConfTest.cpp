@@ -401,23 +401,6 @@ TEST_F(NoteConfTest, GroupsOfAllNotesAreOfferedAndATypedGroupIsStoredWithItsBlan
   EXPECT_EQ(LoadNote(w->FileName).Group, L"  Errands  ");
 }
 
-TEST_F(NoteConfTest, AMistypedStoredLinkIsShownAndKeptUnlessChanged) {
-  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Link");
-  w->Note->LinkedFile = L"C:\\notes\\bad|name?.txt";
-  std::wstring shown;
-  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
-    shown = d.LinkedFileEdit->Text();
-    d._ok->Click();
-  }));
-  EXPECT_EQ(shown, L"C:\\notes\\bad|name?.txt");
-  EXPECT_EQ(w->Note->LinkedFile, L"C:\\notes\\bad|name?.txt");
-  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
-    d.LinkedFileEdit->SetText(L"");
-    d._ok->Click();
-  }));
-  EXPECT_EQ(w->Note->LinkedFile, L"");
-}
-
 TEST_F(NoteConfTest, TranslatesInItsOwnSectionThenTheSharedOne) {
   noteconftest::UseLanguage(L"italiano",
       "[LNG_Vantaro_Note_Conf]\r\n_title=Opzioni nota\r\nGeneral=Generale\r\nAutoShow=Mostra\r\n"
@@ -442,13 +425,16 @@ TEST_F(NoteConfTest, DamagedValuesOpenAndAreKeptOrRefusedButNeverBreakTheDialog)
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Broken moments");
   w->Note->ShowAt = std::numeric_limits<double>::quiet_NaN();
   w->Note->AlarmAt = 1e300;
-  std::wstring day, time, alarmDay;
+  w->Note->LinkedFile = L"C:\\notes\\bad|name?.txt";  // mistyped by hand: shown, and kept unless changed
+  std::wstring day, time, alarmDay, link;
   ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
     day = d.AutoShowDateEdit->Text();
     time = d.AutoShowTimeEdit->Text();
     alarmDay = d.DayInfo->Text();
+    link = d.LinkedFileEdit->Text();
     d._cancel->Click();
   }));
+  EXPECT_EQ(link, L"C:\\notes\\bad|name?.txt");
   EXPECT_EQ(day, L"");
   EXPECT_EQ(alarmDay, L"");
   EXPECT_EQ(time, EmptyTimeText());
@@ -471,6 +457,12 @@ TEST_F(NoteConfTest, DamagedValuesOpenAndAreKeptOrRefusedButNeverBreakTheDialog)
   EXPECT_EQ(saved.Group, group);
   EXPECT_EQ(saved.TitleColor, 0xFFFFFFFFu);
   EXPECT_EQ(saved.NoteColor, 0x800000FFu);
+  EXPECT_EQ(saved.LinkedFile, L"C:\\notes\\bad|name?.txt");
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    d.LinkedFileEdit->SetText(L"");
+    d._ok->Click();
+  }));
+  EXPECT_EQ(w->Note->LinkedFile, L"");
 }
 
 TEST_F(NoteConfTest, PagesAndAnOpenPaletteLookRight) {

@@ -10,8 +10,6 @@ using testsupport::PumpUntil;
 
 namespace {
 
-constexpr double kMinute = 1.0 / 1440;
-
 class AlarmTest : public NoteTest {
  protected:
   void TearDown() override {

@@ -13,9 +13,6 @@ using testsupport::PumpUntil;
 
 namespace {
 
-constexpr double kMinute = 1.0 / 1440;
-constexpr double kSecond = kMinute / 60;
-
 class NoteMenuTest : public NoteTest {
  protected:
   // Closes every note, forgets the manager and loads the user's folder again, as a new start.

@@ -31,6 +31,9 @@ using testsupport::ScreenPixel;
 using testsupport::ScreenRect;
 using testsupport::ZRank;
 
+constexpr double kMinute = 1.0 / 1440;  // in days, as TDateTime counts
+constexpr double kSecond = kMinute / 60;
+
 // The note as its file holds it now.
 inline TNoteClass LoadNote(const std::wstring& path) {
   TNoteClass n("probe");

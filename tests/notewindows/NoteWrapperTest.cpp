@@ -4,9 +4,6 @@ using namespace notetest;
 
 namespace {
 
-constexpr double kMinute = 1.0 / 1440;
-constexpr double kSecond = kMinute / 60;
-
 class NoteWrapperTest : public NoteTest {};
 
 TEST_F(NoteWrapperTest, AlarmFiresOnlyOnceItsMomentHasPassed) {
