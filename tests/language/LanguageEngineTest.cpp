@@ -1,7 +1,3 @@
-#include <windows.h>
-
-#include <vector>
-
 #include "LanguageTestEnv.h"
 #include "notes/InternalProcs.h"
 

@@ -8,8 +8,6 @@
 #include "LanguageTestEnv.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "ui/ActnList.h"
-#include "ui/Application.h"
-#include "ui/Forms.h"
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
 

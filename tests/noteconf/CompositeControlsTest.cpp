@@ -1,17 +1,13 @@
 // The dialog pieces on their own: the date edit that may be empty, the time edit, the colour
 // button with its palette, and the file-name edit.
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <optional>
 
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
 
 #include "noteconf/NoteConfTestEnv.h"
-#include "ui/Clock.h"
 #include "ui/ColorPicker.h"
 #include "ui/DateEdit.h"
 #include "ui/FileNameEdit.h"

@@ -5,8 +5,6 @@
 #include <limits>
 
 #include "noteconf/NoteConfTestEnv.h"
-#include "notes/InternalProcs.h"
-#include "ui/Clock.h"
 
 namespace {
 

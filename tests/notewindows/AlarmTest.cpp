@@ -1,6 +1,4 @@
-#include <atomic>
 #include <mutex>
-#include <thread>
 
 #include "NoteTestEnv.h"
 

@@ -3,8 +3,6 @@
 #include <stdexcept>
 
 #include "NoteTestEnv.h"
-#include "shell/MainFormUnit.h"
-#include "shell/VantaroEngineUnit.h"
 
 using namespace notetest;
 

@@ -1,11 +1,8 @@
 #include <cmath>
-#include <functional>
 
 #include "NoteTestEnv.h"
 #include "PrintTestSupport.h"
 #include "noteconf/NoteConfTestEnv.h"
-#include "language/VxMLSTDCTRLWrapper.h"
-#include "language/VxMultiLanguageEngine.h"
 
 using namespace notetest;
 using testsupport::Pump;

@@ -1,5 +1,3 @@
-#include <cstdlib>
-
 #include "FreedMemoryPoison.h"
 #include "NoteTestEnv.h"
 #include "PrintTestSupport.h"

@@ -1,14 +1,11 @@
 // The shell inside one process: hot keys, the main window's menu and actions, the engine's
 // shut-down.
 #include <stdexcept>
-#include <gtest/gtest.h>
 
 #include <set>
 
 #include "notewindows/NoteTestEnv.h"
-#include "shell/MainFormUnit.h"
 #include "shell/ShortcutManagerUnit.h"
-#include "shell/VantaroEngineUnit.h"
 #include "notes/RegistryUnit.h"
 
 namespace {
@@ -66,7 +63,6 @@ TEST_F(NoteTest, HotKeyTakenTwiceStaysUnregisteredAndHoldsNoAtom) {
   second.SetShortcut(Value(1, VK_F9));
   EXPECT_TRUE(second.Registered) << "free again";
 }
-
 
 TEST_F(NoteTest, EngineThatCannotWriteTheSettingsStillReleasesHotKeysAndSavesNotes) {
   UnwritableSettings unwritable;
@@ -162,7 +158,6 @@ TEST_F(NoteTest, WithoutAnEngineTheProgramStaysInTheTrayAndExitStillEndsIt) {
   UIEnabled = true;
   Loading = false;
 }
-
 
 TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIsSaved) {
   Loading = true;

@@ -1,14 +1,10 @@
 // The shell's small windows and services: splash, About box, closing window, window placement,
 // file version, theme start and help file.
-#include <gtest/gtest.h>
-
-#include <memory>
 
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "language/VxMultiLanguageEngine.h"
 #include "notewindows/NoteTestEnv.h"
 #include "shell/FormSaverClassUnit.h"
-#include "shell/MainFormUnit.h"
 #include "shell/XPTheme.h"
 #include "shell/rsFileVersion.h"
 #include "ui/Registry.h"

@@ -5,13 +5,6 @@
 #include <commdlg.h>
 #include <winspool.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <functional>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "PrintTestSupport.h"
 #include "TestSupport.h"
 #include "ui/Dialogs.h"
