@@ -99,6 +99,23 @@ inline std::wstring BuildFolder() {
   return AnsiToWide(b) + L"\\";
 }
 
+// Holds modifiers down for the keys posted meanwhile (the message loop reads the key state).
+class HeldKey {
+ public:
+  explicit HeldKey(std::vector<int> keys) : keys_(std::move(keys)) { Set(0x80); }
+  explicit HeldKey(int vk) : HeldKey(std::vector<int>{vk}) {}
+  ~HeldKey() { Set(0); }
+
+ private:
+  void Set(BYTE state) {
+    BYTE k[256];
+    GetKeyboardState(k);
+    for (int vk : keys_) k[vk] = state;
+    SetKeyboardState(k);
+  }
+  std::vector<int> keys_;
+};
+
 // Lets the application handle its messages for about ms milliseconds.
 inline void Pump(int ms) {
   DWORD end = GetTickCount() + ms;

@@ -29,6 +29,7 @@ using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 using testsupport::ScreenPixel;
 using testsupport::ScreenRect;
+using testsupport::HeldKey;
 using testsupport::ZRank;
 
 constexpr double kMinute = 1.0 / 1440;  // in days, as TDateTime counts
@@ -62,22 +63,6 @@ inline TNoteWrapper* FindNote(TNotesManager& m, const std::string& id) {
 
 // Keys as a user types them: WM_CHAR straight to the editor's window.
 inline void TypeChar(TNoteForm* form, wchar_t c) { PostMessageW(form->NoteEdit->Handle(), WM_CHAR, c, 1); }
-
-// Holds a modifier down for the keys posted meanwhile (the message loop reads the key state).
-class HeldKey {
- public:
-  explicit HeldKey(int vk) : vk_(vk) { Set(0x80); }
-  ~HeldKey() { Set(0); }
-
- private:
-  void Set(BYTE state) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[vk_] = state;
-    SetKeyboardState(keys);
-  }
-  int vk_;
-};
 
 // xdotool is a Unix program; Wine starts it directly, but its process cannot be waited on.
 inline const wchar_t* kXdotool = L"Z:\\usr\\bin\\xdotool";

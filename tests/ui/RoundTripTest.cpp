@@ -144,10 +144,7 @@ TEST_F(RoundTripTest, ChangesMadeOffTheScreenShowWhenTheFormIsShown) {
   form.Show();
   form.Repaint();
   Idle(100);
-  HDC screen = GetDC(nullptr);
-  COLORREF c = GetPixel(screen, 350, 340);
-  ReleaseDC(nullptr, screen);
-  EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(testsupport::ScreenPixel(350, 340) & 0xFFFFFF, 0x00FF00u);
 }
 
 TEST_F(RoundTripTest, ScreenSizeAndMonitorsAreTheSystemsAndFollowADisplayChange) {
@@ -170,21 +167,6 @@ TEST_F(RoundTripTest, ScreenSizeAndMonitorsAreTheSystemsAndFollowADisplayChange)
 
 namespace {
 
-// Holds modifiers down for the keys posted meanwhile (the loop reads the key state).
-class Held {
- public:
-  explicit Held(std::initializer_list<int> keys) : keys_(keys) { Set(0x80); }
-  ~Held() { Set(0); }
-
- private:
-  void Set(BYTE state) {
-    BYTE k[256];
-    GetKeyboardState(k);
-    for (int vk : keys_) k[vk] = state;
-    SetKeyboardState(k);
-  }
-  std::vector<int> keys_;
-};
 
 class ShortCutTest : public AppTest {};
 
@@ -205,7 +187,7 @@ TEST_F(ShortCutTest, ShortcutsMatchTheirModifiersExactlyAndActiveFormFollowsActi
   ASSERT_TRUE(RunLoopUntil([&] { return app_->ActiveForm() == &form; }));
   edit->SetFocus();
   auto press = [&](UINT vk, std::initializer_list<int> held) {
-    Held h(held);
+    testsupport::HeldKey h(held);
     PostMessageW(edit->Handle(), WM_KEYDOWN, vk, 1);
     PostMessageW(edit->Handle(), WM_KEYUP, vk, 0xC0000001);
     Idle(30);
