@@ -26,12 +26,8 @@ class NoteConfTest : public NoteTest {
   void SetUp() override {
     NoteTest::SetUp();
     SetNowOverride(kNow);
-    SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
-      boxes.push_back(r.Text);
-      return IDOK;
-    });
+    RecordBoxes();
   }
-  std::vector<std::wstring> boxes;
 };
 
 TEST_F(NoteConfTest, OpensBesideTheNoteOrInTheBottomRightCornerAndStaysOnTheScreen) {

@@ -212,7 +212,16 @@ class NoteTest : public ::testing::Test {
     return w;
   }
 
+  // Records the text of every message box and answers it: OK unless answer says otherwise.
+  void RecordBoxes(std::function<int(const MessageBoxRequest&)> answer = {}) {
+    SetMessageBoxAnswerer([this, answer = std::move(answer)](const MessageBoxRequest& r) {
+      boxes.push_back(r.Text);
+      return answer ? answer(r) : IDOK;
+    });
+  }
+
   std::unique_ptr<TNotesManager> manager;
+  std::vector<std::wstring> boxes;
 
  private:
   std::unique_ptr<testsupport::TempFolder> folder_;

@@ -186,13 +186,9 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIs
   // A note that cannot be saved: Cancel keeps the program and everything in it.
   w->Note->Title = L"Unsaved";
   auto lock = std::make_unique<Lock>(w->FileName);
-  int boxes = 0;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
-    ++boxes;
-    return IDCANCEL;
-  });
+  RecordBoxes([](const MessageBoxRequest&) { return IDCANCEL; });
   form->_exit->Execute();
-  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(boxes.size(), 1u);
   EXPECT_NE(VantaroEngine, nullptr);
   EXPECT_EQ(VantaroMainForm, form);
   EXPECT_TRUE(form->NoteSystemTimer->Enabled());
@@ -201,7 +197,7 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIs
 
   lock.reset();
   form->_exit->Execute();
-  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(boxes.size(), 1u);
   EXPECT_EQ(VantaroEngine, nullptr);
   EXPECT_EQ(NewNoteShortCut, nullptr);
   EXPECT_FALSE(form->TrayIcon->Active());
