@@ -61,11 +61,7 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
   WriteBytes(NoteFileName("NFuture"), {7, 1, 2, 3});
   ForceDirectories(NotesFolder + L"NFolder.vxn");  // a folder with a note's name is no note
 
-  std::vector<std::wstring> asked;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
-    asked.push_back(r.Text);
-    return (r.Flags & MB_YESNO) ? IDNO : IDOK;
-  });
+  RecordBoxes([](const MessageBoxRequest& r) { return (r.Flags & MB_YESNO) ? IDNO : IDOK; });
   TNotesManager& m = Manager();
 
   std::vector<std::string> expected = FolderOrder();
@@ -77,7 +73,7 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
     if (id == "NEmpty" || id == "NFuture")
       questions.push_back(id == "NEmpty" ? L"Cannot load note"
                                          : L"Note NFuture.vxn Was saved with a newer version of Vantaro Delete it?");
-  EXPECT_EQ(asked, questions);
+  EXPECT_EQ(boxes, questions);
   EXPECT_TRUE(FileExists(NoteFileName("NFuture"))) << "answered No: kept";
 
   struct Loaded {
@@ -108,9 +104,9 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
     corrupted.emplace_back(id, ReadBytes(NoteFileName(id)));
   }
 
-  asked.clear();
+  boxes.clear();
   FindNote(m, "NBroken")->ShowNote();
-  EXPECT_EQ(asked, std::vector<std::wstring>{L"Corrupted Note: NBroken"}) << "and shows no window";
+  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Corrupted Note: NBroken"}) << "and shows no window";
 
   m.SaveAll();
   m.CloseAll();
@@ -266,15 +262,11 @@ TEST_F(NoteManagerTest, DeleteAsksAndOnlyYesRemovesTheNote) {
   w->Save();
   ASSERT_TRUE(FileExists(file));
 
-  std::vector<MessageBoxRequest> asked;
   int answer = IDNO;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
-    asked.push_back(r);
-    return answer;
-  });
+  RecordBoxes([&](const MessageBoxRequest&) { return answer; });
   EXPECT_FALSE(m.DeleteNote(w, true));
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].Text, L"Are you sure that you want to delete this note?\n\rNote title: Shopping");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], L"Are you sure that you want to delete this note?\n\rNote title: Shopping");
   EXPECT_TRUE(m.Notes->Count() == 2 && FileExists(file)) << "No changes nothing";
   answer = IDYES;
   HWND window = w->Form->Handle();
