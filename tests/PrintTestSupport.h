@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -154,8 +153,7 @@ class TestPrinter {
 
 // The PostScript a test printer wrote into the file at the Unix path, or empty.
 inline std::string ReadPrinted(const std::string& unixPath) {
-  std::ifstream in(std::filesystem::path(L"Z:" + AnsiToWide(unixPath)), std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return ReadText(L"Z:" + AnsiToWide(unixPath));
 }
 
 }  // namespace testsupport

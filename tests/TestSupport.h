@@ -4,10 +4,15 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ui/Application.h"
 #include "ui/Forms.h"
@@ -43,6 +48,74 @@ class TempFolder {
   std::wstring path_;
 };
 
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes ReadBytes(const std::wstring& path) {
+  std::ifstream f(std::filesystem::path(path), std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+// A file's bytes as a string, to search in.
+inline std::string ReadText(const std::wstring& path) {
+  const Bytes b = ReadBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+inline void WriteBytes(const std::wstring& path, const Bytes& bytes) {
+  std::ofstream f(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline RECT ScreenRect(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  return r;
+}
+
+// A pixel of the screen, where our windows are drawn.
+inline COLORREF ScreenPixel(int x, int y) {
+  HDC dc = GetDC(nullptr);
+  COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(nullptr, dc);
+  return c;
+}
+
+// Where a window stands in the z-order among the given ones: 0 is the topmost.
+inline int ZRank(HWND w, const std::vector<HWND>& among) {
+  int rank = 0;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (h == w) return rank;
+    for (HWND a : among)
+      if (h == a) ++rank;
+  }
+  return -1;
+}
+
+// The build folder CTest names (Wine maps / to drive Z:), with a trailing backslash.
+inline std::wstring BuildFolder() {
+  const char* build = std::getenv("VXQ_BUILD_DIR");
+  std::string b = build ? build : ".";
+  if (!b.empty() && b[0] == '/') b = "Z:" + b;
+  return AnsiToWide(b) + L"\\";
+}
+
+// Holds modifiers down for the keys posted meanwhile (the message loop reads the key state).
+class HeldKey {
+ public:
+  explicit HeldKey(std::vector<int> keys) : keys_(std::move(keys)) { Set(0x80); }
+  explicit HeldKey(int vk) : HeldKey(std::vector<int>{vk}) {}
+  ~HeldKey() { Set(0); }
+
+ private:
+  void Set(BYTE state) {
+    BYTE k[256];
+    GetKeyboardState(k);
+    for (int vk : keys_) k[vk] = state;
+    SetKeyboardState(k);
+  }
+  std::vector<int> keys_;
+};
+
 // Lets the application handle its messages for about ms milliseconds.
 inline void Pump(int ms) {
   DWORD end = GetTickCount() + ms;
@@ -63,16 +136,7 @@ bool PumpUntil(Pred pred, int ms) {
 
 // The folder where screenshots go: build/shots (scripts/test turns them into PNG files).
 inline std::wstring ShotsFolder() {
-  const char* build = std::getenv("VXQ_BUILD_DIR");
-  std::wstring dir;
-  if (build) {
-    std::string b = build;
-    // A Unix path from CTest: Wine maps / to drive Z:.
-    if (!b.empty() && b[0] == '/') b = "Z:" + b;
-    dir = AnsiToWide(b) + L"\\shots\\";
-  } else {
-    dir = L"shots\\";
-  }
+  const std::wstring dir = BuildFolder() + L"shots\\";
   ForceDirectories(dir);
   return dir;
 }

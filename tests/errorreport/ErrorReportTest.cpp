@@ -1,7 +1,6 @@
 // The error report: what reaches the log, the dialog's Close and Terminate, and errors that
 // keep coming while the dialog is up. The dialog is answered by a thread timer that clicks
 // its buttons, so no test can hang on it.
-#include <gtest/gtest.h>
 
 #include <stdexcept>
 

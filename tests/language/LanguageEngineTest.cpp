@@ -1,7 +1,3 @@
-#include <windows.h>
-
-#include <vector>
-
 #include "LanguageTestEnv.h"
 #include "notes/InternalProcs.h"
 
@@ -42,7 +38,7 @@ TEST_F(LanguageEngineTest, TranslatorModeRecordsMissingKeysOnce) {
   EXPECT_EQ(engine.GetString(L"_ok", L"OK"), L"OK[M]") << "second lookup returns the stored text";
   EXPECT_EQ(engine.GetString(L"_msg", L""), L"One  Two=2[M]") << "a value stays on one line";
   EXPECT_FALSE(engine.KeyExists(L"Two")) << "the tail of a multi-line default became a key";
-  std::string bytes = ReadBytes(path);
+  std::string bytes = ReadText(path);
   EXPECT_EQ(Count(bytes, "_ok=OK[M]") + Count(bytes, "_empty=Empty[M]"), 2u) << bytes;
   EXPECT_EQ(Count(bytes, "_empty="), 1u) << bytes;
   EXPECT_EQ(Count(bytes, "_exit"), 0u) << "a key found under another case must not be recorded again";
@@ -77,7 +73,7 @@ TEST_F(LanguageEngineTest, BrokenFilesKeepTheProgramWorking) {
   std::wstring empty = MakeFile(L"empty", "");
   engine.LoadFromFile(empty);
   EXPECT_EQ(engine.GetString(L"_close", L"Close"), L"Close[M]");
-  EXPECT_TRUE(Has(ReadBytes(empty), "_close=Close[M]")) << "an empty file is built up";
+  EXPECT_TRUE(Has(ReadText(empty), "_close=Close[M]")) << "an empty file is built up";
 
   std::string garbage = "\xFF\xFE";  // a UTF-16 mark in front of noise, NUL bytes included
   for (int i = 0; i < 20000; ++i) garbage += static_cast<char>((i * 7919 + i / 13) & 0xFF);
@@ -112,7 +108,7 @@ TEST_F(LanguageEngineTest, StartAndStopRoutinesAndEightBitFiles) {
   if (GetACP() == 1252) {
     EXPECT_EQ(LanguageEngine->GetString(L"k", L""), L"Propriet\u00E0");
     EXPECT_EQ(LanguageEngine->GetString(L"c", L"Citt\u00E0"), L"Citt\u00E0[M]");
-    EXPECT_TRUE(Has(ReadBytes(path), "c=Citt\xE0[M]"));
+    EXPECT_TRUE(Has(ReadText(path), "c=Citt\xE0[M]"));
   }
   DoneLanguageEngine();
   EXPECT_EQ(LanguageEngine, nullptr);

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "TestSupport.h"
@@ -13,10 +12,7 @@
 
 namespace langtest {
 
-inline std::string ReadBytes(const std::wstring& path) {
-  std::ifstream f(std::filesystem::path(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
-}
+using testsupport::ReadText;
 inline bool Has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
 
 class LanguageTest : public ::testing::Test {

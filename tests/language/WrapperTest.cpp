@@ -8,8 +8,6 @@
 #include "LanguageTestEnv.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "ui/ActnList.h"
-#include "ui/Application.h"
-#include "ui/Forms.h"
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
 
@@ -90,7 +88,7 @@ TEST_F(WrapperTest, HintRuleOfButtonsCheckBoxesAndTabSheets) {
   wrapper_->SetSection(L"Win");
   wrapper_->TranslateButton(shown);
   EXPECT_EQ(shown->Hint(), L"");
-  EXPECT_FALSE(Has(ReadBytes(path), "Shown")) << ReadBytes(path);
+  EXPECT_FALSE(Has(ReadText(path), "Shown")) << ReadText(path);
 
   engine_.SetMarkMissing(true);
   for (TButton* b : {noHint, keyOnly, shown, designed}) wrapper_->TranslateButton(b);
@@ -114,7 +112,7 @@ TEST_F(WrapperTest, HintRuleOfButtonsCheckBoxesAndTabSheets) {
   };
   for (const auto& [name, caption, hint, expected] : rows) EXPECT_EQ(caption + L"|" + hint, expected) << name;
 
-  std::string bytes = ReadBytes(path);
+  std::string bytes = ReadText(path);
   for (const char* line : {"Shown_HINT=[M]\r\n", "Designed_HINT=Press me[M]", "Page1_HINT=[M]", "NoHint=Plain[M]"})
     EXPECT_TRUE(Has(bytes, line)) << line << " missing from:\n" << bytes;
   for (const char* key : {"NoHint_HINT", "Box_HINT=Spunta[M]", "Grp_HINT", "Page2_HINT"})
@@ -153,7 +151,7 @@ TEST_F(WrapperTest, ActionsReachTheirMenuItemsAndButtons) {
   EXPECT_EQ(tools->Caption + L"|" + tools->Hint, L"Strumenti|Attrezzi");
   EXPECT_EQ(sub->Caption, L"Sub") << "sub-items are not translated with their parent";
 
-  std::string bytes = ReadBytes(path);
+  std::string bytes = ReadText(path);
   EXPECT_FALSE(Has(bytes, "actShow_HINT")) << bytes;
   EXPECT_TRUE(Has(bytes, "actNew=New[M]") && Has(bytes, "actQuit_HINT=Leave[M]")) << bytes;
 }

@@ -1,17 +1,13 @@
 // The dialog pieces on their own: the date edit that may be empty, the time edit, the colour
 // button with its palette, and the file-name edit.
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <optional>
 
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
 
 #include "noteconf/NoteConfTestEnv.h"
-#include "ui/Clock.h"
 #include "ui/ColorPicker.h"
 #include "ui/DateEdit.h"
 #include "ui/FileNameEdit.h"
@@ -109,7 +105,7 @@ TEST_F(AppTest, DateEditsCalendarOpensAtItsDayAndGivesThePickedOne) {
   TCalendarPopup* popup = edit->Popup();
   EXPECT_EQ(popup->SelectedDate(), pi);
   EXPECT_EQ(GetFocus(), popup->Calendar->Handle());
-  RECT e = noteconftest::WindowRect(edit->Handle()), p = noteconftest::WindowRect(popup->Handle());
+  RECT e = noteconftest::ScreenRect(edit->Handle()), p = noteconftest::ScreenRect(popup->Handle());
   EXPECT_EQ(p.top, e.bottom) << "right below the edit";
   popup->SetSelectedDate(EncodeDateTime(2026, 3, 20));
   Key(VK_RETURN);
@@ -239,7 +235,7 @@ TEST_F(AppTest, ColourButtonShowsDefaultForClNoneAndPicksFromItsPaletteByKeys) {
   Application->ProcessMessages();
   ASSERT_TRUE(button->DroppedDown());
   TColorPalette* palette = button->Palette();
-  RECT b = noteconftest::WindowRect(button->Handle()), p = noteconftest::WindowRect(palette->Handle());
+  RECT b = noteconftest::ScreenRect(button->Handle()), p = noteconftest::ScreenRect(palette->Handle());
   EXPECT_EQ(p.top, b.bottom) << "right below the button";
   EXPECT_EQ(GetFocus(), palette->Handle()) << "the keys go to the palette";
   Key(VK_DOWN);

@@ -2,9 +2,6 @@
 // close request of a second copy frees every note, a delete takes one away; the dialog ends as
 // cancelled, and nothing is written into the note or its file afterwards.
 #include "noteconf/NoteConfTestEnv.h"
-#include "notewindows/NoteFormUnit.h"
-#include "shell/MainFormUnit.h"
-#include "shell/VantaroEngineUnit.h"
 
 namespace {
 

@@ -17,6 +17,8 @@
 
 namespace noteconftest {
 
+using testsupport::ScreenRect;
+
 // A key pressed in the focused window, through the application's own loop (so the dialog
 // keyboard sees it).
 inline void Key(WPARAM vk) {
@@ -94,12 +96,6 @@ inline COLORREF PixelOf(HWND h, int x, int y) {
   COLORREF c = GetPixel(dc, x, y);
   ReleaseDC(h, dc);
   return c;
-}
-
-inline RECT WindowRect(HWND h) {
-  RECT r;
-  GetWindowRect(h, &r);
-  return r;
 }
 
 }  // namespace noteconftest

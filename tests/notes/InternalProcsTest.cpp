@@ -1,15 +1,10 @@
 #include <gtest/gtest.h>
-#include <windows.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "TestSupport.h"
 #include "notes/InternalProcs.h"
-#include "ui/Application.h"
 #include "ui/Clock.h"
-#include "ui/Paths.h"
 
 namespace {
 void Touch(const std::wstring& file) { std::ofstream(std::filesystem::path(file)) << "x"; }

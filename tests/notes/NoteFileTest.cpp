@@ -1,17 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <new>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "TestSupport.h"
 #include "notes/ClassesUnit.h"
@@ -22,7 +12,9 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using testsupport::Bytes;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 Bytes Hex(const char* text) {
   Bytes out;
@@ -99,15 +91,6 @@ class NoteFileTest : public ::testing::Test {
   }
 
   std::wstring Path(const std::wstring& name) const { return folder_.Path() + name; }
-  void WriteBytes(const std::wstring& path, const Bytes& b) const {
-    std::ofstream f(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-  }
-  Bytes ReadBytes(const std::wstring& path) const {
-    std::ifstream f(std::filesystem::path(path), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-  }
-  bool Exists(const std::wstring& path) const { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
   // Loads bytes through a real file into a record whose text is not empty beforehand.
   bool LoadBytes(const Bytes& b, TNoteClass& note) {
     const std::wstring p = Path(L"load.vxn");
@@ -126,7 +109,7 @@ TEST_F(NoteFileTest, ExampleNoteIsWrittenByteForByteAndEveryFieldReadsBack) {
   const std::wstring file = Path(L"example.vxn");
   ASSERT_TRUE(note.SaveToFile(file));
   EXPECT_EQ(ReadBytes(file), expected);
-  EXPECT_FALSE(Exists(file + L".tmp")) << "no temporary file may stay behind after a good save";
+  EXPECT_FALSE(FileExists(file + L".tmp")) << "no temporary file may stay behind after a good save";
 
   TNoteClass back("example");
   ASSERT_TRUE(back.LoadFromFile(file));
@@ -411,7 +394,7 @@ TEST_F(NoteFileTest, NewerVersionIsOfferedForDeletion) {
   answer_ = IDYES;
   EXPECT_FALSE(note.LoadFromFile(file));
   EXPECT_EQ(shown_.size(), 2u);
-  EXPECT_FALSE(Exists(file)) << "Yes deletes the file";
+  EXPECT_FALSE(FileExists(file)) << "Yes deletes the file";
 }
 
 TEST_F(NoteFileTest, UnreadableFilesAreFailedLoads) {
@@ -428,7 +411,7 @@ TEST_F(NoteFileTest, UnreadableFilesAreFailedLoads) {
   const std::wstring empty = Path(L"empty.vxn");
   WriteBytes(empty, {});
   expectCannotLoad(empty, "zero-length file");
-  EXPECT_TRUE(Exists(empty)) << "an unreadable note is never deleted";
+  EXPECT_TRUE(FileExists(empty)) << "an unreadable note is never deleted";
 
   const std::wstring locked = Path(L"locked.vxn");
   WriteBytes(locked, ExampleFile());
@@ -444,7 +427,7 @@ TEST_F(NoteFileTest, FailedSaveLeavesThePreviousFileIntact) {
   bool saved = true;
   EXPECT_NO_THROW(saved = ExampleNote().SaveToFile(Path(L"gone\\example.vxn")));
   EXPECT_FALSE(saved) << "a missing folder";
-  EXPECT_FALSE(Exists(Path(L"gone"))) << "saving must not make folders";
+  EXPECT_FALSE(DirectoryExists(Path(L"gone"))) << "saving must not make folders";
 
   const std::wstring file = Path(L"keep.vxn");
   TNoteClass good = ExampleNote();
@@ -459,7 +442,7 @@ TEST_F(NoteFileTest, FailedSaveLeavesThePreviousFileIntact) {
     SetNoteWriteFailAfter(failAfter);
     EXPECT_FALSE(changed.SaveToFile(file)) << "failing after " << failAfter << " bytes";
     EXPECT_EQ(ReadBytes(file), goodBytes) << "failing after " << failAfter << " bytes";
-    EXPECT_FALSE(Exists(file + L".tmp")) << "failing after " << failAfter << " bytes";
+    EXPECT_FALSE(FileExists(file + L".tmp")) << "failing after " << failAfter << " bytes";
   }
   SetNoteWriteFailAfter(std::nullopt);
 
@@ -467,5 +450,5 @@ TEST_F(NoteFileTest, FailedSaveLeavesThePreviousFileIntact) {
   WriteBytes(file + L".tmp", Hex("03 11"));
   ASSERT_TRUE(ExampleNote().SaveToFile(file));
   EXPECT_EQ(ReadBytes(file), ExampleFile());
-  EXPECT_FALSE(Exists(file + L".tmp"));
+  EXPECT_FALSE(FileExists(file + L".tmp"));
 }

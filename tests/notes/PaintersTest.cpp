@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <array>
-#include <string>
 
 #include "TestSupport.h"
 #include "notes/InternalProcs.h"
 #include "notes/NotePainters.h"
-#include "ui/Graphics.h"
 
 namespace {
 constexpr TColor kTitle = 0x40C0E0, kNote = 0x80FFFF, kText = 0x902010;  // settings
@@ -84,7 +81,6 @@ void ExpectBarShapes(TBitmap& bmp, int w, int h, TColor title, TColor note, TCol
     expect({{w - 10 + i, 3 + i, 2}, {w - 9 + i, 3 + i, 2}, {w - 4 - i, 3 + i, 2}, {w - 5 - i, 3 + i, 2}}, "cross");
   expect({{w - 12, 6, 1}, {w - 2, 6, 1}, {w - 7, 3, 1}, {w - 7, 9, 1}, {w - 10, 6, 1}}, "close box around the cross");
 }
-
 
 bool SameRect(TBitmap& a, TBitmap& b, const RECT& r) {
   for (int y = r.top; y < r.bottom; ++y)

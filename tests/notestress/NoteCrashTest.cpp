@@ -2,14 +2,9 @@
 // over and is killed at random instants; every note then holds its previous or its next content.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "TestSupport.h"
 #include "notes/ClassesUnit.h"

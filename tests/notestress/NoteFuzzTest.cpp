@@ -2,19 +2,13 @@
 // than twice the file, and whatever it accepts must write back and read back as the same note.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <random>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "AllocationProbe.h"
 #include "TestSupport.h"

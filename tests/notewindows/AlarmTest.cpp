@@ -1,6 +1,4 @@
-#include <atomic>
 #include <mutex>
-#include <thread>
 
 #include "NoteTestEnv.h"
 
@@ -9,8 +7,6 @@ using testsupport::Pump;
 using testsupport::PumpUntil;
 
 namespace {
-
-constexpr double kMinute = 1.0 / 1440;
 
 class AlarmTest : public NoteTest {
  protected:

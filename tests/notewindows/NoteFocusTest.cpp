@@ -24,12 +24,6 @@ void TypeText(const std::wstring& text) {
   for (wchar_t c : text) PressKey(c == L'\t' ? VK_TAB : c == L'\r' ? VK_RETURN : static_cast<UINT>(towupper(c)));
 }
 
-RECT ScreenRect(HWND h) {
-  RECT r;
-  GetWindowRect(h, &r);
-  return r;
-}
-
 TEST_F(NoteFocusTest, TheTextTakesTheKeysAfterStartTitleClicksMenusAndAnotherNoteClosing) {
   NoteTransparency = true;
   TNoteWrapper* a = OpenNote(100, 100, 220, 160, L"First");

@@ -86,16 +86,6 @@ TEST_F(NoteLoadTest, ReadOnlyNoteOpensReadOnlyAndTheSaveTimerRuns) {
   EXPECT_EQ(locked->Form->NoteEdit->Text(), L"Keep me");
 }
 
-// Where a window stands in the z-order among the given ones: 0 is the topmost.
-int ZRank(HWND w, const std::vector<HWND>& among) {
-  int rank = 0;
-  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (h == w) return rank;
-    if (std::find(among.begin(), among.end(), h) != among.end()) ++rank;
-  }
-  return -1;
-}
-
 TEST_F(NoteLoadTest, LoadedNotesStackInLoadOrderAndTheLastOneTakesTheKeys) {
   NoteTransparency = true;
   for (int i = 0; i < 4; ++i)

@@ -3,8 +3,6 @@
 #include <stdexcept>
 
 #include "NoteTestEnv.h"
-#include "shell/MainFormUnit.h"
-#include "shell/VantaroEngineUnit.h"
 
 using namespace notetest;
 
@@ -63,11 +61,7 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
   WriteBytes(NoteFileName("NFuture"), {7, 1, 2, 3});
   ForceDirectories(NotesFolder + L"NFolder.vxn");  // a folder with a note's name is no note
 
-  std::vector<std::wstring> asked;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
-    asked.push_back(r.Text);
-    return (r.Flags & MB_YESNO) ? IDNO : IDOK;
-  });
+  RecordBoxes([](const MessageBoxRequest& r) { return (r.Flags & MB_YESNO) ? IDNO : IDOK; });
   TNotesManager& m = Manager();
 
   std::vector<std::string> expected = FolderOrder();
@@ -79,7 +73,7 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
     if (id == "NEmpty" || id == "NFuture")
       questions.push_back(id == "NEmpty" ? L"Cannot load note"
                                          : L"Note NFuture.vxn Was saved with a newer version of Vantaro Delete it?");
-  EXPECT_EQ(asked, questions);
+  EXPECT_EQ(boxes, questions);
   EXPECT_TRUE(FileExists(NoteFileName("NFuture"))) << "answered No: kept";
 
   struct Loaded {
@@ -110,9 +104,9 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
     corrupted.emplace_back(id, ReadBytes(NoteFileName(id)));
   }
 
-  asked.clear();
+  boxes.clear();
   FindNote(m, "NBroken")->ShowNote();
-  EXPECT_EQ(asked, std::vector<std::wstring>{L"Corrupted Note: NBroken"}) << "and shows no window";
+  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Corrupted Note: NBroken"}) << "and shows no window";
 
   m.SaveAll();
   m.CloseAll();
@@ -268,15 +262,11 @@ TEST_F(NoteManagerTest, DeleteAsksAndOnlyYesRemovesTheNote) {
   w->Save();
   ASSERT_TRUE(FileExists(file));
 
-  std::vector<MessageBoxRequest> asked;
   int answer = IDNO;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
-    asked.push_back(r);
-    return answer;
-  });
+  RecordBoxes([&](const MessageBoxRequest&) { return answer; });
   EXPECT_FALSE(m.DeleteNote(w, true));
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].Text, L"Are you sure that you want to delete this note?\n\rNote title: Shopping");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], L"Are you sure that you want to delete this note?\n\rNote title: Shopping");
   EXPECT_TRUE(m.Notes->Count() == 2 && FileExists(file)) << "No changes nothing";
   answer = IDYES;
   HWND window = w->Form->Handle();
@@ -345,29 +335,6 @@ class CountingEngine : public TVantaroEngine {
  public:
   ~CountingEngine() override { ++Freed; }
   static inline int Freed = 0;
-};
-
-// The settings key cannot be made while its parent is volatile: the settings cannot be written.
-class UnwritableSettings {
- public:
-  UnwritableSettings() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kParent);
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegCloseKey(key);
-  }
-  ~UnwritableSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kParent); }
-  bool Refused() const {
-    HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto\\VxVantaro", 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr);
-    if (rc == ERROR_SUCCESS) RegCloseKey(key);
-    return rc != ERROR_SUCCESS;
-  }
-
- private:
-  static constexpr const wchar_t* kParent = L"SOFTWARE\\Belvanto";
 };
 
 TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNote) {

@@ -1,20 +1,14 @@
 #include <cmath>
-#include <functional>
 
 #include "NoteTestEnv.h"
 #include "PrintTestSupport.h"
 #include "noteconf/NoteConfTestEnv.h"
-#include "language/VxMLSTDCTRLWrapper.h"
-#include "language/VxMultiLanguageEngine.h"
 
 using namespace notetest;
 using testsupport::Pump;
 using testsupport::PumpUntil;
 
 namespace {
-
-constexpr double kMinute = 1.0 / 1440;
-constexpr double kSecond = kMinute / 60;
 
 class NoteMenuTest : public NoteTest {
  protected:
@@ -201,12 +195,8 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   HWND h = f->Handle();
   const Bytes before = ReadBytes(w->FileName);
   const int count = Manager().Notes->Count();
-  std::vector<std::wstring> asked;
   int answer = IDNO;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
-    asked.push_back(r.Text);
-    return answer;
-  });
+  RecordBoxes([&](const MessageBoxRequest&) { return answer; });
   {
     // The shortcut, as the user presses it in the note.
     HeldKey ctrl(VK_CONTROL);
@@ -215,8 +205,8 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
     PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, 'D', 1u | 0xC0000000u);
     Pump(50);
   }
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0], L"Are you sure that you want to delete this note?\n\rNote title: Bin me");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], L"Are you sure that you want to delete this note?\n\rNote title: Bin me");
   Pump(200);
   EXPECT_TRUE(IsWindow(h) && IsWindowVisible(h)) << "No keeps the window";
   EXPECT_EQ(w->Form, f);
@@ -227,7 +217,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   answer = IDYES;
   NoteAnimations = true;
   f->DeleteNoteAction->Execute();
-  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(boxes.size(), 2u);
   ASSERT_EQ(f->AnimationSteps.size(), 5u) << "closes with its animation: 200 pixels shrink to 85 % five times";
   EXPECT_EQ(f->AnimationSteps.front(), 170);
   EXPECT_LT(f->AnimationSteps.back(), 90);
@@ -435,6 +425,8 @@ TEST_F(NoteMenuTest, CaptionsAreTheirDefaultsWithoutALanguageFileAndTranslatedWi
       {[](TNoteForm* f) { return f->CloseNoteAction->Caption(); }, L"&Close note", L"&Chiudi nota"},
       {[](TNoteForm* f) { return f->ONTop->Caption(); }, L"Always on &top", L"Sempre in &primo piano"},
       {[](TNoteForm* f) { return f->ReadOnlyToggle->Caption(); }, L"Read Only", L"Sola lettura"},
+      // A key the file lacks keeps its English text.
+      {[](TNoteForm* f) { return f->Undo->Caption(); }, L"&Undo", L"&Undo"},
   };
   const std::string file =
       "[LNG_Vantaro_Note]\r\nMinutes=Minuti\r\nHour=Ora\r\nHorus=Ore\r\nTillTomorrow=Fino a domani\r\n"

@@ -1,5 +1,3 @@
-#include <cstdlib>
-
 #include "FreedMemoryPoison.h"
 #include "NoteTestEnv.h"
 #include "PrintTestSupport.h"
@@ -19,10 +17,7 @@ class NotePrintTest : public NoteTest {
     ASSERT_NE(build, nullptr);
     output = std::string(build) + "/note-print.ps";
     DeleteFileW((L"Z:" + AnsiToWide(output)).c_str());
-    SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
-      boxes.push_back(r.Text);
-      return IDOK;
-    });
+    RecordBoxes();
   }
   void TearDown() override {
     SetPrintDialogAnswerer({});
@@ -36,7 +31,6 @@ class NotePrintTest : public NoteTest {
     return pages.empty() ? std::string() : pages[0];
   }
   std::string output;
-  std::vector<std::wstring> boxes;
 };
 
 TEST_F(NotePrintTest, PrintsTheHeaderTitleAndTextOnOnePageWhenTheDialogIsConfirmed) {

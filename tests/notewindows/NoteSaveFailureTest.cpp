@@ -12,12 +12,8 @@ class NoteSaveFailureTest : public NoteTest {
  protected:
   void SetUp() override {
     NoteTest::SetUp();
-    SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
-      boxes.push_back(r.Text);
-      return answer ? answer(r) : IDOK;
-    });
+    RecordBoxes([this](const MessageBoxRequest& r) { return answer ? answer(r) : IDOK; });
   }
-  std::vector<std::wstring> boxes;
   std::function<int(const MessageBoxRequest&)> answer;
 };
 

@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,17 +24,16 @@
 
 namespace notetest {
 
-using Bytes = std::vector<std::uint8_t>;
+using testsupport::Bytes;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+using testsupport::ScreenPixel;
+using testsupport::ScreenRect;
+using testsupport::HeldKey;
+using testsupport::ZRank;
 
-inline Bytes ReadBytes(const std::wstring& path) {
-  std::ifstream f(std::filesystem::path(path), std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::wstring& path, const Bytes& bytes) {
-  std::ofstream f(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+constexpr double kMinute = 1.0 / 1440;  // in days, as TDateTime counts
+constexpr double kSecond = kMinute / 60;
 
 // The note as its file holds it now.
 inline TNoteClass LoadNote(const std::wstring& path) {
@@ -67,22 +63,6 @@ inline TNoteWrapper* FindNote(TNotesManager& m, const std::string& id) {
 
 // Keys as a user types them: WM_CHAR straight to the editor's window.
 inline void TypeChar(TNoteForm* form, wchar_t c) { PostMessageW(form->NoteEdit->Handle(), WM_CHAR, c, 1); }
-
-// Holds a modifier down for the keys posted meanwhile (the message loop reads the key state).
-class HeldKey {
- public:
-  explicit HeldKey(int vk) : vk_(vk) { Set(0x80); }
-  ~HeldKey() { Set(0); }
-
- private:
-  void Set(BYTE state) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[vk_] = state;
-    SetKeyboardState(keys);
-  }
-  int vk_;
-};
 
 // xdotool is a Unix program; Wine starts it directly, but its process cannot be waited on.
 inline const wchar_t* kXdotool = L"Z:\\usr\\bin\\xdotool";
@@ -116,6 +96,29 @@ struct Lock {
     h = INVALID_HANDLE_VALUE;
   }
   HANDLE h;
+};
+
+// The settings key cannot be made while its parent is volatile: the settings cannot be written.
+class UnwritableSettings {
+ public:
+  UnwritableSettings() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kParent);
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    RegCloseKey(key);
+  }
+  ~UnwritableSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kParent); }
+  bool Refused() const {
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto\\VxVantaro", 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr);
+    if (rc == ERROR_SUCCESS) RegCloseKey(key);
+    return rc != ERROR_SUCCESS;
+  }
+
+ private:
+  static constexpr const wchar_t* kParent = L"SOFTWARE\\Belvanto";
 };
 
 // A started program, as far as a shut-down needs it: the engine owns the notes, the main window
@@ -209,7 +212,16 @@ class NoteTest : public ::testing::Test {
     return w;
   }
 
+  // Records the text of every message box and answers it: OK unless answer says otherwise.
+  void RecordBoxes(std::function<int(const MessageBoxRequest&)> answer = {}) {
+    SetMessageBoxAnswerer([this, answer = std::move(answer)](const MessageBoxRequest& r) {
+      boxes.push_back(r.Text);
+      return answer ? answer(r) : IDOK;
+    });
+  }
+
   std::unique_ptr<TNotesManager> manager;
+  std::vector<std::wstring> boxes;
 
  private:
   std::unique_ptr<testsupport::TempFolder> folder_;

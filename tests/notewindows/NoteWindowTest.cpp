@@ -1,8 +1,6 @@
 #include <shlobj.h>
 
 #include "NoteTestEnv.h"
-#include "language/VxMLSTDCTRLWrapper.h"
-#include "language/VxMultiLanguageEngine.h"
 
 using namespace notetest;
 using testsupport::Pump;
@@ -11,20 +9,6 @@ using testsupport::PumpUntil;
 namespace {
 
 class NoteWindowTest : public NoteTest {};
-
-RECT WindowRect(TNoteForm* f) {
-  RECT r;
-  GetWindowRect(f->Handle(), &r);
-  return r;
-}
-
-// A pixel of the screen, where the note windows are drawn.
-TColor ScreenPixel(int x, int y) {
-  HDC dc = GetDC(nullptr);
-  COLORREF c = GetPixel(dc, x, y);
-  ReleaseDC(nullptr, dc);
-  return c;
-}
 
 TEST_F(NoteWindowTest, TypingIsSavedEverySecondWhileItGoesOnAndAfterThePause) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Typing");
@@ -189,18 +173,18 @@ TEST_F(NoteWindowTest, MouseMovesAndSizesTheWindowAndTheFileFollows) {
   SendMessageW(f->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 6));
   SendMessageW(f->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
   EXPECT_LT(GetTickCount() - start, 500u) << "a synthetic press returns at once";
-  EXPECT_EQ(WindowRect(f).left, 200);
+  EXPECT_EQ(ScreenRect(f->Handle()).left, 200);
 
   if (!HaveXdotool()) GTEST_SKIP() << "xdotool is not installed: the real mouse cannot be driven";
   auto at = [&] {
-    RECT r = WindowRect(f);
+    RECT r = ScreenRect(f->Handle());
     return std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top};
   };
   ASSERT_TRUE(StartXdotool(XDrag(1, 260, 206, 320, 266)));
   ASSERT_TRUE(PumpUntil([&] { return at() == std::vector<LONG>{260, 260, 180, 160}; }, 5000))
       << "dragging the title moves the window";
   Pump(300);  // the button comes up
-  RECT r = WindowRect(f);
+  RECT r = ScreenRect(f->Handle());
   ASSERT_TRUE(StartXdotool(XDrag(1, r.right - 2, r.bottom - 2, r.right + 38, r.bottom + 28)));
   ASSERT_TRUE(PumpUntil([&] { return at() == std::vector<LONG>{260, 260, 220, 190}; }, 5000))
       << "dragging the corner sizes the window";
@@ -235,7 +219,7 @@ TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
   GetRgnBox(rgn, &box);
   EXPECT_EQ((std::vector<LONG>{box.left, box.top, box.right, box.bottom}), (std::vector<LONG>{0, 0, 200, 13}))
       << "the title bar only, full width";
-  EXPECT_EQ(WindowRect(f).bottom - WindowRect(f).top, 160) << "the window keeps its size";
+  EXPECT_EQ(ScreenRect(f->Handle()).bottom - ScreenRect(f->Handle()).top, 160) << "the window keeps its size";
   auto doubleClickTitle = [h] {
     SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 6));
     SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
@@ -311,23 +295,6 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   fw->CloseNote();
   EXPECT_TRUE(fw->AnimationSteps.empty()) << "no animation while shutting down";
   Closing = false;
-}
-
-TEST_F(NoteWindowTest, TranslatesInItsOwnSectionThenTheSharedOne) {
-  ForceDirectories(LanguagesFolder());
-  const std::string file = "[LNG_Vantaro_Note]\r\nUndo=&Annulla\r\nHorus=Ore\r\n";
-  WriteBytes(LanguageFileName(L"italiano"), Bytes(file.begin(), file.end()));
-  LanguageEngine = new TVxMultiLanguage;
-  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
-  LanguageEngine->LoadFromFile(LanguageFileName(L"italiano"));
-  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Tradotta");
-  const std::wstring section = LanguageEngine->Section();
-  const std::wstring undo = w->Form->Undo->Caption(), hours = w->Form->HoursText, minutes = w->Form->MinutesText;
-  DoneLanguageEngine();
-  EXPECT_EQ(undo, L"&Annulla");
-  EXPECT_EQ(hours, L"Ore");
-  EXPECT_EQ(minutes, L"Minutes") << "a key the file lacks keeps its English text";
-  EXPECT_EQ(section, L"Vantaro_Generic") << "the shared section is selected last";
 }
 
 TEST_F(NoteWindowTest, AClickOpensOnlyWebAddresses) {

@@ -4,9 +4,6 @@ using namespace notetest;
 
 namespace {
 
-constexpr double kMinute = 1.0 / 1440;
-constexpr double kSecond = kMinute / 60;
-
 class NoteWrapperTest : public NoteTest {};
 
 TEST_F(NoteWrapperTest, AlarmFiresOnlyOnceItsMomentHasPassed) {
@@ -20,11 +17,7 @@ TEST_F(NoteWrapperTest, AlarmFiresOnlyOnceItsMomentHasPassed) {
   Bytes bytes = EncodeNoteFile(broken);
   bytes.resize(bytes.size() - 5);  // ends inside the linked file, after the alarm
   WriteBytes(NoteFileName("NBrokenAlarm"), bytes);
-  std::vector<std::wstring> shown;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
-    shown.push_back(r.Text);
-    return IDOK;
-  });
+  RecordBoxes();
   TNoteWrapper* w = OpenNote(100, 100, 160, 160, L"Call back");
   w->HideNote(true);
   testsupport::Pump(20);
@@ -40,7 +33,7 @@ TEST_F(NoteWrapperTest, AlarmFiresOnlyOnceItsMomentHasPassed) {
   Manager().CheckTimers();
   ASSERT_NE(w->Form, nullptr) << "the alarm shows the note";
   EXPECT_FALSE(w->Note->AlarmOn) << "disarmed once ringing";
-  EXPECT_EQ(shown, std::vector<std::wstring>{L"Corrupted Note: NBrokenAlarm"});
+  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Corrupted Note: NBrokenAlarm"});
   EXPECT_EQ(ReadBytes(NoteFileName("NBrokenAlarm")), bytes) << "and is never written";
 }
 

@@ -2,7 +2,6 @@
 
 #include "TestSupport.h"
 #include "notewindows/TrekComponents.h"
-#include "ui/Forms.h"
 
 namespace {
 

@@ -1,19 +1,18 @@
 // The shell inside one process: hot keys, the main window's menu and actions, the engine's
 // shut-down.
 #include <stdexcept>
-#include <gtest/gtest.h>
 
 #include <set>
 
 #include "notewindows/NoteTestEnv.h"
-#include "shell/MainFormUnit.h"
 #include "shell/ShortcutManagerUnit.h"
-#include "shell/VantaroEngineUnit.h"
 #include "notes/RegistryUnit.h"
 
 namespace {
 
+using notetest::Lock;
 using notetest::NoteTest;
+using notetest::UnwritableSettings;
 
 TVx_Shortcut_data Value(std::uint8_t modifier, int key) {
   TVx_Shortcut_data d;
@@ -64,19 +63,6 @@ TEST_F(NoteTest, HotKeyTakenTwiceStaysUnregisteredAndHoldsNoAtom) {
   second.SetShortcut(Value(1, VK_F9));
   EXPECT_TRUE(second.Registered) << "free again";
 }
-
-// The settings key cannot be made while its parent is volatile.
-struct UnwritableSettings {
-  static constexpr const wchar_t* kParent = L"SOFTWARE\\Belvanto";
-  UnwritableSettings() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kParent);
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegCloseKey(key);
-  }
-  ~UnwritableSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kParent); }
-};
 
 TEST_F(NoteTest, EngineThatCannotWriteTheSettingsStillReleasesHotKeysAndSavesNotes) {
   UnwritableSettings unwritable;
@@ -173,14 +159,6 @@ TEST_F(NoteTest, WithoutAnEngineTheProgramStaysInTheTrayAndExitStillEndsIt) {
   Loading = false;
 }
 
-// Holds a file open with no sharing, as another program might.
-struct Lock {
-  explicit Lock(const std::wstring& path)
-      : h(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~Lock() { CloseHandle(h); }
-  HANDLE h;
-};
-
 TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIsSaved) {
   Loading = true;
   CreateMainForm();
@@ -208,13 +186,9 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIs
   // A note that cannot be saved: Cancel keeps the program and everything in it.
   w->Note->Title = L"Unsaved";
   auto lock = std::make_unique<Lock>(w->FileName);
-  int boxes = 0;
-  SetMessageBoxAnswerer([&](const MessageBoxRequest&) {
-    ++boxes;
-    return IDCANCEL;
-  });
+  RecordBoxes([](const MessageBoxRequest&) { return IDCANCEL; });
   form->_exit->Execute();
-  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(boxes.size(), 1u);
   EXPECT_NE(VantaroEngine, nullptr);
   EXPECT_EQ(VantaroMainForm, form);
   EXPECT_TRUE(form->NoteSystemTimer->Enabled());
@@ -223,7 +197,7 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIs
 
   lock.reset();
   form->_exit->Execute();
-  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(boxes.size(), 1u);
   EXPECT_EQ(VantaroEngine, nullptr);
   EXPECT_EQ(NewNoteShortCut, nullptr);
   EXPECT_FALSE(form->TrayIcon->Active());

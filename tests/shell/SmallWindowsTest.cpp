@@ -1,16 +1,10 @@
 // The shell's small windows and services: splash, About box, closing window, window placement,
 // file version, theme start and help file.
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
-#include <memory>
 
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "language/VxMultiLanguageEngine.h"
 #include "notewindows/NoteTestEnv.h"
 #include "shell/FormSaverClassUnit.h"
-#include "shell/MainFormUnit.h"
 #include "shell/XPTheme.h"
 #include "shell/rsFileVersion.h"
 #include "ui/Registry.h"
@@ -20,19 +14,7 @@ namespace {
 using namespace notetest;
 using testsupport::Pump;
 using testsupport::PumpUntil;
-
-std::wstring BuildFolder() {
-  const char* build = std::getenv("VXQ_BUILD_DIR");
-  std::string b = build ? build : ".";
-  if (!b.empty() && b[0] == '/') b = "Z:" + b;
-  return AnsiToWide(b) + L"\\";
-}
-
-RECT Rect(HWND h) {
-  RECT r;
-  GetWindowRect(h, &r);
-  return r;
-}
+using testsupport::BuildFolder;
 
 class SmallWindows : public ::testing::Test {
  protected:
@@ -63,7 +45,7 @@ TEST_F(SmallWindows, SplashIsShapedTranslucentAndClosesOnce) {
   ShowSplash();
   Pump(100);
   EXPECT_EQ(SplashForm->AlphaBlendValue(), 225);
-  RECT r = Rect(h);
+  RECT r = ScreenRect(h);
   EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 214) / 2) << "centred";
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   ASSERT_NE(GetWindowRgn(h, region), ERROR) << "cut to the mask";
@@ -93,7 +75,7 @@ TEST_F(SmallWindows, AboutBoxLooksLikeANoteKeepsItsTextsAndDrags) {
   EXPECT_EQ(about->ClientWidth(), 314);
   EXPECT_EQ(about->ClientHeight(), 191);
   HWND h = about->Handle();
-  testsupport::SaveScreenShot(L"about", Rect(h));
+  testsupport::SaveScreenShot(L"about", ScreenRect(h));
 
   std::wstring opened;
   SetShellOpenHook([&](const std::wstring& t) { opened = t; });
@@ -101,22 +83,22 @@ TEST_F(SmallWindows, AboutBoxLooksLikeANoteKeepsItsTextsAndDrags) {
   EXPECT_EQ(opened, L"http://www.belvanto.com/vxpage/go.php?id=software");
 
   // A press without a real button returns at once and leaves the box where it is.
-  RECT before = Rect(h);
+  RECT before = ScreenRect(h);
   SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 6));
   SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(60, 6));
-  EXPECT_EQ(Rect(h).left, before.left);
+  EXPECT_EQ(ScreenRect(h).left, before.left);
 
   if (HaveXdotool()) {
     auto drag = [&](int x, int y, int dx, int dy) {
-      RECT r = Rect(h);
+      RECT r = ScreenRect(h);
       std::wstring from = std::to_wstring(r.left + x) + L" " + std::to_wstring(r.top + y);
       std::wstring mid = std::to_wstring(r.left + x + dx / 2) + L" " + std::to_wstring(r.top + y + dy / 2);
       std::wstring to = std::to_wstring(r.left + x + dx) + L" " + std::to_wstring(r.top + y + dy);
       EXPECT_TRUE(StartXdotool(L"mousemove " + from + L" sleep 0.3 mousedown 1 sleep 0.3 mousemove " + mid +
                                L" sleep 0.2 mousemove " + to + L" sleep 0.3 mouseup 1"));
       const LONG left = r.left + dx, top = r.top + dy;
-      EXPECT_TRUE(PumpUntil([&] { return Rect(h).left == left && Rect(h).top == top; }, 5000))
-          << "dragged from (" << x << "," << y << "); at " << Rect(h).left << "," << Rect(h).top;
+      EXPECT_TRUE(PumpUntil([&] { return ScreenRect(h).left == left && ScreenRect(h).top == top; }, 5000))
+          << "dragged from (" << x << "," << y << "); at " << ScreenRect(h).left << "," << ScreenRect(h).top;
       Pump(300);
     };
     drag(100, 6, 40, 30);    // the title bar
@@ -137,7 +119,7 @@ TEST_F(SmallWindows, ClosingWindowStaysOnTopWithItsMessage) {
   auto* window = dynamic_cast<TClosingVantaroDLG*>(TWinControl::FromHandle(h));
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->Panel1->Caption(), L"Closing Vantaro . . .");
-  testsupport::SaveScreenShot(L"closing", Rect(h));
+  testsupport::SaveScreenShot(L"closing", ScreenRect(h));
 }
 
 TEST_F(SmallWindows, PlacementRoundTripsIncludingMaximised) {
@@ -172,7 +154,7 @@ TEST_F(SmallWindows, PlacementRoundTripsIncludingMaximised) {
   EXPECT_EQ(c.WindowState(), TWindowState::wsMaximized) << "opens maximised";
   c.SetWindowState(TWindowState::wsNormal);
   Pump(50);
-  RECT r = Rect(c.Handle());
+  RECT r = ScreenRect(c.Handle());
   EXPECT_EQ(r.left, 120) << "restoring returns to the saved placement";
   EXPECT_EQ(r.right - r.left, 300);
 
@@ -266,8 +248,7 @@ TEST(ShellServices, FileVersionThemeStartAndHelpFile) {
 
   const std::wstring chm = BuildFolder() + L"vxq.chm";
   if (!FileExists(chm)) GTEST_SKIP() << "vxq.chm was not built (chmcmd is missing)";
-  std::ifstream f(std::filesystem::path(chm), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const std::string bytes = testsupport::ReadText(chm);
   ASSERT_GE(bytes.size(), 4u);
   EXPECT_EQ(bytes.substr(0, 4), "ITSF") << "a compiled help file";
   for (const char* page : {"/index.html", "/notes.html", "/traymenu.html", "/hotkeys.html", "/settings.html"})

@@ -1,21 +1,13 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
 
 #include <algorithm>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "UiTestEnv.h"
 #include "ui/ActnList.h"
-#include "ui/Application.h"
 #include "ui/CheckListView.h"
-#include "ui/ExtCtrls.h"
 #include "ui/FlatButton.h"
-#include "ui/Forms.h"
 #include "ui/Image.h"
 #include "ui/LinkLabel.h"
 #include "ui/ListControls.h"

@@ -5,16 +5,6 @@
 #include <commdlg.h>
 #include <winspool.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "PrintTestSupport.h"
 #include "TestSupport.h"
 #include "ui/Dialogs.h"
@@ -239,8 +229,7 @@ TEST(Printing, PrintsPagesOnTheChosenPrinter) {
   printer.Canvas().TextOut(100, 100, L"Second page");
   printer.EndDoc();
 
-  std::ifstream in(std::filesystem::path(outputPath), std::ios::binary);
-  std::string ps((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string ps = testsupport::ReadText(outputPath);
   ASSERT_FALSE(ps.empty()) << "nothing printed into " << output;
   EXPECT_EQ(ps.rfind("%!PS-Adobe", 0), 0u);
   EXPECT_NE(ps.find("%%Title: Vxq print test"), std::string::npos) << "the job's title";

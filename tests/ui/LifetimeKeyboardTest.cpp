@@ -28,15 +28,10 @@ class LifetimeKeyboardTest : public AppTest {
   }
   // A key as the keyboard would deliver it to the focused window, with a modifier held down.
   void Key(UINT vk, int modifier = 0) {
-    BYTE state[256];
-    GetKeyboardState(state);
-    if (modifier) state[modifier] = 0x80;
-    SetKeyboardState(state);
+    testsupport::HeldKey held(modifier ? std::vector<int>{modifier} : std::vector<int>{});
     PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
     PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
     Idle(30);
-    if (modifier) state[modifier] = 0;
-    SetKeyboardState(state);
   }
 };
 }  // namespace

@@ -99,17 +99,6 @@ TEST_F(RoundTripTest, WindowsFindTheirObjectsAndSubclassedControlsStillWork) {
   EXPECT_TRUE(errors_.empty());
 }
 
-// Where a form stands in the z-order among the given windows: 0 is the topmost.
-int ZRank(HWND w, std::initializer_list<HWND> among) {
-  int rank = 0;
-  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (h == w) return rank;
-    for (HWND a : among)
-      if (h == a) ++rank;
-  }
-  return -1;
-}
-
 TEST_F(RoundTripTest, ShowBringsAFormToTheFrontWhetherItWasHiddenOrNot) {
   TForm a(app_.get(), L"TRoundTripA"), b(app_.get(), L"TRoundTripB");
   for (TForm* f : {&a, &b}) {
@@ -155,10 +144,7 @@ TEST_F(RoundTripTest, ChangesMadeOffTheScreenShowWhenTheFormIsShown) {
   form.Show();
   form.Repaint();
   Idle(100);
-  HDC screen = GetDC(nullptr);
-  COLORREF c = GetPixel(screen, 350, 340);
-  ReleaseDC(nullptr, screen);
-  EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(testsupport::ScreenPixel(350, 340) & 0xFFFFFF, 0x00FF00u);
 }
 
 TEST_F(RoundTripTest, ScreenSizeAndMonitorsAreTheSystemsAndFollowADisplayChange) {
@@ -181,21 +167,6 @@ TEST_F(RoundTripTest, ScreenSizeAndMonitorsAreTheSystemsAndFollowADisplayChange)
 
 namespace {
 
-// Holds modifiers down for the keys posted meanwhile (the loop reads the key state).
-class Held {
- public:
-  explicit Held(std::initializer_list<int> keys) : keys_(keys) { Set(0x80); }
-  ~Held() { Set(0); }
-
- private:
-  void Set(BYTE state) {
-    BYTE k[256];
-    GetKeyboardState(k);
-    for (int vk : keys_) k[vk] = state;
-    SetKeyboardState(k);
-  }
-  std::vector<int> keys_;
-};
 
 class ShortCutTest : public AppTest {};
 
@@ -216,7 +187,7 @@ TEST_F(ShortCutTest, ShortcutsMatchTheirModifiersExactlyAndActiveFormFollowsActi
   ASSERT_TRUE(RunLoopUntil([&] { return app_->ActiveForm() == &form; }));
   edit->SetFocus();
   auto press = [&](UINT vk, std::initializer_list<int> held) {
-    Held h(held);
+    testsupport::HeldKey h(held);
     PostMessageW(edit->Handle(), WM_KEYDOWN, vk, 1);
     PostMessageW(edit->Handle(), WM_KEYUP, vk, 0xC0000001);
     Idle(30);

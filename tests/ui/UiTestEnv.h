@@ -19,6 +19,7 @@ namespace uitest {
 
 using testsupport::RunLoopUntil;
 using testsupport::Watchdog;
+using testsupport::ZRank;
 
 inline LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 inline void Idle(DWORD ms) { RunLoopUntil([] { return false; }, ms); }

@@ -2,12 +2,10 @@
 // after windows.h
 #include <commctrl.h>
 
-#include <functional>
 #include <stdexcept>
 
 #include "UiTestEnv.h"
 #include "ui/ActnList.h"
-#include "ui/Graphics.h"
 #include "ui/Menus.h"
 
 using namespace uitest;
