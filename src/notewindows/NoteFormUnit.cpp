@@ -759,9 +759,7 @@ bool TNoteForm::PrintNote() {
   if (!Wrapper) return false;
   const std::wstring title = Wrapper->Note->Title, created = DateTimeToStr(Wrapper->Note->Created);
   std::wstring text = NoteEdit->Text();
-  TPrinter& printer = Printer();
-  try {
-    printer.BeginDoc(L"Vantaro note");
+  return RunPrintJob(Printer(), L"Vantaro note", L"The note could not be printed:", [&](TPrinter& printer) {
     TCanvas& canvas = printer.Canvas();
     canvas.Brush.Style = TBrushStyle::Clear;
     canvas.Font.SetName(L"Arial");
@@ -782,14 +780,7 @@ bool TNoteForm::PrintNote() {
     SetBkMode(printer.Handle(), TRANSPARENT);
     DrawTextExW(printer.Handle(), text.data(), static_cast<int>(text.size()), &r, DT_WORDBREAK, nullptr);
     SelectObject(printer.Handle(), old);
-    printer.EndDoc();
-    return true;
-  } catch (const EPrinter& e) {
-    // Whatever failed, the job is not left half open, and the user is told it did not print.
-    printer.Abort();
-    ShowMessageBox(L"The note could not be printed:\n\r" + AnsiToWide(e.what()), L"Vantaro", MB_OK | MB_ICONERROR);
-    return false;
-  }
+  });
 }
 
 void TNoteForm::Customize() {

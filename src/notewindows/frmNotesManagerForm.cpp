@@ -626,9 +626,8 @@ bool TNotesManagerForm::PrintList(TPrinter& printer) {
       if (TNoteWrapper* w = WrapperOf(n))
         lines.push_back(Line{AnsiToWide(ToAnsi(w->Note->Title)), AnsiToWide(ToAnsi(w->Note->Group)),
                              AnsiToWide(w->GetPreview())});
-  try {
+  return RunPrintJob(printer, L"Vantaro notes list", L"The notes list could not be printed:", [&](TPrinter& printer) {
     TCanvas& c = printer.Canvas();
-    printer.BeginDoc(L"Vantaro notes list");
     c.Font.SetName(L"Arial");
     c.Font.SetSize(9);
     c.Brush.Style = TBrushStyle::Clear;
@@ -654,14 +653,7 @@ bool TNotesManagerForm::PrintList(TPrinter& printer) {
       y += 3;
       ++rowsOnPage;
     }
-    printer.EndDoc();
-    return true;
-  } catch (const EPrinter& e) {
-    if (printer.Printing()) printer.Abort();
-    ShowMessageBox(L"The notes list could not be printed:\n\r" + AnsiToWide(e.what()), L"Vantaro",
-                   MB_OK | MB_ICONERROR);
-    return false;
-  }
+  });
 }
 
 // ---------------------------------------------------------------- the one window

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/MessageBox.h"
+#include "ui/Types.h"
+
 namespace {
 std::string ErrorText(const char* what, DWORD error) { return std::string(what) + " (error " + std::to_string(error) + ")"; }
 
@@ -185,4 +188,19 @@ void TPrinter::Finish() {
   DeleteDC(dc_);
   dc_ = nullptr;
   page_ = 0;
+}
+
+bool RunPrintJob(TPrinter& printer, const std::wstring& title, const std::wstring& failure,
+                 const std::function<void(TPrinter&)>& draw) {
+  try {
+    printer.BeginDoc(title);
+    draw(printer);
+    printer.EndDoc();
+    return true;
+  } catch (const EPrinter& e) {
+    // The job is not left half open, and nobody is told it printed.
+    printer.Abort();
+    ShowMessageBox(failure + L"\n\r" + AnsiToWide(e.what()), L"Vantaro", MB_OK | MB_ICONERROR);
+    return false;
+  }
 }

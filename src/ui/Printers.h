@@ -4,6 +4,7 @@
 // (no printer, a job or page that cannot start or end) is thrown as EPrinter.
 #include <windows.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -67,3 +68,8 @@ class TPrinter {
 
 // The program's printer object.
 TPrinter& Printer();
+
+// One whole print job: draw fills the pages between BeginDoc and EndDoc. Whatever fails, the job
+// is aborted and the user is told, failure first, then the reason; returns whether it printed.
+bool RunPrintJob(TPrinter& printer, const std::wstring& title, const std::wstring& failure,
+                 const std::function<void(TPrinter&)>& draw);
