@@ -61,3 +61,39 @@ std::wstring IncludeTrailingBackslash(const std::wstring& path) {
   if (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) return path;
   return path + L"\\";
 }
+
+namespace {
+// Removes one entry of a folder being removed, with the attributes its listing gave.
+bool RemoveEntry(const std::wstring& path, DWORD attributes) {
+  // A link (symbolic link, junction, mount point) goes itself, file or folder: what it points
+  // to is somebody else's and is never entered.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(path.c_str());
+  bool all = true;
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = fd.cFileName;
+      if (name != L"." && name != L"..") all = RemoveEntry(path + L"\\" + name, fd.dwFileAttributes) && all;
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+  }
+  return RemoveDirectoryW(path.c_str()) && all;
+}
+}  // namespace
+
+bool RemoveFolderTree(const std::wstring& folder) {
+  std::wstring path = folder;
+  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
+  return RemoveEntry(path, attributes);
+}

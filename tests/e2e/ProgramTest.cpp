@@ -100,13 +100,14 @@ class ProgramTest : public ::testing::Test {
     folder_.reset();
   }
 
-  // Starts a copy with the switches; returns its process handle.
-  HANDLE Start(const std::wstring& switches = L"") {
-    std::wstring cmd = L"\"" + exe_ + L"\" " + switches;
+  // Starts a copy (exe_ unless told) with the switches; returns its process handle.
+  HANDLE Start(const std::wstring& switches = L"", std::wstring exe = L"") {
+    if (exe.empty()) exe = exe_;
+    std::wstring cmd = L"\"" + exe + L"\" " + switches;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_->Path().c_str(), &si,
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_->Path().c_str(), &si,
                         &pi)) {
       ADD_FAILURE() << "cannot start the program: " << GetLastError();
       return nullptr;
@@ -407,6 +408,38 @@ TEST_F(ProgramTest, UninstallAsksAndRemovesEveryUsersNotesOnlyOnYes) {
     EXPECT_EQ(FileExists(file), answer == IDNO);
   }
   EXPECT_FALSE(DirectoryExists(ExtractFilePath(exe_) + L"Users"));
+}
+
+TEST_F(ProgramTest, UninstallFromAFolderOutsideTheCodePageRemovesOnlyItsOwnNotesAndEntersNoLink) {
+  // "Ő" has "O" as its best fit in the code page: the sibling is what a narrowed name reaches.
+  const std::wstring root = ExtractFilePath(exe_), own = root + L"Vantaro-Ő\\", sibling = root + L"Vantaro-O\\",
+                     outside = root + L"outside\\";
+  for (const std::wstring& f : {own + L"Users\\me\\", sibling + L"Users\\me\\", outside}) {
+    ForceDirectories(f);
+    notetest::WriteBytes(f + L"N1.vxn", notetest::Bytes{1});
+  }
+  ASSERT_TRUE(CopyFileW(exe_.c_str(), (own + L"vxq.exe").c_str(), FALSE));
+  const bool linked = testsupport::MakeDirectoryLink(own + L"Users\\me\\linked", outside);
+  HANDLE uninstall = Start(L"/UNINSTALL", own + L"vxq.exe");
+  std::vector<HWND> boxes;
+  ASSERT_TRUE(WaitUntil([&] { return !(boxes = WindowsOf(GetProcessId(uninstall), L"#32770", true)).empty(); }, 5000));
+  PostMessageW(boxes[0], WM_COMMAND, IDYES, 0);
+  // A link the system will not remove stays, and so does its folder: that is told.
+  HWND told = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND box : WindowsOf(GetProcessId(uninstall), L"#32770", true))
+          if (box != boxes[0]) told = box;
+        return told || Ended(uninstall, 0);
+      },
+      10000);
+  if (told) PostMessageW(told, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(Ended(uninstall, 10000));
+  EXPECT_FALSE(FileExists(own + L"Users\\me\\N1.vxn")) << "its own notes go";
+  EXPECT_EQ(DirectoryExists(own + L"Users"), told != nullptr) << "all of it, or the failure is told";
+  EXPECT_TRUE(FileExists(sibling + L"Users\\me\\N1.vxn")) << "the sibling's notes stay";
+  EXPECT_TRUE(FileExists(outside + L"N1.vxn")) << "what a link points to stays";
+  EXPECT_TRUE(linked) << "no link could be made here";
 }
 
 }  // namespace

@@ -218,6 +218,30 @@ TEST_F(SmallWindows, ImplausibleOrBrokenPlacementLeavesTheWindowWhereItOpens) {
   EXPECT_EQ(f.Left(), 40);
 }
 
+TEST(ShellServices, FolderTreeGoesWithItsLinksButNotWhatTheyPointTo) {
+  // Where the link stands: the tree itself, or a folder in it.
+  for (const std::wstring where : {L"", L"me\\linked"}) {
+    // A folder of its own for each: a link that the system cannot remove outlives its row.
+    testsupport::TempFolder folder(L"tree" + std::to_wstring(where.size()));
+    const std::wstring tree = folder.Path() + L"Users\\", outside = folder.Path() + L"outside\\";
+    ForceDirectories(outside);
+    testsupport::WriteBytes(outside + L"keep.txt", {1});
+    if (!where.empty()) {
+      ForceDirectories(tree + L"me\\sub");
+      testsupport::WriteBytes(tree + L"me\\sub\\own.txt", {1});
+      SetFileAttributesW((tree + L"me\\sub\\own.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    const std::wstring link = where.empty() ? folder.Path() + L"Users" : tree + where;
+    ASSERT_TRUE(testsupport::MakeDirectoryLink(link, outside)) << WideToUtf8(where);
+    const bool removed = RemoveFolderTree(tree);
+    EXPECT_TRUE(FileExists(outside + L"keep.txt")) << WideToUtf8(where) << ": what the link points to stays";
+    EXPECT_FALSE(FileExists(tree + L"me\\sub\\own.txt")) << WideToUtf8(where);
+    // Wine cannot remove a link it shows: there the link stays, and that is reported.
+    EXPECT_EQ(removed, !DirectoryExists(link)) << WideToUtf8(where);
+  }
+  EXPECT_TRUE(RemoveFolderTree(L"C:\\no such folder\\Users")) << "nothing there is nothing left";
+}
+
 TEST(ShellServices, FileVersionThemeStartAndHelpFile) {
   TrsFileVersion reader;
   ASSERT_TRUE(reader.LoadFromFile(BuildFolder() + L"vxq.exe")) << "the program carries its version";
@@ -232,6 +256,13 @@ TEST(ShellServices, FileVersionThemeStartAndHelpFile) {
   EXPECT_EQ(reader.Version, "");
   EXPECT_EQ(reader.Build, 0);
   EXPECT_EQ(GetFileVersionText(text), " Build: 0");
+  // A folder whose name the code page cannot hold is read as it is.
+  for (const wchar_t* name : {L"Vantaro-Ő", L"Заметки 日本"}) {
+    const std::wstring copy = folder.Path() + name + L"\\vxq.exe";
+    ForceDirectories(ExtractFilePath(copy));
+    ASSERT_TRUE(CopyFileW((BuildFolder() + L"vxq.exe").c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(GetFileVersionText(copy), "2.4.0 Build: 1") << WideToUtf8(name);
+  }
 
   // Every NT system from XP on starts the common controls, whatever its minor number.
   for (auto [major, minor] : {std::pair{5, 1}, {5, 2}, {6, 0}, {6, 1}, {6, 3}, {10, 0}})
