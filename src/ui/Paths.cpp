@@ -97,3 +97,19 @@ bool RemoveFolderTree(const std::wstring& folder) {
   }
   return RemoveEntry(path, attributes);
 }
+
+bool IsPlainFileName(const std::wstring& name) {
+  if (name.empty() || name.size() > 240 || name.find(L"..") != std::wstring::npos) return false;
+  for (wchar_t c : name)
+    if (c < 32 || wcschr(L"\\/:*?\"<>|", c)) return false;
+  // The system drops dots and blanks at the end, and some names are devices in any folder.
+  if (name.back() == L'.' || name.back() == L' ') return false;
+  std::wstring stem = name.substr(0, name.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+  for (wchar_t& c : stem)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+    if (stem == device) return false;
+  return !(stem.size() == 4 && (stem.rfind(L"COM", 0) == 0 || stem.rfind(L"LPT", 0) == 0) && stem[3] >= L'0' &&
+           stem[3] <= L'9');
+}

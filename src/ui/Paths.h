@@ -18,3 +18,6 @@ std::wstring IncludeTrailingBackslash(const std::wstring& path);
 // or folder in it that is a symbolic link or junction) is removed itself and never followed:
 // what it points to stays. Returns whether nothing is left; a folder that is not there is.
 bool RemoveFolderTree(const std::wstring& folder);
+// Whether name can only be a file in the folder it is put in: not empty, no folder part, no
+// drive, no "..", no character a file name cannot hold, no device name.
+bool IsPlainFileName(const std::wstring& name);
