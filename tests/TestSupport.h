@@ -63,14 +63,14 @@ inline bool MakeDirectoryLink(const std::wstring& link, const std::wstring& targ
   auto unixName = reinterpret_cast<UnixName>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
   if (!unixName) return false;
-  std::wstring t = target;
-  while (!t.empty() && t.back() == L'\\') t.pop_back();
-  char* unixTarget = unixName(t.c_str());
-  char* unixLink = unixName(link.c_str());
-  if (!unixTarget || !unixLink) return false;
-  std::wstring cmd = L"ln -s \"" + Utf8ToWide(unixTarget) + L"\" \"" + Utf8ToWide(unixLink) + L"\"";
-  HeapFree(GetProcessHeap(), 0, unixTarget);
-  HeapFree(GetProcessHeap(), 0, unixLink);
+  auto quoted = [unixName](std::wstring path) {
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    char* name = unixName(path.c_str());
+    const std::wstring q = L"\"" + Utf8ToWide(name ? name : "") + L"\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    return q;
+  };
+  std::wstring cmd = L"ln -s " + quoted(target) + L" " + quoted(link);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
