@@ -50,6 +50,39 @@ class TempFolder {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Makes link a link to the folder target. Where the system makes symbolic links it is one;
+// Wine only pretends to (its CreateSymbolicLinkW does nothing) but shows a Unix link to a
+// folder as a link, so there ln makes one. Returns whether link now stands as a link.
+inline bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target) {
+  auto isLink = [](const std::wstring& p) {
+    const DWORD a = GetFileAttributesW(p.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+  };
+  if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink(link)) return true;
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  if (!unixName) return false;
+  auto quoted = [unixName](std::wstring path) {
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    char* name = unixName(path.c_str());
+    const std::wstring q = L"\"" + Utf8ToWide(name ? name : "") + L"\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    return q;
+  };
+  std::wstring cmd = L"ln -s " + quoted(target) + L" " + quoted(link);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(L"Z:\\bin\\ln", cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  // A Unix process is not waited for through its handle.
+  for (int i = 0; i < 100 && !isLink(link); ++i) Sleep(50);
+  return isLink(link);
+}
+
+
 inline Bytes ReadBytes(const std::wstring& path) {
   std::ifstream f(std::filesystem::path(path), std::ios::binary);
   return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "errorreport/ExceptionForm.h"
@@ -188,7 +189,7 @@ void AddModules(std::vector<std::wstring>& lines) {
 // The lines of the report that come before the dialog's own product-version section.
 std::vector<std::wstring> ReportLines(TTramlixErrorHandler& handler, const std::exception& error) {
   std::vector<std::wstring> lines;
-  lines.push_back(AnsiToWide(error.what()));
+  lines.push_back(ExceptionText(error.what()));
   lines.push_back(kReportSeparator);
   handler.BuildReport(lines, &error);
   return lines;
@@ -197,15 +198,48 @@ std::vector<std::wstring> ReportLines(TTramlixErrorHandler& handler, const std::
 
 std::wstring FileVersionText(const std::wstring& fileName) { return AnsiToWide(GetFileVersionText(fileName)); }
 
+namespace {
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+// The bytes of an entry for the log open in h. A new log is UTF-8 behind its byte-order mark,
+// so that titles and paths in any script survive. A log begun in the ANSI code page goes on in
+// it, as its older entries are never rewritten; a character that page cannot hold is written
+// as \x{XXXX} with its code, never as a look-alike or "?".
+std::string LogBytes(HANDLE h, const std::wstring& text) {
+  LARGE_INTEGER size{};
+  char head[3] = {};
+  DWORD read = 0;
+  if (!GetFileSizeEx(h, &size) || size.QuadPart == 0) return kUtf8Mark + WideToUtf8(text);
+  if (ReadFile(h, head, 3, &read, nullptr) && read == 3 && memcmp(head, kUtf8Mark, 3) == 0) return WideToUtf8(text);
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const int n = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]) ? 2 : 1;
+    char bytes[8];
+    BOOL lost = FALSE;
+    const int k = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &text[i], n, bytes, sizeof bytes, nullptr, &lost);
+    if (k > 0 && !lost) {
+      out.append(bytes, k);
+    } else {
+      const unsigned code = n == 2 ? 0x10000 + ((text[i] - 0xD800) << 10) + (text[i + 1] - 0xDC00) : text[i];
+      char escaped[16];
+      snprintf(escaped, sizeof escaped, "\\x{%04X}", code);
+      out += escaped;
+    }
+    i += n - 1;
+  }
+  return out;
+}
+}  // namespace
+
 void AppendLog(const std::wstring& fileName, const std::vector<std::wstring>& lines) {
   try {
-    HANDLE h = CreateFileW(fileName.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    HANDLE h = CreateFileW(fileName.c_str(), FILE_APPEND_DATA | FILE_READ_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
     std::wstring text = L"############# ERROR ON: " + DateTimeToStr(Now()) + L"\r\n" + ModuleFileName(nullptr) + L"\r\n";
     for (const std::wstring& line : lines) text += line + L"\r\n";
     text += L"### END LOG\r\n\r\n\r\n";
-    const std::string bytes = WideToAnsi(text);
+    const std::string bytes = LogBytes(h, text);
     DWORD written = 0;
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);

@@ -145,7 +145,7 @@ void InitLanguageEngine() {
 }
 
 void LoadLanguage(const std::wstring& name) {
-  if (!LanguageEngine) return;
+  if (!LanguageEngine || !IsPlainFileName(name)) return;
   const std::wstring fileName = LanguageFileName(name);
   if (!FileExists(fileName)) return;
   LanguageEngine->LoadFromFile(fileName);

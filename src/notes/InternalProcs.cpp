@@ -11,6 +11,7 @@
 #include "shell/VantaroEngineUnit.h"
 #include "ui/Application.h"
 #include "ui/Clock.h"
+#include "ui/MessageBox.h"
 #include "ui/Paths.h"
 
 bool Loading = true;
@@ -121,16 +122,34 @@ bool IsAlreadyRunning(HANDLE& handle, const std::string& name) {
 namespace {
 std::function<void(const std::wstring&)> g_shellOpenHook;
 
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+  const int n = static_cast<int>(wcslen(prefix));
+  return static_cast<int>(text.size()) > n && CompareStringOrdinal(text.c_str(), n, prefix, n, TRUE) == CSTR_EQUAL;
+}
+
 bool IsWebAddress(const std::wstring& url) {
-  for (const wchar_t* prefix : {L"http://", L"https://", L"ftp://", L"mailto:", L"www."}) {
-    const int n = static_cast<int>(wcslen(prefix));
-    if (static_cast<int>(url.size()) > n &&
-        CompareStringOrdinal(url.c_str(), n, prefix, n, TRUE) == CSTR_EQUAL)
-      return true;
-  }
+  for (const wchar_t* prefix : {L"http://", L"https://", L"ftp://", L"mailto:", L"www."})
+    if (StartsWith(url, prefix)) return true;
   return false;
 }
 }  // namespace
+
+bool IsRunnableFile(const std::wstring& fileName) {
+  // The system drops dots and blanks at the end of a name: "x.bat." is x.bat.
+  std::wstring name = ExtractFileName(fileName);
+  while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+  const size_t dot = name.rfind(L'.');
+  if (dot == std::wstring::npos) return false;
+  const std::wstring extension = name.substr(dot);
+  std::wstring list = L".exe;.bat;.cmd;.com;.scr;.lnk;.pif;.js;.jse;.vbs;.vbe;.wsf;.wsh;.msi;.msp;.cpl;.hta;.ps1;"
+                      L".url;.jar;.reg;.inf;.application;.appref-ms;.gadget;.msc;.settingcontent-ms;";
+  wchar_t pathExt[4096];
+  const DWORD n = GetEnvironmentVariableW(L"PATHEXT", pathExt, 4096);
+  if (n > 0 && n < 4096) list += pathExt + std::wstring(L";");
+  for (size_t start = 0, end; (end = list.find(L';', start)) != std::wstring::npos; start = end + 1)
+    if (end > start && SameText(list.substr(start, end - start), extension)) return true;
+  return false;
+}
 
 void SetShellOpenHook(std::function<void(const std::wstring& target)> hook) { g_shellOpenHook = std::move(hook); }
 
@@ -142,16 +161,26 @@ void ShellOpen(HWND wnd, const std::wstring& target, const std::wstring& folder)
   ShellExecuteW(wnd, L"OPEN", target.c_str(), L"", folder.c_str(), SW_SHOWNORMAL);
 }
 
-void OpenLinkedFile(const std::wstring& fileName) {
+void OpenLinkedFile(const std::wstring& linkedFile) {
+  // A copy: the note that holds the name may go while the question below is up.
+  const std::wstring fileName = linkedFile;
   if (!FileExists(fileName)) return;
+  // A note file is anyone's to write (shared, downloaded): a link that would run something
+  // runs only when the user, told what it is, says so.
+  if (IsRunnableFile(fileName) &&
+      ShowMessageBox(L"The linked file is a program or a script, and opening it runs it:\n\r" + fileName +
+                         L"\n\rDo you want to run it?",
+                     L"Vantaro", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+    return;
   ShellOpen(nullptr, fileName, ExtractFilePath(fileName));
 }
 
 void OpenURL(HWND wnd, const std::wstring& url) {
   // The text of a note is anyone's to write (a shared or downloaded note file): a click on it
-  // must never start a program, so only web addresses go to the shell.
+  // must never start a program, so only web addresses go to the shell. One that starts with
+  // "www." names no scheme, and the shell would take it for a file first (www.evil.bat).
   if (!IsWebAddress(url)) return;
-  ShellOpen(wnd, url, L"c:\\");
+  ShellOpen(wnd, StartsWith(url, L"www.") ? L"http://" + url : url, L"c:\\");
 }
 
 void Shutdown(bool freeMainForm) {

@@ -61,9 +61,14 @@ std::string NewNoteID();
 bool NoteNameInUse(const std::string& id);
 
 bool IsAlreadyRunning(HANDLE& handle, const std::string& name);
+// Opens a note's linked file; one that would run (IsRunnableFile) only after the user, told
+// its name, agrees.
 void OpenLinkedFile(const std::wstring& fileName);
-// Opens a web address (http, https, ftp, mailto or one starting with "www."); anything else,
-// such as a file: address that could start a program, is not opened.
+// Whether opening the file runs it: a program, script, installer, shortcut and the like, by
+// its extension (the system's PATHEXT list and the other kinds the shell runs).
+bool IsRunnableFile(const std::wstring& fileName);
+// Opens a web address (http, https, ftp, mailto, or one starting with "www.", which is opened
+// as http://); anything else, such as a file: address that could start a program, is not.
 void OpenURL(HWND wnd, const std::wstring& url);
 // For tests: receives what would be handed to the shell to open, in place of the shell.
 void SetShellOpenHook(std::function<void(const std::wstring& target)> hook);

@@ -123,22 +123,20 @@ void TNotesManager::CloseAll() {
   }
 }
 
-void TNotesManager::GetGroups(std::vector<std::string>& list) const {
+void TNotesManager::GetGroups(std::vector<std::wstring>& list) const {
   for (TNoteWrapper* w : Notes->List) {
-    if (Trim(w->Note->Group).empty()) continue;
-    std::string g = WideToAnsi(w->Note->Group);
-    bool found = std::any_of(list.begin(), list.end(), [&](const std::string& s) {
-      return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, s.c_str(), -1, g.c_str(), -1) == CSTR_EQUAL;
-    });
-    if (!found) list.push_back(g);
+    const std::wstring& g = w->Note->Group;
+    if (Trim(g).empty()) continue;
+    if (std::none_of(list.begin(), list.end(), [&](const std::wstring& s) { return SameText(s, g); }))
+      list.push_back(g);
   }
 }
 
-void TNotesManager::ShowGroup(const std::string& group, bool show) {
-  std::string wanted = UpperCase(group);
+void TNotesManager::ShowGroup(const std::wstring& group, bool show) {
   for (size_t i = 0; i < Notes->List.size(); ++i) {
     TNoteWrapper* w = Notes->List[i];
-    if (UpperCase(WideToAnsi(w->Note->Group)) != wanted) continue;
+    // The same rule as the list of groups: one group there is one group here.
+    if (!SameText(w->Note->Group, group)) continue;
     if (show)
       w->ShowNote();
     else
@@ -164,7 +162,7 @@ void TNotesManager::NewNote() {
 bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   if (!wrapper) return false;
   std::wstring text = L"Are you sure that you want to delete this note?\n\rNote title: " +
-                      AnsiToWide(WideToAnsi(wrapper->Note->Title));
+                      wrapper->Note->Title;
   const std::wstring fileName = wrapper->FileName;
   TLifeCheck alive(alive_);
   if (ShowMessageBox(text, L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return false;

@@ -38,8 +38,8 @@ class TNotesManager : public TNoteOWN {
   void CloseAll();
   // Adds the distinct non-blank groups, in the order of their first note, to list (which is
   // searched without regard to case and not cleared).
-  void GetGroups(std::vector<std::string>& list) const;
-  void ShowGroup(const std::string& group, bool show);
+  void GetGroups(std::vector<std::wstring>& list) const;
+  void ShowGroup(const std::wstring& group, bool show);
   void NewNote();
   bool DeleteNote(TNoteWrapper* wrapper, bool freeForm);
   void RefreshView();

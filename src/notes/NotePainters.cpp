@@ -87,7 +87,8 @@ void DrawDemoNote(TCanvas& canvas, int width, int height, TColor titleColor, TCo
 }
 
 void FontToSetting(const TFont& font, TFontSetting& setting) {
-  setting.SetFaceName(WideToAnsi(font.Name()));  // SetFaceName keeps at most 255 bytes
+  // The record holds an 8-bit name: a face it cannot hold is not stored as another name.
+  if (std::string face; TryWideToAnsi(font.Name(), face)) setting.SetFaceName(face);  // keeps at most 255 bytes
   setting.Size = static_cast<std::uint8_t>(std::clamp(font.Size(), 0, 255));
   setting.Style = font.Style() & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
   setting.Color = font.Color();

@@ -1,5 +1,7 @@
 #include "notes/NoteWrapper.h"
 
+#include <algorithm>
+
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
 #include "notewindows/NoteConfUnit.h"
@@ -234,11 +236,11 @@ void TNoteWrapper::Changed() {
   if (auto* manager = dynamic_cast<TNotesManager*>(Owner)) manager->RefreshView();
 }
 
-void TNoteWrapper::GetTitle(std::string& s) const { s = WideToAnsi(Note->Title); }
+void TNoteWrapper::GetTitle(std::wstring& s) const { s = Note->Title; }
 
-void TNoteWrapper::SetTitle(const std::string& s) {
+void TNoteWrapper::SetTitle(const std::wstring& s) {
   UpdateFromForm();
-  Note->Title = AnsiToWide(s);
+  Note->Title = s;
   if (Form) Form->Repaint();
 }
 
@@ -247,24 +249,26 @@ void TNoteWrapper::InvalidatePreview() {
   Preview.clear();
 }
 
-std::string MakePreview(const std::wstring& plainText) {
-  std::string p = WideToAnsi(plainText.substr(0, 255));
-  p = Trim(p);
-  std::string out;
+std::wstring MakePreview(const std::wstring& plainText) {
+  // The first 255 characters, never half of a pair that makes one character.
+  size_t n = std::min<size_t>(plainText.size(), 255);
+  if (n == 255 && IS_HIGH_SURROGATE(plainText[n - 1])) --n;
+  const std::wstring p = Trim(plainText.substr(0, n));
+  std::wstring out;
   for (size_t i = 0; i < p.size(); ++i) {
-    if (p[i] == '\n' && i + 1 < p.size() && p[i + 1] == '\r') {
-      out += ' ';
+    if (p[i] == L'\n' && i + 1 < p.size() && p[i + 1] == L'\r') {
+      out += L' ';
       ++i;
     } else {
       out += p[i];
     }
   }
-  for (char& c : out)
-    if (c >= 1 && c <= 31) c = ' ';
+  for (wchar_t& c : out)
+    if (c >= 1 && c <= 31) c = L' ';
   return out;
 }
 
-void TNoteWrapper::GetPreview(std::string& s) {
+void TNoteWrapper::GetPreview(std::wstring& s) {
   if (PreviewDirty) {
     PreviewDirty = false;
     Preview = MakePreview(RichTextToPlainText(Note->Text));
@@ -272,8 +276,8 @@ void TNoteWrapper::GetPreview(std::string& s) {
   s = Preview;
 }
 
-std::string TNoteWrapper::GetPreview() {
-  std::string s;
+std::wstring TNoteWrapper::GetPreview() {
+  std::wstring s;
   GetPreview(s);
   return s;
 }

@@ -31,7 +31,7 @@ class TNoteWrapper {
   std::string ID;
   std::wstring FileName;
   bool Corrupted = false;
-  std::string Preview;
+  std::wstring Preview;
   bool PreviewDirty = true;
   TNoteForm* Form = nullptr;  // not owned: the application owns note windows
   TNoteClass* Note = nullptr;
@@ -57,11 +57,11 @@ class TNoteWrapper {
   void HideUntil(TDateTime when);
   void HideForMinutes(unsigned minutes);
   void Changed();
-  void GetTitle(std::string& s) const;
-  void SetTitle(const std::string& s);
+  void GetTitle(std::wstring& s) const;
+  void SetTitle(const std::wstring& s);
   void InvalidatePreview();
-  void GetPreview(std::string& s);
-  std::string GetPreview();
+  void GetPreview(std::wstring& s);
+  std::wstring GetPreview();
 
   // Called by the note window when it goes away, so that no pointer to it is kept.
   void FormDestroyed(TNoteForm* form);
@@ -91,4 +91,4 @@ class TQuietOpening {
 };
 
 // The preview rules applied to the plain text of a note.
-std::string MakePreview(const std::wstring& plainText);
+std::wstring MakePreview(const std::wstring& plainText);

@@ -14,6 +14,9 @@ void ReadLanguageSetting(std::wstring& name) {
   } catch (const std::exception&) {
     name = L"english";
   }
+  // The name becomes a file in the languages folder, which translator mode writes to: one that
+  // could reach anywhere else is not a language.
+  if (!IsPlainFileName(name)) name = L"english";
 }
 
 namespace {

@@ -84,9 +84,9 @@ void LoadValues(TNoteConf& d, TNoteWrapper& wrapper) {
   d.SetAlarmDateTime(note.AlarmAt);
   d.GroupBox->Items.Clear();
   if (auto* manager = dynamic_cast<TNotesManager*>(wrapper.Owner)) {
-    std::vector<std::string> groups;
+    std::vector<std::wstring> groups;
     manager->GetGroups(groups);
-    for (const std::string& g : groups) d.GroupBox->Items.Add(AnsiToWide(g));
+    for (const std::wstring& g : groups) d.GroupBox->Items.Add(g);
   }
   d.GroupBox->SetText(note.Group);
   try {

@@ -48,7 +48,7 @@ enum Image {
 TNoteWrapper* WrapperOf(const TGridNode* node) { return node ? static_cast<TNoteWrapper*>(node->Data) : nullptr; }
 
 // Byte by byte; a text that is the start of the other comes first.
-int CompareBytes(const std::string& a, const std::string& b) {
+int CompareBytes(const std::wstring& a, const std::wstring& b) {
   const int c = a.compare(b);
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
@@ -80,7 +80,12 @@ std::wstring MomentText(TDateTime moment) {
   return date;
 }
 
-std::string ToAnsi(const std::wstring& s) { return WideToAnsi(s); }
+// Letters a-z taken as A-Z and nothing else folded: the order of the sort keys.
+std::wstring UpperAscii(std::wstring s) {
+  for (wchar_t& c : s)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  return s;
+}
 }  // namespace
 
 TNotesManagerForm::TNotesManagerForm(TComponent* owner) : TForm(owner, L"TNotesManagerForm") {
@@ -174,7 +179,7 @@ void TNotesManagerForm::BuildActions() {
     TNotesManager* notes = Notes();
     if (!w || !notes) return;
     TLifeCheck alive = Watch();
-    notes->ShowGroup(ToAnsi(w->Note->Group), show);
+    notes->ShowGroup(w->Note->Group, show);
     if (!alive || Gone()) return;
     if (!show && Application) Application->ProcessMessages();
     if (alive) ToFront();
@@ -416,10 +421,11 @@ void TNotesManagerForm::ResumeActions() {
 
 bool TNotesManagerForm::Admits(TGridNode* folder, TNoteWrapper* w) const {
   if (folder->Level() == 0) return true;
-  const std::string group = ToAnsi(w->Note->Group);
+  const std::wstring& group = w->Note->Group;
   if (folder->Index() == 0) return Trim(group).empty();
   const size_t k = static_cast<size_t>(folder->Index());
-  return k <= Groups.size() && Trim(UpperCase(Groups[k - 1])) == Trim(UpperCase(group));
+  // The rule that made the list of groups, so that a folder holds the notes it stands for.
+  return k <= Groups.size() && SameText(Trim(Groups[k - 1]), Trim(group));
 }
 
 void TNotesManagerForm::UpdateList(bool rebuildFolders) {
@@ -476,7 +482,7 @@ TNoteWrapper* TNotesManagerForm::FocusedNote() {
 std::wstring TNotesManagerForm::NoteViewerGetText(TGridNode* node, int column) {
   TNoteWrapper* w = WrapperOf(node);
   if (!w || !w->Note) return L"";
-  if (node->Kind == nkPreview) return column == colTitle ? AnsiToWide(w->GetPreview()) : L"";
+  if (node->Kind == nkPreview) return column == colTitle ? w->GetPreview() : L"";
   const TNoteClass& n = *w->Note;
   switch (column) {
     case colTitle: return n.Title;
@@ -503,7 +509,7 @@ int TNotesManagerForm::NoteViewerGetImageIndex(TGridNode* node, int column) {
 std::wstring TNotesManagerForm::NoteViewerGetHint(TGridNode* node) {
   TNoteWrapper* w = WrapperOf(node);
   if (!w || node->Kind != nkNote) return L"";
-  return L"Note text preview:\n\r" + AnsiToWide(w->GetPreview());
+  return L"Note text preview:\n\r" + w->GetPreview();
 }
 
 int TNotesManagerForm::NoteViewerCompareNodes(TGridNode* a, TGridNode* b, int column) {
@@ -527,8 +533,7 @@ int TNotesManagerForm::NoteViewerCompareNodes(TGridNode* a, TGridNode* b, int co
 const TNotesManagerForm::SortKey& TNotesManagerForm::KeyOf(const TNoteWrapper* w) {
   auto it = sortKeys_.find(w);
   if (it == sortKeys_.end())
-    // 8-bit text with a-z taken as A-Z and nothing else folded.
-    it = sortKeys_.emplace(w, SortKey{UpperCase(ToAnsi(w->Note->Title)), UpperCase(ToAnsi(w->Note->Group))}).first;
+    it = sortKeys_.emplace(w, SortKey{UpperAscii(w->Note->Title), UpperAscii(w->Note->Group)}).first;
   return it->second;
 }
 
@@ -556,7 +561,7 @@ void TNotesManagerForm::NoteViewerEditing(TGridNode* node, int column, bool& all
 
 void TNotesManagerForm::NoteViewerNewText(TGridNode* node, int column, const std::wstring& text) {
   if (!node || node->Kind != nkNote || column != colTitle) return;
-  if (TNoteWrapper* w = WrapperOf(node)) w->SetTitle(ToAnsi(text));
+  if (TNoteWrapper* w = WrapperOf(node)) w->SetTitle(text);
 }
 
 void TNotesManagerForm::NoteViewerEdited() {
@@ -578,7 +583,7 @@ std::wstring TNotesManagerForm::NotesFoldersGetText(TGridNode* node) {
   if (node->Level() == 0) return L"All";
   if (node->Index() == 0) return L"* " + NoGroupText + L" *";
   const size_t k = static_cast<size_t>(node->Index());
-  return k <= Groups.size() ? AnsiToWide(Groups[k - 1]) : L"";
+  return k <= Groups.size() ? Groups[k - 1] : L"";
 }
 
 void TNotesManagerForm::NotesFoldersFocusChanged() {
@@ -624,8 +629,7 @@ bool TNotesManagerForm::PrintList(TPrinter& printer) {
   for (TGridNode* n : NoteViewer->Rows())
     if (n->Kind == nkNote)
       if (TNoteWrapper* w = WrapperOf(n))
-        lines.push_back(Line{AnsiToWide(ToAnsi(w->Note->Title)), AnsiToWide(ToAnsi(w->Note->Group)),
-                             AnsiToWide(w->GetPreview())});
+        lines.push_back(Line{w->Note->Title, w->Note->Group, w->GetPreview()});
   return RunPrintJob(printer, L"Vantaro notes list", L"The notes list could not be printed:", [&](TPrinter& printer) {
     TCanvas& c = printer.Canvas();
     c.Font.SetName(L"Arial");

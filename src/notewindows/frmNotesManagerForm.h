@@ -66,7 +66,7 @@ class TNotesManagerForm : public TForm {
   void Translate();
 
   // The group names shown as folders: folder k (k >= 1) under "All" is entry k - 1.
-  std::vector<std::string> Groups;
+  std::vector<std::wstring> Groups;
   std::wstring NoGroupText = L"No Group";
 
   // Prints the rows of the list as they stand, on the given printer; a failure of the printer
@@ -111,7 +111,7 @@ class TNotesManagerForm : public TForm {
 
   // The keys of one sort, taken once per note rather than in every comparison.
   struct SortKey {
-    std::string Title, Group;
+    std::wstring Title, Group;
   };
   std::unordered_map<const TNoteWrapper*, SortKey> sortKeys_;
   const SortKey& KeyOf(const TNoteWrapper* w);

@@ -30,21 +30,12 @@ std::wstring Param(int index) {
 
 void Uninstall() {
   if (ShowMessageBox(L"Do you want to remove all notes?", L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  TApplication app;
-  app.SetTitle(L"Vantaro Uninstall");
-  // Every Windows user's data goes, and not to the recycle bin.
-  std::string from = WideToAnsi(ExeFolder() + L"Users");
-  from.push_back('\0');
-  from.push_back('\0');
-  std::string title = WideToAnsi(app.Title());
-  SHFILEOPSTRUCTA op{};
-  op.hwnd = app.Handle();
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.pTo = "";
-  op.fFlags = FOF_NOCONFIRMATION | FOF_SIMPLEPROGRESS;
-  op.lpszProgressTitle = title.c_str();
-  SHFileOperationA(&op);
+  // Every Windows user's data goes, and not to the recycle bin. The folder is named to the
+  // system as it is, and a link in it is removed without entering it: the shell's own delete
+  // takes wildcards and follows links, and could reach another program's folder.
+  const std::wstring users = ExeFolder() + L"Users";
+  if (!RemoveFolderTree(users))
+    ShowMessageBox(L"Some notes could not be removed from:\n\r" + users, L"Vantaro", MB_OK | MB_ICONERROR);
 }
 
 void Terminate() {

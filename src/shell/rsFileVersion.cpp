@@ -11,15 +11,14 @@ void TrsFileVersion::Clear() {
 
 bool TrsFileVersion::ReadVersionInfo(const std::wstring& fileName, int* major, int* build, int* release,
                                      int* minor) {
-  std::string name = WideToAnsi(fileName);
   DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeA(name.c_str(), &handle);
+  DWORD size = GetFileVersionInfoSizeW(fileName.c_str(), &handle);
   if (size == 0) return false;
   std::vector<char> buffer(size);
-  if (!GetFileVersionInfoA(name.c_str(), handle, size, buffer.data())) return false;
+  if (!GetFileVersionInfoW(fileName.c_str(), handle, size, buffer.data())) return false;
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(buffer.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info) return false;
+  if (!VerQueryValueW(buffer.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info) return false;
   if (major) *major = HIWORD(info->dwFileVersionMS);
   if (minor) *minor = LOWORD(info->dwFileVersionMS);
   if (release) *release = HIWORD(info->dwFileVersionLS);

@@ -68,7 +68,7 @@ void ReportError(const std::exception& e) {
       // An error in the error hook itself: fall back to the plain box below.
     }
   }
-  ShowMessageBox(AnsiToWide(e.what()), L"Error", MB_OK | MB_ICONERROR);
+  ShowMessageBox(ExceptionText(e.what()), L"Error", MB_OK | MB_ICONERROR);
 }
 }  // namespace
 
@@ -85,7 +85,7 @@ void TApplication::HandleException(std::exception_ptr error) {
     e = &caught;  // lives as long as error does
   } catch (...) {
   }
-  KeepError(AnsiToWide(e->what()));
+  KeepError(ExceptionText(e->what()));
   // A timer or a repaint that fails while the box is up would otherwise stack boxes.
   if (g_showingError) {
     ++g_suppressedErrors;

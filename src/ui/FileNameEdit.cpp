@@ -12,7 +12,7 @@ bool IsValidFileName(const std::wstring& name) {
 }
 
 EInvalidFileName::EInvalidFileName(const std::wstring& name)
-    : std::invalid_argument("Invalid file name - " + WideToAnsi(name)) {}
+    : std::invalid_argument("Invalid file name - " + WideToUtf8(name)) {}
 
 TFileNameEdit::TFileNameEdit(TComponent* owner, const std::wstring& name) : TWinControl(owner) {
   SetName(name);

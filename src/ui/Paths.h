@@ -14,3 +14,10 @@ bool ForceDirectories(const std::wstring& path);
 std::wstring ExtractFileName(const std::wstring& path);
 std::wstring ExtractFilePath(const std::wstring& path);  // with the trailing backslash
 std::wstring IncludeTrailingBackslash(const std::wstring& path);
+// Removes a folder with everything in it. A link met on the way (the folder itself, or a file
+// or folder in it that is a symbolic link or junction) is removed itself and never followed:
+// what it points to stays. Returns whether nothing is left; a folder that is not there is.
+bool RemoveFolderTree(const std::wstring& folder);
+// Whether name can only be a file in the folder it is put in: not empty, no folder part, no
+// drive, no "..", no character a file name cannot hold, no device name.
+bool IsPlainFileName(const std::wstring& name);

@@ -200,7 +200,7 @@ bool RunPrintJob(TPrinter& printer, const std::wstring& title, const std::wstrin
   } catch (const EPrinter& e) {
     // The job is not left half open, and nobody is told it printed.
     printer.Abort();
-    ShowMessageBox(failure + L"\n\r" + AnsiToWide(e.what()), L"Vantaro", MB_OK | MB_ICONERROR);
+    ShowMessageBox(failure + L"\n\r" + ExceptionText(e.what()), L"Vantaro", MB_OK | MB_ICONERROR);
     return false;
   }
 }

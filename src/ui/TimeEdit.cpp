@@ -53,7 +53,7 @@ bool TryStrToTime(const std::wstring& textIn, TDateTime& time) {
 
 TDateTime StrToTime(const std::wstring& text) {
   TDateTime t = 0;
-  if (!TryStrToTime(text, t)) throw std::invalid_argument("'" + WideToAnsi(text) + "' is not a valid time");
+  if (!TryStrToTime(text, t)) throw std::invalid_argument("'" + WideToUtf8(text) + "' is not a valid time");
   return t;
 }
 

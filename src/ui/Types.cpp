@@ -12,10 +12,29 @@ std::wstring AnsiToWide(const std::string& s) {
 
 std::string WideToAnsi(const std::wstring& s) {
   if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr,
+                              nullptr);
   std::string out(n, '\0');
-  WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
+                      nullptr);
   return out;
+}
+
+bool TryWideToAnsi(const std::wstring& s, std::string& out) {
+  BOOL lost = FALSE;
+  if (!s.empty())
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr,
+                        &lost);
+  if (lost) return false;
+  out = WideToAnsi(s);
+  return true;
+}
+
+std::wstring ExceptionText(const char* what) {
+  const std::string s = what ? what : "";
+  if (s.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  return n > 0 ? Utf8ToWide(s) : AnsiToWide(s);
 }
 
 std::string WideToUtf8(const std::wstring& s) {

@@ -12,9 +12,15 @@ inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clWhite = 0xFFFFFF;
 
-// 8-bit text is in the ANSI code page; these convert at the edges.
+// 8-bit text is in the ANSI code page; these convert at the edges. A character the code page
+// cannot hold becomes "?", never a look-alike that names something else.
 std::wstring AnsiToWide(const std::string& s);
 std::string WideToAnsi(const std::wstring& s);
+// The same, where text that does not fit must be refused: false and out untouched then.
+bool TryWideToAnsi(const std::wstring& s, std::string& out);
+// The text of an exception's what(): the program writes it in UTF-8; a message that is not
+// valid UTF-8 (from elsewhere) is read in the ANSI code page.
+std::wstring ExceptionText(const char* what);
 std::string WideToUtf8(const std::wstring& s);
 std::wstring Utf8ToWide(const std::string& s);
 

@@ -100,13 +100,14 @@ class ProgramTest : public ::testing::Test {
     folder_.reset();
   }
 
-  // Starts a copy with the switches; returns its process handle.
-  HANDLE Start(const std::wstring& switches = L"") {
-    std::wstring cmd = L"\"" + exe_ + L"\" " + switches;
+  // Starts a copy (exe_ unless told) with the switches; returns its process handle.
+  HANDLE Start(const std::wstring& switches = L"", std::wstring exe = L"") {
+    if (exe.empty()) exe = exe_;
+    std::wstring cmd = L"\"" + exe + L"\" " + switches;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_->Path().c_str(), &si,
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_->Path().c_str(), &si,
                         &pi)) {
       ADD_FAILURE() << "cannot start the program: " << GetLastError();
       return nullptr;
@@ -392,21 +393,40 @@ TEST_F(ProgramTest, HotKeyMakesAFocusedNoteAndExitFromTheTrayMenuEndsTheProgram)
   EXPECT_EQ(GlobalFindAtomA("NewNoteShortCut"), 0) << "its atom is released";
 }
 
-TEST_F(ProgramTest, UninstallAsksAndRemovesEveryUsersNotesOnlyOnYes) {
-  notetest::WriteNote("NC1", 100, 100, 200, 150, L"Keep");
-  const std::wstring file = NoteFileName("NC1");
+TEST_F(ProgramTest, UninstallAsksAndOnYesRemovesItsOwnNotesOnlyWhateverItsFolderIsNamedAndEntersNoLink) {
+  // "Ő" has "O" as its best fit in the code page: the sibling is what a narrowed name reaches.
+  const std::wstring root = ExtractFilePath(exe_), own = root + L"Vantaro-Ő\\", sibling = root + L"Vantaro-O\\",
+                     outside = root + L"outside\\";
+  for (const std::wstring& f : {own + L"Users\\me\\", sibling + L"Users\\me\\", outside}) {
+    ForceDirectories(f);
+    notetest::WriteBytes(f + L"N1.vxn", notetest::Bytes{1});
+  }
+  ASSERT_TRUE(CopyFileW(exe_.c_str(), (own + L"vxq.exe").c_str(), FALSE));
+  EXPECT_TRUE(testsupport::MakeDirectoryLink(own + L"Users\\me\\linked", outside)) << "no link could be made here";
   for (int answer : {IDNO, IDYES}) {
-    HANDLE uninstall = Start(L"/UNINSTALL");
+    HANDLE uninstall = Start(L"/UNINSTALL", own + L"vxq.exe");
     std::vector<HWND> boxes;
     ASSERT_TRUE(WaitUntil([&] { return !(boxes = WindowsOf(GetProcessId(uninstall), L"#32770", true)).empty(); },
                           5000))
         << "the question";
     PostMessageW(boxes[0], WM_COMMAND, answer, 0);
+    // A link the system will not remove stays, and so does its folder: that is told.
+    HWND told = nullptr;
+    WaitUntil(
+        [&] {
+          for (HWND box : WindowsOf(GetProcessId(uninstall), L"#32770", true))
+            if (box != boxes[0]) told = box;
+          return told || Ended(uninstall, 0);
+        },
+        10000);
+    if (told) PostMessageW(told, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(Ended(uninstall, 10000));
     EXPECT_EQ(WindowsOf(GetProcessId(uninstall), L"TVantaroMainForm", false).size(), 0u) << "the program never ran";
-    EXPECT_EQ(FileExists(file), answer == IDNO);
+    EXPECT_EQ(FileExists(own + L"Users\\me\\N1.vxn"), answer == IDNO) << "its own notes go on Yes only";
+    EXPECT_TRUE(answer == IDNO || DirectoryExists(own + L"Users") == (told != nullptr)) << "all of it, or that is told";
   }
-  EXPECT_FALSE(DirectoryExists(ExtractFilePath(exe_) + L"Users"));
+  EXPECT_TRUE(FileExists(sibling + L"Users\\me\\N1.vxn")) << "the sibling's notes stay";
+  EXPECT_TRUE(FileExists(outside + L"N1.vxn")) << "what a link points to stays";
 }
 
 }  // namespace

@@ -50,8 +50,9 @@ struct DialogAnswer {
 };
 
 std::wstring ReadLog() {
-  Bytes b = ReadBytes(ExeFolder() + L"ExceptionsLog.txt");
-  return AnsiToWide(std::string(b.begin(), b.end()));
+  const Bytes b = ReadBytes(ExeFolder() + L"ExceptionsLog.txt");
+  const std::string text(b.begin(), b.end());
+  return text.rfind("\xEF\xBB\xBF", 0) == 0 ? Utf8ToWide(text.substr(3)) : AnsiToWide(text);
 }
 
 int Count(const std::wstring& text, const std::wstring& what) {
@@ -130,6 +131,27 @@ TEST_F(ErrorReportTest, AnErrorInAHandlerIsLoggedWithItsThrowSiteAndCloseGoesOn)
   PostMessageW(probe->Handle(), WM_APP + 2, 0, 0);
   EXPECT_TRUE(RunLoopUntil([&] { return probe->handled == 1; }, 2000));
   EXPECT_EQ(ErrorHandler->DialogsShown, 1);
+}
+
+TEST(ErrorLog, TextOutsideTheCodePageSurvivesAndOlderEntriesStayAsTheyWere) {
+  testsupport::TempFolder folder(L"log");
+  const std::wstring file = folder.Path() + L"ExceptionsLog.txt", title = L"Заметка Ő 日本 é \U0001F600";
+  const std::string mark = "\xEF\xBB\xBF";
+  struct Row {
+    std::string before;  // the log as an older run left it
+    std::string line;    // the title's line in the entry added
+  } rows[] = {{"", WideToUtf8(title)},
+              {mark + "old \xC3\xA9\r\n", WideToUtf8(title)},
+              // Begun in the code page: it goes on in it, and what it cannot hold is written by its code.
+              {"old \xE9\r\n", "\\x{0417}\\x{0430}\\x{043C}\\x{0435}\\x{0442}\\x{043A}\\x{0430} \\x{0150} "
+                               "\\x{65E5}\\x{672C} \xE9 \\x{1F600}"}};
+  for (const Row& row : rows) {
+    testsupport::WriteBytes(file, Bytes(row.before.begin(), row.before.end()));
+    AppendLog(file, {title});
+    const std::string log = testsupport::ReadText(file);
+    EXPECT_EQ(log.substr(0, std::max<size_t>(row.before.size(), 3)), row.before.empty() ? mark : row.before);
+    EXPECT_NE(log.find("\r\n" + row.line + "\r\n### END LOG\r\n"), std::string::npos) << log;
+  }
 }
 
 TEST_F(ErrorReportTest, TerminateSavesTypedTextThenEndsWithCodeOne) {

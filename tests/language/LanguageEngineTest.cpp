@@ -100,6 +100,11 @@ TEST_F(LanguageEngineTest, StartAndStopRoutinesAndEightBitFiles) {
   ASSERT_NE(LanguageEngine, nullptr);
   LoadLanguage(L"klingon");
   EXPECT_FALSE(LanguageEngine->IsLoaded()) << "a missing file keeps the English texts";
+  // A name that leads out of the languages folder loads nothing, even where a file stands.
+  MakeFile(L"..\\outside", "[LNG_A]\r\nk=v\r\n");
+  LoadLanguage(L"..\\outside");
+  EXPECT_FALSE(LanguageEngine->IsLoaded());
+  EXPECT_EQ(LanguageName, oldName);
   std::wstring path = MakeFile(L"Italiano", "[LNG_A]\r\nk=Propriet\xE0\r\n");
   LoadLanguage(L"Italiano");
   EXPECT_EQ(LanguageName, L"Italiano");

@@ -48,21 +48,26 @@ TEST_F(ManagerTest, FoldersFilterTheListByGroup) {
          {L"work2", L"WORK"},
          {L"home1", L"Home"},
          {L"home2", L" Home "},
+         {L"ru1", L"Привет"},
+         {L"ru2", L"Пример"},
          {L"x", L"X"}});
   Open();
   // Groups differing in case share a folder, named as the first note has it; groups differing
-  // in blanks get one each, and each lists the notes of both.
-  ASSERT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Work", L"Home", L" Home ", L"X"}));
+  // in blanks get one each, and each lists the notes of both. Two groups of one length outside
+  // the code page are two folders.
+  ASSERT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Work", L"Home", L" Home ", L"Привет", L"Пример", L"X"}));
   struct Case {
     int folder;
     Names notes;
   } cases[] = {
-      {0, {L"blanks", L"home1", L"home2", L"plain", L"work1", L"work2", L"x"}},
+      {0, {L"blanks", L"home1", L"home2", L"plain", L"ru1", L"ru2", L"work1", L"work2", L"x"}},
       {1, {L"blanks", L"plain"}},
       {2, {L"work1", L"work2"}},
       {3, {L"home1", L"home2"}},
       {4, {L"home1", L"home2"}},
-      {5, {L"x"}},
+      {5, {L"ru1"}},
+      {6, {L"ru2"}},
+      {7, {L"x"}},
   };
   for (const Case& c : cases) {
     ClickFolder(c.folder);
@@ -70,20 +75,20 @@ TEST_F(ManagerTest, FoldersFilterTheListByGroup) {
   }
   // The folder stays by position when its group goes: after the last note of "X" is deleted
   // no folder stands there, and All takes the focus with every note.
-  ClickFolder(5);
+  ClickFolder(7);
   SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDYES; });
   Click(form->NoteViewer, Row(L"x"));
   ASSERT_NE(form->FocusedNote(), nullptr);
   form->_DeleteNote->Execute();
-  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Work", L"Home", L" Home "}));
+  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Work", L"Home", L" Home ", L"Привет", L"Пример"}));
   EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Roots()[0]);
-  EXPECT_EQ(Titles().size(), 6u);
+  EXPECT_EQ(Titles().size(), 8u);
   // A group that goes from the middle: the folder at that place now shows the next group.
   ClickFolder(2);
   Note(L"work1")->Note->Group = L"";
   Note(L"work2")->Note->Group = L"";
   form->UpdateList(true);
-  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Home", L" Home "}));
+  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *", L"Home", L" Home ", L"Привет", L"Пример"}));
   EXPECT_EQ(form->NotesFolders->FocusedNode(), form->NotesFolders->Rows()[2]);
   EXPECT_EQ(Titles(), (Names{L"home1", L"home2"}));
   EXPECT_EQ(form->NoteViewer->FocusedNode(), nullptr) << "no note row is focused after a rebuild";
@@ -260,6 +265,8 @@ TEST_F(ManagerTest, HandMadeOddValuesAreListedAndSortedTheSameWhateverTheOrder) 
 
 TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   Start({{L"first", L"", 0, 0, false, false, false, "body"}, {L"second"}});
+  // Letters outside the code page reach the note and its file as they were typed.
+  const std::wstring renamed = L"Renamed Привет 日本";
   Open();
   TTreeGrid* v = form->NoteViewer;
   TNoteWrapper* w = Note(L"first");
@@ -277,14 +284,14 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   Key(VK_DELETE);
   EXPECT_EQ(GetWindowTextLengthW(editor), 0);
   EXPECT_EQ(Notes().Notes->Count(), 2);
-  Type(editor, L"Renamed");
+  Type(editor, renamed);
   Key(VK_RETURN);
   EXPECT_FALSE(v->IsEditing());
-  EXPECT_EQ(w->Note->Title, L"Renamed");
+  EXPECT_EQ(w->Note->Title, renamed);
   EXPECT_FALSE(form->ActionList->Suspended);
   EXPECT_EQ(GetFocus(), v->Handle()) << "the keys stay in the list";
   w->HideNote(true);  // saved as it closes
-  EXPECT_EQ(notetest::LoadNote(w->FileName).Title, L"Renamed");
+  EXPECT_EQ(notetest::LoadNote(w->FileName).Title, renamed);
 
   // Escape: the title stays, and every action works again.
   Click(v, Row(L"second"));
@@ -314,11 +321,11 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   ASSERT_TRUE(v->IsEditing());
   Type(v->EditorHandle(), L"moved");
   ClickHeader(0);
-  EXPECT_EQ(Titles(), (Names{L"second", L"Renamed"})) << "sorted descending";
+  EXPECT_EQ(Titles(), (Names{L"second", renamed})) << "sorted descending";
   EXPECT_FALSE(v->IsEditing()) << "no editor left over another row";
   Key(VK_RETURN);
   EXPECT_EQ(Note(L"second")->Note->Title, L"second");
-  EXPECT_EQ(Note(L"Renamed")->Note->Title, L"Renamed");
+  EXPECT_EQ(Note(renamed)->Note->Title, renamed);
   EXPECT_FALSE(form->ActionList->Suspended);
   EXPECT_EQ(GetFocus(), v->Handle());
   // Ctrl+N works again: a new note.
@@ -326,12 +333,12 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   EXPECT_EQ(Notes().Notes->Count(), 3);
   // A read-only note keeps its text, not its title: the title is renamed, the text and the
   // read-only state stay.
-  TNoteWrapper* first = Note(L"Renamed");
+  TNoteWrapper* first = Note(renamed);
   first->ShowNote();
   first->Note->SetReadOnly(true);
   first->Form->ApplyReadOnly();
   Pump(20);
-  Click(v, Row(L"Renamed"));
+  Click(v, Row(renamed));
   FocusList();
   Key(VK_F2);
   ASSERT_TRUE(v->IsEditing());

@@ -378,6 +378,11 @@ TEST_F(NoteConfTest, GroupsOfAllNotesAreOfferedAndATypedGroupIsStoredWithItsBlan
   c->Note->Group = L"  ";
   TNoteWrapper* w = OpenNote(220, 220, 200, 150, L"D");
   w->Note->Group = L"work";
+  // Two groups of one length outside the code page are offered as two, as they are written.
+  TNoteWrapper* e = OpenNote(260, 260, 200, 150, L"E");
+  e->Note->Group = L"Привет";
+  TNoteWrapper* f = OpenNote(300, 300, 200, 150, L"F");
+  f->Note->Group = L"Пример";
   std::vector<std::wstring> offered;
   std::wstring shown;
   ASSERT_TRUE(RunDialog(w, w->Form, -1, -1, [&](TNoteConf& d) {
@@ -389,7 +394,8 @@ TEST_F(NoteConfTest, GroupsOfAllNotesAreOfferedAndATypedGroupIsStoredWithItsBlan
     Type(edit, L"  Errands  ");
     d._ok->Click();
   }));
-  EXPECT_EQ(offered, (std::vector<std::wstring>{L"Work", L"Home"})) << "each group once, blank ones left out";
+  EXPECT_EQ(offered, (std::vector<std::wstring>{L"Work", L"Home", L"Привет", L"Пример"}))
+      << "each group once, blank ones left out";
   EXPECT_EQ(shown, L"work");
   EXPECT_EQ(w->Note->Group, L"  Errands  ");
   EXPECT_EQ(LoadNote(w->FileName).Group, L"  Errands  ");

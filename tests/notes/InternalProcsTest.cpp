@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "notes/InternalProcs.h"
 #include "ui/Clock.h"
+#include "ui/FileNameEdit.h"
 
 namespace {
 void Touch(const std::wstring& file) { std::ofstream(std::filesystem::path(file)) << "x"; }
@@ -90,4 +91,28 @@ TEST(SingleInstance, ASecondMutexOfTheSameNameMeansAlreadyRunning) {
   CloseHandle(second);
   EXPECT_FALSE(IsAlreadyRunning(third, name)) << "once every handle is closed the name is free again";
   CloseHandle(third);
+}
+
+// 8-bit text (the code page here is 1252): what does not fit is never turned into a
+// look-alike, and messages carry any text.
+TEST(EightBitText, NothingOutsideTheCodePageBecomesALookAlike) {
+  ASSERT_EQ(GetACP(), 1252u);
+  struct Row {
+    std::wstring wide;
+    std::string ansi;  // WideToAnsi
+    bool fits;         // TryWideToAnsi
+  } rows[] = {{L"Vantaro-\u00E9", "Vantaro-\xE9", true},
+              {L"Vantaro-\u0150", "Vantaro-?", false},  // best fit would give "O"
+              {L"\u2215evil", "?evil", false},          // best fit would give "/"
+              {L"Привет", "??????", false},
+              {L"", "", true}};
+  for (const Row& row : rows) {
+    EXPECT_EQ(WideToAnsi(row.wide), row.ansi) << WideToUtf8(row.wide);
+    std::string out = "kept";
+    EXPECT_EQ(TryWideToAnsi(row.wide, out), row.fits) << WideToUtf8(row.wide);
+    EXPECT_EQ(out, row.fits ? row.ansi : "kept") << WideToUtf8(row.wide);
+  }
+  EXPECT_EQ(ExceptionText("caf\xC3\xA9 \xD0\x96"), L"café Ж") << "what() in UTF-8";
+  EXPECT_EQ(ExceptionText("caf\xE9"), L"café") << "a message from elsewhere, in the code page";
+  EXPECT_EQ(ExceptionText(EInvalidFileName(L"Заметки<").what()), L"Invalid file name - Заметки<");
 }

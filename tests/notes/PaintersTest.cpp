@@ -225,6 +225,13 @@ TEST(FontSettings, FontsAndRecordsConvertBothWays) {
   EXPECT_EQ(s.FaceName(), std::string(255, 'x')) << "the name is cut to what the record holds";
   EXPECT_EQ(s.Size, 255) << "an oversized font stays the biggest one, not a tiny one";
 
+  // A face the 8-bit record cannot hold is not stored as a look-alike or "?" name.
+  font.SetName(L"Courier New");
+  FontToSetting(font, s);
+  font.SetName(L"メイリオ");
+  FontToSetting(font, s);
+  EXPECT_EQ(s.FaceName(), "Courier New");
+
   // A record with stray style bits from a damaged registry value keeps only the known ones.
   s.Style = 0xFF;
   SettingToFont(s, back);

@@ -217,6 +217,18 @@ TEST_F(Settings, LanguageFallsBackToEnglish) {
   EXPECT_EQ(read(), L"deutsch");
   main.Dword(L"Language", 7);
   EXPECT_EQ(read(), L"english") << "a value of the wrong type";
+  // The name is a file in the languages folder and nothing else.
+  struct Row {
+    const wchar_t* stored;
+    const wchar_t* read;
+  } rows[] = {{L"..\\..\\outside\\evil", L"english"}, {L"sub/evil", L"english"},  {L"C:evil", L"english"},
+              {L"..", L"english"},                     {L"evil?", L"english"},     {L"tab\tname", L"english"},
+              {L"CON", L"english"},                    {L"lpt1", L"english"},      {L"", L"english"},
+              {L"trailing.", L"english"},              {L"русский", L"русский"},   {L"Deutsch 2", L"Deutsch 2"}};
+  for (const Row& row : rows) {
+    main.Str(L"Language", row.stored);
+    EXPECT_EQ(read(), row.read) << WideToUtf8(row.stored);
+  }
 }
 
 TEST_F(Settings, HotKeysNeedBothValuesAndTakeTheModifiersLowByte) {

@@ -297,7 +297,7 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   Closing = false;
 }
 
-TEST_F(NoteWindowTest, AClickOpensOnlyWebAddresses) {
+TEST_F(NoteWindowTest, AClickOpensOnlyWebAddressesAndALinkedFileThatRunsOnlyWhenTheUserSaysSo) {
   std::vector<std::wstring> opened;
   SetShellOpenHook([&](const std::wstring& target) { opened.push_back(target); });
   TNoteWrapper* w = OpenNote(100, 100, 400, 300, L"Links");
@@ -305,7 +305,8 @@ TEST_F(NoteWindowTest, AClickOpensOnlyWebAddresses) {
   const std::vector<std::wstring> lines{L"http://example.com/a",  L"file:///C:/windows/notepad.exe",
                                         L"https://example.com/b", L"telnet://host",
                                         L"www.example.org",       L"news:comp.lang",
-                                        L"mailto:anna@example.com", L"ftp://example.net/c"};
+                                        L"mailto:anna@example.com", L"ftp://example.net/c",
+                                        L"www.evil.bat"};
   std::wstring text;
   for (const std::wstring& l : lines) text += l + L"\r\n";
   f->NoteEdit->SetText(text);
@@ -322,9 +323,36 @@ TEST_F(NoteWindowTest, AClickOpensOnlyWebAddresses) {
     press(i, WM_LBUTTONUP, 0);
   }
   press(0, WM_RBUTTONDOWN, MK_RBUTTON);  // (its release would open the edit menu)
-  SetShellOpenHook({});
-  EXPECT_EQ(opened, (std::vector<std::wstring>{lines[0], lines[2], lines[4], lines[6], lines[7]}))
+  // An address without its scheme is opened as the web address it is, never as a file.
+  EXPECT_EQ(opened, (std::vector<std::wstring>{lines[0], lines[2], L"http://" + lines[4], lines[6], lines[7],
+                                               L"http://" + lines[8]}))
       << "web addresses only, and only by the left button";
+
+  // The link button: a file that would run is opened only after a question that names it.
+  wchar_t pathExt[1024] = L"";
+  GetEnvironmentVariableW(L"PATHEXT", pathExt, 1024);
+  SetEnvironmentVariableW(L"PATHEXT", L".COM;.EXE;.BAT;.CMD;.XYZ");
+  struct Row {
+    const wchar_t* name;
+    int answer;  // 0: no question is asked
+  } rows[] = {{L"list.txt", 0}, {L"run.bat", IDNO}, {L"run.CMD", IDYES}, {L"tool.xyz", IDNO}, {L"page.hta", IDNO}};
+  for (const Row& row : rows) {
+    const std::wstring file = NotesFolder + row.name;
+    WriteBytes(file, {'@'});
+    w->Note->LinkedFile = file;
+    opened.clear();
+    boxes.clear();
+    RecordBoxes([&](const MessageBoxRequest&) { return row.answer; });
+    f->LinkButton->Click();
+    EXPECT_EQ(boxes.size(), row.answer ? 1u : 0u) << WideToUtf8(row.name);
+    if (!boxes.empty()) {
+      EXPECT_NE(boxes[0].find(file), std::wstring::npos) << WideToUtf8(boxes[0]);
+    }
+    EXPECT_EQ(opened, row.answer == IDNO ? std::vector<std::wstring>{} : std::vector<std::wstring>{file})
+        << WideToUtf8(row.name);
+  }
+  SetEnvironmentVariableW(L"PATHEXT", pathExt);
+  SetShellOpenHook({});
 }
 
 // An HDROP as the shell makes it for a drop on the window.

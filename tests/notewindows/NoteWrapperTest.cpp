@@ -79,16 +79,17 @@ TEST_F(NoteWrapperTest, PreviewIsOneLineOfAtMost255Characters) {
     w->UpdateFromForm();
     return w->GetPreview();
   };
-  EXPECT_EQ(preview(L"a\r\n\r\nb"), "a   b");
-  EXPECT_EQ(preview(L"  \ttrimmed\r\n"), "trimmed");
-  std::string longText = std::string(150, 'x') + std::string(150, 'y');
-  std::string p = preview(AnsiToWide(longText));
+  EXPECT_EQ(preview(L"a\r\n\r\nb"), L"a   b");
+  EXPECT_EQ(preview(L"  \ttrimmed\r\n"), L"trimmed");
+  EXPECT_EQ(preview(L"Привет\r\n日本"), L"Привет  日本") << "letters outside the code page kept";
+  const std::wstring longText = std::wstring(150, L'x') + std::wstring(150, L'я');
+  const std::wstring p = preview(longText);
   EXPECT_EQ(p, longText.substr(0, 255));
 
   w->Form->NoteEdit->SetText(L"not copied yet");
   EXPECT_EQ(w->GetPreview(), p) << "kept until the note changes";
   w->UpdateFromForm();
-  EXPECT_EQ(w->GetPreview(), "not copied yet");
+  EXPECT_EQ(w->GetPreview(), L"not copied yet");
 }
 
 TEST_F(NoteWrapperTest, SystemCloseHidesAndSavesTheNoteAndForgetsTheWindow) {

@@ -218,6 +218,23 @@ TEST_F(SmallWindows, ImplausibleOrBrokenPlacementLeavesTheWindowWhereItOpens) {
   EXPECT_EQ(f.Left(), 40);
 }
 
+TEST(ShellServices, FolderTreeGoesWithItsReadOnlyFilesAndALinkGoesWithoutWhatItPointsTo) {
+  testsupport::TempFolder folder(L"tree");
+  const std::wstring own = folder.Path() + L"own", outside = folder.Path() + L"outside\\", link = folder.Path() + L"Users";
+  ForceDirectories(own + L"\\sub");
+  testsupport::WriteBytes(own + L"\\sub\\own.txt", {1});
+  SetFileAttributesW((own + L"\\sub\\own.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(RemoveFolderTree(own + L"\\"));
+  EXPECT_FALSE(DirectoryExists(own));
+  ForceDirectories(outside);
+  testsupport::WriteBytes(outside + L"keep.txt", {1});
+  ASSERT_TRUE(testsupport::MakeDirectoryLink(link, outside));
+  // Wine cannot remove a link it shows: there the link stays, and that is reported.
+  EXPECT_EQ(RemoveFolderTree(link), !DirectoryExists(link));
+  EXPECT_TRUE(FileExists(outside + L"keep.txt")) << "what the link points to stays";
+  EXPECT_TRUE(RemoveFolderTree(L"C:\\no such folder\\Users")) << "nothing there is nothing left";
+}
+
 TEST(ShellServices, FileVersionThemeStartAndHelpFile) {
   TrsFileVersion reader;
   ASSERT_TRUE(reader.LoadFromFile(BuildFolder() + L"vxq.exe")) << "the program carries its version";
@@ -232,6 +249,13 @@ TEST(ShellServices, FileVersionThemeStartAndHelpFile) {
   EXPECT_EQ(reader.Version, "");
   EXPECT_EQ(reader.Build, 0);
   EXPECT_EQ(GetFileVersionText(text), " Build: 0");
+  // A folder whose name the code page cannot hold is read as it is.
+  for (const wchar_t* name : {L"Vantaro-Ő", L"Заметки 日本"}) {
+    const std::wstring copy = folder.Path() + name + L"\\vxq.exe";
+    ForceDirectories(ExtractFilePath(copy));
+    ASSERT_TRUE(CopyFileW((BuildFolder() + L"vxq.exe").c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(GetFileVersionText(copy), "2.4.0 Build: 1") << WideToUtf8(name);
+  }
 
   // Every NT system from XP on starts the common controls, whatever its minor number.
   for (auto [major, minor] : {std::pair{5, 1}, {5, 2}, {6, 0}, {6, 1}, {6, 3}, {10, 0}})
