@@ -517,7 +517,8 @@ class WindowManager {
     for (wchar_t& c : flag_)
       if (c == L'/') c = L'\\';
     DeleteFileW(flag_.c_str());
-    if (!notetest::StartUnixProgram(L"Z:\\bin\\sh", L"-c \"openbox --startup 'touch " + flag + L"' 2>/dev/null; rm -f " + flag + L"\"")) return;
+    const std::wstring script = L"openbox --startup 'touch " + flag + L"' 2>/dev/null; rm -f " + flag;
+    if (!notetest::StartUnixProgram(L"Z:\\bin\\sh", L"-c \"" + script + L"\"")) return;
     running_ = WaitUntil([&] { return FileExists(flag_); }, 10000);
     HKEY k = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, kAppKey, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr);
