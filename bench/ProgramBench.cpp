@@ -2,6 +2,7 @@
 //
 //   vxq_progbench <vxq.exe> <notes> <open> ours|floor
 //   vxq_progbench - <notes> <open> floorchild        (the floor process itself)
+//   vxq_progbench <vxq.exe> <notes> <open> windows   (the windows a user opens, ROUNDS times)
 //
 // ours: writes the notes beside a copy of vxq.exe, starts it with /S and times until every open
 // note is mapped; then the hot key (a posted WM_HOTKEY) until a new note has the keyboard focus.
@@ -15,10 +16,17 @@
 // idle_cpu_ms, linux_cpu_ms, wineserver_cpu_ms, pss_kb (Linux's proportional set size of the
 // program's process, with the notes open) and t0, the moment of the start on the performance
 // counter (the clock of bench/xwatch, which sees the windows painted on the screen).
+//
+// windows: the real program only, one line per round: the hot key until a new note is shown,
+// painted and has the keyboard focus (new_note_ms); Ctrl+O on it, typed as a user types it,
+// until the properties dialog is shown and painted (properties_ms); its Cancel until the
+// dialog is gone and the note shown and painted again (close_ms). Run with and without a
+// window manager on the display: that is where the two differ.
 #include <windows.h>
 #include <psapi.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/ForeignWindows.h"
 #include "BenchClock.h"
 #include "BenchLinux.h"
 #include "BenchNotes.h"
@@ -154,31 +163,62 @@ std::wstring ToWindowsPath(const char* p) {
   return AnsiToWide(s);
 }
 
-int Measure(const std::wstring& program, int n, int open, bool ours) {
+std::wstring BenchFolder() {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
   const std::wstring dir = std::wstring(tmp) + L"vxq-progbench\\";
   CreateDirectoryW(dir.c_str(), nullptr);
+  return dir;
+}
+
+// A copy of the program beside n notes, the first open ones shown, started with /S; t0 is
+// the moment of its start.
+HANDLE StartOurs(const std::wstring& program, int n, int open, double& t0) {
+  const std::wstring dir = BenchFolder(), exe = dir + L"vxq.exe";
+  if (!CopyFileW(program.c_str(), exe.c_str(), FALSE)) {
+    std::printf("cannot copy %ls\n", program.c_str());
+    return nullptr;
+  }
+  SetExeFolderOverride(dir);
+  InitUserFolder();
+  WriteBenchNotes(n, open);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
+  SetDword(L"SOFTWARE\\Belvanto\\VxVantaro", L"NoteAnimations", 0);
+  SetDword(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NewNoteShortCut_m", 1);
+  SetDword(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NewNoteShortCut_k", VK_F8);
+  t0 = Ms();
+  return Launch(exe, L"/S", dir);
+}
+
+// Ends the copy as a second copy asks it to, and forgets its settings.
+void EndOurs(HANDLE process) {
+  const std::wstring dir = BenchFolder();
+  HANDLE terminate = Launch(dir + L"vxq.exe", L"/TERMINATE", dir);
+  if (terminate) {
+    WaitForSingleObject(terminate, 60000);
+    CloseHandle(terminate);
+  }
+  if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
+  SetExeFolderOverride(L"");
+}
+
+// The atom of the program's new-note hot key, once its engine has registered it.
+WPARAM NewNoteHotKey() {
+  ATOM atom = 0;
+  WaitFor([&] { return (atom = GlobalFindAtomA("NewNoteShortCut")) != 0; }, 10000);
+  return atom;
+}
+
+int Measure(const std::wstring& program, int n, int open, bool ours) {
+  const std::wstring dir = BenchFolder();
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   HANDLE process = nullptr;
   const wchar_t* noteClass = ours ? L"TNoteForm" : L"BenchPlain";
   double t0 = 0;
   if (ours) {
-    const std::wstring exe = dir + L"vxq.exe";
-    if (!CopyFileW(program.c_str(), exe.c_str(), FALSE)) {
-      std::printf("cannot copy %ls\n", program.c_str());
-      return 1;
-    }
-    SetExeFolderOverride(dir);
-    InitUserFolder();
-    WriteBenchNotes(n, open);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
-    SetDword(L"SOFTWARE\\Belvanto\\VxVantaro", L"NoteAnimations", 0);
-    SetDword(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NewNoteShortCut_m", 1);
-    SetDword(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NewNoteShortCut_k", VK_F8);
-    t0 = Ms();
-    process = Launch(exe, L"/S", dir);
+    process = StartOurs(program, n, open, t0);
   } else {
     t0 = Ms();
     process = Launch(self, L"- " + std::to_wstring(n) + L" " + std::to_wstring(open) + L" floorchild", dir);
@@ -201,12 +241,7 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
 
   // Hot key: a new note with the keyboard focus.
   HWND main = ours ? FindOwned(pid, L"TVantaroMainForm", nullptr) : FindOwned(pid, L"BenchPlain", L"bench-floor-main");
-  WPARAM id = kHotKeyId;
-  if (ours) {
-    ATOM atom = 0;
-    WaitFor([&] { return (atom = GlobalFindAtomA("NewNoteShortCut")) != 0; }, 10000);
-    id = atom;
-  }
+  const WPARAM id = ours ? NewNoteHotKey() : kHotKeyId;
   double hotKeyMs = -1;
   // The screen's watcher sees the start-up's painting end before the hot key's note comes.
   Sleep(300);
@@ -256,19 +291,72 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   std::fflush(stdout);
 
   if (ours) {
-    HANDLE terminate = Launch(dir + L"vxq.exe", L"/TERMINATE", dir);
-    if (terminate) {
-      WaitForSingleObject(terminate, 60000);
-      CloseHandle(terminate);
-    }
-    if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
-    SetExeFolderOverride(L"");
+    EndOurs(process);
   } else {
     TerminateProcess(process, 0);
     WaitForSingleObject(process, 10000);
   }
   CloseHandle(query);
+  CloseHandle(process);
+  return 0;
+}
+// The keys go to the foreground window, as a user's do.
+void TypeCtrl(WORD key) {
+  INPUT in[4] = {};
+  const WORD keys[4] = {VK_CONTROL, key, key, VK_CONTROL};
+  for (int i = 0; i < 4; ++i) {
+    in[i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = keys[i];
+    in[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, in, sizeof in[0]);
+}
+
+int MeasureWindows(const std::wstring& program, int n, int open, int rounds) {
+  double t0 = 0;
+  HANDLE process = StartOurs(program, n, open, t0);
+  if (!process) return 1;
+  const DWORD pid = GetProcessId(process);
+  const bool shown = WaitFor([&] { return static_cast<int>(VisibleWindowsOf(pid, L"TNoteForm").size()) >= open; },
+                             60000);
+  const HWND main = FindOwned(pid, L"TVantaroMainForm", nullptr);
+  const WPARAM atom = NewNoteHotKey();
+  Sleep(300);
+  for (int round = 1; shown && main && atom && round <= rounds; ++round) {
+    const std::vector<HWND> before = VisibleWindowsOf(pid, L"TNoteForm");
+    HWND note = nullptr;
+    double h0 = Ms();
+    PostMessageW(main, WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F8));
+    const bool made = WaitFor(
+        [&] {
+          for (HWND h : VisibleWindowsOf(pid, L"TNoteForm"))
+            if (std::find(before.begin(), before.end(), h) == before.end()) note = h;
+          return note && FocusOf(note) == FindWindowExW(note, nullptr, L"RICHEDIT20W", nullptr) && Painted(note);
+        },
+        10000, 1);
+    const double newNoteMs = made ? Ms() - h0 : -1;
+    double propertiesMs = -1, closeMs = -1;
+    if (made) {
+      if (GetForegroundWindow() != note) SetForegroundWindow(note);
+      WaitFor([&] { return GetForegroundWindow() == note; }, 2000);
+      HWND dialog = nullptr;
+      h0 = Ms();
+      TypeCtrl('O');
+      if (WaitFor([&] { return (dialog = FindOwned(pid, L"TNoteConf", nullptr)) && Painted(dialog); }, 10000, 1))
+        propertiesMs = Ms() - h0;
+      if (dialog) {
+        h0 = Ms();
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        // The dialog goes once its note is filled and shown again.
+        if (WaitFor([&] { return !IsWindow(dialog) && Painted(note); }, 10000, 1)) closeMs = Ms() - h0;
+      }
+    }
+    std::printf("WINDOWS round=%d new_note_ms=%7.1f properties_ms=%7.1f close_ms=%7.1f\n", round, newNoteMs,
+                propertiesMs, closeMs);
+    std::fflush(stdout);
+  }
+  if (!shown || !main || !atom) std::printf("WINDOWS not started\n");
+  EndOurs(process);
   CloseHandle(process);
   return 0;
 }
@@ -283,5 +371,9 @@ int main(int argc, char** argv) {
   const int open = std::atoi(argv[3]);
   const std::string mode = argv[4];
   if (mode == "floorchild") return FloorChild(open);
+  if (mode == "windows") {
+    const char* rounds = std::getenv("ROUNDS");
+    return MeasureWindows(ToWindowsPath(argv[1]), n, open, rounds ? std::atoi(rounds) : 5);
+  }
   return Measure(ToWindowsPath(argv[1]), n, open, mode == "ours");
 }

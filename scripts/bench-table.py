@@ -19,6 +19,7 @@ def med(xs):
 show = defaultdict(dict)      # (placement, pair, notes, open, mode) -> fields
 typing = defaultdict(dict)    # (placement, pair, mode) -> fields
 prog = defaultdict(dict)      # (placement, pair, notes, open, mode) -> fields
+windows = defaultdict(list)  # wm -> fields of each round
 saves, kills, requests = [], [], {}
 for line in open(sys.argv[1], errors="replace", newline="").read().split("\n"):
     line = line.replace("\r", "")
@@ -34,6 +35,8 @@ for line in open(sys.argv[1], errors="replace", newline="").read().split("\n"):
     elif kind == "PROGRAM":
         mode = "ours" if " ours " in line else "floor"
         prog[(f["placement"], int(f["pair"]), int(f["notes"]), int(f["open"]), mode)] = f
+    elif kind == "WINDOWS" and "wm" in f:
+        windows[f["wm"]].append(f)
     elif kind == "SAVE":
         saves.append(line.strip())
     elif kind == "KILL":
@@ -112,6 +115,17 @@ if prog:
                 print(f"     processor time idle, per minute (over {s:.0f} s, the program and the Wine server, Linux's counts): "
                       f"{med([per_min(o) for o, _ in idle]):.1f} ms (floor {med([per_min(fl) for _, fl in idle]):.1f}); "
                       f"GetProcessTimes {med([num(o, 'idle_cpu_ms') * 60 / s for o, _ in idle]):.1f} ms")
+    print()
+if windows:
+    print("The windows a user opens (vxq.exe /S, 3 of 10 notes open), medians and worst of the rounds, ms")
+    for wm, rounds in windows.items():
+        cells = []
+        for k, what in [("new_note_ms", "hot key to a new note"), ("properties_ms", "Ctrl+O to the properties dialog"),
+                        ("close_ms", "its Cancel to the note again")]:
+            xs = [num(r, k) for r in rounds if num(r, k) is not None and num(r, k) >= 0]
+            failed = len(rounds) - len(xs)
+            cells.append(f"{what} {med(xs):.1f} (worst {max(xs) if xs else float('nan'):.1f}{f', {failed} failed' if failed else ''})")
+        print(f"{wm:8} " + "; ".join(cells) + f"; {len(rounds)} rounds")
     print()
 for line in saves:
     print(line)

@@ -104,6 +104,10 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   MinWidth = 80;
   MinHeight = 80;
   AcceptFiles = true;
+  // Under a window manager Wine hands it only top-level windows with a caption or a system
+  // menu, or those shown active: a note opened quietly would float above every managed window
+  // and stay there when the user clicks another one. Without a caption it draws nothing.
+  OnCreateParams = [](TCreateParams& p) { p.Style |= WS_SYSMENU; };
   SetColor(0x00FFFF);
   SetBounds(Left(), Top(), 157, 150);
 
@@ -889,6 +893,11 @@ LRESULT TNoteForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;  // the control under the pointer still gets its mouse-up
     case WM_CAPTURECHANGED:
       if (drag_.hitTest && reinterpret_cast<HWND>(lp) != HandleIfAllocated()) EndButtonDrag();
+      break;
+    case WM_SYSCOMMAND:
+      // Its system menu is only there for the window manager's sake (see the constructor):
+      // Alt and Alt+Space open nothing that would take the keys from the text.
+      if ((wp & 0xFFF0) == SC_KEYMENU) return 0;
       break;
     case WM_CLOSE:
       // Closed some other way than the close button (system close, Alt+F4): the note is hidden

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ForeignWindows.h"
 #include "notewindows/NoteTestEnv.h"
 #include "shell/MainFormUnit.h"
 #include "ui/TrayIcon.h"
@@ -521,4 +522,108 @@ TEST_F(ManagerProgramTest, TerminateWhileTheNotesManagerAsksToDeleteANoteKeepsTh
   GetExitCodeProcess(running, &code);
   EXPECT_EQ(code, 0u) << "and ends normally";
   EXPECT_TRUE(FileExists(NoteFileName("ND1"))) << "the note's file is still there";
+}
+
+namespace {
+// openbox on the test's display while this lives, with the program's windows handed to it (the
+// test prefix keeps Wine's windows from any window manager, as Xvfb has none). A Unix process
+// cannot be waited on from here: a file stands while openbox runs.
+class WindowManager {
+ public:
+  WindowManager() {
+    if (GetFileAttributesW(L"Z:\\usr\\bin\\openbox") == INVALID_FILE_ATTRIBUTES) return;
+    const std::wstring flag = L"/tmp/vxq-openbox-" + std::to_wstring(GetCurrentProcessId());
+    flag_ = L"Z:" + flag;
+    for (wchar_t& c : flag_)
+      if (c == L'/') c = L'\\';
+    DeleteFileW(flag_.c_str());
+    const std::wstring script = L"openbox --startup 'touch " + flag + L"' 2>/dev/null; rm -f " + flag;
+    if (!notetest::StartUnixProgram(L"Z:\\bin\\sh", L"-c \"" + script + L"\"")) return;
+    running_ = WaitUntil([&] { return FileExists(flag_); }, 10000);
+    HKEY k = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kAppKey, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr);
+    RegSetValueExW(k, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Y"), 2 * sizeof(wchar_t));
+    RegCloseKey(k);
+  }
+  ~WindowManager() {
+    RegDeleteKeyW(HKEY_CURRENT_USER, kAppKey);
+    if (running_ && notetest::StartUnixProgram(L"Z:\\usr\\bin\\openbox", L"--exit")) {
+      EXPECT_TRUE(WaitUntil([&] { return !FileExists(flag_); }, 10000)) << "openbox ends";
+    }
+  }
+  bool Running() const { return running_; }
+
+ private:
+  static constexpr const wchar_t* kAppKey = L"Software\\Wine\\AppDefaults\\vxq.exe\\X11 Driver";
+  std::wstring flag_;
+  bool running_ = false;
+};
+}  // namespace
+
+TEST_F(ManagerProgramTest, UnderAWindowManagerWindowsComeAtOnceAndAClickedManagerComesAboveNormalNotesOnly) {
+  WindowManager wm;
+  if (!wm.Running() || !notetest::HaveXdotool()) GTEST_SKIP() << "needs openbox and xdotool";
+  notetest::WriteNote("NW1", 250, 400, 200, 150, L"Normal");
+  TNoteClass onTop = notetest::WriteNote("NW2", 760, 560, 150, 120, L"On top");
+  onTop.SetAlwaysOnTop(true);
+  testsupport::WriteBytes(NoteFileName("NW2"), EncodeNoteFile(onTop));
+  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NewNoteShortCut_m", 1);
+  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", L"NewNoteShortCut_k", VK_F8);
+  HANDLE running = StartWithManagerKey();
+  const DWORD pid = GetProcessId(running);
+  HWND main = MainWindow(running);
+  std::vector<HWND> notes;
+  ASSERT_TRUE(WaitUntil([&] { return (notes = WindowsOf(pid, L"TNoteForm", true)).size() == 2; }, 10000));
+
+  // The new note's window, shown, painted and taking the keys; then Ctrl+O on it, typed as a
+  // user types it, to the properties dialog painted.
+  HWND note = nullptr;
+  DWORD t0 = GetTickCount();
+  PostMessageW(main, WM_HOTKEY, GlobalFindAtomA("NewNoteShortCut"), MAKELPARAM(MOD_WIN, VK_F8));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND h : WindowsOf(pid, L"TNoteForm", true))
+          if (h != notes[0] && h != notes[1]) note = h;
+        return note && FocusOf(note) == RichEditOf(note) && Painted(note);
+      },
+      5000));
+  const DWORD newNoteMs = GetTickCount() - t0;
+  WaitUntil([&] { return GetForegroundWindow() == note; }, 2000);
+  INPUT keys[4] = {};
+  const WORD vk[4] = {VK_CONTROL, 'O', 'O', VK_CONTROL};
+  for (int i = 0; i < 4; ++i) keys[i] = {INPUT_KEYBOARD, {.ki = {vk[i], 0, i >= 2 ? KEYEVENTF_KEYUP : 0u, 0, 0}}};
+  HWND dialog = nullptr;
+  t0 = GetTickCount();
+  SendInput(4, keys, sizeof keys[0]);
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowW(L"TNoteConf", nullptr)) && Painted(dialog); }, 5000));
+  const DWORD propertiesMs = GetTickCount() - t0;
+  printf("under openbox: new note %lu ms, properties %lu ms\n", newNoteMs, propertiesMs);
+  EXPECT_LT(newNoteMs, 1000u) << "a new note comes at once";
+  EXPECT_LT(propertiesMs, 1000u) << "so does the properties dialog";
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+
+  PostMessageW(main, WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F7));
+  std::vector<HWND> managers;
+  ASSERT_TRUE(WaitUntil([&] { return (managers = WindowsOf(pid, L"TNotesManagerForm", true)).size() == 1; }, 5000));
+  RECT m{};
+  GetWindowRect(managers[0], &m);
+  // Points where the manager lies under the normal note and under the one always on top.
+  const POINT normal{420, 500}, always{880, 650};
+  const COLORREF yellow = 0x00FFFF;
+  ASSERT_TRUE(PtInRect(&m, normal) && PtInRect(&m, always));
+  auto click = [](int x, int y) {
+    return notetest::StartXdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" click 1");
+  };
+  ASSERT_TRUE(click(300, 500));  // where the manager leaves the normal note in sight
+  EXPECT_TRUE(WaitUntil([&] { return testsupport::ScreenPixel(normal.x, normal.y) == yellow; }, 5000))
+      << "a clicked note comes above the manager";
+  ASSERT_TRUE(click(m.left + 20, m.bottom - 60));
+  EXPECT_TRUE(WaitUntil([&] { return testsupport::ScreenPixel(normal.x, normal.y) != yellow; }, 5000))
+      << "the clicked manager comes above the normal note";
+  EXPECT_EQ(testsupport::ScreenPixel(always.x, always.y), yellow) << "and stays below the note always on top";
+  testsupport::SaveScreenShot(L"e2e_window_manager");
+  HANDLE terminate = Start(L"/TERMINATE");
+  EXPECT_TRUE(Ended(terminate, 15000));
+  EXPECT_TRUE(Ended(running, 5000));
 }

@@ -75,6 +75,11 @@ TEST_F(NoteFocusTest, TheTextTakesTheKeysAfterStartTitleClicksMenusAndAnotherNot
   EXPECT_EQ(GetFocus(), fa->NoteEdit->Handle()) << "after the other note closed";
   TypeText(L"e");
   EXPECT_EQ(fa->NoteEdit->Text(), L"a\tb\r\ncde");
+  // Alt and Alt+Space open no menu of the system's that would take the next keys.
+  testsupport::Watchdog menuCloser(300);
+  SendMessageW(fa->Handle(), WM_SYSCOMMAND, SC_KEYMENU, L' ');
+  SendMessageW(fa->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+  EXPECT_FALSE(testsupport::Watchdog::fired);
 }
 
 }  // namespace

@@ -67,16 +67,18 @@ inline void TypeChar(TNoteForm* form, wchar_t c) { PostMessageW(form->NoteEdit->
 // xdotool is a Unix program; Wine starts it directly, but its process cannot be waited on.
 inline const wchar_t* kXdotool = L"Z:\\usr\\bin\\xdotool";
 inline bool HaveXdotool() { return GetFileAttributesW(kXdotool) != INVALID_FILE_ATTRIBUTES; }
-inline bool StartXdotool(const std::wstring& args) {
-  std::wstring cmd = L"/usr/bin/xdotool " + args;
+// A Unix program (its path on Z:), started as Wine starts one.
+inline bool StartUnixProgram(const std::wstring& path, const std::wstring& args) {
+  std::wstring cmd = path + L" " + args;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(kXdotool, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
   if (pi.hThread) CloseHandle(pi.hThread);
   if (pi.hProcess) CloseHandle(pi.hProcess);
   return true;
 }
+inline bool StartXdotool(const std::wstring& args) { return StartUnixProgram(kXdotool, args); }
 
 // A press of button at (x1, y1), two moves to (x2, y2), and the release, for xdotool.
 inline std::wstring XDrag(int button, int x1, int y1, int x2, int y2) {
