@@ -11,29 +11,15 @@ namespace {
 constexpr TColor kTitle = 0x40C0E0, kNote = 0x80FFFF, kText = 0x902010;  // settings
 constexpr int W = 200, H = 13;
 
-// Keeps the settings the painters read and puts them back afterwards.
+// Sets the settings the painters read, and puts them back afterwards.
 class Painters : public ::testing::Test {
  protected:
+  testsupport::Keep<TColor, TColor, TFontSetting> keep_{TitleColor, NoteColor, TitleFont};
   void SetUp() override {
-    savedTitle_ = TitleColor;
-    savedNote_ = NoteColor;
-    savedFont_ = TitleFont;
-    TitleColor = kTitle;
-    NoteColor = kNote;
+    TitleColor = kTitle, NoteColor = kNote;
     TitleFont.SetFaceName("Arial");
-    TitleFont.Size = 7;
-    TitleFont.Style = 0;
-    TitleFont.Color = kText;
+    TitleFont.Size = 7, TitleFont.Style = 0, TitleFont.Color = kText;
   }
-  void TearDown() override {
-    TitleColor = savedTitle_;
-    NoteColor = savedNote_;
-    TitleFont = savedFont_;
-  }
-
- private:
-  TColor savedTitle_, savedNote_;
-  TFontSetting savedFont_;
 };
 
 // The page glyph and its background as the shapes table gives them: the rectangle
