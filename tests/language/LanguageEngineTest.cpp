@@ -95,7 +95,7 @@ TEST_F(LanguageEngineTest, BrokenFilesKeepTheProgramWorking) {
 
 // The file keeps its 8-bit code page (this test needs 1252).
 TEST_F(LanguageEngineTest, StartAndStopRoutinesAndEightBitFiles) {
-  const std::wstring oldName = LanguageName;
+  testsupport::Keep keep(LanguageName);
   InitLanguageEngine();
   ASSERT_NE(LanguageEngine, nullptr);
   LoadLanguage(L"klingon");
@@ -112,5 +112,4 @@ TEST_F(LanguageEngineTest, StartAndStopRoutinesAndEightBitFiles) {
   }
   DoneLanguageEngine();
   EXPECT_EQ(LanguageEngine, nullptr);
-  LanguageName = oldName;
 }

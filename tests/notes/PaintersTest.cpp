@@ -163,13 +163,8 @@ TEST_F(Painters, DemoNoteWithAndWithoutFonts) {
   EXPECT_TRUE(SameRect(plain, settingBar, RECT{0, 0, 160, 13}));
 
   TFont noteFont, titleFont;
-  noteFont.SetName(L"Arial");
-  noteFont.SetSize(10);
-  noteFont.SetColor(0xA00000);
-  titleFont.SetName(L"Arial");
-  titleFont.SetSize(8);
-  titleFont.SetStyle(FontStyle::Bold);
-  titleFont.SetColor(titleText);
+  noteFont.SetName(L"Arial"), noteFont.SetSize(10), noteFont.SetColor(0xA00000);
+  titleFont.SetName(L"Arial"), titleFont.SetSize(8), titleFont.SetStyle(FontStyle::Bold), titleFont.SetColor(titleText);
   TBitmap demo(160, 160);
   DrawDemoNote(demo.Canvas(), 160, 160, title, titleText, note, &noteFont, &titleFont);
   ExpectBarShapes(demo, 160, 13, title, note, titleText, true);
@@ -193,9 +188,7 @@ TEST_F(Painters, DemoNoteWithAndWithoutFonts) {
 
 TEST(FontSettings, FontsAndRecordsConvertBothWays) {
   TFont font;
-  font.SetName(L"Courier New");
-  font.SetSize(11);
-  font.SetStyle(FontStyle::Italic | FontStyle::StrikeOut);
+  font.SetName(L"Courier New"), font.SetSize(11), font.SetStyle(FontStyle::Italic | FontStyle::StrikeOut);
   font.SetColor(0x123456);
   TFontSetting s{};
   FontToSetting(font, s);
@@ -205,8 +198,7 @@ TEST(FontSettings, FontsAndRecordsConvertBothWays) {
   SettingToFont(s, back);
   EXPECT_TRUE(back.SameLook(font));
 
-  font.SetName(std::wstring(300, L'x'));
-  font.SetSize(400);
+  font.SetName(std::wstring(300, L'x')), font.SetSize(400);
   FontToSetting(font, s);
   EXPECT_EQ(s.FaceName(), std::string(255, 'x')) << "the name is cut to what the record holds";
   EXPECT_EQ(s.Size, 255) << "an oversized font stays the biggest one, not a tiny one";
