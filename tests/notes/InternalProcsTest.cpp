@@ -73,16 +73,3 @@ TEST(UserFolder, NoteFilesLiveInTheUsersFolderBesideTheExecutable) {
   EXPECT_EQ(NoteFileName("  N1234500 \t"), NotesFolder + L"N1234500.vxn") << "the identifier is trimmed";
   SetExeFolderOverride(L"");
 }
-
-TEST(SingleInstance, ASecondMutexOfTheSameNameMeansAlreadyRunning) {
-  const std::string name = "VxqTestInstance_" + std::to_string(GetCurrentProcessId()) + "_" +
-                           std::to_string(GetTickCount());
-  HANDLE first = nullptr, second = nullptr, third = nullptr;
-  EXPECT_FALSE(IsAlreadyRunning(first, name));
-  EXPECT_TRUE(IsAlreadyRunning(second, name));
-  EXPECT_NE(second, nullptr) << "the handle is returned also when already running";
-  CloseHandle(first);
-  CloseHandle(second);
-  EXPECT_FALSE(IsAlreadyRunning(third, name)) << "once every handle is closed the name is free again";
-  CloseHandle(third);
-}
