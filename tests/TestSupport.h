@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "ui/Application.h"
@@ -272,5 +273,17 @@ class DialogCloser {
 };
 
 inline void PressOk(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); }
+
+// Gives the settings and other globals a test changes their values back at the end of the scope.
+template <class... T>
+class Keep {
+ public:
+  explicit Keep(T&... v) : refs_(v...), old_(v...) {}
+  ~Keep() { refs_ = old_; }
+
+ private:
+  std::tuple<T&...> refs_;
+  std::tuple<T...> old_;
+};
 
 }  // namespace testsupport

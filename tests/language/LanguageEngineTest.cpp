@@ -13,15 +13,6 @@ size_t Count(const std::string& text, const std::string& what) {
 class LanguageEngineTest : public LanguageTest {};
 }  // namespace
 
-TEST_F(LanguageEngineTest, NothingLoadedLeavesEveryDefault) {
-  TVxMultiLanguage engine;
-  engine.SetMarkMissing(true);
-  EXPECT_EQ(engine.GetString(L"_ok", L"OK"), L"OK") << "no section is no error without a file";
-  engine.SetSection(L"Vantaro_Main");
-  EXPECT_EQ(engine.GetString(L"_ok", L"OK"), L"OK") << "translator mode marks nothing without a file";
-  EXPECT_TRUE(NothingWritten()) << "a lookup without a file must not create one";
-}
-
 TEST_F(LanguageEngineTest, TranslatorModeRecordsMissingKeysOnce) {
   std::wstring path = MakeFile(L"it", "[lng_vantaro_main]\r\n_EXIT=Esci\r\n_empty=\r\n");
   TVxMultiLanguage engine;
@@ -95,7 +86,7 @@ TEST_F(LanguageEngineTest, BrokenFilesKeepTheProgramWorking) {
 
 // The file keeps its 8-bit code page (this test needs 1252).
 TEST_F(LanguageEngineTest, StartAndStopRoutinesAndEightBitFiles) {
-  const std::wstring oldName = LanguageName;
+  testsupport::Keep keep(LanguageName);
   InitLanguageEngine();
   ASSERT_NE(LanguageEngine, nullptr);
   LoadLanguage(L"klingon");
@@ -117,5 +108,4 @@ TEST_F(LanguageEngineTest, StartAndStopRoutinesAndEightBitFiles) {
   }
   DoneLanguageEngine();
   EXPECT_EQ(LanguageEngine, nullptr);
-  LanguageName = oldName;
 }

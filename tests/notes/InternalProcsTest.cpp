@@ -16,25 +16,21 @@ std::string Hex(unsigned long long v) {
   return s.str();
 }
 
-const std::string kBase = "N126D6DEF9435";  // 5 December 2026, 15:28:21: the moment's decimal digits in hex
+const std::string kBase = "N" + Hex(20261205152821ULL);  // 5 December 2026, 15:28:21: its digits in hex
 
 class NoteIDs : public ::testing::Test {
  protected:
   testsupport::TempFolder folder{L"ids"};
-  std::wstring savedNotesFolder = NotesFolder;
+  testsupport::Keep<std::wstring> keep{NotesFolder};
   void SetUp() override {
     NotesFolder = folder.Path();
     SetNowOverride(EncodeDateTime(2026, 12, 5, 15, 28, 21));
   }
-  void TearDown() override {
-    SetNowOverride(std::nullopt);
-    NotesFolder = savedNotesFolder;
-  }
+  void TearDown() override { SetNowOverride(std::nullopt); }
 };
 }  // namespace
 
 TEST_F(NoteIDs, SuffixCountsUpWithinOneSecond) {
-  ASSERT_EQ(kBase, "N" + Hex(20261205152821ULL));
   for (int i = 0; i < 256; ++i) {
     std::string id;
     NewNoteID(id);
@@ -67,7 +63,7 @@ TEST_F(NoteIDs, CandidatesTakenByAFileOrAComponentAreSkipped) {
 
 TEST(UserFolder, NoteFilesLiveInTheUsersFolderBesideTheExecutable) {
   testsupport::TempFolder exe(L"exe");
-  std::wstring saved = NotesFolder;
+  testsupport::Keep keep(NotesFolder);
   SetExeFolderOverride(exe.Path());
   InitUserFolder();
   wchar_t user[257] = L"";
@@ -77,20 +73,6 @@ TEST(UserFolder, NoteFilesLiveInTheUsersFolderBesideTheExecutable) {
   EXPECT_TRUE(DirectoryExists(NotesFolder));
   EXPECT_EQ(NoteFileName("  N1234500 \t"), NotesFolder + L"N1234500.vxn") << "the identifier is trimmed";
   SetExeFolderOverride(L"");
-  NotesFolder = saved;
-}
-
-TEST(SingleInstance, ASecondMutexOfTheSameNameMeansAlreadyRunning) {
-  const std::string name = "VxqTestInstance_" + std::to_string(GetCurrentProcessId()) + "_" +
-                           std::to_string(GetTickCount());
-  HANDLE first = nullptr, second = nullptr, third = nullptr;
-  EXPECT_FALSE(IsAlreadyRunning(first, name));
-  EXPECT_TRUE(IsAlreadyRunning(second, name));
-  EXPECT_NE(second, nullptr) << "the handle is returned also when already running";
-  CloseHandle(first);
-  CloseHandle(second);
-  EXPECT_FALSE(IsAlreadyRunning(third, name)) << "once every handle is closed the name is free again";
-  CloseHandle(third);
 }
 
 // 8-bit text (the code page here is 1252): what does not fit is never turned into a

@@ -2,31 +2,26 @@
 
 #include <windows.h>
 
+#include "TestSupport.h"
 #include "notes/ClassesUnit.h"
 #include "notes/InternalProcs.h"
 #include "ui/Clock.h"
 
 TEST(NoteRecord, NewRecordIsCentredAndTitledWithItsCreation) {
-  const std::int32_t savedWidth = DefNoteWidth, savedHeight = DefNoteHeight;
+  testsupport::Keep keep(DefNoteWidth, DefNoteHeight);
   const TDateTime now = EncodeDateTime(2024, 3, 5, 14, 30, 15);
   SetNowOverride(now);
-  DefNoteWidth = 160;
-  DefNoteHeight = 161;
+  DefNoteWidth = 160, DefNoteHeight = 161;
   const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
 
   TNoteClass note("note7");
   EXPECT_TRUE(note.Created == now && note.ExtraDate == now + 1.0 && note.Title == DateTimeToStr(now));
-  EXPECT_EQ(note.Left, (sw - 160) / 2);
-  EXPECT_EQ(note.Top, (sh - 161) / 2);
+  EXPECT_EQ(std::pair(note.Left, note.Top), std::pair((sw - 160) / 2, (sh - 161) / 2));
 
   // A default size wider than the screen: the halving truncates toward zero, not down.
-  DefNoteWidth = sw + 3;
-  DefNoteHeight = sh + 5;
+  DefNoteWidth = sw + 3, DefNoteHeight = sh + 5;
   TNoteClass wide("wide");
-  EXPECT_EQ(wide.Left, -1);
-  EXPECT_EQ(wide.Top, -2);
-  DefNoteWidth = savedWidth;
-  DefNoteHeight = savedHeight;
+  EXPECT_EQ(std::pair(wide.Left, wide.Top), std::pair(-1, -2));
   SetNowOverride(std::nullopt);
 }
 

@@ -11,29 +11,15 @@ namespace {
 constexpr TColor kTitle = 0x40C0E0, kNote = 0x80FFFF, kText = 0x902010;  // settings
 constexpr int W = 200, H = 13;
 
-// Keeps the settings the painters read and puts them back afterwards.
+// Sets the settings the painters read, and puts them back afterwards.
 class Painters : public ::testing::Test {
  protected:
+  testsupport::Keep<TColor, TColor, TFontSetting> keep_{TitleColor, NoteColor, TitleFont};
   void SetUp() override {
-    savedTitle_ = TitleColor;
-    savedNote_ = NoteColor;
-    savedFont_ = TitleFont;
-    TitleColor = kTitle;
-    NoteColor = kNote;
+    TitleColor = kTitle, NoteColor = kNote;
     TitleFont.SetFaceName("Arial");
-    TitleFont.Size = 7;
-    TitleFont.Style = 0;
-    TitleFont.Color = kText;
+    TitleFont.Size = 7, TitleFont.Style = 0, TitleFont.Color = kText;
   }
-  void TearDown() override {
-    TitleColor = savedTitle_;
-    NoteColor = savedNote_;
-    TitleFont = savedFont_;
-  }
-
- private:
-  TColor savedTitle_, savedNote_;
-  TFontSetting savedFont_;
 };
 
 // The page glyph and its background as the shapes table gives them: the rectangle
@@ -177,13 +163,8 @@ TEST_F(Painters, DemoNoteWithAndWithoutFonts) {
   EXPECT_TRUE(SameRect(plain, settingBar, RECT{0, 0, 160, 13}));
 
   TFont noteFont, titleFont;
-  noteFont.SetName(L"Arial");
-  noteFont.SetSize(10);
-  noteFont.SetColor(0xA00000);
-  titleFont.SetName(L"Arial");
-  titleFont.SetSize(8);
-  titleFont.SetStyle(FontStyle::Bold);
-  titleFont.SetColor(titleText);
+  noteFont.SetName(L"Arial"), noteFont.SetSize(10), noteFont.SetColor(0xA00000);
+  titleFont.SetName(L"Arial"), titleFont.SetSize(8), titleFont.SetStyle(FontStyle::Bold), titleFont.SetColor(titleText);
   TBitmap demo(160, 160);
   DrawDemoNote(demo.Canvas(), 160, 160, title, titleText, note, &noteFont, &titleFont);
   ExpectBarShapes(demo, 160, 13, title, note, titleText, true);
@@ -207,9 +188,7 @@ TEST_F(Painters, DemoNoteWithAndWithoutFonts) {
 
 TEST(FontSettings, FontsAndRecordsConvertBothWays) {
   TFont font;
-  font.SetName(L"Courier New");
-  font.SetSize(11);
-  font.SetStyle(FontStyle::Italic | FontStyle::StrikeOut);
+  font.SetName(L"Courier New"), font.SetSize(11), font.SetStyle(FontStyle::Italic | FontStyle::StrikeOut);
   font.SetColor(0x123456);
   TFontSetting s{};
   FontToSetting(font, s);
@@ -219,8 +198,7 @@ TEST(FontSettings, FontsAndRecordsConvertBothWays) {
   SettingToFont(s, back);
   EXPECT_TRUE(back.SameLook(font));
 
-  font.SetName(std::wstring(300, L'x'));
-  font.SetSize(400);
+  font.SetName(std::wstring(300, L'x')), font.SetSize(400);
   FontToSetting(font, s);
   EXPECT_EQ(s.FaceName(), std::string(255, 'x')) << "the name is cut to what the record holds";
   EXPECT_EQ(s.Size, 255) << "an oversized font stays the biggest one, not a tiny one";

@@ -16,32 +16,22 @@ const std::wstring kMain = L"SOFTWARE\\Belvanto\\VxVantaro";
 const std::wstring kKeys = kMain + L"\\ShortCuts\\Keys";
 constexpr DWORD kMissing = 0xFFFFFFFF;
 
-// A key opened with the plain API, so that the tests see what is really stored.
-struct RawKey {
-  HKEY h = nullptr;
-  explicit RawKey(const std::wstring& path) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
-  }
-  ~RawKey() { RegCloseKey(h); }
-  void Set(const wchar_t* name, DWORD type, const void* data, size_t size) {
-    RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
-  }
-  void Dword(const wchar_t* name, DWORD v) { Set(name, REG_DWORD, &v, sizeof v); }
-  void Dwords(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
-    for (auto [name, v] : values) Dword(name, v);
-  }
-  void Str(const wchar_t* name, const std::wstring& s, DWORD type = REG_SZ) {
-    Set(name, type, s.c_str(), (s.size() + 1) * sizeof(wchar_t));
-  }
-  void Delete(const wchar_t* name) { RegDeleteValueW(h, name); }
-  // The value's type (kMissing when absent) and its bytes.
-  DWORD Query(const wchar_t* name, std::vector<BYTE>* data = nullptr) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(h, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return kMissing;
-    std::vector<BYTE> buf(size);
-    RegQueryValueExW(h, name, nullptr, nullptr, buf.data(), &size);
-    if (data) *data = buf;
-    return type;
+// A value's type as stored (kMissing when absent), and its bytes, read with the plain API.
+DWORD Stored(const std::wstring& key, const wchar_t* name, std::vector<BYTE>* data = nullptr) {
+  DWORD type = 0, size = 0;
+  auto get = [&](void* to) {
+    return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, to, &size);
+  };
+  if (get(nullptr) != ERROR_SUCCESS) return kMissing;
+  if (data) data->resize(size), get(data->data());
+  return type;
+}
+
+// A key to store test values in, made when missing.
+struct Key : TRegistry {
+  explicit Key(const std::wstring& path) { OpenKey(path, true); }
+  void Dwords(std::initializer_list<std::pair<const wchar_t*, std::int32_t>> values) {
+    for (auto [name, v] : values) WriteInteger(name, v);
   }
 };
 
@@ -83,7 +73,6 @@ TEST(FontSetting, RecordLayoutIsByteForByte) {
   f.Style = fsBold | fsStrikeOut;
   f.Color = 0x00123456;
   const auto* b = reinterpret_cast<const unsigned char*>(&f);
-  ASSERT_EQ(sizeof f, 264u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(b), 8), "\x06Tahomax") << "length, name, bytes as they were";
   const std::vector<unsigned char> tail(b + 256, b + 264), expected{200, 9, 'x', 'x', 0x56, 0x34, 0x12, 0};
   EXPECT_EQ(tail, expected) << "size, style, padding as it was, colour little-endian";
@@ -108,19 +97,18 @@ TEST_F(Settings, SavedSettingsComeBackWithTheirRegistryTypes) {
   SettingsChanged = true;
   SaveSettings();
 
-  RawKey main(kMain), shortCuts(kMain + L"\\ShortCuts"), keys(kKeys);
   for (auto n : {L"SafeSave", L"NoteColor", L"TitleColor", L"NoteAnimations", L"NoteTransparency", L"DefNoteWidth",
                  L"DefNoteHeight"})
-    EXPECT_EQ(main.Query(n), DWORD(REG_DWORD)) << n;
-  for (auto n : {L"TrillFile", L"Language"}) EXPECT_EQ(main.Query(n), DWORD(REG_SZ)) << n;
+    EXPECT_EQ(Stored(kMain, n), DWORD(REG_DWORD)) << n;
+  for (auto n : {L"TrillFile", L"Language"}) EXPECT_EQ(Stored(kMain, n), DWORD(REG_SZ)) << n;
   std::vector<BYTE> bytes;
-  ASSERT_EQ(main.Query(L"NoteFont", &bytes), DWORD(REG_BINARY));
+  ASSERT_EQ(Stored(kMain, L"NoteFont", &bytes), DWORD(REG_BINARY));
   ASSERT_EQ(bytes.size(), 264u);
   EXPECT_EQ(std::memcmp(bytes.data(), &note, 264), 0) << "the bytes behind the name are stored too";
-  EXPECT_EQ(shortCuts.Query(L"DefaultTrayIconAction"), DWORD(REG_DWORD));
+  EXPECT_EQ(Stored(kMain + L"\\ShortCuts", L"DefaultTrayIconAction"), DWORD(REG_DWORD));
   const wchar_t* hotKeyValues[] = {L"NewNoteShortCut_m",      L"NewNoteShortCut_k",  L"NotesManagerShortCut_m",
                                    L"NotesManagerShortCut_k", L"ToDoListShortCut_m", L"ToDoListShortCut_k"};
-  for (auto n : hotKeyValues) EXPECT_EQ(keys.Query(n), DWORD(REG_DWORD)) << n;
+  for (auto n : hotKeyValues) EXPECT_EQ(Stored(kKeys, n), DWORD(REG_DWORD)) << n;
 
   Reset();
   LoadSettings();
@@ -142,52 +130,46 @@ TEST_F(Settings, ReadingStopsAtTheFirstMissingOrMistypedValue) {
   SetDefaultSettings();
   const TFontSetting defaultTitle = TitleFont;
   // Loads a complete set of stored settings with one value spoiled.
-  auto load = [&](const char* what, const std::function<void(RawKey&)>& spoil) {
+  auto load = [&](const char* what, const std::function<void(Key&)>& spoil) {
     SCOPED_TRACE(what);
     TRegistry::DeleteKeyTree(HKEY_CURRENT_USER, kMainKey);
     Reset();
     {
-      RawKey main(kMain);
+      Key main(kMain);
       main.Dwords({{L"SafeSave", 0}, {L"NoteColor", 0x111111}, {L"TitleColor", 0x222222}, {L"NoteAnimations", 0},
                    {L"NoteTransparency", 2}, {L"DefNoteWidth", 300}, {L"DefNoteHeight", 200}});
-      main.Set(L"TitleFont", REG_BINARY, &verdana, sizeof verdana);
-      main.Set(L"NoteFont", REG_BINARY, &verdana, sizeof verdana);
-      main.Str(L"TrillFile", L"x.wav");
-      RawKey(kMain + L"\\ShortCuts").Dword(L"DefaultTrayIconAction", 0);
-      RawKey(kKeys).Dwords({{L"NewNoteShortCut_m", 1}, {L"NewNoteShortCut_k", 'Q'}});
+      main.WriteBinaryData(L"TitleFont", &verdana, sizeof verdana);
+      main.WriteBinaryData(L"NoteFont", &verdana, sizeof verdana);
+      main.WriteString(L"TrillFile", L"x.wav");
+      Key(kMain + L"\\ShortCuts").WriteInteger(L"DefaultTrayIconAction", 0);
+      Key(kKeys).Dwords({{L"NewNoteShortCut_m", 1}, {L"NewNoteShortCut_k", 'Q'}});
       spoil(main);
     }
     LoadSettings();
   };
 
-  load("NoteColor missing behind SafeSave", [](RawKey& k) { k.Delete(L"NoteColor"); });
+  load("NoteColor missing behind SafeSave", [](Key& k) { k.DeleteValue(L"NoteColor"); });
   EXPECT_TRUE(!SafeSave && TitleColor == 0x00ECECu && DefNoteWidth == 160 && newNote.Data->Key == 0);
 
-  load("NoteColor stored as a string", [](RawKey& k) { k.Str(L"NoteColor", L"65535"); });
+  load("NoteColor stored as a string", [](Key& k) { k.WriteString(L"NoteColor", L"65535"); });
   EXPECT_TRUE(!SafeSave && NoteColor == 0x00FFFFu && TitleColor == 0x00ECECu);
 
-  load("TitleFont of 300 bytes", [](RawKey& k) {
-    std::vector<BYTE> big(300, 1);
-    k.Set(L"TitleFont", REG_BINARY, big.data(), big.size());
-  });
+  load("TitleFont of 300 bytes", [](Key& k) { k.WriteBinaryData(L"TitleFont", std::string(300, 1).data(), 300); });
   EXPECT_TRUE(NoteTransparency && SameRecord(TitleFont, defaultTitle) && DefNoteWidth == 160);
 
-  load("TitleFont of 3 bytes", [](RawKey& k) { k.Set(L"TitleFont", REG_BINARY, "\x04" "Co", 3); });
+  load("TitleFont of 3 bytes", [](Key& k) { k.WriteBinaryData(L"TitleFont", "\x04" "Co", 3); });
   EXPECT_EQ(TitleFont.FaceName(), "Coia") << "only the first bytes are overwritten";
   EXPECT_TRUE(TitleFont.Size == 7 && SameRecord(NoteFont, verdana) && DefNoteWidth == 300);
 
-  load("DefNoteWidth as a 4-byte binary", [](RawKey& k) {
-    DWORD w = 300;
-    k.Set(L"DefNoteWidth", REG_BINARY, &w, 4);
-  });
+  load("DefNoteWidth as a 4-byte binary", [](Key& k) { k.WriteBinaryData(L"DefNoteWidth", "\x2C\x01\0", 4); });
   EXPECT_EQ(DefNoteWidth, 160) << "an integer must be a REG_DWORD";
   EXPECT_EQ(TrillFile, L"");
 
-  load("DefNoteHeight missing", [](RawKey& k) { k.Delete(L"DefNoteHeight"); });
+  load("DefNoteHeight missing", [](Key& k) { k.DeleteValue(L"DefNoteHeight"); });
   EXPECT_TRUE(DefNoteWidth == 160 && DefNoteHeight == 160 && TrillFile == L"x.wav");
 
   load("DefaultTrayIconAction 258",
-       [](RawKey&) { RawKey(kMain + L"\\ShortCuts").Dword(L"DefaultTrayIconAction", 258); });
+       [](Key&) { Key(kMain + L"\\ShortCuts").WriteInteger(L"DefaultTrayIconAction", 258); });
   EXPECT_EQ(DefaultTrayIconAction, 2) << "only the low byte counts";
 }
 
@@ -198,7 +180,7 @@ TEST_F(Settings, FirstRunAndShutdownWithoutChanges) {
 
   SaveSettings();
   ASSERT_TRUE(TRegistry().KeyExists(kMainKey)) << "the main key is made even when nothing is written";
-  EXPECT_EQ(RawKey(kMain).Query(L"SafeSave"), kMissing) << "settings left unchanged are not written";
+  EXPECT_EQ(Stored(kMain, L"SafeSave"), kMissing) << "settings left unchanged are not written";
   LoadSettings();
   EXPECT_EQ(TrillFile, L"C:\\VxqExe\\trill.wav");
   EXPECT_EQ(NoteColor, 0x010203u);
@@ -211,11 +193,11 @@ TEST_F(Settings, LanguageFallsBackToEnglish) {
     return name;
   };
   EXPECT_EQ(read(), L"english") << "no main key";
-  RawKey main(kMain);
+  Key main(kMain);
   EXPECT_EQ(read(), L"english") << "no Language value";
-  main.Str(L"Language", L"deutsch");
+  main.WriteString(L"Language", L"deutsch");
   EXPECT_EQ(read(), L"deutsch");
-  main.Dword(L"Language", 7);
+  main.WriteInteger(L"Language", 7);
   EXPECT_EQ(read(), L"english") << "a value of the wrong type";
   // The name is a file in the languages folder and nothing else.
   struct Row {
@@ -234,7 +216,7 @@ TEST_F(Settings, LanguageFallsBackToEnglish) {
 TEST_F(Settings, HotKeysNeedBothValuesAndTakeTheModifiersLowByte) {
   newNote.Data->Modifier = 1, newNote.Data->Key = 'A';
   manager.Data->Modifier = 1, manager.Data->Key = 'B';
-  RawKey(kKeys).Dwords({{L"NewNoteShortCut_m", 0}, {L"NotesManagerShortCut_k", 'Z'}, {L"ToDoListShortCut_m", 257},
+  Key(kKeys).Dwords({{L"NewNoteShortCut_m", 0}, {L"NotesManagerShortCut_k", 'Z'}, {L"ToDoListShortCut_m", 257},
                         {L"ToDoListShortCut_k", 'T'}});
   LoadSettings();
   EXPECT_TRUE(newNote.Data->Modifier == 1 && newNote.Data->Key == 'A') << "only _m stored: the previous value stays";
@@ -243,11 +225,8 @@ TEST_F(Settings, HotKeysNeedBothValuesAndTakeTheModifiersLowByte) {
 
   // A key code of the wrong type ends the reading: the hot keys behind it stay unread.
   Reset();
-  {
-    RawKey keys(kKeys);
-    keys.Dword(L"NewNoteShortCut_m", 1);
-    keys.Str(L"NewNoteShortCut_k", L"N");
-  }
+  Key(kKeys).WriteInteger(L"NewNoteShortCut_m", 1);
+  Key(kKeys).WriteString(L"NewNoteShortCut_k", L"N");
   LoadSettings();
   EXPECT_TRUE(newNote.Data->Key == 0 && todo.Data->Key == 0);
 }

@@ -137,23 +137,4 @@ TEST(NoteCrash, EveryNoteSurvivesKillsAtRandomInstants) {
   EXPECT_GT(tornSaves, 0) << "no kill landed inside a save";
 }
 
-// A read-only temporary file that a killed save left behind must not stop the next save, nor
-// pass its read-only mark on to the note. Fails until saving first removes a stale temporary
-// file (clearing its read-only mark).
-TEST(NoteCrash, StaleTmpLeftByAKilledSaveDoesNotStopTheNextSave) {
-  testsupport::TempFolder temp(L"staletmp");
-  const std::wstring file = NotePath(temp.Path(), 0), tmp = file + L".tmp";
-  ASSERT_TRUE(Content(0, false).SaveToFile(file));
-  HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  CloseHandle(h);
-  TNoteClass loaded("probe");
-  EXPECT_TRUE(loaded.LoadFromFile(file));
-  EXPECT_TRUE(Content(0, true).SaveToFile(file)) << "a stale read-only " << WideToUtf8(tmp) << " stopped the save";
-  // As root under Wine the write gets through, and the note takes the stale file's read-only mark.
-  EXPECT_FALSE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY) << "the note became read-only";
-  EXPECT_TRUE(loaded.LoadFromFile(file) && EncodeNoteFile(loaded) == Encoded(0, true));
-  for (const std::wstring& f : {file, tmp}) SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
 }  // namespace

@@ -120,13 +120,7 @@ class Fuzzer {
     bool accepted = false;
     std::size_t largest = 0;
     try {
-      if (!file.empty()) {
-        HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD n = 0;
-        WriteFile(h, in.data(), static_cast<DWORD>(in.size()), &n, nullptr);
-        CloseHandle(h);
-        ++files_;
-      }
+      if (!file.empty()) testsupport::WriteBytes(file, in), ++files_;
       LargestAllocation probe;
       if (!file.empty()) {
         accepted = v3.LoadFromFile(file);

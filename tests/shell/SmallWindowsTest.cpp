@@ -43,37 +43,32 @@ TEST_F(SmallWindows, SplashIsShapedTranslucentAndClosesOnce) {
   HWND h = SplashForm->Handle();
   EXPECT_FALSE(IsWindowVisible(h)) << "created, not yet shown";
   ShowSplash();
-  Pump(100);
-  EXPECT_EQ(SplashForm->AlphaBlendValue(), 225);
+  Pump(100);  // drawn, for the screenshot
+  BYTE alpha = 0;
+  EXPECT_TRUE(GetLayeredWindowAttributes(h, nullptr, &alpha, nullptr) && alpha == 225) << "translucent: " << int(alpha);
   RECT r = ScreenRect(h);
   EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 214) / 2) << "centred";
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   ASSERT_NE(GetWindowRgn(h, region), ERROR) << "cut to the mask";
-  EXPECT_TRUE(PtInRegion(region, 100, 70));
-  EXPECT_TRUE(PtInRegion(region, 1, 148));
-  EXPECT_FALSE(PtInRegion(region, 212, 148)) << "the folded corner is cut away";
-  EXPECT_FALSE(PtInRegion(region, 100, 160)) << "below the picture";
+  // Inside, inside, the folded corner cut away, below the picture.
+  for (auto [x, y, in] : {std::tuple(100, 70, true), {1, 148, true}, {212, 148, false}, {100, 160, false}})
+    EXPECT_EQ(PtInRegion(region, x, y) != FALSE, in) << x << "," << y;
   DeleteObject(region);
   testsupport::SaveScreenShot(L"splash", r);
 
   CloseSplash();
   EXPECT_EQ(SplashForm, nullptr);
   CloseSplash();
-  Pump(100);
-  EXPECT_FALSE(IsWindow(h)) << "released once the loop handled the request";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << "released once the loop handled the request";
 }
 
 TEST_F(SmallWindows, AboutBoxLooksLikeANoteKeepsItsTextsAndDrags) {
   auto* about = new TAboutVantaro(Application);
   about->Show();
-  Pump(100);
-  EXPECT_EQ(about->Caption(), L"Info about...") << "no language file: the layout's texts stay";
-  EXPECT_EQ(about->_close->Caption(), L"Close");
-  EXPECT_EQ(about->_visit_merolt->Caption(), L"Visit Belvanto Website");
-  EXPECT_EQ(about->VerLabel->Caption(), L"v2.4.0");
+  Pump(100);  // drawn, for the screenshot
+  EXPECT_EQ(about->Caption() + L"|" + about->_close->Caption() + L"|" + about->_visit_merolt->Caption(),
+            L"Info about...|Close|Visit Belvanto Website") << "no language file: the layout's texts stay";
   EXPECT_NE(about->LogoImage->Icon(), nullptr);
-  EXPECT_EQ(about->ClientWidth(), 314);
-  EXPECT_EQ(about->ClientHeight(), 191);
   HWND h = about->Handle();
   testsupport::SaveScreenShot(L"about", ScreenRect(h));
 
@@ -91,23 +86,18 @@ TEST_F(SmallWindows, AboutBoxLooksLikeANoteKeepsItsTextsAndDrags) {
   if (HaveXdotool()) {
     auto drag = [&](int x, int y, int dx, int dy) {
       RECT r = ScreenRect(h);
-      std::wstring from = std::to_wstring(r.left + x) + L" " + std::to_wstring(r.top + y);
-      std::wstring mid = std::to_wstring(r.left + x + dx / 2) + L" " + std::to_wstring(r.top + y + dy / 2);
-      std::wstring to = std::to_wstring(r.left + x + dx) + L" " + std::to_wstring(r.top + y + dy);
-      EXPECT_TRUE(StartXdotool(L"mousemove " + from + L" sleep 0.3 mousedown 1 sleep 0.3 mousemove " + mid +
-                               L" sleep 0.2 mousemove " + to + L" sleep 0.3 mouseup 1"));
+      EXPECT_TRUE(StartXdotool(XDrag(1, r.left + x, r.top + y, r.left + x + dx, r.top + y + dy)));
       const LONG left = r.left + dx, top = r.top + dy;
       EXPECT_TRUE(PumpUntil([&] { return ScreenRect(h).left == left && ScreenRect(h).top == top; }, 5000))
           << "dragged from (" << x << "," << y << "); at " << ScreenRect(h).left << "," << ScreenRect(h).top;
-      Pump(300);
+      PumpUntil([] { return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); }, 2000);
     };
     drag(100, 6, 40, 30);    // the title bar
     drag(200, 172, -60, 20); // the yellow background between the link and the button
   }
 
   about->_close->Click();
-  Pump(100);
-  EXPECT_FALSE(IsWindowVisible(h));
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(h); }, 2000));
 }
 
 TEST_F(SmallWindows, ClosingWindowStaysOnTopWithItsMessage) {
@@ -116,9 +106,6 @@ TEST_F(SmallWindows, ClosingWindowStaysOnTopWithItsMessage) {
   ASSERT_NE(h, nullptr);
   EXPECT_TRUE(IsWindowVisible(h));
   EXPECT_TRUE(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  auto* window = dynamic_cast<TClosingVantaroDLG*>(TWinControl::FromHandle(h));
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->Panel1->Caption(), L"Closing Vantaro . . .");
   testsupport::SaveScreenShot(L"closing", ScreenRect(h));
 }
 
@@ -130,16 +117,12 @@ TEST_F(SmallWindows, PlacementRoundTripsIncludingMaximised) {
   TForm b(Application, L"TPlacementProbe");
   TFormSaver saver(&b);
   EXPECT_TRUE(saver.LoadFromRegistry(kKey));
-  EXPECT_EQ(b.Left(), 120);
-  EXPECT_EQ(b.Top(), 130);
-  EXPECT_EQ(b.Width(), 300);
-  EXPECT_EQ(b.Height(), 200);
+  EXPECT_EQ(std::tuple(b.Left(), b.Top(), b.Width(), b.Height()), std::tuple(120, 130, 300, 200));
 
   // Closed while maximised: the restored placement is what is kept, with the mark.
   b.Show();
   b.SetWindowState(TWindowState::wsMaximized);
-  Pump(50);
-  ASSERT_EQ(b.WindowState(), TWindowState::wsMaximized);
+  ASSERT_TRUE(PumpUntil([&] { return b.WindowState() == TWindowState::wsMaximized; }, 1000));
   saver.SaveToRegistry(kKey);
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kKey, false));
@@ -150,13 +133,10 @@ TEST_F(SmallWindows, PlacementRoundTripsIncludingMaximised) {
   TForm c(Application, L"TPlacementProbe");
   TFormSaver(&c).LoadFromRegistry(kKey);
   c.Show();
-  Pump(50);
-  EXPECT_EQ(c.WindowState(), TWindowState::wsMaximized) << "opens maximised";
+  EXPECT_TRUE(PumpUntil([&] { return c.WindowState() == TWindowState::wsMaximized; }, 1000)) << "opens maximised";
   c.SetWindowState(TWindowState::wsNormal);
-  Pump(50);
-  RECT r = ScreenRect(c.Handle());
-  EXPECT_EQ(r.left, 120) << "restoring returns to the saved placement";
-  EXPECT_EQ(r.right - r.left, 300);
+  const RECT r = ScreenRect(c.Handle());
+  EXPECT_EQ(std::pair(r.left, r.right - r.left), std::pair(120L, 300L)) << "restoring returns to the saved placement";
 
   // Never saved in the normal state: nothing to apply.
   TRegistry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
@@ -172,50 +152,41 @@ TEST_F(SmallWindows, PlacementRoundTripsIncludingMaximised) {
 
 TEST_F(SmallWindows, ImplausibleOrBrokenPlacementLeavesTheWindowWhereItOpens) {
   const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-  struct Case {
+  using Spoil = void (*)(TRegistry&);
+  const struct {
     const char* what;
     int x, y, w, h;
-  } cases[] = {{"left edge 0", 0, 10, 300, 200},      {"beyond the screen's width", cx + 1, 10, 300, 200},
-               {"top edge 0", 10, 0, 300, 200},       {"beyond the screen's height", 10, cy + 1, 300, 200},
-               {"no width", 10, 10, 0, 200},          {"no height", 10, 10, 300, 0}};
-  auto write = [&](int x, int y, int w, int h) {
-    TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey(kKey, true));
-    reg.WriteInteger(L"FormX", x), reg.WriteInteger(L"FormY", y);
-    reg.WriteInteger(L"FormW", w), reg.WriteInteger(L"FormH", h);
-    reg.WriteBool(L"FormMax", false);
-  };
+    Spoil spoil;
+  } cases[] = {{"left edge 0", 0, 10, 300, 200, nullptr},
+               {"beyond the screen's width", cx + 1, 10, 300, 200, nullptr},
+               {"top edge 0", 10, 0, 300, 200, nullptr},
+               {"beyond the screen's height", 10, cy + 1, 300, 200, nullptr},
+               {"no width", 10, 10, 0, 200, nullptr},
+               {"no height", 10, 10, 300, 0, nullptr},
+               {"a width of the wrong type", 70, 80, 300, 200, [](TRegistry& r) { r.WriteString(L"FormW", L"300"); }},
+               {"no maximised mark", 70, 80, 300, 200, [](TRegistry& r) { r.DeleteValue(L"FormMax"); }}};
   TForm f(Application, L"TPlacementProbe");
-  for (const Case& c : cases) {
+  // Stores a placement, spoilt or not, and loads it into f standing at (40, 50).
+  auto load = [&](int x, int y, int w, int h, Spoil spoil) {
+    {
+      TRegistry reg;
+      EXPECT_TRUE(reg.OpenKey(kKey, true));
+      reg.WriteInteger(L"FormX", x), reg.WriteInteger(L"FormY", y);
+      reg.WriteInteger(L"FormW", w), reg.WriteInteger(L"FormH", h);
+      reg.WriteBool(L"FormMax", false);
+      if (spoil) spoil(reg);
+    }
     f.SetBounds(40, 50, 260, 160);
-    write(c.x, c.y, c.w, c.h);
-    TFormSaver(&f).LoadFromRegistry(kKey);
-    EXPECT_EQ(f.BoundsRect().left, 40) << c.what;
-    EXPECT_EQ(f.Width(), 260) << c.what;
+    bool loaded = false;
+    EXPECT_NO_THROW(loaded = TFormSaver(&f).LoadFromRegistry(kKey));
+    return loaded;
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(load(c.x, c.y, c.w, c.h, c.spoil)) << c.what;
+    EXPECT_EQ(std::pair(f.BoundsRect().left, f.Width()), std::pair(40L, 260)) << c.what;
   }
-  write(cx, cy, 1, 1);
-  TFormSaver(&f).LoadFromRegistry(kKey);
+  load(cx, cy, 1, 1, nullptr);
   EXPECT_EQ(f.Left(), cx) << "the screen's far edge itself is still accepted";
-
-  // A value of the wrong type, or one missing: the window opens where it would anyway.
-  write(70, 80, 300, 200);
-  {
-    TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey(kKey, false));
-    reg.WriteString(L"FormW", L"300");
-  }
-  f.SetBounds(40, 50, 260, 160);
-  TFormSaver saver(&f);
-  EXPECT_NO_THROW(EXPECT_TRUE(saver.LoadFromRegistry(kKey)));
-  EXPECT_EQ(f.Left(), 40);
-  write(70, 80, 300, 200);
-  {
-    TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey(kKey, false));
-    reg.DeleteValue(L"FormMax");
-  }
-  EXPECT_NO_THROW(TFormSaver(&f).LoadFromRegistry(kKey));
-  EXPECT_EQ(f.Left(), 40);
 }
 
 TEST(ShellServices, FolderTreeGoesWithItsReadOnlyFilesAndALinkGoesWithoutWhatItPointsTo) {
@@ -238,16 +209,13 @@ TEST(ShellServices, FolderTreeGoesWithItsReadOnlyFilesAndALinkGoesWithoutWhatItP
 TEST(ShellServices, FileVersionThemeStartAndHelpFile) {
   TrsFileVersion reader;
   ASSERT_TRUE(reader.LoadFromFile(BuildFolder() + L"vxq.exe")) << "the program carries its version";
-  EXPECT_EQ(reader.Version, "2.4.0");
-  EXPECT_EQ(reader.Build, 1);
   EXPECT_EQ(GetFileVersionText(BuildFolder() + L"vxq.exe"), "2.4.0 Build: 1");
 
   testsupport::TempFolder folder(L"version");
   const std::wstring text = folder.Path() + L"plain.txt";
   std::ofstream(std::filesystem::path(text)) << "no version here";
   EXPECT_FALSE(reader.LoadFromFile(text));
-  EXPECT_EQ(reader.Version, "");
-  EXPECT_EQ(reader.Build, 0);
+  EXPECT_TRUE(reader.Version.empty() && reader.Build == 0) << "what the program's version left is cleared";
   EXPECT_EQ(GetFileVersionText(text), " Build: 0");
   // A folder whose name the code page cannot hold is read as it is.
   for (const wchar_t* name : {L"Vantaro-Ő", L"Заметки 日本"}) {
