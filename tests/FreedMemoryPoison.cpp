@@ -13,10 +13,8 @@
 #include <malloc.h>
 #include <new>
 
-#include <string>
-
 #include "AllocationProbe.h"
-#include "gtest/gtest.h"
+#include "TestSupport.h"
 
 namespace allocationprobe {
 std::size_t largest = 0;
@@ -69,23 +67,6 @@ TEST(FreedMemoryPoison, AUseAfterFreeCrashesAndTheCrashEndsTheRunAtOnce) {
     *holder->target = 2;
     return;
   }
-  wchar_t exe[MAX_PATH];
-  std::wstring command = L"\"" + std::wstring(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH)) +
-                         L"\" --gtest_filter=FreedMemoryPoison.*";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;  // its report of the crash is not ours to print
-  PROCESS_INFORMATION pi{};
-  SetEnvironmentVariableW(L"VXQ_USE_AFTER_FREE", L"1");
-  const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-  SetEnvironmentVariableW(L"VXQ_USE_AFTER_FREE", nullptr);
-  ASSERT_TRUE(started);
-  const DWORD waited = WaitForSingleObject(pi.hProcess, 20000);
-  DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the crash waited for a debugger";
-  EXPECT_EQ(code, 3u) << "no crash, or not ended by the poison";
+  EXPECT_EQ(testsupport::RunThisTestAlone(L"VXQ_USE_AFTER_FREE", 20000), 3u)
+      << "no crash, not ended by the poison, or waiting for a debugger (258)";
 }

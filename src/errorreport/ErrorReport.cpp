@@ -195,6 +195,7 @@ std::vector<std::wstring> ReportLines(TTramlixErrorHandler& handler, const std::
   handler.BuildReport(lines, &error);
   return lines;
 }
+
 // Terminate skips the orderly shut-down, but typing must not be lost: every note whose edits
 // still wait for their save is saved now, each on its own, whatever the others do.
 void SaveTypedNotes() {
@@ -292,7 +293,6 @@ void TTramlixErrorHandler::BuildReport(std::vector<std::wstring>& lines, const s
   lines.push_back(kReportSeparator);
   if (ListModules) AddModules(lines);
 }
-
 
 void TTramlixErrorHandler::ShowReport(const std::vector<std::wstring>& lines) {
   auto* form = new TExceptionForm(Application);

@@ -52,8 +52,8 @@ struct DialogAnswer {
   }
 };
 
-std::wstring ReadLog() {
-  Bytes b = ReadBytes(ExeFolder() + L"ExceptionsLog.txt");
+std::wstring ReadLog(const std::wstring& folder = ExeFolder()) {
+  Bytes b = ReadBytes(folder + L"ExceptionsLog.txt");
   return AnsiToWide(std::string(b.begin(), b.end()));
 }
 
@@ -150,6 +150,17 @@ class ErrorReportTest : public NoteTest {
     FreeErrorHandler();
     NoteTest::TearDown();
   }
+  // A note with words typed that wait for their save.
+  TNoteWrapper* TypeUnsavedWords() {
+    TNoteWrapper* w = OpenNote(300, 300, 200, 160, L"Typing");
+    EXPECT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
+    Pump(1200);
+    for (wchar_t c : std::wstring(L"unsaved words")) TypeChar(w->Form, c);
+    Pump(100);
+    EXPECT_TRUE(w->Form->UpdateTimer->Enabled());
+    EXPECT_EQ(PlainText(LoadNote(w->FileName)).find(L"unsaved words"), std::wstring::npos);
+    return w;
+  }
   ProbeForm* probe = nullptr;
 
  private:
@@ -186,14 +197,7 @@ TEST_F(ErrorReportTest, TerminateSavesTypedTextThenEndsWithCodeOne) {
   DialogAnswer::button = L"TerminateBTN";
   for (const Failure& f : kFailures) {
     SCOPED_TRACE(WideToUtf8(f.function));
-    TNoteWrapper* w = OpenNote(300, 300, 200, 160, L"Typing");
-    ASSERT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
-    Pump(1200);
-    for (wchar_t c : std::wstring(L"unsaved words")) TypeChar(w->Form, c);
-    Pump(100);
-    ASSERT_TRUE(w->Form->UpdateTimer->Enabled());
-    ASSERT_EQ(PlainText(LoadNote(w->FileName)).find(L"unsaved words"), std::wstring::npos);
-
+    TNoteWrapper* w = TypeUnsavedWords();
     int exitCode = -1;
     std::wstring onDisk;
     ErrorExitProcess = [&](UINT code) {
@@ -205,6 +209,27 @@ TEST_F(ErrorReportTest, TerminateSavesTypedTextThenEndsWithCodeOne) {
     EXPECT_EQ(exitCode, 1);
     EXPECT_NE(onDisk.find(L"unsaved words"), std::wstring::npos) << WideToUtf8(onDisk);
   }
+}
+
+// Outside every window handler a fault cannot be caught: the unhandled-exception filter
+// reports it, saves the typing and ends the program. Seen from outside, in a run of its own.
+TEST_F(ErrorReportTest, AFaultOutsideTheHandlersIsReportedTheTypingSavedAndTheProgramEnds) {
+  if (GetEnvironmentVariableW(L"VXQ_FAULT_OUTSIDE", nullptr, 0)) {
+    TypeUnsavedWords();
+    WriteThroughNull();
+    return;
+  }
+  DWORD pid = 0;
+  EXPECT_EQ(testsupport::RunThisTestAlone(L"VXQ_FAULT_OUTSIDE", 30000, &pid), 1u);
+  // Its folder is ours with its process id; it ended before it could remove it.
+  const std::wstring ours = ExeFolder(), folder = ours.substr(0, ours.rfind(L'-') + 1) + std::to_wstring(pid) + L"\\";
+  EXPECT_EQ(Matches(ReadLog(folder),
+                    L"\r\nAccess violation at address [^\\[]+\\[[0-9A-F]{16}\\] test_errorreport\\.exe WriteThroughNull "),
+            1);
+  WIN32_FIND_DATAW note;
+  const std::wstring notes = folder + NotesFolder.substr(ours.size());
+  FindClose(FindFirstFileW((notes + L"*.vxn").c_str(), &note));
+  EXPECT_NE(PlainText(LoadNote(notes + note.cFileName)).find(L"unsaved words"), std::wstring::npos);
 }
 
 TEST_F(ErrorReportTest, ARepeatingErrorWhileTheDialogIsUpIsLoggedEachTimeInOneDialog) {
