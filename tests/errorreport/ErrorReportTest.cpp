@@ -226,7 +226,7 @@ TEST_F(ErrorReportTest, AFaultOutsideTheHandlersIsReportedTheTypingSavedAndThePr
   EXPECT_EQ(Matches(ReadLog(folder),
                     L"\r\nAccess violation at address [^\\[]+\\[[0-9A-F]{16}\\] test_errorreport\\.exe WriteThroughNull "),
             1);
-  WIN32_FIND_DATAW note;
+  WIN32_FIND_DATAW note{};
   const std::wstring notes = folder + NotesFolder.substr(ours.size());
   FindClose(FindFirstFileW((notes + L"*.vxn").c_str(), &note));
   EXPECT_NE(PlainText(LoadNote(notes + note.cFileName)).find(L"unsaved words"), std::wstring::npos);
