@@ -1,24 +1,13 @@
 #pragma once
-// The program's allocations go through here, so that a test can see the largest single one.
-// Include it in one source file per test executable: it replaces the global operator new.
+// The largest single allocation made while a LargestAllocation lives. The test executables'
+// own operator new (FreedMemoryPoison.cpp, linked into every one) measures it.
 #include <cstddef>
-#include <cstdlib>
-#include <new>
 
 namespace allocationprobe {
-inline std::size_t largest = 0;
-inline bool watching = false;
+extern std::size_t largest;
+extern bool watching;
 }  // namespace allocationprobe
 
-void* operator new(std::size_t size) {
-  if (allocationprobe::watching && size > allocationprobe::largest) allocationprobe::largest = size;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-
-// The largest single allocation made while one of these lives.
 class LargestAllocation {
  public:
   LargestAllocation() {

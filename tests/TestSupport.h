@@ -15,10 +15,12 @@
 #include <tuple>
 #include <vector>
 
+#include "gtest/gtest.h"
 #include "ui/Application.h"
 #include "ui/Forms.h"
 #include "ui/Graphics.h"
 #include "ui/Paths.h"
+#include "ui/Types.h"
 
 namespace testsupport {
 
@@ -186,6 +188,31 @@ inline bool SaveScreenShot(const std::wstring& name, RECT r) {
 
 inline bool SaveScreenShot(const std::wstring& name) {
   return SaveScreenShot(name, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+// Runs the current test again in a process of its own, with the variable mode set (the test
+// looks for it to play its part there); returns that process's exit code, or WAIT_TIMEOUT
+// when it had not ended within timeoutMs. Its output is not shown.
+inline DWORD RunThisTestAlone(const wchar_t* mode, DWORD timeoutMs, DWORD* pid = nullptr) {
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  wchar_t exe[MAX_PATH];
+  std::wstring command = L"\"" + std::wstring(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH)) +
+                         L"\" --gtest_filter=" + Utf8ToWide(test->test_suite_name()) + L"." + Utf8ToWide(test->name());
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  PROCESS_INFORMATION pi{};
+  SetEnvironmentVariableW(mode, L"1");
+  const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  SetEnvironmentVariableW(mode, nullptr);
+  if (!started) return GetLastError();
+  DWORD code = WAIT_TIMEOUT;
+  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  else TerminateProcess(pi.hProcess, 1);
+  if (pid) *pid = pi.dwProcessId;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
 }
 
 // Runs the application's own message loop until done() holds. A thread timer keeps the loop's

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "errorreport/ExceptionForm.h"
+#include "errorreport/FaultTrace.h"
 #include "errorreport/ThrowTrace.h"
 #include "notes/InternalProcs.h"
 #include "notes/NoteWrapper.h"
@@ -53,8 +54,9 @@ bool SymbolsReady() {
 }
 
 // One line per frame: the address, the module, and where known the function, the offset into
-// it and the source line.
-std::wstring FrameText(void* frame) {
+// it and the source line. A return address points after its call, so the call itself is
+// looked up one byte earlier; a faulting instruction is looked up where it is.
+std::wstring FrameText(void* frame, bool returnAddress) {
   const DWORD64 address = reinterpret_cast<DWORD64>(frame);
   std::wstring text = Format(L"[%.16llX] ", static_cast<unsigned long long>(address));
   HMODULE module = nullptr;
@@ -62,8 +64,7 @@ std::wstring FrameText(void* frame) {
                          static_cast<LPCWSTR>(frame), &module))
     text += ExtractFileName(ModuleFileName(module));
   if (!SymbolsReady()) return text;
-  // A return address points after the call; the call itself is one byte earlier.
-  const DWORD64 call = address - 1;
+  const DWORD64 call = returnAddress ? address - 1 : address;
   alignas(SYMBOL_INFOW) char buffer[sizeof(SYMBOL_INFOW) + 256 * sizeof(wchar_t)] = {};
   auto* symbol = reinterpret_cast<SYMBOL_INFOW*>(buffer);
   symbol->SizeOfStruct = sizeof(SYMBOL_INFOW);
@@ -189,10 +190,28 @@ void AddModules(std::vector<std::wstring>& lines) {
 // The lines of the report that come before the dialog's own product-version section.
 std::vector<std::wstring> ReportLines(TTramlixErrorHandler& handler, const std::exception& error) {
   std::vector<std::wstring> lines;
-  lines.push_back(ExceptionText(error.what()));
+  const auto* fault = dynamic_cast<const EExternalException*>(&error);
+  lines.push_back(fault ? fault->Message : ExceptionText(error.what()));
   lines.push_back(kReportSeparator);
   handler.BuildReport(lines, &error);
   return lines;
+}
+
+// Terminate skips the orderly shut-down, but typing must not be lost: every note whose edits
+// still wait for their save is saved now, each on its own, whatever the others do.
+void SaveTypedNotes() {
+  if (!Application) return;
+  for (TForm* form : Application->Forms()) {
+    auto* note = dynamic_cast<TNoteForm*>(form);
+    if (!note || !note->Wrapper) continue;
+    try {
+      // Without safe saving an edit pause saves nothing, so any open note may hold typing.
+      if (SafeSave && !note->UpdateTimer->Enabled() && !note->Wrapper->SaveFailed) continue;
+      DWORD error = ERROR_SUCCESS;
+      note->Wrapper->TrySave(error);
+    } catch (...) {
+    }
+  }
 }
 }  // namespace
 
@@ -252,9 +271,17 @@ TTramlixErrorHandler::TTramlixErrorHandler() {
   if (!Application) return;
   Application->OnException = [this](const std::exception& e) { HandleException(e); };
   Application->OnExceptionWhileShowing = [this](const std::exception& e) { LogException(e); };
+  // A fault that no window handler's catch can take ends the program: it is reported like any
+  // error first, and the typing is saved whatever the user answers.
+  InstallFaultHandlers([](const EExternalException& fault) {
+    TApplication::HandleException(std::make_exception_ptr(fault));
+    SaveTypedNotes();
+    ErrorExitProcess(1);
+  });
 }
 
 TTramlixErrorHandler::~TTramlixErrorHandler() {
+  RemoveFaultHandlers();
   if (!Application) return;
   Application->OnException = nullptr;
   Application->OnExceptionWhileShowing = nullptr;
@@ -285,9 +312,12 @@ void TTramlixErrorHandler::LogException(const std::exception& error) {
 
 void TTramlixErrorHandler::BuildReport(std::vector<std::wstring>& lines, const std::exception* error) {
   TThrowStack stack;
-  if (error && FindThrowStack(error, stack)) {
+  const auto* fault = dynamic_cast<const EExternalException*>(error);
+  if (fault) stack = fault->Stack;
+  if (fault || (error && FindThrowStack(error, stack))) {
     lines.push_back(L"Stack list, generated " + DateTimeToStr(SystemTimeToDateTime(stack.Moment)));
-    for (void* frame : stack.Frames) lines.push_back(FrameText(frame));
+    for (size_t i = 0; i < stack.Frames.size(); ++i)
+      lines.push_back(FrameText(stack.Frames[i], i > 0 || !stack.FaultFirst));
     lines.push_back(kReportSeparator);
   }
   lines.push_back(SystemLine());
@@ -297,25 +327,6 @@ void TTramlixErrorHandler::BuildReport(std::vector<std::wstring>& lines, const s
   lines.push_back(kReportSeparator);
   if (ListModules) AddModules(lines);
 }
-
-namespace {
-// Terminate skips the orderly shut-down, but typing must not be lost: every note whose edits
-// still wait for their save is saved now, each on its own, whatever the others do.
-void SaveTypedNotes() {
-  if (!Application) return;
-  for (TForm* form : Application->Forms()) {
-    auto* note = dynamic_cast<TNoteForm*>(form);
-    if (!note || !note->Wrapper) continue;
-    try {
-      // Without safe saving an edit pause saves nothing, so any open note may hold typing.
-      if (SafeSave && !note->UpdateTimer->Enabled() && !note->Wrapper->SaveFailed) continue;
-      DWORD error = ERROR_SUCCESS;
-      note->Wrapper->TrySave(error);
-    } catch (...) {
-    }
-  }
-}
-}  // namespace
 
 void TTramlixErrorHandler::ShowReport(const std::vector<std::wstring>& lines) {
   auto* form = new TExceptionForm(Application);

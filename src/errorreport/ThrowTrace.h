@@ -10,6 +10,7 @@
 struct TThrowStack {
   std::vector<void*> Frames;  // innermost first: frame 0 is the function that threw
   SYSTEMTIME Moment{};        // local time of the throw
+  bool FaultFirst = false;    // frame 0 is a faulting instruction, not a return address
 };
 
 // The stack of the throw whose exception object is at object, when it is still remembered.

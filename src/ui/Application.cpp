@@ -13,6 +13,7 @@
 #include "ui/Types.h"
 
 TApplication* Application = nullptr;
+thread_local TErrorBoundary* TErrorBoundary::innermost_ = nullptr;
 
 TApplication::TApplication() : TComponent(nullptr) {
   if (!Application) Application = this;
@@ -128,6 +129,7 @@ void TApplication::HandleMessage() {
     return;
   }
   try {
+    TErrorBoundary boundary;
     Idle();
   } catch (...) {
     HandleException(std::current_exception());
@@ -149,6 +151,7 @@ void TApplication::ProcessMessages() {
 
 bool TApplication::ProcessMessage(MSG& msg) {
   try {
+    TErrorBoundary boundary;
     if (PreTranslate(msg)) return true;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -291,6 +294,7 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   try {
+    TErrorBoundary boundary;
     switch (msg) {
       case WM_TIMER:
         for (auto& t : self->timers_)

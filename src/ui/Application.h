@@ -89,6 +89,24 @@ class TApplication : public TComponent {
   UINT_PTR nextTimerId_ = 1000;
 };
 
+// Marks a catch that hands every error to the error hook, for as long as the code it guards
+// runs. A processor fault (an access violation...) raised in that code can then be raised
+// again as a C++ exception and caught there, like any other error of a window handler; the
+// error report asks for the innermost one. Declare it first inside the try block.
+class TErrorBoundary {
+ public:
+  TErrorBoundary() : previous_(innermost_) { innermost_ = this; }
+  ~TErrorBoundary() { innermost_ = previous_; }
+  TErrorBoundary(const TErrorBoundary&) = delete;
+  TErrorBoundary& operator=(const TErrorBoundary&) = delete;
+  // Its address lies in the stack frame of the function that catches; null outside any.
+  static const void* Innermost() { return innermost_; }
+
+ private:
+  TErrorBoundary* previous_;
+  static thread_local TErrorBoundary* innermost_;
+};
+
 // The one application object; created at start-up (and by tests), freed at exit.
 extern TApplication* Application;
 

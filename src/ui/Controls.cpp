@@ -49,6 +49,7 @@ TShiftState ShiftStateFromKeys(WPARAM keys, bool withAlt) {
 
 void GuardCallback(const std::function<void()>& f) {
   try {
+    TErrorBoundary boundary;
     f();
   } catch (...) {
     TApplication::HandleException(std::current_exception());
@@ -65,6 +66,7 @@ LRESULT DispatchToObject(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp, LPAR
   ++self->dispatchDepth_;
   LRESULT result = 0;
   try {
+    TErrorBoundary boundary;
     result = self->Dispatch(msg, wp, lp);
   } catch (...) {
     TApplication::HandleException(std::current_exception());

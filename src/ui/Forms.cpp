@@ -188,6 +188,7 @@ TModalResult TForm::ShowModal() {
       if (alive) {
         form->modal_ = false;
         try {
+          TErrorBoundary boundary;
           form->SetVisible(false);
         } catch (...) {
           TApplication::HandleException(std::current_exception());

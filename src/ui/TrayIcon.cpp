@@ -98,6 +98,7 @@ LRESULT CALLBACK TTrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   try {
+    TErrorBoundary boundary;
     return self->HandleMessage(msg, wp, lp);
   } catch (...) {
     TApplication::HandleException(std::current_exception());

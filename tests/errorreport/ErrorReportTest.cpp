@@ -1,7 +1,8 @@
 // The error report: what reaches the log, the dialog's Close and Terminate, and errors that
-// keep coming while the dialog is up. The dialog is answered by a thread timer that clicks
-// its buttons, so no test can hang on it.
+// keep coming while the dialog is up, for a C++ exception and for a processor fault alike. The
+// dialog is answered by a thread timer that clicks its buttons, so no test can hang on it.
 
+#include <regex>
 #include <stdexcept>
 
 #include "errorreport/ErrorReport.h"
@@ -16,6 +17,8 @@ using testsupport::RunLoopUntil;
 
 [[gnu::noinline]] void RaiseFromHandler() { throw std::runtime_error("Handler failed"); }
 [[gnu::noinline]] void RaiseFromTimer() { throw std::runtime_error("Tick failed"); }
+int* volatile g_nowhere = nullptr;
+[[gnu::noinline]] void WriteThroughNull() { *g_nowhere = 42; }
 
 namespace {
 // Answers the error dialog: after delayMs, optionally saves a screenshot, then clicks a button.
@@ -49,8 +52,8 @@ struct DialogAnswer {
   }
 };
 
-std::wstring ReadLog() {
-  const Bytes b = ReadBytes(ExeFolder() + L"ExceptionsLog.txt");
+std::wstring ReadLog(const std::wstring& folder = ExeFolder()) {
+  const Bytes b = ReadBytes(folder + L"ExceptionsLog.txt");
   const std::string text(b.begin(), b.end());
   return text.rfind("\xEF\xBB\xBF", 0) == 0 ? Utf8ToWide(text.substr(3)) : AnsiToWide(text);
 }
@@ -61,6 +64,52 @@ int Count(const std::wstring& text, const std::wstring& what) {
   return n;
 }
 
+int Matches(const std::wstring& text, const std::wstring& pattern) {
+  const std::wregex re(pattern);
+  return static_cast<int>(std::distance(std::wsregex_iterator(text.begin(), text.end(), re), std::wsregex_iterator()));
+}
+
+std::wstring Escaped(const std::wstring& text) {
+  return std::regex_replace(text, std::wregex(LR"([\\^$.|?*+()\[\]{}])"), LR"(\$&)");
+}
+
+// The two ways a window handler fails: a C++ exception, and a processor fault.
+struct Failure {
+  UINT message;
+  const wchar_t* firstLine;  // pattern
+  const wchar_t* function;   // the first frame of the stack list
+};
+const Failure kFailures[] = {
+    {WM_APP + 1, L"Handler failed", L"RaiseFromHandler"},
+    {WM_APP + 3,
+     L"Access violation at address [0-9A-F]{16} in module 'test_errorreport\\.exe'\\.\\s+Write\\s+of\\s+address\\s+0{16}",
+     L"WriteThroughNull"},
+};
+
+// One log entry, line by line: each pattern must match exactly once.
+std::vector<std::wstring> EntryPatterns(const Failure& f) {
+  OSVERSIONINFOEXW v{};
+  v.dwOSVersionInfoSize = sizeof v;
+  GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&v));
+  wchar_t version[64];
+  swprintf(version, 64, L"Version: %lu\\.%lu, Build: %lx, ", v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber);
+  wchar_t path[MAX_PATH];
+  const std::wstring sep = L"-{64}\r\n", exe = Escaped(std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH)));
+  return {
+      L"^############# ERROR ON: \\d[^\r\n]*\r\n" + exe + L"\r\n" + f.firstLine + L"\r\n" + sep +
+          L"Stack list, generated \\d[^\r\n]*\r\n\\[[0-9A-F]{16}\\] test_errorreport\\.exe " + f.function +
+          L"\\s+\\+\\s+\\$[0-9A-F]+\\s+\\(Line\\s+\\d+,\\s+\"ErrorReportTest\\.cpp\"\\)\r\n",
+      sep + L"System   : Windows [^,\r\n]+, " + version + L"\"[^\"\r\n]*\"\r\n",
+      L"\r\nProcessor: [^,\r\n]+, [^,]+, \\d+\\s+MHz\\s+MMX\r\n",
+      L"\r\nDisplay  : " + std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" +
+          std::to_wstring(GetSystemMetrics(SM_CYSCREEN)) + L" pixels, (24|32) bpp\r\n" + sep +
+          L"List of loaded modules:\r\n\r\n\\[",
+      // Our own module sits where it asks to: eleven blanks and one before its version (none).
+      L"\\[0*140000000\\] " + exe + L"\r\n {12}(\\d+\\.\\d+\\.\\d+)? Build: \\d+\r\n",
+      sep + L"Product Versions\r\n\r\n(probe\\.dll: Build: 0 \\d[^\r\n]*\r\n)### END LOG\r\n\r\n\r\n$",
+  };
+}
+
 // A window whose handlers fail on demand.
 class ProbeForm : public TForm {
  public:
@@ -68,6 +117,7 @@ class ProbeForm : public TForm {
     OnMessage = [this](UINT msg, WPARAM, LPARAM, LRESULT&) {
       if (msg == WM_APP + 1) RaiseFromHandler();
       if (msg == WM_APP + 2) ++handled;
+      if (msg == WM_APP + 3) WriteThroughNull();
       return false;
     };
     FailTimer = new TTimer(this, L"FailTimer", 100);
@@ -101,6 +151,17 @@ class ErrorReportTest : public NoteTest {
     FreeErrorHandler();
     NoteTest::TearDown();
   }
+  // A note with words typed that wait for their save.
+  TNoteWrapper* TypeUnsavedWords() {
+    TNoteWrapper* w = OpenNote(300, 300, 200, 160, L"Typing");
+    EXPECT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
+    Pump(1200);
+    for (wchar_t c : std::wstring(L"unsaved words")) TypeChar(w->Form, c);
+    Pump(100);
+    EXPECT_TRUE(w->Form->UpdateTimer->Enabled());
+    EXPECT_EQ(PlainText(LoadNote(w->FileName)).find(L"unsaved words"), std::wstring::npos);
+    return w;
+  }
   ProbeForm* probe = nullptr;
 
  private:
@@ -108,29 +169,29 @@ class ErrorReportTest : public NoteTest {
 };
 }  // namespace
 
-TEST_F(ErrorReportTest, AnErrorInAHandlerIsLoggedWithItsThrowSiteAndCloseGoesOn) {
+TEST_F(ErrorReportTest, AnErrorInAHandlerIsLoggedWhereItHappenedAndCloseGoesOn) {
+  WriteBytes(ExeFolder() + L"probe.dll", Bytes{});  // a file of ours without version information
   DialogAnswer::shot = L"error-dialog";
   DialogAnswer::delayMs = 300;
-  PostMessageW(probe->Handle(), WM_APP + 1, 0, 0);
-  ASSERT_TRUE(RunLoopUntil([] { return ErrorHandler->DialogsShown == 1 && !DialogAnswer::Showing(); }, 8000));
+  for (const Failure& f : kFailures) {
+    SCOPED_TRACE(WideToUtf8(f.function));
+    const size_t logged = ReadLog().size();
+    const int shown = ErrorHandler->DialogsShown, handled = probe->handled;
+    PostMessageW(probe->Handle(), f.message, 0, 0);
+    ASSERT_TRUE(RunLoopUntil([&] { return ErrorHandler->DialogsShown == shown + 1 && !DialogAnswer::Showing(); }, 8000));
 
-  const std::wstring log = ReadLog();
-  EXPECT_EQ(Count(log, L"############# ERROR ON: "), 1) << WideToUtf8(log);
-  EXPECT_EQ(Count(log, L"### END LOG\r\n\r\n\r\n"), 1);
-  EXPECT_NE(log.find(L"\r\nHandler failed\r\n" + kReportSeparator + L"\r\nStack list, generated "), std::wstring::npos)
-      << WideToUtf8(log);
-  // The first frame is the function that threw, named from the debug information.
-  const size_t stack = log.find(L"Stack list, generated ");
-  EXPECT_NE(log.find(L"RaiseFromHandler", stack), std::wstring::npos) << WideToUtf8(log);
-  EXPECT_NE(log.find(L"ErrorReportTest.cpp"), std::wstring::npos);
-  for (const wchar_t* once : {L"\r\nSystem   : ", L"\r\nProcessor: ", L"\r\nDisplay  : ", L"\r\nList of loaded modules:",
-                              L"\r\nProduct Versions\r\n"})
-    EXPECT_EQ(Count(log, once), 1) << WideToUtf8(once);
+    const std::wstring entry = ReadLog().substr(logged);
+    for (const std::wstring& pattern : EntryPatterns(f))
+      EXPECT_EQ(Matches(entry, pattern), 1) << WideToUtf8(pattern) << "\n" << WideToUtf8(entry);
+    for (const wchar_t* once : {L"\r\nSystem   : ", L"\r\nProcessor: ", L"\r\nDisplay  : ", L"\r\nList of loaded modules:",
+                                L"\r\nProduct Versions\r\n", L"############# ERROR ON: ", L"### END LOG"})
+      EXPECT_EQ(Count(entry, once), 1) << WideToUtf8(once);
 
-  // Close let the program go on: the window answers its next message.
-  PostMessageW(probe->Handle(), WM_APP + 2, 0, 0);
-  EXPECT_TRUE(RunLoopUntil([&] { return probe->handled == 1; }, 2000));
-  EXPECT_EQ(ErrorHandler->DialogsShown, 1);
+    // Close let the program go on: the window answers its next message.
+    PostMessageW(probe->Handle(), WM_APP + 2, 0, 0);
+    EXPECT_TRUE(RunLoopUntil([&] { return probe->handled == handled + 1; }, 2000));
+    DialogAnswer::shot.clear();
+  }
 }
 
 TEST(ErrorLog, TextOutsideTheCodePageSurvivesAndOlderEntriesStayAsTheyWere) {
@@ -155,25 +216,42 @@ TEST(ErrorLog, TextOutsideTheCodePageSurvivesAndOlderEntriesStayAsTheyWere) {
 }
 
 TEST_F(ErrorReportTest, TerminateSavesTypedTextThenEndsWithCodeOne) {
-  TNoteWrapper* w = OpenNote(300, 300, 200, 160, L"Typing");
-  ASSERT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
-  Pump(1200);
-  for (wchar_t c : std::wstring(L"unsaved words")) TypeChar(w->Form, c);
-  Pump(100);
-  ASSERT_TRUE(w->Form->UpdateTimer->Enabled());
-  ASSERT_EQ(PlainText(LoadNote(w->FileName)).find(L"unsaved words"), std::wstring::npos);
-
-  int exitCode = -1;
-  std::wstring onDisk;
-  ErrorExitProcess = [&](UINT code) {
-    exitCode = static_cast<int>(code);
-    onDisk = PlainText(LoadNote(w->FileName));
-  };
   DialogAnswer::button = L"TerminateBTN";
-  PostMessageW(probe->Handle(), WM_APP + 1, 0, 0);
-  ASSERT_TRUE(RunLoopUntil([&] { return exitCode != -1; }, 8000));
-  EXPECT_EQ(exitCode, 1);
-  EXPECT_NE(onDisk.find(L"unsaved words"), std::wstring::npos) << WideToUtf8(onDisk);
+  for (const Failure& f : kFailures) {
+    SCOPED_TRACE(WideToUtf8(f.function));
+    TNoteWrapper* w = TypeUnsavedWords();
+    int exitCode = -1;
+    std::wstring onDisk;
+    ErrorExitProcess = [&](UINT code) {
+      exitCode = static_cast<int>(code);
+      onDisk = PlainText(LoadNote(w->FileName));
+    };
+    PostMessageW(probe->Handle(), f.message, 0, 0);
+    ASSERT_TRUE(RunLoopUntil([&] { return exitCode != -1; }, 8000));
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_NE(onDisk.find(L"unsaved words"), std::wstring::npos) << WideToUtf8(onDisk);
+  }
+}
+
+// Outside every window handler a fault cannot be caught: the unhandled-exception filter
+// reports it, saves the typing and ends the program. Seen from outside, in a run of its own.
+TEST_F(ErrorReportTest, AFaultOutsideTheHandlersIsReportedTheTypingSavedAndTheProgramEnds) {
+  if (GetEnvironmentVariableW(L"VXQ_FAULT_OUTSIDE", nullptr, 0)) {
+    TypeUnsavedWords();
+    WriteThroughNull();
+    return;
+  }
+  DWORD pid = 0;
+  EXPECT_EQ(testsupport::RunThisTestAlone(L"VXQ_FAULT_OUTSIDE", 30000, &pid), 1u);
+  // Its folder is ours with its process id; it ended before it could remove it.
+  const std::wstring ours = ExeFolder(), folder = ours.substr(0, ours.rfind(L'-') + 1) + std::to_wstring(pid) + L"\\";
+  EXPECT_EQ(Matches(ReadLog(folder),
+                    L"\r\nAccess violation at address [^\\[]+\\[[0-9A-F]{16}\\] test_errorreport\\.exe WriteThroughNull "),
+            1);
+  WIN32_FIND_DATAW note{};
+  const std::wstring notes = folder + NotesFolder.substr(ours.size());
+  FindClose(FindFirstFileW((notes + L"*.vxn").c_str(), &note));
+  EXPECT_NE(PlainText(LoadNote(notes + note.cFileName)).find(L"unsaved words"), std::wstring::npos);
 }
 
 TEST_F(ErrorReportTest, ARepeatingErrorWhileTheDialogIsUpIsLoggedEachTimeInOneDialog) {

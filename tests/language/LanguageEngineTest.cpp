@@ -87,6 +87,7 @@ TEST_F(LanguageEngineTest, BrokenFilesKeepTheProgramWorking) {
 // The file keeps its 8-bit code page (this test needs 1252).
 TEST_F(LanguageEngineTest, StartAndStopRoutinesAndEightBitFiles) {
   testsupport::Keep keep(LanguageName);
+  const std::wstring oldName = LanguageName;
   InitLanguageEngine();
   ASSERT_NE(LanguageEngine, nullptr);
   LoadLanguage(L"klingon");

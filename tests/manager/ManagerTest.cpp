@@ -1,6 +1,5 @@
 // The notes manager window: its folders and list, sorting, renaming in place, its actions and
 // menus, its placement, and the shut-down while it or one of its questions is open.
-#include "FreedMemoryPoison.h"
 #include "ManagerTestEnv.h"
 
 #include "language/VxMLSTDCTRLWrapper.h"

@@ -208,7 +208,7 @@ TEST_F(Settings, LanguageFallsBackToEnglish) {
               {L"CON", L"english"},                    {L"lpt1", L"english"},      {L"", L"english"},
               {L"trailing.", L"english"},              {L"русский", L"русский"},   {L"Deutsch 2", L"Deutsch 2"}};
   for (const Row& row : rows) {
-    main.Str(L"Language", row.stored);
+    main.WriteString(L"Language", row.stored);
     EXPECT_EQ(read(), row.read) << WideToUtf8(row.stored);
   }
 }

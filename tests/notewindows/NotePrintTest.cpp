@@ -1,4 +1,3 @@
-#include "FreedMemoryPoison.h"
 #include "NoteTestEnv.h"
 #include "PrintTestSupport.h"
 #include "ui/Dialogs.h"
