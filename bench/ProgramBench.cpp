@@ -15,9 +15,10 @@
 // idle_cpu_ms, linux_cpu_ms, wineserver_cpu_ms, pss_kb (Linux's proportional set size of the
 // program's process, with the notes open) and t0, the moment of the start on the performance
 // counter (the clock of bench/xwatch, which sees the windows painted on the screen).
-// ours, on a line of its own: exit_ms, from the start of vxq.exe /TERMINATE until the program
-// has ended, with none of its notes changed since start-up (every open note's save timer has
-// long run out by then).
+// ours, on a line of its own: exit_ms, from the tray menu's Exit (the main window's close, sent
+// here as WM_CLOSE) until the program has ended, with no note changed since start-up but the
+// hot key's new one (every open note's save timer has long run out by then). The close request
+// of vxq.exe /TERMINATE takes the same way after showing its closing window for a second.
 #include <windows.h>
 #include <psapi.h>
 #include <richedit.h>
@@ -262,10 +263,13 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
     // The notes opened at start-up settle first: each one's save timer runs a second after it opens.
     if (idleS == 0) Sleep(2000);
     const double e0 = Ms();
-    HANDLE terminate = Launch(dir + L"vxq.exe", L"/TERMINATE", dir);
-    if (terminate) {
-      WaitForSingleObject(terminate, 60000);
-      CloseHandle(terminate);
+    DWORD_PTR answer = 0;
+    if (!main || !SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, &answer)) {
+      HANDLE terminate = Launch(dir + L"vxq.exe", L"/TERMINATE", dir);
+      if (terminate) {
+        WaitForSingleObject(terminate, 60000);
+        CloseHandle(terminate);
+      }
     }
     const bool ended = WaitForSingleObject(process, 60000) == WAIT_OBJECT_0;
     std::printf("exit_ms=%8.1f%s\n", Ms() - e0, ended ? "" : " (did not end)");

@@ -5,6 +5,7 @@
 #include "NoteTestEnv.h"
 
 using namespace notetest;
+using testsupport::Pump;
 
 namespace {
 
@@ -308,6 +309,95 @@ TEST_F(NoteManagerTest, CloseAllWritesEveryOpenNoteAndKeepsItVisibleForTheNextSt
   TNotesManager& again = Manager();
   ASSERT_EQ(again.Notes->Count(), 2);
   for (TNoteWrapper* w : again.Notes->List) EXPECT_NE(w->Form, nullptr) << w->ID << " opens again";
+}
+
+// A note file is written only when the note changed: not by the save timers after start-up, nor
+// at exit; a note changed before the exit is written once. Told by the files' last-write times,
+// set back an hour before each step.
+TEST_F(NoteManagerTest, OnlyChangedNotesAreWrittenAndOnceAtExit) {
+  std::vector<std::string> ids{"NAAA0", "NAAA1", "NAAA2", "NAAA3"};
+  for (size_t i = 0; i < ids.size(); ++i) {
+    TNoteClass n = WriteNote(ids[i], 100 + 200 * int(i), 100, 180, 150, L"Note " + std::to_wstring(i), clNone,
+                             "{\\rtf1 text " + std::to_string(i) + "\\par}");
+    n.SetHidden(i == 3);
+    WriteBytes(NoteFileName(ids[i]), EncodeNoteFile(n));
+  }
+  auto written = [](const std::string& id) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    GetFileAttributesExW(NoteFileName(id).c_str(), GetFileExInfoStandard, &d);
+    return (ULONGLONG(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
+  };
+  std::vector<ULONGLONG> before;
+  auto setBack = [&] {
+    before.clear();
+    for (const std::string& id : ids) {
+      HANDLE h = CreateFileW(NoteFileName(id).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ULARGE_INTEGER u;
+      u.QuadPart = written(id) - 36000000000ULL;
+      FILETIME ft{u.LowPart, u.HighPart};
+      SetFileTime(h, nullptr, nullptr, &ft);
+      CloseHandle(h);
+      before.push_back(written(id));
+    }
+  };
+  auto changedFiles = [&] {
+    std::vector<std::string> changed;
+    for (size_t i = 0; i < ids.size(); ++i)
+      if (written(ids[i]) != before[i]) changed.push_back(ids[i]);
+    return changed;
+  };
+  const std::vector<std::string> none;
+  setBack();
+  TNotesManager& m = Manager();
+  // Every open note's save timer runs once after start-up: nothing to write.
+  for (TNoteWrapper* w : m.Notes->List)
+    if (w->Form) {
+      ASSERT_TRUE(w->Form->UpdateTimer->Enabled()) << w->ID;
+      w->Form->UpdateTimer->Tick();
+    }
+  m.CheckTimers();
+  EXPECT_EQ(changedFiles(), none) << "written after start-up without a change";
+
+  // Every kind of change is written, at the next save.
+  TNoteWrapper* w = FindNote(m, "NAAA0");
+  TNoteForm* f = w->Form;
+  struct Change {
+    const char* what;
+    std::function<void()> act;
+    std::function<bool(const TNoteClass& saved, const Bytes& textBefore)> saved;
+  };
+  auto textChanged = [](const TNoteClass& n, const Bytes& before) { return n.Text != before; };
+  const std::vector<Change> changes{
+      {"typed", [&] { TypeChar(f, L'x'); }, textChanged},
+      {"bold",
+       [&] {
+         f->NoteEdit->SelectAll();
+         f->Bold->Execute();
+       },
+       textChanged},
+      {"undone", [&] { f->Undo->Execute(); }, textChanged},
+      {"moved", [&] { f->SetBounds(150, 120, 180, 150); }, [](const TNoteClass& n, const Bytes&) { return n.Left == 150 && n.Top == 120; }},
+      {"made read-only", [&] { f->ReadOnlyToggle->Execute(); }, [](const TNoteClass& n, const Bytes&) { return n.GetReadOnly(); }},
+  };
+  for (const Change& c : changes) {
+    setBack();
+    const Bytes textBefore = LoadNote(w->FileName).Text;
+    c.act();
+    Pump(20);
+    EXPECT_TRUE(w->Save()) << c.what;
+    EXPECT_EQ(changedFiles(), std::vector<std::string>{"NAAA0"}) << c.what;
+    EXPECT_TRUE(c.saved(LoadNote(w->FileName), textBefore)) << c.what;
+  }
+
+  // The exit: the check before it writes what changed, the shut-down after it writes nothing more.
+  setBack();
+  TypeChar(FindNote(m, "NAAA1")->Form, L'y');
+  Pump(20);
+  EXPECT_TRUE(m.SaveBeforeExit());
+  EXPECT_EQ(changedFiles(), std::vector<std::string>{"NAAA1"});
+  setBack();
+  m.CloseAll();
+  EXPECT_EQ(changedFiles(), none) << "written twice at exit";
 }
 
 TEST_F(NoteManagerTest, GroupsAreFoundAndShownWithoutRegardToCase) {

@@ -282,6 +282,33 @@ TEST_F(WindowLayerTest, TimersTickThroughTheRealMessageLoop) {
   Idle(60);
 }
 
+// A handler inside a handler: messages that keep coming (here one that posts itself again) must
+// not keep it from returning.
+TEST_F(WindowLayerTest, ProcessMessagesReturnsWhileMessagesKeepComing) {
+  auto* timer = new TTimer(form_, L"Ticker", 10);
+  int ticks = 0;
+  timer->OnTimer = [&](TComponent*) { ++ticks; };
+  timer->SetEnabled(true);
+  const UINT again = RegisterWindowMessageW(L"WindowLayerTestAgain");
+  int handled = 0;
+  form_->OnMessage = [&](UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg != again) return false;
+    ++handled;
+    PostMessageW(form_->Handle(), again, 0, 0);
+    return true;
+  };
+  PostMessageW(form_->Handle(), again, 0, 0);
+  {
+    testsupport::HangGuard guard(10000, "ProcessMessages");
+    app_->ProcessMessages();
+  }
+  EXPECT_GT(handled, 0);
+  form_->OnMessage = nullptr;
+  Idle(50);
+  EXPECT_GT(ticks, 0) << "timers still tick through it";
+  delete timer;
+}
+
 TEST_F(WindowLayerTest, ModalDialogsEndFromTimersKeysAndClose) {
   ShowForm();
   auto* dialog = new TKeyDialog(form_);
