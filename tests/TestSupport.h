@@ -191,20 +191,15 @@ class Watchdog {
 // ms: a hang on the window thread cannot be ended from inside.
 class HangGuard {
  public:
-  HangGuard(DWORD ms, const char* what) : done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), worker_([=, this] {
+  HangGuard(DWORD ms, const char* what) : worker_([=, this] {
     if (WaitForSingleObject(done_, ms) == WAIT_OBJECT_0) return;
     std::fprintf(stderr, "HANG: %s did not return within %lu ms\n", what, ms);
-    std::fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);
   }) {}
-  ~HangGuard() {
-    SetEvent(done_);
-    worker_.join();
-    CloseHandle(done_);
-  }
+  ~HangGuard() { SetEvent(done_), worker_.join(), CloseHandle(done_); }
 
  private:
-  HANDLE done_;
+  HANDLE done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread worker_;
 };
 
