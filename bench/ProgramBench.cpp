@@ -16,6 +16,10 @@
 // idle_cpu_ms, linux_cpu_ms, wineserver_cpu_ms, pss_kb (Linux's proportional set size of the
 // program's process, with the notes open) and t0, the moment of the start on the performance
 // counter (the clock of bench/xwatch, which sees the windows painted on the screen).
+// ours, on a line of its own: exit_ms, from the tray menu's Exit (the main window's close, sent
+// here as WM_CLOSE) until the program has ended, with no note changed since start-up but the
+// hot key's new one (every open note's save timer has long run out by then). The close request
+// of vxq.exe /TERMINATE takes the same way after showing its closing window for a second.
 //
 // windows: the real program only, one line per round: the hot key until a new note is shown,
 // painted and has the keyboard focus (new_note_ms); Ctrl+O on it, typed as a user types it,
@@ -191,14 +195,25 @@ HANDLE StartOurs(const std::wstring& program, int n, int open, double& t0) {
 }
 
 // Ends the copy as a second copy asks it to, and forgets its settings.
-void EndOurs(HANDLE process) {
+// Ends the program by its main window's close (timed as exit_ms when that window is given),
+// or else by /TERMINATE.
+void EndOurs(HANDLE process, HWND main = nullptr) {
   const std::wstring dir = BenchFolder();
-  HANDLE terminate = Launch(dir + L"vxq.exe", L"/TERMINATE", dir);
-  if (terminate) {
-    WaitForSingleObject(terminate, 60000);
-    CloseHandle(terminate);
+  const double e0 = Ms();
+  DWORD_PTR answer = 0;
+  if (!main || !SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, &answer)) {
+    HANDLE terminate = Launch(dir + L"vxq.exe", L"/TERMINATE", dir);
+    if (terminate) {
+      WaitForSingleObject(terminate, 60000);
+      CloseHandle(terminate);
+    }
   }
-  if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+  const bool ended = WaitForSingleObject(process, 60000) == WAIT_OBJECT_0;
+  if (main) {
+    std::printf("exit_ms=%8.1f%s\n", Ms() - e0, ended ? "" : " (did not end)");
+    std::fflush(stdout);
+  }
+  if (!ended) TerminateProcess(process, 1);
   RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
   SetExeFolderOverride(L"");
 }
@@ -291,7 +306,9 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   std::fflush(stdout);
 
   if (ours) {
-    EndOurs(process);
+    // The notes opened at start-up settle first: each one's save timer runs a second after it opens.
+    if (idleS == 0) Sleep(2000);
+    EndOurs(process, main);
   } else {
     TerminateProcess(process, 0);
     WaitForSingleObject(process, 10000);

@@ -108,6 +108,8 @@ if prog:
             print(f"     hot key to a focused new note {med([num(o, 'hotkey_ms') for o, _ in rows]):.1f} ms (floor {med([num(fl, 'hotkey_ms') for _, fl in rows]):.1f}); "
                   f"private {med([num(o, 'private_kb') for o, _ in rows]) / 1024:.1f} MB (floor {med([num(fl, 'private_kb') for _, fl in rows]) / 1024:.1f}); "
                   f"proportional set size {med([num(o, 'pss_kb') for o, _ in rows]) / 1024:.1f} MB (floor {med([num(fl, 'pss_kb') for _, fl in rows]) / 1024:.1f})")
+            print(f"     exit (the tray menu\'s Exit until the program has ended, no note changed) "
+                  f"{med([num(o, 'exit_ms') for o, _ in rows]):.1f} ms")
             idle = [(o, fl) for o, fl in rows if num(o, "idle_s")]
             if idle:
                 s = num(idle[0][0], "idle_s")

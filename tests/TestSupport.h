@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -245,6 +246,22 @@ class Watchdog {
         if (f->Modal()) f->ModalResult = mrAbort;
   }
   UINT_PTR id_;
+};
+
+// Ends the whole test program with a message when the code under test has not come back after
+// ms: a hang on the window thread cannot be ended from inside.
+class HangGuard {
+ public:
+  HangGuard(DWORD ms, const char* what) : worker_([=, this] {
+    if (WaitForSingleObject(done_, ms) == WAIT_OBJECT_0) return;
+    std::fprintf(stderr, "HANG: %s did not return within %lu ms\n", what, ms);
+    TerminateProcess(GetCurrentProcess(), 3);
+  }) {}
+  ~HangGuard() { SetEvent(done_), worker_.join(), CloseHandle(done_); }
+
+ private:
+  HANDLE done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread worker_;
 };
 
 // Waits on its own thread for a standard dialog of the test's thread, then acts on it; one still

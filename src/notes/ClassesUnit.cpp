@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <map>
 
 #include "notes/InternalProcs.h"
 #include "ui/Clock.h"
@@ -65,14 +66,20 @@ bool ReadWholeFile(const std::wstring& fileName, std::vector<std::uint8_t>& byte
   return true;
 }
 
-// Opens the temporary file of a save. One left behind by a crash goes first, read-only or not:
-// written over, it would pass its attributes on to the note.
+// Opens the temporary file of a save, made anew. Each look-up of a name that does not exist costs
+// Wine a scan of the whole folder, so the name is looked up once, by the creation itself. Only
+// when one was left behind by a crash does it go first, read-only or not: written over, it would
+// pass its attributes on to the note.
 HANDLE CreateTempFile(const std::wstring& tempName) {
-  if (DWORD attributes = GetFileAttributesW(tempName.c_str()); attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(tempName.c_str());
-  }
-  return CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  auto create = [&tempName] {
+    return CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE h = create();
+  if (h != INVALID_HANDLE_VALUE || (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS))
+    return h;
+  SetFileAttributesW(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(tempName.c_str());
+  return create();
 }
 
 // Where a rename lasts only once its folder is flushed: Wine on a Unix file system (on Windows
@@ -208,10 +215,11 @@ bool TNoteClass::LoadVersion3File(const std::wstring& fileName) {
   return DecodeVersion3(bytes.data(), bytes.size(), *this);
 }
 
-bool TNoteClass::LoadFromFile(const std::wstring& fileName) {
+bool TNoteClass::LoadFromFile(const std::wstring& fileName, std::vector<std::uint8_t>* fileBytes) {
   try {
     // One open and one read per note: start-up reads every note file of the user.
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> local;
+    std::vector<std::uint8_t>& bytes = fileBytes ? *fileBytes : local;
     // An unopenable or empty file has no version at all: as unreadable as a failed read.
     if (!ReadWholeFile(fileName, bytes) || bytes.empty()) {
       ShowMessageBox(L"Cannot load note", L"Vantaro", MB_OK);
@@ -246,27 +254,41 @@ bool TNoteClass::SaveToFile(const std::wstring& fileName, DWORD* error) const {
   return e == ERROR_SUCCESS;
 }
 
-int RemoveStaleNoteTemps(const std::wstring& folder) {
-  int removed = 0;
+std::vector<std::wstring> ListNoteFiles(const std::wstring& folderName) {
+  const std::wstring folder = IncludeTrailingBackslash(folderName);
+  std::vector<std::wstring> notes;
+  std::map<std::wstring, FILETIME> noteWritten;  // upper case: the file system ignores case
+  std::vector<std::pair<std::wstring, FILETIME>> temps;
   WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((IncludeTrailingBackslash(folder) + L"*.vxn.tmp").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return 0;
+  // One pattern for both kinds, "*.vxn" and "*.vxn.tmp": each listing is a scan of the folder.
+  HANDLE find = FindFirstFileW((folder + L"*.vxn*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return notes;
   do {
-    std::wstring name = fd.cFileName;
-    // The pattern also matches by short names: only "<note>.vxn.tmp" itself counts.
-    if (name.size() <= 8 || lstrcmpiW(name.c_str() + name.size() - 8, L".vxn.tmp") != 0) continue;
-    std::wstring temp = IncludeTrailingBackslash(folder) + name;
-    std::wstring note = temp.substr(0, temp.size() - 4);
-    WIN32_FILE_ATTRIBUTE_DATA noteData;
-    // A temporary file newer than its note may be the only copy of a save under way elsewhere.
-    if (!GetFileAttributesExW(note.c_str(), GetFileExInfoStandard, &noteData) ||
-        CompareFileTime(&fd.ftLastWriteTime, &noteData.ftLastWriteTime) > 0)
-      continue;
-    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileW(temp.c_str())) ++removed;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::wstring name = fd.cFileName;
+    // Patterns also match by short names, and a name that is only the extension has no note
+    // identifier: only "<id>.vxn" and "<id>.vxn.tmp" themselves count.
+    auto endsWith = [&name](const wchar_t* suffix) {
+      const size_t n = wcslen(suffix);
+      return name.size() > n && lstrcmpiW(name.c_str() + name.size() - n, suffix) == 0;
+    };
+    if (endsWith(L".vxn")) {
+      notes.push_back(name);
+      noteWritten[UpperCase(name)] = fd.ftLastWriteTime;
+    } else if (endsWith(L".vxn.tmp")) {
+      temps.emplace_back(name, fd.ftLastWriteTime);
+    }
   } while (FindNextFileW(find, &fd));
   FindClose(find);
-  return removed;
+  for (const auto& [name, written] : temps) {
+    auto note = noteWritten.find(UpperCase(name.substr(0, name.size() - 4)));
+    // A temporary file newer than its note may be the only copy of a save under way elsewhere.
+    if (note == noteWritten.end() || CompareFileTime(&written, &note->second) > 0) continue;
+    const std::wstring temp = folder + name;
+    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temp.c_str());
+  }
+  return notes;
 }
 
 void SetNoteWriteFailAfter(std::optional<std::size_t> bytes) { g_writeFailAfter = bytes; }

@@ -68,8 +68,8 @@ class TNoteClass {
   bool HasLinkedFile() const;
 
   // True when the record now holds the note. Never throws: a file that cannot be opened or
-  // read counts as a note that did not load.
-  bool LoadFromFile(const std::wstring& fileName);
+  // read counts as a note that did not load. fileBytes, when given, receives what was read.
+  bool LoadFromFile(const std::wstring& fileName, std::vector<std::uint8_t>* fileBytes = nullptr);
   // Writes the whole note (version 3). The file is replaced only once the new one is complete,
   // so a failed save leaves the previous note file as it was. Never throws. On failure, error
   // (when given) receives the system's error code.
@@ -154,6 +154,8 @@ void DecodeLegacy(const std::uint8_t* data, std::size_t size, TNoteClass& note);
 // or a lost network share would. An empty value restores normal writing.
 void SetNoteWriteFailAfter(std::optional<std::size_t> bytes);
 
-// Leftovers of saves that a crash cut short: each "<note file>.tmp" of the folder that is not
-// newer than its note file is removed. Returns how many went.
-int RemoveStaleNoteTemps(const std::wstring& folder);
+// The note files of a folder ("<id>.vxn", names without the folder) in the order its listing
+// gives them. The same listing finds the leftovers of saves that a crash cut short: each
+// "<note file>.tmp" that is not newer than its note file is removed; a newer one stays, and the
+// note's next save removes it.
+std::vector<std::wstring> ListNoteFiles(const std::wstring& folder);

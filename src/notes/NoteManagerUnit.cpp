@@ -23,19 +23,10 @@ void TNoteList::Remove(TNoteWrapper* wrapper) {
 }
 
 TNotesManager::TNotesManager() : Notes(new TNoteList) {
-  // Leftovers of saves that a crash cut short; never loaded as notes.
-  RemoveStaleNoteTemps(NotesFolder);
-  WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((NotesFolder + L"*.vxn").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return;
   std::set<std::wstring> loaded;  // upper case: the file system ignores case
   TQuietOpening quiet;
-  do {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const std::wstring name = fd.cFileName;
-    // The pattern also matches by short name (a longer extension), and a file named only
-    // ".vxn" has no identifier: neither is a note of ours.
-    if (name.size() <= 4 || UpperCase(name.substr(name.size() - 4)) != L".VXN") continue;
+  // Leftovers of saves that a crash cut short are never loaded as notes.
+  for (const std::wstring& name : ListNoteFiles(NotesFolder)) {
     const std::string id = WideToAnsi(name.substr(0, name.size() - 4));
     const std::wstring fileName = NotesFolder + name;
     // A note is known by an 8-bit identifier. A name that does not come back from it
@@ -48,8 +39,7 @@ TNotesManager::TNotesManager() : Notes(new TNoteList) {
       Notes->Add(readable ? new TNoteWrapper(id, this) : new TNoteWrapper(id, fileName, this));
     } catch (const std::exception&) {
     }
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
+  }
 }
 
 TNotesManager::~TNotesManager() {

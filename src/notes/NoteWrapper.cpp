@@ -48,9 +48,13 @@ bool TNoteWrapper::Load(const std::string& idIn) {
   ID = idIn.empty() ? NewNoteID() : idIn;
   FileName = NoteFileName(ID);
   Note = new TNoteClass(ID);
-  if (fromFile && !Note->LoadFromFile(FileName)) {
+  stored_.clear();
+  if (fromFile && !Note->LoadFromFile(FileName, &stored_)) {
+    stored_.clear();
     MarkCorrupted();
-  } else if (!fromFile || !Note->GetHidden()) {
+    return true;
+  }
+  if (!fromFile || !Note->GetHidden()) {
     try {
       OpenForm();
     } catch (const std::exception&) {
@@ -158,29 +162,55 @@ void TNoteWrapper::CloseForm(bool freeForm) {
 
 void TNoteWrapper::RefreshForm() {
   if (Form) {
+    // Loading the text again puts the caret at the start and scrolls to the top: the next keys
+    // would land there.
+    const CHARRANGE selection = Form->NoteEdit->Selection();
+    const POINT scroll = Form->NoteEdit->ScrollPosition();
     OpenForm();
-    if (Form) Form->Repaint();
+    if (Form) {
+      Form->NoteEdit->SetSelection(selection.cpMin, selection.cpMax);
+      Form->NoteEdit->SetScrollPosition(scroll);
+      Form->Repaint();
+    }
   }
   Changed();
 }
 
-void TNoteWrapper::UpdateFromForm() {
-  InvalidatePreview();
-  if (!Form) return;
-  Note->Text = Form->NoteEdit->SaveToBytes();
-  Note->Left = Form->Left();
-  Note->Top = Form->Top();
-  Note->Width = Form->Width();
-  Note->Height = Form->Height();
+bool TNoteWrapper::UpdateFromForm() {
+  if (!Form) return false;
+  bool changed = false;
+  // The control writes its text anew on every copy, not always in the same words: only an
+  // edit makes it the note's text.
+  if (Form->NoteEdit->Modified()) {
+    InvalidatePreview();
+    Note->Text = Form->NoteEdit->SaveToBytes();
+    Form->NoteEdit->SetModified(false);
+    changed = true;
+  }
+  const RECT r = Form->NoteBounds();
+  const std::int32_t bounds[] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  std::int32_t* fields[] = {&Note->Left, &Note->Top, &Note->Width, &Note->Height};
+  for (size_t i = 0; i < 4; ++i)
+    if (*fields[i] != bounds[i]) {
+      *fields[i] = bounds[i];
+      changed = true;
+    }
+  return changed;
 }
 
 bool TNoteWrapper::TrySave(DWORD& error) {
   error = ERROR_SUCCESS;
   if (Corrupted) return true;  // never written
   UpdateFromForm();
-  SaveFailed = !Note->SaveToFile(FileName, &error);
-  if (!SaveFailed) failureTold_ = false;
-  return !SaveFailed;
+  std::vector<std::uint8_t> image = EncodeNoteFile(*Note);
+  // A failed write leaves the file as it was: when the note is back to that, nothing is owed.
+  if (image != stored_) {
+    SaveFailed = !Note->SaveToFile(FileName, &error);
+    if (SaveFailed) return false;
+    stored_ = std::move(image);
+  }
+  SaveFailed = failureTold_ = false;
+  return true;
 }
 
 bool TNoteWrapper::Save() {

@@ -3,8 +3,10 @@
 // the alarm and auto-show checks and a cached plain-text preview.
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "notes/ClassesUnit.h"
 #include "ui/Component.h"
@@ -41,10 +43,15 @@ class TNoteWrapper {
   void ShowNote();
   void HideNote(bool freeForm);
   void CloseForm(bool freeForm);
+  // Fills the open window again from the record; the caret, the selection and the scroll
+  // position stay where they were.
   void RefreshForm();
   bool IsOpen() const { return Form != nullptr; }
-  void UpdateFromForm();
-  // Saves the note; returns whether its file now holds it. A failure keeps the changes in the
+  // Copies the window's text (when it was edited since the last copy) and its bounds into the
+  // record. Returns whether the record changed.
+  bool UpdateFromForm();
+  // Saves the note when it differs from what its file holds (a note that did not change is
+  // never written); returns whether its file now holds it. A failure keeps the changes in the
   // record, is tried again by the timers, and is told once (with the note's title and the
   // system's reason) until a save of the note succeeds again; while the program shuts down
   // it is only logged, as nobody may be there to answer.
@@ -69,6 +76,10 @@ class TNoteWrapper {
  private:
   void MarkCorrupted();
   bool failureTold_ = false;
+  // The bytes the note file holds, as this program last read or wrote them (a save writes only
+  // when its bytes differ: a note in an old layout is written once in the current one); empty
+  // for a note that has no file yet.
+  std::vector<std::uint8_t> stored_;
   // Seen by code that ran the message loop (closing the window) before it goes on: a shut-down
   // meanwhile frees every note.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -160,6 +160,10 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   UpdateTimer = new TTimer(this, L"UpdateTimer", 1000);
   UpdateTimer->OnTimer = [this](TComponent* s) { UpdateTimerTimer(s); };
   Allarme = new TTimer(this, L"Allarme", 1000);
+  ShakeTimer = new TTimer(this, L"ShakeTimer", 50);
+  ShakeTimer->OnTimer = [this](TComponent*) { Shake(); };
+  AnimationTimer = new TTimer(this, L"AnimationTimer", 10);
+  AnimationTimer->OnTimer = [this](TComponent* s) { AnimationTimerTimer(s); };
 
   ActionList = new TActionList(this, L"ActionList");
   ActionList->Images = MenuIcons;
@@ -455,6 +459,8 @@ void TNoteForm::StartMoveOrSize(int hitTest, TMouseButton button) {
   // Only a button that is really down may start a move: sent without one, the system's loop
   // would not return until Escape, and ours would hold on to the pointer.
   if (!(GetAsyncKeyState(ButtonKey(button)) & 0x8000)) return;
+  // The move starts from where the note rests, not from where a shake has put it.
+  EndShake();
   if (button == TMouseButton::mbLeft) {
     ReleaseCapture();
     SendMessageW(Handle(), WM_NCLBUTTONDOWN, hitTest, 0);
@@ -576,56 +582,73 @@ void TNoteForm::RestartUpdateTimer() {
 void TNoteForm::CloseNote() {
   if (closeNoteRunning_) return;
   closeNoteRunning_ = true;
+  TLifeCheck alive = Watch();
+  // Messages run in between (a shut-down among them may free the window): each step goes on
+  // only while the window is still there.
+  auto processMessages = [&alive] {
+    if (Application) Application->ProcessMessages();
+    return bool(alive);
+  };
   try {
     UpdateTimer->SetEnabled(false);
     Allarme->SetEnabled(false);
-    if (Application) Application->ProcessMessages();
+    EndShake();
+    if (!processMessages()) return;
     if (Wrapper) {
       Wrapper->UpdateFromForm();
       Wrapper->HideNote(false);
     }
+    if (!alive) return;
     CloseButton->SetEnabled(false);
-    if (Application) Application->ProcessMessages();
+    if (!processMessages()) return;
     Close();
   } catch (...) {
   }
-  closeNoteRunning_ = false;
+  if (alive) closeNoteRunning_ = false;
 }
 
 void TNoteForm::FormCloseQuery(TComponent*, bool& canClose) {
-  // A close that arrives while the window fades (the close box, Alt+F4, the system's close)
-  // comes in through the animation's message processing. The first close already ends the
-  // window; running a second one inside it would free the window under the first.
+  // A close that arrives while the window fades (the close box, Alt+F4, the system's close) is
+  // the same close again: the first one already ends the window, with the close that the
+  // animation asks for at its end.
   if (FormClosing) {
-    canClose = false;
+    canClose = animationEnded_;
     return;
   }
   FormClosing = true;
   UpdateTimer->SetEnabled(false);
+  Allarme->SetEnabled(false);
+  EndShake();
   AnimationSteps.clear();
   if (NoteAnimations && !Closing && HandleAllocated() && IsWindowVisible(HandleIfAllocated())) {
-    if (AlphaBlend()) {
-      int alpha = AlphaBlendValue();
-      do {
-        alpha = (alpha - 10) % 256;
-        if (alpha < 0) alpha += 256;
-        SetAlphaBlendValue(static_cast<BYTE>(alpha));
-        AnimationSteps.push_back(alpha);
-        if (Application) Application->ProcessMessages();
-        Sleep(8);
-      } while (AlphaBlendValue() >= 20);
-    } else {
-      do {
-        ScaleBy(85, 100);
-        AnimationSteps.push_back(Width());
-        if (Application) Application->ProcessMessages();
-        Sleep(8);
-      } while (Width() >= 90);
-    }
+    // Step by step on its timer, which closes the window at the end: the window thread neither
+    // waits between the steps nor runs a message loop of its own.
+    AnimationTimer->SetEnabled(true);
+    canClose = false;
+    return;
   }
-  UpdateTimer->SetEnabled(false);
-  Allarme->SetEnabled(false);
+  animationEnded_ = true;
   canClose = true;
+}
+
+void TNoteForm::AnimationTimerTimer(TComponent*) {
+  // A shut-down meanwhile closes the window at once.
+  bool more = !Closing;
+  if (more && AlphaBlend()) {
+    int alpha = (AlphaBlendValue() - 10) % 256;
+    if (alpha < 0) alpha += 256;
+    SetAlphaBlendValue(static_cast<BYTE>(alpha));
+    AnimationSteps.push_back(alpha);
+    more = AlphaBlendValue() >= 20;
+  } else if (more) {
+    ScaleBy(85, 100);
+    AnimationSteps.push_back(Width());
+    more = Width() >= 90;
+  }
+  if (more) return;
+  AnimationTimer->SetEnabled(false);
+  animationEnded_ = true;
+  Close();
 }
 
 void TNoteForm::FormClose(TComponent*, TCloseAction& action) { action = TCloseAction::caFree; }
@@ -648,16 +671,15 @@ void TNoteForm::TitleOwnerDrawPaint(TComponent*, TCanvas& canvas) {
 void TNoteForm::UpdateTimerTimer(TComponent*) {
   if (Loading || FormClosing) return;
   TLifeCheck alive = Watch();
-  bool saved = true;
+  bool saved = true, changed = false;
   if (Wrapper) {
-    if (SafeSave)
-      saved = Wrapper->Save();
-    else
-      Wrapper->UpdateFromForm();
+    // Written only when the note changed (Save compares with what its file holds).
+    changed = Wrapper->UpdateFromForm();
+    if (SafeSave) saved = Wrapper->Save();
   }
   // A failure's message box ran the message loop: the note may have gone meanwhile.
   if (!alive) return;
-  Repaint();
+  if (changed) Repaint();
   // A failed save keeps the timer going: the next tick tries again.
   if (saved) UpdateTimer->SetEnabled(false);
 }
@@ -665,22 +687,48 @@ void TNoteForm::UpdateTimerTimer(TComponent*) {
 void TNoteForm::AllarmeTimer(TComponent*) {
   if (FormClosing) return;
   PlayAlarmSound();
-  for (int i = 0; i < 4; ++i) Shake();
+  // Four moves 50 ms apart on the shake timer, the first one now; the window thread never
+  // waits for them. A window being moved or sized by the pointer is left to it.
+  if (sizeMove_ || drag_.hitTest) return;
+  LARGE_INTEGER clock{};
+  QueryPerformanceCounter(&clock);
+  shakeRandom_.seed(static_cast<unsigned>(clock.QuadPart));
+  shakeMovesLeft_ = 4;
+  Shake();
+  ShakeTimer->SetEnabled(true);
 }
 
 void TNoteForm::Shake() {
-  LARGE_INTEGER clock{};
-  QueryPerformanceCounter(&clock);
-  std::mt19937 random(static_cast<unsigned>(clock.QuadPart));
+  if (shakeMovesLeft_ <= 0 || FormClosing) {
+    EndShake();
+    return;
+  }
+  --shakeMovesLeft_;
   std::uniform_int_distribution<int> offset(-3, 2);
-  const int left = Left(), top = Top();
-  const int dx = offset(random), dy = offset(random);
-  SetBounds(left + dx, top + dy, Width(), Height());
-  Sleep(50);
-  SetBounds(left, top, Width(), Height());
+  const int dx = offset(shakeRandom_), dy = offset(shakeRandom_);
+  SetShakeOffset({dx, dy});
+}
+
+void TNoteForm::EndShake() {
+  shakeMovesLeft_ = 0;
+  ShakeTimer->SetEnabled(false);
+  SetShakeOffset({0, 0});
+}
+
+void TNoteForm::SetShakeOffset(POINT offset) {
+  if (offset.x == shakeOffset_.x && offset.y == shakeOffset_.y) return;
+  // Relative to where the window stands now, so that nothing else that moved it is undone.
+  SetBounds(Left() - shakeOffset_.x + offset.x, Top() - shakeOffset_.y + offset.y, Width(), Height());
+  shakeOffset_ = offset;
+}
+
+RECT TNoteForm::NoteBounds() const {
+  const int left = Left() - shakeOffset_.x, top = Top() - shakeOffset_.y;
+  return RECT{left, top, left + Width(), top + Height()};
 }
 
 void TNoteForm::StopAlarm() {
+  EndShake();
   if (!Allarme->Enabled()) return;
   Allarme->SetEnabled(false);
   // The note was disarmed when it began to ring: the next save takes that to its file, so that
@@ -891,6 +939,10 @@ LRESULT TNoteForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         EndButtonDrag();
       }
       break;  // the control under the pointer still gets its mouse-up
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+      sizeMove_ = msg == WM_ENTERSIZEMOVE;
+      break;
     case WM_CAPTURECHANGED:
       if (drag_.hitTest && reinterpret_cast<HWND>(lp) != HandleIfAllocated()) EndButtonDrag();
       break;

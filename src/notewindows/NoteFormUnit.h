@@ -2,6 +2,7 @@
 // The window of one open note: caption-less, with a painted title bar, a rich-text body,
 // coloured borders and a sizing corner. Everything it shows comes from its wrapper's record.
 #include <array>
+#include <random>
 #include <string>
 
 #include "notewindows/TrekComponents.h"
@@ -33,6 +34,9 @@ class TNoteForm : public TForm {
   TActionList* ActionList;
   TTimer* UpdateTimer;
   TTimer* Allarme;
+  // The steps of the shaking (50 ms) and of the close animation.
+  TTimer* ShakeTimer;
+  TTimer* AnimationTimer;
   TImageList* MenuIcons;
 
   TAction* ReduceToggle;
@@ -84,7 +88,12 @@ class TNoteForm : public TForm {
   void Translate();
   // Alarm: switches the ringing off; a sound already playing plays to its end.
   void StopAlarm();
+  // One step of the shaking: four moves, then back in place.
   void Shake();
+  // Puts a shaking window back in place at once.
+  void EndShake();
+  // The bounds the note keeps: where the window stands, less a shake under way.
+  RECT NoteBounds() const;
   // Prints the note on one page; returns whether the whole job reached the printer. Any
   // failure is told in a message box and the job is abandoned.
   bool PrintNote();
@@ -102,6 +111,7 @@ class TNoteForm : public TForm {
   void TitleOwnerDrawPaint(TComponent* sender, TCanvas& canvas);
   void UpdateTimerTimer(TComponent* sender);
   void AllarmeTimer(TComponent* sender);
+  void AnimationTimerTimer(TComponent* sender);
   // The snooze items: the tag is the minutes; "Till tomorrow" has none.
   void SnoozeClick(TComponent* sender);
   void TillTomorrowClick(TComponent* sender);
@@ -141,4 +151,13 @@ class TNoteForm : public TForm {
   // The snooze items of the note menu (false) or of the close box's menu (true).
   std::array<TMenuItem*, 8> SnoozeItems(bool closeMenu) const;
   bool closeNoteRunning_ = false;
+  // The shaking: moves still to come, and the offset from where the window rests.
+  int shakeMovesLeft_ = 0;
+  POINT shakeOffset_{0, 0};
+  std::mt19937 shakeRandom_;
+  void SetShakeOffset(POINT offset);
+  // Inside the system's move or size loop: a shake would fight the pointer.
+  bool sizeMove_ = false;
+  // The close animation has ended: the close it then asks for goes through.
+  bool animationEnded_ = false;
 };

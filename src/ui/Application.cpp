@@ -138,6 +138,10 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::ProcessMessages() {
+  // Timers whose handlers together take longer than their interval, or a message whose handler
+  // posts another, keep the queue from ever running empty: the caller, a handler itself, would
+  // never get back. So this stops after a short while even when messages are still waiting.
+  const ULONGLONG end = GetTickCount64() + kProcessMessagesMs;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
@@ -146,6 +150,7 @@ void TApplication::ProcessMessages() {
       break;
     }
     ProcessMessage(msg);
+    if (GetTickCount64() >= end) break;
   }
 }
 

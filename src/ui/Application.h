@@ -25,8 +25,10 @@ class TApplication : public TComponent {
 
   // Runs the message loop until Terminate.
   void Run();
-  // Handles the messages already waiting, then returns.
+  // Handles the messages waiting, then returns: when none is left, or after
+  // kProcessMessagesMs even when more keep coming.
   void ProcessMessages();
+  static constexpr ULONGLONG kProcessMessagesMs = 50;
   // Handles one message, or idles and waits when there is none.
   void HandleMessage();
   void Terminate();

@@ -115,7 +115,7 @@ void TRichEdit::LoadFromBytes(const std::vector<std::uint8_t>& bytes) {
   SetDefaultFormat(Font());
   if (!bytes.empty()) StreamIn(h, bytes);
   SendMessageW(h, EM_EMPTYUNDOBUFFER, 0, 0);
-  SendMessageW(h, EM_SETMODIFY, FALSE, 0);
+  SetModified(false);
   if (ro) SendMessageW(h, EM_SETREADONLY, TRUE, 0);
 }
 
@@ -134,7 +134,10 @@ std::wstring TRichEdit::Text() const {
 }
 
 void TRichEdit::SetText(const std::wstring& text) {
-  if (HWND h = Handle()) SetWindowTextW(h, text.c_str());
+  if (HWND h = Handle()) {
+    SetWindowTextW(h, text.c_str());
+    SetModified(true);
+  }
 }
 
 void TRichEdit::Clear() {
@@ -142,7 +145,7 @@ void TRichEdit::Clear() {
   if (HWND h = HandleIfAllocated()) {
     SetWindowTextW(h, L"");
     SendMessageW(h, EM_EMPTYUNDOBUFFER, 0, 0);
-    SendMessageW(h, EM_SETMODIFY, FALSE, 0);
+    SetModified(false);
   }
 }
 
@@ -154,10 +157,11 @@ void TRichEdit::SetReadOnly(bool on) {
 
 bool TRichEdit::Modified() const {
   HWND h = HandleIfAllocated();
-  return h && SendMessageW(h, EM_GETMODIFY, 0, 0);
+  return h && (changed_ || SendMessageW(h, EM_GETMODIFY, 0, 0));
 }
 
 void TRichEdit::SetModified(bool on) {
+  changed_ = on;
   if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETMODIFY, on, 0);
 }
 
@@ -190,6 +194,8 @@ void TRichEdit::SetSelAttributes(const TTextAttributes& a) {
                  (a.Style & FontStyle::Underline ? CFE_UNDERLINE : 0) |
                  (a.Style & FontStyle::StrikeOut ? CFE_STRIKEOUT : 0);
   SendMessageW(h, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  // A change of format is an edit of the text: said here rather than left to the control.
+  changed_ = true;
 }
 
 void TRichEdit::SetSelStyle(TFontStyles style) {
@@ -202,6 +208,7 @@ void TRichEdit::SetSelStyle(TFontStyles style) {
                  (style & FontStyle::Underline ? CFE_UNDERLINE : 0) |
                  (style & FontStyle::StrikeOut ? CFE_STRIKEOUT : 0);
   SendMessageW(h, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  changed_ = true;
 }
 
 bool TRichEdit::CanUndo() const {
@@ -210,6 +217,7 @@ bool TRichEdit::CanUndo() const {
 }
 void TRichEdit::Undo() {
   if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_UNDO, 0, 0);
+  changed_ = true;
 }
 void TRichEdit::CutToClipboard() {
   if (HWND h = HandleIfAllocated()) SendMessageW(h, WM_CUT, 0, 0);
@@ -236,6 +244,16 @@ void TRichEdit::SetSelection(int start, int end) {
   if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
 }
 
+POINT TRichEdit::ScrollPosition() const {
+  POINT p{0, 0};
+  if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&p));
+  return p;
+}
+
+void TRichEdit::SetScrollPosition(POINT position) {
+  if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&position));
+}
+
 void TRichEdit::SetColor(TColor color) {
   TStdControl::SetColor(color);
   if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETBKGNDCOLOR, 0, ColorToRGB(color));
@@ -243,6 +261,7 @@ void TRichEdit::SetColor(TColor color) {
 
 bool TRichEdit::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE) {
+    changed_ = true;
     if (OnChange) OnChange(this);
     result = 0;
     return true;

@@ -29,15 +29,19 @@ class TRichEdit : public TStdControl {
   void LoadFromBytes(const std::vector<std::uint8_t>& bytes);
   std::vector<std::uint8_t> SaveToBytes();
   std::wstring Text() const;  // paragraphs end in CR LF
+  // An edit like a typed one: the control counts as modified.
   void SetText(const std::wstring& text);
   void Clear();
 
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool on);
+  // Set by every edit (each change of the text, and the changes made through the members
+  // below: the control's own flag misses an undo); cleared by loading.
   bool Modified() const;
   void SetModified(bool on);
 
   TTextAttributes SelAttributes() const;
+  // Formatting changes count as edits (Modified).
   void SetSelAttributes(const TTextAttributes& attributes);  // name, size, colour and style
   void SetSelStyle(TFontStyles style);
   bool CanUndo() const;
@@ -49,6 +53,9 @@ class TRichEdit : public TStdControl {
   void SelectAll();
   CHARRANGE Selection() const;
   void SetSelection(int start, int end);
+  // The point of the text shown at the top left (EM_GETSCROLLPOS, EM_SETSCROLLPOS).
+  POINT ScrollPosition() const;
+  void SetScrollPosition(POINT position);
 
   void SetColor(TColor color) override;
 
@@ -65,6 +72,7 @@ class TRichEdit : public TStdControl {
 
  private:
   bool readOnly_ = false;
+  bool changed_ = false;  // an edit since the last SetModified(false)
   std::vector<std::uint8_t> pending_;  // text loaded before the window exists
 };
 

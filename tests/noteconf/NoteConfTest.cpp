@@ -180,7 +180,9 @@ TEST_F(NoteConfTest, CancelEscapeAndTheCloseBoxChangeNothingButTheNoteIsStillSav
       {"close box", [](TNoteConf& d) { PostMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
   };
   for (const auto& [name, end] : ways) {
-    DeleteFileW(w->FileName.c_str());
+    // Typed just before: no edit-pause save has run yet.
+    const std::wstring typed = L"typed before " + Utf8ToWide(name);
+    w->Form->NoteEdit->SetText(typed);
     ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
       SetWindowTextW(d.Titleedit->Handle(), L"Changed");
       d.GroupBox->SetText(L"Other");
@@ -194,8 +196,9 @@ TEST_F(NoteConfTest, CancelEscapeAndTheCloseBoxChangeNothingButTheNoteIsStillSav
     EXPECT_EQ(w->Note->LinkedFile, L"C:\\keep.txt") << name;
     EXPECT_TRUE(w->Note->AlarmOn) << name;
     EXPECT_EQ(w->Note->NoteColor, clNone) << name;
-    ASSERT_EQ(GetFileAttributesW(w->FileName.c_str()) != INVALID_FILE_ATTRIBUTES, true) << name << ": saved";
-    EXPECT_EQ(LoadNote(w->FileName).Title, L"Keep me") << name;
+    const TNoteClass saved = LoadNote(w->FileName);
+    EXPECT_EQ(Trim(notetest::PlainText(saved)), typed) << name << ": saved";
+    EXPECT_EQ(saved.Title, L"Keep me") << name;
     EXPECT_TRUE(boxes.empty()) << name;
     EXPECT_TRUE(UIEnabled) << name;
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <sstream>
@@ -430,4 +431,49 @@ TEST_F(NoteFileTest, FailedSaveLeavesThePreviousFileIntact) {
   EXPECT_FALSE(FileExists(file + L".tmp")) << "no temporary file stays behind after a good save";
   EXPECT_FALSE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY) << "the note became read-only";
   for (const std::wstring& f : {file, file + L".tmp"}) SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// One listing of the folder gives the notes and settles the leftovers of cut-short saves: one
+// not newer than its note goes (read-only or not); a newer one, or one without a note, stays.
+TEST_F(NoteFileTest, OneListingGivesTheNotesAndRemovesOnlyStaleLeftovers) {
+  struct Entry {
+    const wchar_t* name;
+    int secondsAgo;  // last written; -1: a folder
+    bool readOnly;
+    bool listed, kept;
+  };
+  const Entry entries[] = {
+      {L"A.vxn", 60, false, true, true},           {L"A.vxn.tmp", 3600, true, false, false},
+      {L"B.vxn", 3600, false, true, true},         {L"B.vxn.tmp", 60, false, false, true},
+      {L"C.vxn.tmp", 3600, false, false, true},    {L".vxn", 3600, false, false, true},
+      {L"D.vxnx", 3600, false, false, true},       {L"E.vxn", -1, false, false, true},
+      {L"f.VXN", 60, false, true, true},           {L"F.vxn.TMP", 3600, false, false, false},
+  };
+  for (const Entry& e : entries) {
+    const std::wstring path = Path(e.name);
+    if (e.secondsAgo < 0) {
+      ForceDirectories(path);
+      continue;
+    }
+    WriteBytes(path, ExampleFile());
+    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= e.secondsAgo * 10000000ULL;
+    ft = FILETIME{u.LowPart, u.HighPart};
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+    if (e.readOnly) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  std::vector<std::wstring> listed = ListNoteFiles(folder_.Path()), expected;
+  for (const Entry& e : entries) {
+    if (e.listed) expected.push_back(e.name);
+    EXPECT_EQ(GetFileAttributesW(Path(e.name).c_str()) != INVALID_FILE_ATTRIBUTES, e.kept) << WideToUtf8(e.name);
+    SetFileAttributesW(Path(e.name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  std::sort(listed.begin(), listed.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(listed, expected);
+  EXPECT_TRUE(ListNoteFiles(Path(L"missing")).empty());
 }

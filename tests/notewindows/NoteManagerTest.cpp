@@ -5,6 +5,7 @@
 #include "NoteTestEnv.h"
 
 using namespace notetest;
+using testsupport::Pump;
 
 namespace {
 
@@ -254,40 +255,6 @@ TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSizeAndOnAScreen) {
   }
 }
 
-TEST_F(NoteManagerTest, DeleteAsksAndOnlyYesRemovesTheNote) {
-  TNoteWrapper* keep = OpenNote(100, 100, 160, 160, L"Keep me");
-  TNoteWrapper* w = OpenNote(300, 100, 160, 160, L"Shopping");
-  TNotesManager& m = Manager();
-  std::wstring file = w->FileName;
-  w->Save();
-  ASSERT_TRUE(FileExists(file));
-
-  int answer = IDNO;
-  RecordBoxes([&](const MessageBoxRequest&) { return answer; });
-  EXPECT_FALSE(m.DeleteNote(w, true));
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], L"Are you sure that you want to delete this note?\n\rNote title: Shopping");
-  EXPECT_TRUE(m.Notes->Count() == 2 && FileExists(file)) << "No changes nothing";
-  answer = IDYES;
-  HWND window = w->Form->Handle();
-  EXPECT_TRUE(m.DeleteNote(w, true));
-  EXPECT_TRUE(m.Notes->Count() == 1 && m.Notes->Items(0) == keep);
-  EXPECT_FALSE(FileExists(file)) << "the note file is gone";
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(window); }, 2000)) << "its window closes";
-
-  // Deleted from its own window: the window goes on with its note and then closes itself.
-  TNoteWrapper* own = OpenNote(500, 100, 160, 160, L"Own");
-  own->Save();
-  TNoteForm* f = own->Form;
-  HWND ownWindow = f->Handle();
-  EXPECT_TRUE(m.DeleteNote(own, false));
-  ASSERT_EQ(f->Wrapper, own) << "the note stays valid for the window that asked";
-  EXPECT_EQ(own->Note->Title, L"Own");
-  f->CloseNote();
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(ownWindow); }, 2000));
-  EXPECT_FALSE(FileExists(own->FileName)) << "closing does not write the deleted note again";
-}
-
 TEST_F(NoteManagerTest, CloseAllWritesEveryOpenNoteAndKeepsItVisibleForTheNextStart) {
   TNoteWrapper* a = OpenNote(100, 100, 160, 160, L"First");
   TNoteWrapper* b = OpenNote(300, 120, 170, 150, L"Second");
@@ -308,6 +275,86 @@ TEST_F(NoteManagerTest, CloseAllWritesEveryOpenNoteAndKeepsItVisibleForTheNextSt
   TNotesManager& again = Manager();
   ASSERT_EQ(again.Notes->Count(), 2);
   for (TNoteWrapper* w : again.Notes->List) EXPECT_NE(w->Form, nullptr) << w->ID << " opens again";
+}
+
+// A note file is written only when the note changed: not by the save timers after start-up, nor
+// at exit; a note changed before the exit is written once. Told by the files' last-write times,
+// set back an hour before each step.
+TEST_F(NoteManagerTest, OnlyChangedNotesAreWrittenAndOnceAtExit) {
+  std::vector<std::string> ids{"NAAA0", "NAAA1", "NAAA2", "NAAA3"};
+  for (size_t i = 0; i < ids.size(); ++i) {
+    TNoteClass n = WriteNote(ids[i], 100 + 200 * int(i), 100, 180, 150, L"Note", clNone, "{\\rtf1 text\\par}");
+    n.SetHidden(i == 3);
+    WriteBytes(NoteFileName(ids[i]), EncodeNoteFile(n));
+  }
+  // Each file's last-write time, after setting it an hour back; changedFiles names those written since.
+  std::vector<FILETIME> before(ids.size());
+  auto setBack = [&] {
+    for (size_t i = 0; i < ids.size(); ++i) {
+      HANDLE h = CreateFileW(NoteFileName(ids[i]).c_str(), FILE_WRITE_ATTRIBUTES | FILE_READ_ATTRIBUTES, 0, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+      FILETIME now;
+      GetFileTime(h, nullptr, nullptr, &now);
+      ULARGE_INTEGER u{{now.dwLowDateTime, now.dwHighDateTime}};
+      u.QuadPart -= 36000000000ULL;
+      before[i] = FILETIME{u.LowPart, u.HighPart};
+      SetFileTime(h, nullptr, nullptr, &before[i]);
+      CloseHandle(h);
+    }
+  };
+  auto changedFiles = [&] {
+    std::vector<std::string> changed;
+    for (size_t i = 0; i < ids.size(); ++i) {
+      WIN32_FILE_ATTRIBUTE_DATA d{};
+      GetFileAttributesExW(NoteFileName(ids[i]).c_str(), GetFileExInfoStandard, &d);
+      if (CompareFileTime(&d.ftLastWriteTime, &before[i]) != 0) changed.push_back(ids[i]);
+    }
+    return changed;
+  };
+  const std::vector<std::string> none;
+  setBack();
+  TNotesManager& m = Manager();
+  // Every open note's save timer runs once after start-up: nothing to write.
+  for (TNoteWrapper* w : m.Notes->List)
+    if (w->Form) {
+      ASSERT_TRUE(w->Form->UpdateTimer->Enabled()) << w->ID;
+      w->Form->UpdateTimer->Tick();
+    }
+  m.CheckTimers();
+  EXPECT_EQ(changedFiles(), none) << "written after start-up without a change";
+
+  // Every kind of change is written (as its bytes differ), at the next save.
+  TNoteWrapper* w = FindNote(m, "NAAA0");
+  TNoteForm* f = w->Form;
+  const std::vector<std::pair<const char*, std::function<void()>>> changes{
+      {"typed", [&] { TypeChar(f, L'x'); }},
+      {"bold",
+       [&] {
+         f->NoteEdit->SelectAll();
+         f->Bold->Execute();
+       }},
+      {"undone", [&] { f->Undo->Execute(); }},
+      {"moved", [&] { f->SetBounds(150, 120, 180, 150); }},
+      {"made read-only", [&] { f->ReadOnlyToggle->Execute(); }},
+  };
+  for (const auto& [what, act] : changes) {
+    setBack();
+    act();
+    Pump(20);
+    EXPECT_TRUE(w->Save()) << what;
+    EXPECT_EQ(changedFiles(), std::vector<std::string>{"NAAA0"}) << what;
+  }
+  EXPECT_TRUE(LoadNote(w->FileName).GetReadOnly() && LoadNote(w->FileName).Left == 150);
+
+  // The exit: the check before it writes what changed, the shut-down after it writes nothing more.
+  setBack();
+  TypeChar(FindNote(m, "NAAA1")->Form, L'y');
+  Pump(20);
+  EXPECT_TRUE(m.SaveBeforeExit());
+  EXPECT_EQ(changedFiles(), std::vector<std::string>{"NAAA1"});
+  setBack();
+  m.CloseAll();
+  EXPECT_EQ(changedFiles(), none) << "written twice at exit";
 }
 
 TEST_F(NoteManagerTest, GroupsAreFoundAndShownWithoutRegardToCase) {

@@ -218,6 +218,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   NoteAnimations = true;
   f->DeleteNoteAction->Execute();
   EXPECT_EQ(boxes.size(), 2u);
+  FinishAnimation(f);
   ASSERT_EQ(f->AnimationSteps.size(), 5u) << "closes with its animation: 200 pixels shrink to 85 % five times";
   EXPECT_EQ(f->AnimationSteps.front(), 170);
   EXPECT_LT(f->AnimationSteps.back(), 90);

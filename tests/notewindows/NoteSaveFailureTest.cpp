@@ -1,5 +1,5 @@
 // Saves that fail keep the edits, say so once, are tried again until they succeed, and never
-// stop the program; leftovers of cut-short saves are cleaned up.
+// stop the program.
 #include "NoteTestEnv.h"
 
 using namespace notetest;
@@ -99,40 +99,6 @@ TEST_F(NoteSaveFailureTest, ExitAsksRetryOrCancelAndShutDownOnlyLogs) {
   EXPECT_EQ(boxes.size(), 2u);
   Bytes log = ReadBytes(ExeFolder() + L"ExceptionsLog.txt");
   EXPECT_TRUE(Contains(AnsiToWide(std::string(log.begin(), log.end())), L"\"Last words\" cannot be saved"));
-}
-
-TEST_F(NoteSaveFailureTest, LeftoverTemporaryFilesNeitherBlockSavesNorStay) {
-  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Temp");
-  const std::wstring temp = w->FileName + L".tmp";
-  // A crash left a read-only temporary file: the next save goes through all the same.
-  WriteBytes(temp, Bytes(10, 'x'));
-  SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_READONLY);
-  ASSERT_TRUE(w->Save());
-  EXPECT_FALSE(FileExists(temp));
-  EXPECT_FALSE(GetFileAttributesW(w->FileName.c_str()) & FILE_ATTRIBUTE_READONLY)
-      << "the note took nothing of the leftover";
-
-  // Loading ignores temporary files, removes those older than their note, keeps newer ones.
-  WriteNote("NAAA1", 10, 10, 100, 100, L"Old leftover");
-  WriteNote("NAAA2", 10, 10, 100, 100, L"New leftover");
-  auto setAge = [](const std::wstring& path, int secondsAgo) {
-    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME ft;
-    GetSystemTimeAsFileTime(&ft);
-    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    u.QuadPart -= secondsAgo * 10000000ULL;
-    ft = FILETIME{u.LowPart, u.HighPart};
-    SetFileTime(h, nullptr, nullptr, &ft);
-    CloseHandle(h);
-  };
-  for (const char* id : {"NAAA1", "NAAA2"}) WriteBytes(NoteFileName(id) + L".tmp", Bytes(5, 'y'));
-  setAge(NoteFileName("NAAA1") + L".tmp", 3600);
-  SetFileAttributesW((NoteFileName("NAAA1") + L".tmp").c_str(), FILE_ATTRIBUTE_READONLY);
-  setAge(NoteFileName("NAAA2"), 3600);
-  manager.reset();
-  EXPECT_EQ(Manager().Notes->Count(), 3) << "no temporary file loads as a note";
-  EXPECT_FALSE(FileExists(NoteFileName("NAAA1") + L".tmp")) << "older than its note: removed";
-  EXPECT_TRUE(FileExists(NoteFileName("NAAA2") + L".tmp")) << "newer than its note: kept";
 }
 
 }  // namespace

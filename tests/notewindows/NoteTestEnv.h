@@ -134,6 +134,11 @@ inline TNoteForm* StartProgramWithOneNote() {
   return engine->NotesManager->Notes->Items(0)->Form;
 }
 
+// Runs the close animation that a close started to its end, by its timer.
+inline void FinishAnimation(TNoteForm* f) {
+  for (int i = 0; i < 100 && f->AnimationTimer->Enabled(); ++i) f->AnimationTimer->Tick();
+}
+
 // Runs act, which opens a menu, and probe once that menu is up (or after 2 s, when none came
 // up); then closes the menu. A loaded machine may take a while to show it.
 struct MenuProbeState {

@@ -1,6 +1,7 @@
 #include <shlobj.h>
 
 #include "NoteTestEnv.h"
+#include "noteconf/NoteConfTestEnv.h"
 
 using namespace notetest;
 using testsupport::Pump;
@@ -239,20 +240,6 @@ TEST_F(NoteWindowTest, RollUpAndAlwaysOnTop) {
   EXPECT_EQ(GetWindow(h, GW_OWNER), Application->Handle()) << "still owned by the application";
 }
 
-// Closes the note window once more, by every way there is, as soon as its fade has begun.
-HWND closingNote = nullptr, closingEditor = nullptr;
-bool closedAgain = false;
-void CALLBACK CloseAgainWhileFading(HWND, UINT, UINT_PTR, DWORD) {
-  BYTE alpha = 255;
-  COLORREF key;
-  DWORD flags = 0;
-  if (closedAgain || !GetLayeredWindowAttributes(closingNote, &key, &alpha, &flags) || alpha > 150) return;
-  closedAgain = true;
-  PostMessageW(closingNote, WM_CLOSE, 0, 0);
-  PostMessageW(closingNote, WM_SYSCOMMAND, SC_CLOSE, 0);
-  PostMessageW(closingEditor, WM_SYSKEYDOWN, VK_F4, 1 | KF_ALTDOWN << 16);
-}
-
 TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   NoteAnimations = true;
   NoteTransparency = true;
@@ -263,38 +250,78 @@ TEST_F(NoteWindowTest, CloseAnimationFadesOrShrinksOnlyWhenItShould) {
   ASSERT_EQ(a->Form->AlphaBlendValue(), 225) << "an active note is less translucent";
   ASSERT_EQ(b->Form->AlphaBlendValue(), 200);
 
-  // The inactive one first (closing the active one would activate the other). Its close box,
-  // Alt+F4 and the system's close arrive once more while it fades: the first close ends it.
+  // The inactive one first (closing the active one would activate the other). The fade runs on
+  // its timer; the close box, Alt+F4 and the system's close arrive once more while it fades:
+  // the first close ends it.
   TNoteForm* fb = b->Form;
-  b->Form->NoteEdit->SetText(L"faded out");
-  closingNote = fb->Handle();
-  closingEditor = fb->NoteEdit->Handle();
-  closedAgain = false;
-  UINT_PTR again = SetTimer(nullptr, 0, 1, CloseAgainWhileFading);
-  SendMessageW(closingNote, WM_CLOSE, 0, 0);
-  KillTimer(nullptr, again);
-  EXPECT_TRUE(closedAgain) << "the repeated closes came during the fade";
-  ASSERT_TRUE(IsWindow(closingNote)) << "freed inside its own close";
+  fb->NoteEdit->SetText(L"faded out");
+  const HWND hb = fb->Handle();
+  SendMessageW(hb, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(fb->AnimationTimer->Enabled()) << "the close started the fade";
+  for (int i = 0; i < 5; ++i) fb->AnimationTimer->Tick();
+  PostMessageW(hb, WM_CLOSE, 0, 0);
+  PostMessageW(hb, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageW(fb->NoteEdit->Handle(), WM_SYSKEYDOWN, VK_F4, 1 | KF_ALTDOWN << 16);
+  Application->ProcessMessages();
+  ASSERT_TRUE(IsWindow(hb)) << "freed inside its own close";
+  FinishAnimation(fb);
   std::vector<int> fade200;
   for (int v = 190; v >= 10; v -= 10) fade200.push_back(v);
   EXPECT_EQ(fb->AnimationSteps, fade200) << "one fade, to its end";
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(closingNote); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hb); }, 2000));
   EXPECT_EQ(b->Form, nullptr);
   TNoteClass saved = LoadNote(b->FileName);
   EXPECT_TRUE(saved.GetHidden() && Trim(PlainText(saved)) == L"faded out");
   TNoteForm* fa = a->Form;
   fa->CloseNote();
+  FinishAnimation(fa);
   EXPECT_EQ(fa->AnimationSteps.size(), 21u) << "215 down to 15";
 
   NoteTransparency = false;
   TNoteForm* fn = OpenNote(100, 300, 85, 120, L"Narrow")->Form;
   fn->CloseNote();
+  FinishAnimation(fn);
   EXPECT_EQ(fn->AnimationSteps, std::vector<int>{72}) << "a window under 90 pixels shrinks once";
   TNoteForm* fw = OpenNote(300, 300, 160, 120, L"Shut down")->Form;
   Closing = true;
   fw->CloseNote();
+  EXPECT_FALSE(fw->AnimationTimer->Enabled());
   EXPECT_TRUE(fw->AnimationSteps.empty()) << "no animation while shutting down";
   Closing = false;
+}
+
+// Whatever fills the window again from the note leaves the caret, the selection and the scroll
+// position where they were: the next keys land where the user was typing.
+TEST_F(NoteWindowTest, RefreshesKeepTheCaretSelectionAndScrollPosition) {
+  TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Long");
+  TNoteForm* f = w->Form;
+  std::wstring text;
+  for (int i = 0; i < 80; ++i) text += L"line " + std::to_wstring(i) + L"\r\n";
+  f->NoteEdit->SetText(text);
+  auto dialog = [&](bool ok) {
+    noteconftest::RunDialogBy([&] { f->CustomizeAction->Execute(); },
+                              [ok](TNoteConf& d) { (ok ? d._ok : d._cancel)->Click(); });
+  };
+  const std::vector<std::pair<const char*, std::function<void()>>> refreshes{
+      {"always on top", [&] { f->ONTop->Execute(); }},
+      {"properties OK", [&] { dialog(true); }},
+      {"properties Cancel", [&] { dialog(false); }},
+      {"a dropped file", [&] { f->FilesDropped({}); }},
+  };
+  for (int at = 300; const auto& [what, refresh] : refreshes) {
+    f->NoteEdit->SetSelection(at, at + 3);
+    f->NoteEdit->SetScrollPosition({0, 200});
+    const int scrolled = f->NoteEdit->ScrollPosition().y;
+    ASSERT_GT(scrolled, 0);
+    refresh();
+    ASSERT_EQ(w->Form, f) << what;
+    EXPECT_TRUE(f->NoteEdit->Selection().cpMin == at && f->NoteEdit->Selection().cpMax == at + 3) << what;
+    EXPECT_EQ(f->NoteEdit->ScrollPosition().y, scrolled) << what;
+    TypeChar(f, L'#');
+    Pump(20);
+    EXPECT_EQ(f->NoteEdit->Selection().cpMin, at + 1) << what << ": the key replaced the selection";
+    at += 20;
+  }
 }
 
 TEST_F(NoteWindowTest, AClickOpensOnlyWebAddressesAndALinkedFileThatRunsOnlyWhenTheUserSaysSo) {

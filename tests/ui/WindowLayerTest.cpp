@@ -282,6 +282,26 @@ TEST_F(WindowLayerTest, TimersTickThroughTheRealMessageLoop) {
   Idle(60);
 }
 
+// A handler inside a handler: messages that keep coming (here one that posts itself again) must
+// not keep it from returning.
+TEST_F(WindowLayerTest, ProcessMessagesReturnsWhileMessagesKeepComing) {
+  const UINT again = RegisterWindowMessageW(L"WindowLayerTestAgain");
+  int handled = 0;
+  form_->OnMessage = [&](UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg != again) return false;
+    ++handled;
+    PostMessageW(form_->Handle(), again, 0, 0);
+    return true;
+  };
+  PostMessageW(form_->Handle(), again, 0, 0);
+  {
+    testsupport::HangGuard guard(10000, "ProcessMessages");
+    app_->ProcessMessages();
+  }
+  EXPECT_GT(handled, 0);
+  form_->OnMessage = nullptr;
+}
+
 TEST_F(WindowLayerTest, ModalDialogsEndFromTimersKeysAndClose) {
   ShowForm();
   auto* dialog = new TKeyDialog(form_);
