@@ -64,14 +64,17 @@ TNotesManager::~TNotesManager() {
 }
 
 void TNotesManager::CheckTimers() {
+  // A note's message box runs the loop: a shut-down (the session end, a close request) may
+  // free every note, and this manager, before the next step.
+  TLifeCheck alive(alive_);
   int count = Notes->Count();
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && alive; ++i) {
     try {
       TNoteWrapper* w = Notes->Items(i);
       // A save that failed is tried again every second until it succeeds.
       if (w->SaveFailed) w->Save();
-      w->CheckAlarm();
-      if (!w->IsOpen()) w->CheckAutoShow();
+      if (alive) w->CheckAlarm();
+      if (alive && !w->IsOpen()) w->CheckAutoShow();
     } catch (...) {
       // One note's failure does not keep the others from their checks.
     }
