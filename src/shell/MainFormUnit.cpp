@@ -298,10 +298,6 @@ void TVantaroMainForm::WMHotKey(WPARAM id) {
 LRESULT TVantaroMainForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_QUERYENDSESSION: return WMQueryEndSession();
-    case WM_ENDSESSION:
-      // Ending although we asked to wait (the user forced it): what cannot be saved is logged.
-      if (wp) ShutdownOnce();
-      return 0;
     case WM_CLOSEREQUEST: return WMCloseRequest();
     case WM_HOTKEY:
       WMHotKey(wp);

@@ -322,7 +322,7 @@ TEST_F(NoteTest, SessionEndInsideAWarningAboutAnUnsavedNoteEndsCleanly) {
   }
 }
 
-TEST_F(NoteTest, TrayDoubleClickRunsTheChosenActionAndItsNoteTakesTheKeys) {
+TEST_F(NoteTest, TrayDoubleClickRunsTheChosenActionItsNoteTakesTheKeysAndTheTickWaitsForStartUp) {
   CreateMainForm();
   ASSERT_NE(VantaroEngine, nullptr);
   TNotesManager* notes = VantaroEngine->NotesManager;
@@ -348,20 +348,15 @@ TEST_F(NoteTest, TrayDoubleClickRunsTheChosenActionAndItsNoteTakesTheKeys) {
   ASSERT_EQ(notes->Notes->Count(), 1);
   EXPECT_EQ(GetFocus(), notes->Notes->Items(0)->Form->NoteEdit->Handle()) << "ready for typing";
   DefaultTrayIconAction = 1;
-  ShutdownOnce();
-}
 
-TEST_F(NoteTest, TheTickRingsAlarmsOnlyOnceStartUpIsOver) {
-  TNoteWrapper* w = RunWithOneChangedNote(L"Alarm");
-  ASSERT_NE(w, nullptr);
   SetSoundHook([](const std::wstring&, UINT) {});
-  TNoteClass* note = w->Note;
+  TNoteClass* note = notes->Notes->Items(0)->Note;
   note->AlarmOn = true;
   note->AlarmAt = Now() - notetest::kMinute;
   for (bool loading : {true, false}) {
     Loading = loading;
     VantaroMainForm->NoteSystemTimer->Tick();
-    EXPECT_EQ(note->AlarmOn, loading) << (loading ? "held while starting" : "rung once started");
+    EXPECT_EQ(note->AlarmOn, loading) << (loading ? "the tick waits for start-up" : "rings once started");
   }
   ShutdownOnce();
   SetSoundHook({});
