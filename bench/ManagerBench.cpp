@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   // A title changed by the wrapper (the note window's own title editing) and in place.
   TGridNode* first = form->NoteViewer->Roots()[0];
   TNoteWrapper* w = static_cast<TNoteWrapper*>(first->Data);
-  w->SetTitle("Renamed by the note");
+  w->SetTitle(L"Renamed by the note");
   Drain();
   const int byWrapper = Rebuilds(form, first);
   double e0 = Ms();

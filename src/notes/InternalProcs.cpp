@@ -2,11 +2,13 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <mmsystem.h>
 
 #include "errorreport/ErrorReport.h"
+#include "notes/NoteManagerUnit.h"
 #include "shell/MainFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
 #include "ui/Application.h"
@@ -207,6 +209,45 @@ void ShutdownOnce() {
   if (Closing) return;
   Closing = true;
   Shutdown(true);
+}
+
+namespace {
+std::wstring g_blockReason;
+
+void SetShutdownBlockReason(const std::wstring& reason) {
+  if (reason == g_blockReason) return;
+  HWND main = VantaroMainForm ? VantaroMainForm->Handle() : nullptr;
+  if (main) {
+    if (reason.empty())
+      ShutdownBlockReasonDestroy(main);
+    else
+      ShutdownBlockReasonCreate(main, reason.c_str());
+  }
+  g_blockReason = reason;
+}
+}  // namespace
+
+bool QueryEndSession() {
+  // Before the engine is built nothing can have been typed; after the shut-down all is saved.
+  if (!VantaroEngine) return true;
+  const std::wstring failed = VantaroEngine->NotesManager->SaveChanged();
+  if (!failed.empty()) {
+    // Nobody may be there to answer a box: the system shows the user why we hold it up.
+    SetShutdownBlockReason(L"These notes cannot be saved:" + failed);
+    return false;
+  }
+  SetShutdownBlockReason(L"");
+  ShutdownOnce();
+  return true;
+}
+
+const std::wstring& ShutdownBlockReason() { return g_blockReason; }
+
+void CheckShutdownBlockReason() {
+  if (g_blockReason.empty()) return;
+  const std::vector<TNoteWrapper*>* notes = VantaroEngine ? &VantaroEngine->NotesManager->Notes->List : nullptr;
+  if (!notes || std::none_of(notes->begin(), notes->end(), [](TNoteWrapper* w) { return w->SaveFailed; }))
+    SetShutdownBlockReason(L"");
 }
 
 void HideAppWindows() {

@@ -33,6 +33,19 @@ extern bool Closing;          // shut-down already running
 extern bool UIEnabled;        // hot keys, tray and menus act
 extern bool SettingsChanged;  // the settings dialog was confirmed: write settings at shut-down
 
+// Holds UIEnabled clear while it lives, then gives back the value it found: a dialog opened while
+// another one holds the user interface must not free it when it closes.
+class TUIDisabled {
+ public:
+  TUIDisabled() : was_(UIEnabled) { UIEnabled = false; }
+  ~TUIDisabled() { UIEnabled = was_; }
+  TUIDisabled(const TUIDisabled&) = delete;
+  TUIDisabled& operator=(const TUIDisabled&) = delete;
+
+ private:
+  bool was_;
+};
+
 // Settings.
 extern bool SafeSave;
 extern TColor NoteColor;
@@ -82,6 +95,14 @@ void ShellOpen(HWND wnd, const std::wstring& target, const std::wstring& folder)
 void Shutdown(bool freeMainForm);
 // The guarded entry for session end and the close request: runs the shut-down once.
 void ShutdownOnce();
+// The answer to WM_QUERYENDSESSION, on any window of ours: every note is saved and the program
+// shut down before the answer. While a note cannot be saved the answer is no, the program runs
+// on and the system is told which note, until saving works again.
+bool QueryEndSession();
+// What the system was told holds up the end of the session; empty when nothing does.
+const std::wstring& ShutdownBlockReason();
+// Withdraws that reason once no note's save fails any more; the main tick calls it.
+void CheckShutdownBlockReason();
 // Hides the main window and the application's own window, so there is no taskbar button.
 void HideAppWindows();
 void PlaySoundFile(const std::wstring& fileName, bool wait);

@@ -54,14 +54,17 @@ TNotesManager::~TNotesManager() {
 }
 
 void TNotesManager::CheckTimers() {
+  // A note's message box runs the loop: a shut-down (the session end, a close request) may
+  // free every note, and this manager, before the next step.
+  TLifeCheck alive(alive_);
   int count = Notes->Count();
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && alive; ++i) {
     try {
       TNoteWrapper* w = Notes->Items(i);
       // A save that failed is tried again every second until it succeeds.
       if (w->SaveFailed) w->Save();
-      w->CheckAlarm();
-      if (!w->IsOpen()) w->CheckAutoShow();
+      if (alive) w->CheckAlarm();
+      if (alive && !w->IsOpen()) w->CheckAutoShow();
     } catch (...) {
       // One note's failure does not keep the others from their checks.
     }
@@ -81,20 +84,29 @@ void TNotesManager::RefreshAll() {
   for (size_t i = 0; i < Notes->List.size(); ++i) Notes->List[i]->RefreshForm();
 }
 
+std::wstring TNotesManager::SaveChanged() {
+  std::wstring failed;
+  for (TNoteWrapper* w : Notes->List) {
+    // A closed note was saved when it closed; only open ones and failed ones can hold
+    // changes (the shut-down saves everything once more anyway).
+    if (!w->IsOpen() && !w->SaveFailed) continue;
+    DWORD error = ERROR_SUCCESS;
+    if (!w->TrySave(error)) failed += L"\n\r\"" + w->Note->Title + L"\": " + SystemErrorText(error);
+  }
+  return failed;
+}
+
 bool TNotesManager::SaveBeforeExit() {
+  TLifeCheck alive(alive_);
   for (;;) {
-    std::wstring failed;
-    for (TNoteWrapper* w : Notes->List) {
-      // A closed note was saved when it closed; only open ones and failed ones can hold
-      // changes (the shut-down saves everything once more anyway).
-      if (!w->IsOpen() && !w->SaveFailed) continue;
-      DWORD error = ERROR_SUCCESS;
-      if (!w->TrySave(error)) failed += L"\n\r\"" + w->Note->Title + L"\": " + SystemErrorText(error);
-    }
+    const std::wstring failed = SaveChanged();
     if (failed.empty()) return true;
     if (ShowMessageBox(L"These notes cannot be saved:" + failed + L"\n\rTheir changes are lost if the program ends now.",
                        L"Error", MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
       return false;
+    // The box ran the message loop: a session end or a close request may have saved and
+    // freed every note, and this manager with them. Nothing is left to try, nor to exit.
+    if (!alive) return false;
   }
 }
 
@@ -136,17 +148,10 @@ void TNotesManager::ShowGroup(const std::wstring& group, bool show) {
 }
 
 void TNotesManager::NewNote() {
-  bool wasEnabled = UIEnabled;
-  UIEnabled = false;
-  try {
-    auto* w = new TNoteWrapper("", this);
-    Notes->Add(w);
-    w->ShowNote();
-  } catch (...) {
-    UIEnabled = wasEnabled;
-    throw;
-  }
-  UIEnabled = wasEnabled;
+  TUIDisabled held;
+  auto* w = new TNoteWrapper("", this);
+  Notes->Add(w);
+  w->ShowNote();
 }
 
 bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {

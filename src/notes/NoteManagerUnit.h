@@ -31,10 +31,14 @@ class TNotesManager : public TNoteOWN {
   void ApplyStayOnTop();
   void SaveAll();
   void RefreshAll();
-  // Saves and closes every note; one note's error does not keep the others open or unsaved.
+  // Saves every note that may hold changes; names those that cannot be saved, one a line with
+  // the system's reason (empty when every save worked).
+  std::wstring SaveChanged();
   // Before an exit the user asked for: saves every note that may hold changes; while some
-  // cannot be saved, names them and offers Retry or Cancel. Returns whether the exit may go on.
+  // cannot be saved, names them and offers Retry or Cancel. Returns whether the exit may go on:
+  // not after Cancel, nor when a shut-down ran during the box (it has done the work).
   bool SaveBeforeExit();
+  // Saves and closes every note; one note's error does not keep the others open or unsaved.
   void CloseAll();
   // Adds the distinct non-blank groups, in the order of their first note, to list (which is
   // searched without regard to case and not cleared).

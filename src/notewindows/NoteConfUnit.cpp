@@ -364,9 +364,9 @@ void EditNotePropertiesEx(TForm* Owner, TNoteWrapper* Wrapper, int X, int Y) {
   auto* dialog = new TNoteConf(owner);
   TRunningNoteConf running{Wrapper, dialog, dialog->Watch()};
   TRunningRegistration registration(&running);
+  TUIDisabled held;
   std::exception_ptr error;
   try {
-    UIEnabled = false;
     PlaceDialog(*dialog, X, Y);
     // The window is filled again from the record once the dialog closes: what was typed or
     // moved since the last save goes into the record first, or it would be lost.
@@ -389,7 +389,6 @@ void EditNotePropertiesEx(TForm* Owner, TNoteWrapper* Wrapper, int X, int Y) {
     // Saving may have shown a message, during which the note may have gone.
     if (!running.WrapperGone) Wrapper->InvalidatePreview();
   }
-  UIEnabled = true;
   if (error) std::rethrow_exception(error);
 }
 

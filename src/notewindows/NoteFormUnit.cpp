@@ -904,9 +904,7 @@ void TNoteForm::FilesDropped(const std::vector<std::wstring>& files) {
 
 LRESULT TNoteForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_QUERYENDSESSION:
-      ShutdownOnce();
-      return 1;
+    case WM_QUERYENDSESSION: return QueryEndSession() ? TRUE : FALSE;
     case WM_DROPFILES: {
       auto drop = reinterpret_cast<HDROP>(wp);
       std::vector<std::wstring> files;

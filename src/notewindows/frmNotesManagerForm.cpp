@@ -206,10 +206,7 @@ void TNotesManagerForm::BuildActions() {
     if (VantaroMainForm) VantaroMainForm->PrinterSetupDialog.Execute(Handle());
   });
   _About = add(L"_About", L"&About", scNone, imgAbout, [] {
-    UIEnabled = false;
-    struct Restore {
-      ~Restore() { UIEnabled = true; }
-    } restore;
+    TUIDisabled held;
     ShowAboutBox();
   });
   _HelpContents = add(L"_HelpContents", L"&Contents", scNone, imgContents, [] {

@@ -1,5 +1,7 @@
 #include "shell/MainFormUnit.h"
 
+#include <utility>
+
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
@@ -21,6 +23,18 @@ bool CanAct() { return VantaroEngine && UIEnabled; }
 }  // namespace
 
 void ShowToDoList() {}
+
+TStartSwitches ReadSwitches(std::wstring first, std::wstring second) {
+  for (std::wstring* p : {&first, &second})
+    for (wchar_t& c : *p)
+      if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  TStartSwitches s;
+  s.MarkMissing = first == L"/L" || second == L"/L";
+  s.Splash = first != L"/S";
+  s.Uninstall = first == L"/UNINSTALL";
+  s.Terminate = first == L"/TERMINATE";
+  return s;
+}
 
 TVantaroMainForm::TVantaroMainForm(TComponent* owner) : TForm(owner, L"TVantaroMainForm") {
   SetName(L"VantaroMainForm");
@@ -81,10 +95,7 @@ void TVantaroMainForm::BuildActions() {
     return a;
   };
   _about = add(L"_about", L"&About Vantaro", 3, [] {
-    UIEnabled = false;
-    struct Restore {
-      ~Restore() { UIEnabled = true; }
-    } restore;
+    TUIDisabled held;
     ShowAboutBox();
   });
   _contents = add(L"_contents", L"&Contents", 2, [this] { ShowHelpFile(Handle(), helpFile); });
@@ -112,7 +123,7 @@ void TVantaroMainForm::BuildActions() {
   });
   // Exit stays usable when the engine could not be built: nothing else can end the program.
   _exit->OnUpdate = [this](TComponent*) { _exit->SetEnabled(UIEnabled || !VantaroEngine); };
-  _setup->OnUpdate = [this](TComponent*) { _setup->SetEnabled(UIEnabled); };
+  _setup->OnUpdate = [this](TComponent*) { _setup->SetEnabled(UIEnabled && VantaroEngine); };
 }
 
 void TVantaroMainForm::BuildTrayMenu() {
@@ -157,6 +168,7 @@ void TVantaroMainForm::Translate() {
 TVantaroEngine* TVantaroMainForm::CreateEngine() { return TVantaroEngine::Create(); }
 
 void TVantaroMainForm::FormCreate(TComponent*) {
+  TLifeCheck alive = Watch();
   try {
     SetVisible(false);
     Translate();
@@ -182,6 +194,10 @@ void TVantaroMainForm::FormCreate(TComponent*) {
     // The program runs on in the tray without an engine; the error is reported once.
     TApplication::HandleException(std::current_exception());
   }
+  if (!alive) return;
+  startupDone_ = true;
+  // A close request that came while start-up asked something is carried out now.
+  if (closeRequestPending_) PostMessageW(Handle(), WM_CLOSEREQUEST, 0, 0);
 }
 
 void TVantaroMainForm::FormActivate(TComponent*) {
@@ -193,6 +209,9 @@ void TVantaroMainForm::AppDeactivate() {
 }
 
 void TVantaroMainForm::TrayIconClick(TComponent*) {
+  // The release that ends a double-click comes as a click of its own: it must not take the
+  // keys from the note the double-click has just made.
+  if (std::exchange(doubleClicked_, false)) return;
   if (!NoteSystemTimer->Enabled() || !Application) return;
   HideAppWindows();
   // An open dialog comes to the front rather than staying behind other programs.
@@ -202,6 +221,7 @@ void TVantaroMainForm::TrayIconClick(TComponent*) {
 }
 
 void TVantaroMainForm::TrayIconDblClick(TComponent*) {
+  doubleClicked_ = true;
   if (!CanAct()) return;
   if (DefaultTrayIconAction == 1)
     VantaroEngine->NotesManager->NewNote();
@@ -212,6 +232,7 @@ void TVantaroMainForm::TrayIconDblClick(TComponent*) {
 void TVantaroMainForm::NoteSystemTimerTimer(TComponent*) {
   if (Loading || !VantaroEngine) return;
   VantaroEngine->NotesManager->CheckTimers();
+  CheckShutdownBlockReason();
   HideAppWindows();
 }
 
@@ -233,13 +254,36 @@ void TVantaroMainForm::FormClose(TComponent*, TCloseAction& action) {
 
 LRESULT TVantaroMainForm::WMQueryEndSession() {
   // Everything is saved before the answer: the session may kill the process right after it.
-  ShutdownOnce();
-  return 1;
+  return QueryEndSession() ? TRUE : FALSE;
 }
 
 LRESULT TVantaroMainForm::WMCloseRequest() {
+  // One request at a time, and none after the shut-down: repeated requests must neither pile
+  // up closing windows nor keep the program from ending with a pause each.
+  if (Closing || closeRequestRunning_) return 1;
+  if (Loading && !startupDone_) {
+    // Start-up is asking something (its box runs the loop): the request waits for its end.
+    closeRequestPending_ = true;
+    return 1;
+  }
+  closeRequestRunning_ = true;
   ShowClosingWindow();
   Sleep(1000);
+  if (!VantaroEngine) {
+    // No engine was built: nothing to save, and the program ends as Exit ends it.
+    Close();
+    return 1;
+  }
+  if (!VantaroEngine->NotesManager->SaveChanged().empty()) {
+    // Exit's question, which must not sit under the closing window: the user may keep the
+    // program and the notes that cannot be saved.
+    HideClosingWindow();
+    if (!VantaroEngine->NotesManager->SaveBeforeExit()) {
+      // Unless a shut-down ran during the question, the program stays and takes requests again.
+      if (VantaroEngine) closeRequestRunning_ = false;
+      return 1;
+    }
+  }
   ShutdownOnce();
   return 1;
 }

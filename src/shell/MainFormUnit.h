@@ -76,6 +76,11 @@ class TVantaroMainForm : public TForm {
   void BuildActions();
   void BuildTrayMenu();
   void BuildImageList();
+
+  bool startupDone_ = false;          // the creation handler has finished, engine or not
+  bool closeRequestPending_ = false;  // a close request came before that
+  bool closeRequestRunning_ = false;  // a close request is being carried out
+  bool doubleClicked_ = false;        // the tray icon's next click ends a double-click
 };
 
 // The main window; null before it is created and after the shut-down has let it go.
@@ -85,6 +90,16 @@ extern TVantaroMainForm* VantaroMainForm;
 // builds the engine); an error in that handler is reported and the program runs on without an
 // engine.
 void CreateMainForm();
+
+// What the command line asks for. Only the first two parameters count, each upper-cased by the
+// plain A-Z rule and compared whole.
+struct TStartSwitches {
+  bool MarkMissing = false;  // "/L" first or second: translator mode
+  bool Splash = true;        // no "/S" first
+  bool Uninstall = false;    // "/UNINSTALL" first
+  bool Terminate = false;    // "/TERMINATE" first
+};
+TStartSwitches ReadSwitches(std::wstring first, std::wstring second);
 
 // The to-do window comes with its own unit; for now it shows nothing.
 void ShowToDoList();

@@ -78,6 +78,8 @@ void TVx_Shortcut::UnregisterShortcut() {
   if (!Registered) return;
   UnregisterHotKey(Window ? Window->HandleIfAllocated() : nullptr, static_cast<int>(Atom));
   GlobalDeleteAtom(static_cast<ATOM>(Atom));
+  // The number may go to another atom now: kept here, one key would run two actions.
+  Atom = 0;
   Registered = false;
 }
 

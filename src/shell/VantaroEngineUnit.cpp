@@ -40,7 +40,7 @@ TVantaroEngine* TVantaroEngine::Create() {
 }
 
 void TVantaroEngine::Build() {
-  UIEnabled = false;
+  TUIDisabled held;
   SetDefaultSettings();
   NewNoteShortCut = NewShortcut("NewNoteShortCut");
   NotesManagerShortCut = NewShortcut("NotesManagerShortCut");
@@ -52,7 +52,6 @@ void TVantaroEngine::Build() {
   NewNoteShortCut->RegisterShortcut();
   NotesManagerShortCut->RegisterShortcut();
   ToDoListShortCut->RegisterShortcut();
-  UIEnabled = true;
 }
 
 TVantaroEngine::~TVantaroEngine() {
@@ -120,10 +119,7 @@ void TVantaroEngine::ShowLatestEvents(bool) {}
 bool TVantaroEngine::RunSettingsDialog() { return false; }
 
 void TVantaroEngine::Setup() {
-  UIEnabled = false;
-  struct Restore {
-    ~Restore() { UIEnabled = true; }
-  } restore;
+  TUIDisabled held;
   // The dialog may change fonts and colours: every note is on disk before it opens.
   NotesManager->SaveAll();
   const bool confirmed = RunSettingsDialog();

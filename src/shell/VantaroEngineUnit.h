@@ -8,9 +8,8 @@ class TVantaroEngine {
   // An engine that holds nothing yet; Create builds a whole one.
   TVantaroEngine();
   // Builds the engine: defaults, hot-key objects, the user folder, the settings, the notes,
-  // the events, then the hot-key registrations. UIEnabled is clear while it runs and stays
-  // clear when a step fails; what was built by then is saved and freed before the error
-  // goes on.
+  // the events, then the hot-key registrations. UIEnabled is held clear while it runs; when a
+  // step fails, what was built by then is saved and freed before the error goes on.
   static TVantaroEngine* Create();
   // Saves the settings, releases the hot keys, saves the events and saves and closes every
   // note. Every step runs whatever became of the one before, and nothing leaves it.

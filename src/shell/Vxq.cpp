@@ -16,15 +16,13 @@
 namespace {
 HANDLE MutexHandle = nullptr;
 
-// Parameter index (1 or 2) upper-cased by the plain A-Z rule; empty when there is none.
+// Parameter index (1 or 2); empty when there is none.
 std::wstring Param(int index) {
   int count = 0;
   LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
   std::wstring p;
   if (args && index < count) p = args[index];
   if (args) LocalFree(args);
-  for (wchar_t& c : p)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
   return p;
 }
 
@@ -43,7 +41,7 @@ void Terminate() {
   if (HWND running = FindWindowA("TVANTAROMAINFORM", nullptr)) SendMessageA(running, WM_CLOSEREQUEST, 0, 0);
 }
 
-void Run(const std::wstring& first) {
+void Run(bool splash) {
   if (IsAlreadyRunning(MutexHandle, "VxVantaro_istance")) {
     // Another copy runs: end without a word.
     CloseHandle(MutexHandle);
@@ -53,7 +51,7 @@ void Run(const std::wstring& first) {
   }
   // The application comes first: the splash is one of its windows.
   TApplication app;
-  CreateSplash(first != L"/S");
+  CreateSplash(splash);
   Loading = true;
   Closing = false;
   app.SetTitle(L"Vantaro");
@@ -82,15 +80,15 @@ void Run(const std::wstring& first) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   InitXPTheme();
   InitLanguageEngine();
-  const std::wstring first = Param(1), second = Param(2);
-  if (LanguageEngine) LanguageEngine->SetMarkMissing(first == L"/L" || second == L"/L");
+  const TStartSwitches switches = ReadSwitches(Param(1), Param(2));
+  if (LanguageEngine) LanguageEngine->SetMarkMissing(switches.MarkMissing);
   LoadLanguage(LanguageName);
-  if (first == L"/UNINSTALL")
+  if (switches.Uninstall)
     Uninstall();
-  else if (first == L"/TERMINATE")
+  else if (switches.Terminate)
     Terminate();
   else
-    Run(first);
+    Run(switches.Splash);
   DoneLanguageEngine();
   return 0;
 }

@@ -34,9 +34,22 @@ void TClosingVantaroDLG::FormCreate(TComponent*) {
   Panel1->SetCaption(LanguageWrapper->GetString(L"_closing_vantaro", L"Closing Vantaro . . ."));
 }
 
+namespace {
+TClosingVantaroDLG* g_closing = nullptr;
+TLifeCheck g_closingAlive;
+}  // namespace
+
 void ShowClosingWindow() {
-  auto* window = new TClosingVantaroDLG(Application);
-  window->Show();
+  if (!g_closingAlive) {
+    g_closing = new TClosingVantaroDLG(Application);
+    g_closingAlive = g_closing->Watch();
+  }
+  g_closing->Show();
   // Children too: no message is handled until the shut-down is over.
-  RedrawWindow(window->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(g_closing->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void HideClosingWindow() {
+  if (g_closingAlive) g_closing->Release();
+  g_closingAlive = TLifeCheck();
 }

@@ -16,5 +16,7 @@ class TClosingVantaroDLG : public TForm {
 };
 
 // Creates the window, owned by the application, and paints it at once: the program is about
-// to be busy and handles no messages meanwhile.
+// to be busy and handles no messages meanwhile. There is one at most: a second call shows it.
 void ShowClosingWindow();
+// Takes it away when the program stays after all.
+void HideClosingWindow();

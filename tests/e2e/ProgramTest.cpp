@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -132,6 +133,11 @@ class ProgramTest : public ::testing::Test {
   }
 
   static bool Ended(HANDLE process, DWORD ms) { return WaitForSingleObject(process, ms) == WAIT_OBJECT_0; }
+  // Ended, and by itself: neither killed nor crashed.
+  static bool EndedNormally(HANDLE process, DWORD ms) {
+    DWORD code = 1;
+    return Ended(process, ms) && GetExitCodeProcess(process, &code) && code == 0;
+  }
 
   // SafeSave off: only the shut-down writes what was typed.
   static void SetSetting(const wchar_t* key, const wchar_t* value, DWORD data) {
@@ -261,19 +267,90 @@ TEST_F(ProgramTest, TerminateShowsTheClosingWindowAndSavesEveryNoteOrEndsAtOnceW
   Type(NoteAtLeft(notes, 350), L"second typed");
   DWORD t0 = GetTickCount();
   HANDLE terminate = Start(L"/terminate");
-  bool closingSeen = false;
+  // Other copies keep asking meanwhile: one closing window, one pause, and the program ends.
+  for (int i = 0; i < 30; ++i) SendNotifyMessageW(MainWindow(running), WM_CLOSEREQUEST, 0, 0);
+  size_t mostClosing = 0;
+  DWORD closingFrom = 0;
   WaitUntil(
       [&] {
-        closingSeen = closingSeen || !WindowsOf(pid, L"TClosingVantaroDLG", true).empty();
-        return Ended(terminate, 0);
+        const size_t closing = WindowsOf(pid, L"TClosingVantaroDLG", true).size();
+        mostClosing = std::max(mostClosing, closing);
+        if (closing && !closingFrom) closingFrom = GetTickCount();
+        return Ended(terminate, 0) && Ended(running, 0);
       },
-      15000);
+      8000);
   EXPECT_TRUE(Ended(terminate, 0)) << "the asking copy returns once the running one is done";
-  EXPECT_TRUE(closingSeen) << "the closing window shows while the request is handled";
-  EXPECT_TRUE(Ended(running, 5000)) << "the running copy ends";
+  EXPECT_TRUE(Ended(running, 0)) << "the running copy ends";
+  EXPECT_EQ(mostClosing, 1u) << "one closing window shows while the request is handled";
+  EXPECT_GE(GetTickCount() - closingFrom, 900u) << "for a second before the program ends";
   printf("terminate: %lu ms\n", GetTickCount() - t0);
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NT1"))).find(L"first typed"), std::wstring::npos);
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NT2"))).find(L"second typed"), std::wstring::npos);
+}
+
+TEST_F(ProgramTest, CloseRequestDuringAStartUpQuestionIsCarriedOutOnceStartUpIsDone) {
+  notetest::WriteNote("NQ1", 100, 100, 200, 150, L"Kept");
+  testsupport::WriteBytes(NoteFileName("NQ2"), testsupport::Bytes{4, 0, 0, 0});  // from a newer version
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  std::vector<HWND> boxes;
+  ASSERT_TRUE(WaitUntil([&] { return !(boxes = WindowsOf(pid, L"#32770", true)).empty(); }, 10000))
+      << "start-up asks about the newer note";
+  HANDLE terminate = Start(L"/TERMINATE");
+  EXPECT_TRUE(Ended(terminate, 5000)) << "the request is kept: the asking copy need not wait for the answer";
+  EXPECT_TRUE(WindowsOf(pid, L"TClosingVantaroDLG", true).empty()) << "nothing closes under the question";
+  PostMessageW(boxes[0], WM_COMMAND, IDNO, 0);
+  EXPECT_TRUE(EndedNormally(running, 8000)) << "the request is carried out once start-up is done";
+  EXPECT_TRUE(FileExists(NoteFileName("NQ2"))) << "No keeps the newer note's file";
+  EXPECT_EQ(LoadNote(NoteFileName("NQ1")).Title, L"Kept");
+}
+
+TEST_F(ProgramTest, ANoteThatCannotBeSavedHoldsUpTheCloseRequestAndTheSessionEnd) {
+  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro", L"SafeSave", 0);
+  notetest::WriteNote("NS1", 100, 100, 200, 150, L"Locked");
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  std::vector<HWND> notes;
+  bool splashSeen = false;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        splashSeen = splashSeen || !WindowsOf(pid, L"TSplashForm", false).empty();
+        return (notes = WindowsOf(pid, L"TNoteForm", true)).size() == 1;
+      },
+      10000));
+  EXPECT_FALSE(splashSeen) << "/S starts without a splash";
+  Type(notes[0], L"typed");
+  HWND main = MainWindow(running);
+  auto lock = std::make_unique<notetest::Lock>(NoteFileName("NS1"));  // another program holds the file
+  auto askSession = [&] {
+    DWORD_PTR answer = 2;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
+    return answer;
+  };
+  EXPECT_EQ(askSession(), 0u) << "the session is asked to wait";
+
+  HANDLE terminate = Start(L"/TERMINATE");
+  HWND question = nullptr;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (HWND box : WindowsOf(pid, L"#32770", true))
+          if (GetDlgItem(box, IDRETRY)) question = box;
+        return question != nullptr;
+      },
+      10000))
+      << "the close request asks Retry or Cancel";
+  EXPECT_FALSE(Ended(terminate, 0)) << "the asking copy waits for the answer";
+  // Cancel, and OK to the tick's own word that the note cannot be saved (its box may be up too).
+  for (HWND box : WindowsOf(pid, L"#32770", true)) PostMessageW(box, WM_COMMAND, box == question ? IDCANCEL : IDOK, 0);
+  EXPECT_TRUE(Ended(terminate, 5000));
+  EXPECT_FALSE(Ended(running, 300)) << "Cancel keeps the program";
+  EXPECT_TRUE(WindowsOf(pid, L"TClosingVantaroDLG", true).empty()) << "and takes the closing window away";
+
+  lock.reset();
+  EXPECT_EQ(askSession(), 1u) << "saved: the session may end";
+  TerminateProcess(running, 0);  // as the session does right after the answer
+  EXPECT_TRUE(Ended(running, 5000));
+  EXPECT_NE(PlainText(LoadNote(NoteFileName("NS1"))).find(L"typed"), std::wstring::npos);
 }
 
 TEST_F(ProgramTest, TranslatorModeWritesTheMissingTextsToTheLanguageFileAndANormalRunDoesNot) {
@@ -304,31 +381,6 @@ TEST_F(ProgramTest, TranslatorModeWritesTheMissingTextsToTheLanguageFileAndANorm
     }
     EXPECT_EQ(read(L"_NewNote"), "&Fresh Note") << "a translated text stays";
   }
-}
-
-TEST_F(ProgramTest, SessionEndSavesEverythingBeforeItAnswers) {
-  SetSetting(L"SOFTWARE\\Belvanto\\VxVantaro", L"SafeSave", 0);
-  notetest::WriteNote("NB1", 100, 100, 200, 150, L"Session");
-  HANDLE running = Start(L"/S");
-  bool splashSeen = false;
-  std::vector<HWND> notes;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        splashSeen = splashSeen || !WindowsOf(GetProcessId(running), L"TSplashForm", false).empty();
-        return (notes = WindowsOf(GetProcessId(running), L"TNoteForm", true)).size() == 1;
-      },
-      10000));
-  EXPECT_FALSE(splashSeen) << "/S starts without a splash";
-  HWND main = MainWindow(running);
-  ASSERT_NE(main, nullptr);
-  Type(notes[0], L"last words");
-  DWORD_PTR answer = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
-  EXPECT_EQ(answer, 1u) << "the session may end";
-  // The session kills the program right after the answer.
-  TerminateProcess(running, 0);
-  EXPECT_TRUE(Ended(running, 5000));
-  EXPECT_NE(PlainText(LoadNote(NoteFileName("NB1"))).find(L"last words"), std::wstring::npos);
 }
 
 TEST_F(ProgramTest, HotKeyMakesAFocusedNoteAndExitFromTheTrayMenuEndsTheProgram) {
@@ -482,10 +534,7 @@ TEST_F(ManagerProgramTest, TrayMenuAndHotKeyOpenOneNotesManagerWhichTerminateClo
   // Ended from outside while it is open: it goes first, and every note is saved.
   HANDLE terminate = Start(L"/TERMINATE");
   EXPECT_TRUE(Ended(terminate, 15000));
-  EXPECT_TRUE(Ended(running, 5000)) << "the running copy ends";
-  DWORD code = 0;
-  GetExitCodeProcess(running, &code);
-  EXPECT_EQ(code, 0u) << "and ends normally";
+  EXPECT_TRUE(EndedNormally(running, 5000)) << "the running copy ends normally";
   EXPECT_EQ(LoadNote(NoteFileName("NM1")).Title, L"Listed");
 }
 
@@ -517,10 +566,7 @@ TEST_F(ManagerProgramTest, TerminateWhileTheNotesManagerAsksToDeleteANoteKeepsTh
   EXPECT_TRUE(Ended(terminate, 15000));
   // Yes, now: the note is already gone from the program and must not be deleted.
   PostMessageW(boxes[0], WM_COMMAND, IDYES, 0);
-  EXPECT_TRUE(Ended(running, 10000)) << "the running copy ends";
-  DWORD code = 1;
-  GetExitCodeProcess(running, &code);
-  EXPECT_EQ(code, 0u) << "and ends normally";
+  EXPECT_TRUE(EndedNormally(running, 10000)) << "the running copy ends normally";
   EXPECT_TRUE(FileExists(NoteFileName("ND1"))) << "the note's file is still there";
 }
 

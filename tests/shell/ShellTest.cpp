@@ -1,12 +1,14 @@
 // The shell inside one process: hot keys, the main window's menu and actions, the engine's
 // shut-down.
+#include <set>
 #include <stdexcept>
 
-#include <set>
-
+#include "notewindows/NoteConfUnit.h"
 #include "notewindows/NoteTestEnv.h"
+#include "notewindows/frmNotesManagerForm.h"
 #include "shell/ShortcutManagerUnit.h"
 #include "notes/RegistryUnit.h"
+#include "ui/Registry.h"
 
 namespace {
 
@@ -22,12 +24,31 @@ TVx_Shortcut_data Value(std::uint8_t modifier, int key) {
 }
 
 TEST(HotKeys, KeyTableAndDisplayText) {
-  std::set<int> codes(VirtualKeyCodes, VirtualKeyCodes + VirtualKeyCount);
-  EXPECT_EQ(codes.size(), 101u) << "every code once";
-  EXPECT_STREQ(VirtualKeyNames[IndexOfVirtualKey(0x6C)], "Separator key");
+  std::vector<std::pair<int, std::string>> rows = {
+      {0, "NONE"}, {0x08, "BACKSPACE key"}, {0x09, "TAB key"}, {0x0C, "CLEAR key"}, {0x0D, "ENTER key"},
+      {0x10, "SHIFT key"}, {0x11, "CTRL key"}, {0x12, "ALT key"}, {0x13, "PAUSE key"}, {0x14, "CAPS LOCK key"},
+      {0x1B, "ESC key"}, {0x20, "SPACEBAR"}, {0x21, "PAGE UP key"}, {0x22, "PAGE DOWN key"}, {0x23, "END key"},
+      {0x24, "HOME key"}, {0x25, "LEFT ARROW key"}, {0x26, "UP ARROW key"}, {0x27, "RIGHT ARROW key"},
+      {0x28, "DOWN ARROW key"}, {0x29, "SELECT key"}, {0x2A, "PRINT key"}, {0x2B, "EXECUTE key"},
+      {0x2C, "PRINT SCREEN key"}, {0x2D, "INS key"}, {0x2E, "DEL key"}, {0x2F, "HELP key"}};
+  auto range = [&](int from, int to, const std::string& prefix, int first) {
+    for (int vk = from; vk <= to; ++vk)
+      rows.push_back({vk, prefix + (first < 0 ? std::string(1, char(vk)) : std::to_string(vk - from + first)) + " key"});
+  };
+  range(0x30, 0x39, "", -1);
+  range(0x41, 0x5A, "", -1);
+  range(0x60, 0x69, "Numeric keypad ", 0);
+  for (auto row : {std::pair<int, std::string>{0x6C, "Separator key"}, {0x6D, "Subtract key"}, {0x6E, "Decimal key"},
+                   {0x6F, "Divide key"}})
+    rows.push_back(row);
+  range(0x70, 0x87, "F", 1);
+  ASSERT_EQ(rows.size(), static_cast<size_t>(VirtualKeyCount));
+  for (int i = 0; i < VirtualKeyCount; ++i) {
+    EXPECT_EQ(VirtualKeyCodes[i], rows[i].first) << "row " << i;
+    EXPECT_EQ(VirtualKeyNames[i], rows[i].second) << "row " << i;
+    EXPECT_EQ(IndexOfVirtualKey(rows[i].first), i) << "row " << i;
+  }
   EXPECT_EQ(IndexOfVirtualKey(0x6A), 0) << "no row for multiply";
-  EXPECT_STREQ(VirtualKeyNames[VirtualKeyCount - 1], "F24 key");
-  EXPECT_EQ(VirtualKeyCodes[VirtualKeyCount - 1], 0x87);
 
   EXPECT_EQ(Value(0, 'N').ToText(), "None");
   EXPECT_EQ(Value(1, 0).ToText(), "None");
@@ -136,7 +157,10 @@ class BrokenEngineForm : public TVantaroMainForm {
   }
 };
 
-TEST_F(NoteTest, WithoutAnEngineTheProgramStaysInTheTrayAndExitStillEndsIt) {
+// Exit and a close request end a copy that runs without an engine alike.
+class WithoutAnEngine : public NoteTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(WithoutAnEngine, TheProgramStaysInTheTrayAndStillEnds) {
   std::vector<std::string> errors;
   Application->OnException = [&](const std::exception& e) { errors.push_back(e.what()); };
   Loading = true;
@@ -152,12 +176,17 @@ TEST_F(NoteTest, WithoutAnEngineTheProgramStaysInTheTrayAndExitStillEndsIt) {
   EXPECT_FALSE(form->_setup->Enabled());
   EXPECT_TRUE(form->_exit->Enabled());
   EXPECT_TRUE(form->_NewNote->Execute()) << "does nothing without an engine";
-  EXPECT_TRUE(form->_exit->Execute());
+  if (GetParam())
+    SendMessageW(form->Handle(), WM_CLOSEREQUEST, 0, 0);
+  else
+    EXPECT_TRUE(form->_exit->Execute());
   EXPECT_TRUE(Application->Terminated());
   EXPECT_EQ(VantaroMainForm, nullptr);
   UIEnabled = true;
   Loading = false;
 }
+
+INSTANTIATE_TEST_SUITE_P(ExitOrCloseRequest, WithoutAnEngine, ::testing::Bool());
 
 TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIsSaved) {
   Loading = true;
@@ -180,6 +209,12 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIs
   ASSERT_EQ(notes->Notes->Count(), 1);
   TNoteWrapper* w = notes->Notes->Items(0);
   EXPECT_EQ(GetFocus(), w->Form->NoteEdit->Handle()) << "ready for typing";
+  // A released hot key's number may go to the next atom made: it must run nothing any more.
+  const WPARAM released = NewNoteShortCut->Atom;
+  NewNoteShortCut->SetShortcut(Value(0, 0));
+  SendMessageW(form->Handle(), WM_HOTKEY, released, MAKELPARAM(MOD_WIN, VK_F11));
+  EXPECT_EQ(notes->Notes->Count(), 1) << "a released hot key runs nothing";
+  NewNoteShortCut->SetShortcut(Value(1, VK_F11));
   ASSERT_TRUE(w->Save());
   const std::wstring file = w->FileName;
 
@@ -205,24 +240,184 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIs
   EXPECT_EQ(notetest::LoadNote(file).Title, L"Unsaved");
 }
 
-TEST_F(NoteTest, SessionEndSavesBeforeAnsweringAndTheWindowGoesOnlyAfterItsHandler) {
+// The real main window and engine with one note, saved and then retitled: a change to save.
+TNoteWrapper* RunWithOneChangedNote(const std::wstring& title) {
   CreateMainForm();
-  TVantaroMainForm* form = VantaroMainForm;
-  ASSERT_NE(VantaroEngine, nullptr);
+  if (!VantaroEngine) return nullptr;
   VantaroEngine->NotesManager->NewNote();
   TNoteWrapper* w = VantaroEngine->NotesManager->Notes->Items(0);
-  std::wstring file = w->FileName;
-  w->Form->NoteEdit->SetText(L"before the answer");
-  TLifeCheck alive = form->Watch();
+  EXPECT_TRUE(w->Save());
+  w->Note->Title = title;
+  return w;
+}
 
-  EXPECT_EQ(SendMessageW(form->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+TEST_F(NoteTest, SessionEndWaitsWhileANoteCannotBeSavedAndOtherwiseSavesBeforeItsAnswer) {
+  TNoteWrapper* w = RunWithOneChangedNote(L"Unsaved");
+  ASSERT_NE(w, nullptr);
+  TVantaroMainForm* form = VantaroMainForm;
+  const std::wstring file = w->FileName;
+  w->Form->NoteEdit->SetText(L"before the answer");
+  const HWND note = w->Form->Handle();
+  TLifeCheck alive = form->Watch();
+  RecordBoxes();  // the tick's own retry tells once that the note cannot be saved
+
+  Lock lock(file);
+  for (HWND asked : {form->Handle(), note})
+    EXPECT_EQ(SendMessageW(asked, WM_QUERYENDSESSION, 0, 0), 0) << "the session is asked to wait, by any window";
+  EXPECT_NE(VantaroEngine, nullptr) << "and the program runs on";
+  EXPECT_NE(ShutdownBlockReason().find(L"\"Unsaved\""), std::wstring::npos) << "the system is told which note";
+  form->NoteSystemTimer->Tick();
+  EXPECT_FALSE(ShutdownBlockReason().empty()) << "while it still cannot be saved";
+  lock.Release();
+  form->NoteSystemTimer->Tick();
+  EXPECT_EQ(ShutdownBlockReason(), L"") << "withdrawn once saving works again";
+
+  EXPECT_EQ(SendMessageW(note, WM_QUERYENDSESSION, 0, 0), 1);
   EXPECT_EQ(notetest::PlainText(notetest::LoadNote(file)), L"before the answer");
+  EXPECT_EQ(notetest::LoadNote(file).Title, L"Unsaved");
   EXPECT_EQ(VantaroEngine, nullptr);
   EXPECT_EQ(VantaroMainForm, nullptr);
-  EXPECT_TRUE(alive) << "not freed inside its own handler";
-  EXPECT_EQ(SendMessageW(form->Handle(), WM_CLOSEREQUEST, 0, 0), 1) << "a late close request finds nothing to do";
+  EXPECT_TRUE(alive) << "not freed inside a handler";
+  EXPECT_EQ(SendMessageW(form->Handle(), WM_CLOSEREQUEST, 0, 0), 1);
+  EXPECT_EQ(FindWindowW(L"TClosingVantaroDLG", nullptr), nullptr) << "a late close request finds nothing to do";
   testsupport::Pump(50);
   EXPECT_FALSE(alive) << "freed once the handler returned";
+}
+
+// A session end while one of our boxes about an unsaved note is open saves and frees every
+// note: what runs after the box must not touch them.
+TEST_F(NoteTest, SessionEndInsideAWarningAboutAnUnsavedNoteEndsCleanly) {
+  const struct {
+    const char* what;
+    int answer;
+    std::function<void()> open;
+  } rows[] = {
+      {"Exit's question, then Retry", IDRETRY, [] { VantaroMainForm->_exit->Execute(); }},
+      {"the tick's warning", IDOK, [] { VantaroMainForm->NoteSystemTimer->Tick(); }},
+  };
+  for (const auto& r : rows) {
+    Closing = false;
+    TNoteWrapper* w = RunWithOneChangedNote(L"Late");
+    ASSERT_NE(w, nullptr);
+    const HWND main = VantaroMainForm->Handle();
+    const std::wstring file = w->FileName;
+    auto lock = std::make_unique<Lock>(file);
+    DWORD error = 0;
+    EXPECT_FALSE(w->TrySave(error));  // failed before: the tick tries again
+    boxes.clear();
+    RecordBoxes([&](const MessageBoxRequest&) {
+      if (boxes.size() > 1) return IDCANCEL;
+      lock.reset();  // saving works again, and the session ends while the box is open
+      EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), 1);
+      return r.answer;
+    });
+    r.open();
+    EXPECT_EQ(boxes.size(), 1u) << r.what;
+    EXPECT_EQ(VantaroEngine, nullptr) << r.what;
+    EXPECT_EQ(notetest::LoadNote(file).Title, L"Late") << r.what;
+    testsupport::Pump(20);
+  }
+}
+
+TEST_F(NoteTest, TrayDoubleClickRunsTheChosenActionItsNoteTakesTheKeysAndTheTickWaitsForStartUp) {
+  CreateMainForm();
+  ASSERT_NE(VantaroEngine, nullptr);
+  TNotesManager* notes = VantaroEngine->NotesManager;
+  const HWND tray = VantaroMainForm->TrayIcon->Handle();
+  const struct {
+    std::uint8_t action;
+    bool uiEnabled;
+    int newNotes;
+    bool manager;
+  } rows[] = {{0, true, 0, false}, {2, true, 0, true}, {7, true, 0, false}, {1, false, 0, false}, {1, true, 1, false}};
+  for (const auto& r : rows) {
+    DefaultTrayIconAction = r.action;
+    UIEnabled = r.uiEnabled;
+    const int before = notes->Notes->Count();
+    // What the system sends for a double-click: the last release comes after it.
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+      SendMessageW(tray, TTrayIcon::CallbackMessage, TTrayIcon::IconId, m);
+    UIEnabled = true;
+    EXPECT_EQ(notes->Notes->Count() - before, r.newNotes) << "action " << int(r.action);
+    EXPECT_EQ(NotesManagerForm != nullptr, r.manager) << "action " << int(r.action);
+    CloseNotesManagerForm();
+  }
+  ASSERT_EQ(notes->Notes->Count(), 1);
+  EXPECT_EQ(GetFocus(), notes->Notes->Items(0)->Form->NoteEdit->Handle()) << "ready for typing";
+  DefaultTrayIconAction = 1;
+
+  SetSoundHook([](const std::wstring&, UINT) {});
+  TNoteClass* note = notes->Notes->Items(0)->Note;
+  note->AlarmOn = true;
+  note->AlarmAt = Now() - notetest::kMinute;
+  for (bool loading : {true, false}) {
+    Loading = loading;
+    VantaroMainForm->NoteSystemTimer->Tick();
+    EXPECT_EQ(note->AlarmOn, loading) << (loading ? "the tick waits for start-up" : "rings once started");
+  }
+  ShutdownOnce();
+  SetSoundHook({});
+}
+
+TEST_F(NoteTest, ShutDownWritesTheHotKeysWithTheSettingsOnlyOnceTheyWereConfirmed) {
+  for (bool confirmed : {false, true}) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
+    Closing = false;
+    CreateMainForm();
+    ASSERT_NE(VantaroEngine, nullptr);
+    SettingsChanged = confirmed;
+    NewNoteShortCut->SetShortcut(Value(1, VK_F6));
+    ShutdownOnce();
+    TRegistry reg;
+    EXPECT_EQ(reg.OpenKey(L"\\SOFTWARE\\Belvanto\\VxVantaro\\ShortCuts\\Keys", false) &&
+                  reg.ValueExists(L"NewNoteShortCut_k") && reg.ReadInteger(L"NewNoteShortCut_k") == VK_F6,
+              confirmed);
+    testsupport::Pump(20);
+  }
+  SettingsChanged = false;
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
+}
+
+TEST_F(NoteTest, DialogsGiveTheUserInterfaceBackAsTheyFoundIt) {
+  TNoteWrapper* w = RunWithOneChangedNote(L"Dialogs");
+  ASSERT_NE(w, nullptr);
+  VantaroEngine->ShowNotesManager();
+  const std::pair<const char*, std::function<void()>> dialogs[] = {
+      {"About from the tray", [] { VantaroMainForm->_about->Execute(); }},
+      {"About from the notes manager", [] { NotesManagerForm->_About->Execute(); }},
+      {"note properties", [&] { EditNoteProperties(w, 100, 100); }},
+      {"settings", [] { VantaroEngine->Setup(); }},
+      {"new note", [] { VantaroEngine->NotesManager->NewNote(); }},
+  };
+  for (const auto& [what, open] : dialogs)
+    for (bool before : {false, true}) {
+      UIEnabled = before;
+      testsupport::Watchdog close(100);  // ends the dialog's modal loop
+      open();
+      EXPECT_EQ(UIEnabled, before) << what;
+    }
+  ShutdownOnce();
+}
+
+TEST(StartSwitches, OnlyTheirOwnPositionsCount) {
+  const struct {
+    const wchar_t *first, *second;
+    bool markMissing, splash, uninstall, terminate;
+  } rows[] = {
+      {L"", L"", false, true, false, false},          {L"/s", L"/L", true, false, false, false},
+      {L"/L", L"/S", true, true, false, false},         {L"/l", L"/UNINSTALL", true, true, false, false},
+      {L"/Uninstall", L"", false, true, true, false}, {L"/TERMINATE", L"/l", true, true, false, true},
+      {L"/S", L"/TERMINATE", false, false, false, false}, {L"-S", L"/LL", false, true, false, false},
+      {L"/S ", L"L", false, true, false, false},
+  };
+  for (const auto& r : rows) {
+    const TStartSwitches s = ReadSwitches(r.first, r.second);
+    const std::string what = WideToUtf8(std::wstring(r.first) + L"|" + r.second);
+    EXPECT_EQ(s.MarkMissing, r.markMissing) << what;
+    EXPECT_EQ(s.Splash, r.splash) << what;
+    EXPECT_EQ(s.Uninstall, r.uninstall) << what;
+    EXPECT_EQ(s.Terminate, r.terminate) << what;
+  }
 }
 
 }  // namespace
