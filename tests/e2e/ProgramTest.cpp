@@ -340,9 +340,15 @@ TEST_F(ProgramTest, ANoteThatCannotBeSavedHoldsUpTheCloseRequestAndTheSessionEnd
       10000))
       << "the close request asks Retry or Cancel";
   EXPECT_FALSE(Ended(terminate, 0)) << "the asking copy waits for the answer";
-  // Cancel, and OK to the tick's own word that the note cannot be saved (its box may be up too).
-  for (HWND box : WindowsOf(pid, L"#32770", true)) PostMessageW(box, WM_COMMAND, box == question ? IDCANCEL : IDOK, 0);
-  EXPECT_TRUE(Ended(terminate, 5000));
+  // Cancel, and OK to the tick's own word that the note cannot be saved: its box may come up
+  // over the question at any tick, and the question can only return once that box is gone.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (HWND box : WindowsOf(pid, L"#32770", true))
+          PostMessageW(box, WM_COMMAND, box == question ? IDCANCEL : IDOK, 0);
+        return Ended(terminate, 0);
+      },
+      5000));
   EXPECT_FALSE(Ended(running, 300)) << "Cancel keeps the program";
   EXPECT_TRUE(WindowsOf(pid, L"TClosingVantaroDLG", true).empty()) << "and takes the closing window away";
 

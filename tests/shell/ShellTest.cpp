@@ -297,7 +297,9 @@ TEST_F(NoteTest, SessionEndInsideAWarningAboutAnUnsavedNoteEndsCleanly) {
   };
   for (const auto& r : rows) {
     Closing = false;
-    TNoteWrapper* w = RunWithOneChangedNote(L"Late");
+    // A title of its own: the note of the row before is loaded again, and it must have changed.
+    const std::wstring title = L"Late " + Utf8ToWide(r.what);
+    TNoteWrapper* w = RunWithOneChangedNote(title);
     ASSERT_NE(w, nullptr);
     const HWND main = VantaroMainForm->Handle();
     const std::wstring file = w->FileName;
@@ -314,7 +316,7 @@ TEST_F(NoteTest, SessionEndInsideAWarningAboutAnUnsavedNoteEndsCleanly) {
     r.open();
     EXPECT_EQ(boxes.size(), 1u) << r.what;
     EXPECT_EQ(VantaroEngine, nullptr) << r.what;
-    EXPECT_EQ(notetest::LoadNote(file).Title, L"Late") << r.what;
+    EXPECT_EQ(notetest::LoadNote(file).Title, title) << r.what;
     testsupport::Pump(20);
   }
 }
