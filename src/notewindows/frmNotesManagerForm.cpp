@@ -8,6 +8,7 @@
 #include "notes/NoteManagerUnit.h"
 #include "notes/NoteWrapper.h"
 #include "notewindows/NoteConfUnit.h"
+#include "notewindows/NoteFormUnit.h"
 #include "shell/FormSaverClassUnit.h"
 #include "shell/MainFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
@@ -197,9 +198,8 @@ void TNotesManagerForm::BuildActions() {
     Invalidate();
   });
   _PrintList = add(L"_PrintList", L"&Print current list", scNone, imgPrintList, [this] { _PrintListExecute(); });
-  _PrintSetup = add(L"_PrintSetup", L"Print &setup", scNone, imgPrintSetup, [this] {
-    if (VantaroMainForm) VantaroMainForm->PrinterSetupDialog.Execute(Handle());
-  });
+  _PrintSetup = add(L"_PrintSetup", L"Print &setup", scNone, imgPrintSetup,
+                    [this] { RunMainPrintDialog(*this, true, L"The printer cannot be set up"); });
   _About = add(L"_About", L"&About", scNone, imgAbout, [] {
     UIEnabled = false;
     struct Restore {
@@ -588,11 +588,8 @@ void TNotesManagerForm::NotesFoldersFocusChanged() {
 // ---------------------------------------------------------------- printing
 
 void TNotesManagerForm::_PrintListExecute() {
-  if (!VantaroMainForm) return;
-  TLifeCheck alive = Watch();
-  const bool chosen = VantaroMainForm->PrintDialog.Execute(Handle());
   // The dialog ran the message loop: the window or the whole program may have gone.
-  if (!chosen || !alive || Gone()) return;
+  if (!RunMainPrintDialog(*this, false, L"The notes list cannot be printed") || Gone()) return;
   PrintList(Printer());
 }
 

@@ -2,6 +2,7 @@
 // menus, its placement, and the shut-down while it or one of its questions is open.
 #include "FreedMemoryPoison.h"
 #include "ManagerTestEnv.h"
+#include "PrintTestSupport.h"
 
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
@@ -441,6 +442,15 @@ TEST_F(ManagerTest, MenusAreBuiltFromTheActions) {
   helpFile = before;
   SetShellOpenHook(nullptr);
   EXPECT_EQ(opened, std::vector<std::wstring>{L"C:\\vxq\\vxq.chm"});
+  // Print > both, on a machine without any printer: the user is told, as the note's Print Note
+  // tells it.
+  ASSERT_TRUE(testsupport::DefaultPrinter().empty()) << "this prefix has no printer";
+  std::vector<std::wstring> boxes;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) { return boxes.push_back(r.Text), IDOK; });
+  ChooseMenu(1, 0);
+  ChooseMenu(1, 1);
+  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"The notes list cannot be printed: there is no printer.",
+                                              L"The printer cannot be set up: there is no printer."}));
 }
 
 TEST_F(ManagerTest, SecondRequestBringsTheOneWindowBackAndPlacementIsKept) {
