@@ -125,7 +125,11 @@ void TNoteWrapper::ShowNote() {
     Form->BringToFront();
     Form->NoteEdit->SetFocus();
     BringApplicationToFront();
-  } else if (!Corrupted) {
+    // Already open (an alarm ringing, say): only what it shows may have changed.
+    FieldsChanged();
+    return;
+  }
+  if (!Corrupted) {
     OpenForm();
     if (Form) Form->BringToFront();
     BringApplicationToFront();
@@ -159,17 +163,21 @@ void TNoteWrapper::RefreshForm() {
     OpenForm();
     if (Form) Form->Repaint();
   }
-  Changed();
+  FieldsChanged();
 }
 
 void TNoteWrapper::UpdateFromForm() {
   InvalidatePreview();
   if (!Form) return;
-  Note->Text = Form->NoteEdit->SaveToBytes();
+  std::vector<std::uint8_t> text = Form->NoteEdit->SaveToBytes();
+  const bool textChanged = text != Note->Text;
+  Note->Text = std::move(text);
   Note->Left = Form->Left();
   Note->Top = Form->Top();
   Note->Width = Form->Width();
   Note->Height = Form->Height();
+  // Once per save of what was typed, not per key: the list shows the text's first line.
+  if (textChanged) FieldsChanged();
 }
 
 bool TNoteWrapper::TrySave(DWORD& error) {
@@ -208,6 +216,7 @@ void TNoteWrapper::CheckAlarm() {
       // instead of repeating the corrupted-note message every second.
       Note->AlarmOn = false;
     }
+    if (!Note->AlarmOn) FieldsChanged();
   }
 }
 
@@ -232,6 +241,11 @@ void TNoteWrapper::HideForMinutes(unsigned minutes) { HideUntil(Now() + minutes 
 
 void TNoteWrapper::Changed() {
   if (auto* manager = dynamic_cast<TNotesManager*>(Owner)) manager->RefreshView();
+}
+
+void TNoteWrapper::FieldsChanged() {
+  if (auto* manager = dynamic_cast<TNotesManager*>(Owner); manager && manager->OnNoteChanged)
+    manager->OnNoteChanged(this);
 }
 
 void TNoteWrapper::GetTitle(std::string& s) const { s = WideToAnsi(Note->Title); }

@@ -56,7 +56,11 @@ class TNoteWrapper {
   void CheckAutoShow();
   void HideUntil(TDateTime when);
   void HideForMinutes(unsigned minutes);
+  // The note was shown, hidden or otherwise changed its place in the list: the list is redone.
   void Changed();
+  // The note's fields changed, its place in the list did not: the notes manager's listener is
+  // told of this note alone.
+  void FieldsChanged();
   void GetTitle(std::string& s) const;
   void SetTitle(const std::string& s);
   void InvalidatePreview();

@@ -164,6 +164,7 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
     if (!Wrapper) return;
     Wrapper->Note->SetReduced(!Wrapper->Note->GetReduced());
     ApplyReduced();
+    if (Wrapper) Wrapper->FieldsChanged();
   };
   ReduceToggle->OnUpdate = [this](TComponent*) { ReduceToggle->SetChecked(IsReduced()); };
   ONTop = ActionList->Add(L"ONTop", L"Always on &top");

@@ -110,6 +110,7 @@ TNotesManagerForm::TNotesManagerForm(TComponent* owner) : TForm(owner, L"TNotesM
 }
 
 TNotesManagerForm::~TNotesManagerForm() {
+  StopListening();
   if (NotesManagerForm == this) NotesManagerForm = nullptr;
   // No grid may paint or sort through a handler of ours from here on.
   NoteViewer->Source = nullptr;
@@ -393,6 +394,7 @@ void TNotesManagerForm::FormCloseQuery(TComponent*, bool& canClose) {
 void TNotesManagerForm::FormClose(TComponent*, TCloseAction& action) {
   // Every row lets go of its note now: the notes may be freed before this window is.
   NoteViewer->Clear();
+  StopListening();
   FormSaver.reset();
   action = TCloseAction::caFree;
   if (NotesManagerForm == this) NotesManagerForm = nullptr;
@@ -443,10 +445,17 @@ void TNotesManagerForm::UpdateList(bool rebuildFolders) {
       if (!NotesFolders->FocusedNode()) NotesFolders->SetFocusedNode(all);
     }
     NoteViewer->Clear();
-    if (TGridNode* folder = NotesFolders->FocusedNode(); folder && notes)
+    listedGroups_.clear();
+    if (notes && listening_ != notes) {
+      listening_ = notes;
+      notes->OnNoteChanged = [this](TNoteWrapper* w) { NoteChanged(w); };
+    }
+    TGridNode* folder = NotesFolders->FocusedNode();
+    if (notes)
       for (int i = 0; i < notes->Notes->Count(); ++i) {
         TNoteWrapper* w = notes->Notes->Items(i);
-        if (Admits(folder, w)) AddNoteToList(w);
+        listedGroups_[w] = w->Note->Group;
+        if (folder && Admits(folder, w)) AddNoteToList(w);
       }
   } catch (...) {
     NoteViewer->EndUpdate();
@@ -455,6 +464,19 @@ void TNotesManagerForm::UpdateList(bool rebuildFolders) {
   }
   NoteViewer->EndUpdate();
   NotesFolders->EndUpdate();
+}
+
+void TNotesManagerForm::NoteChanged(TNoteWrapper* w) {
+  if (Gone() || rebuilding_ > 0 || !w || !w->Note) return;
+  auto listed = listedGroups_.find(w);
+  if (listed == listedGroups_.end() || listed->second != w->Note->Group) return UpdateList(true);
+  for (TGridNode* row : NoteViewer->Roots())
+    if (row->Data == w) return NoteViewer->RefreshNode(row);
+}
+
+void TNotesManagerForm::StopListening() {
+  if (listening_ && listening_ == Notes()) listening_->OnNoteChanged = nullptr;
+  listening_ = nullptr;
 }
 
 void TNotesManagerForm::AddNoteToList(TNoteWrapper* wrapper) {

@@ -418,6 +418,75 @@ TEST_F(ManagerTest, ActionsThroughKeysAndMenusShowAtOnce) {
   EXPECT_EQ(NotesManagerForm, nullptr);
 }
 
+TEST_F(ManagerTest, ChangesMadeElsewhereRepaintTheirNotesRowsAlone) {
+  Start({{L"a", L"", 0, 0, false, false, false, "text a"},
+         {L"b", L"", 0, 0, false, false, false, "text b"},
+         {L"c", L"", 0, 0, false, false, false, "text c"}});
+  Open();
+  TTreeGrid* v = form->NoteViewer;
+  Click(v, Row(L"a"));
+  TNoteWrapper* b = Note(L"b");
+  TNoteForm* f = b->Form;
+  // The list stands painted, without the keyboard (a note that hides and shows again may pass
+  // the activation to this window): what is painted again is what the list was told of.
+  SetFocus(form->NotesFolders->Handle());
+  SetForegroundWindow(f->Handle());
+  Pump(30);
+  const std::vector<TGridNode*> rows = v->Rows();  // a, its text, b, its text, c, its text
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    int row, column;  // the cell that shows the change
+    std::wstring text;
+    int image;
+  } cases[] = {
+      {"text typed and saved",
+       [&] {
+         SendMessageW(f->NoteEdit->Handle(), EM_SETSEL, -1, -1);
+         for (wchar_t c : std::wstring(L" more")) notetest::TypeChar(f, c);
+         Pump(30);
+         HRGN none = CreateRectRgn(0, 0, 0, 0);
+         EXPECT_EQ(GetUpdateRgn(v->Handle(), none, FALSE), NULLREGION) << "nothing per key";
+         DeleteObject(none);
+         f->UpdateTimer->Tick();
+       },
+       3, 0, L"text b more", -1},
+      {"rolled up", [&] { f->ReduceToggle->Execute(); }, 2, 5, L" ", 5},
+      {"on top", [&] { f->ONTop->Execute(); }, 2, 4, L" ", 5},
+      {"alarm rang",
+       [&] {
+         b->Note->AlarmOn = true, b->Note->AlarmAt = EncodeDateTime(2019, 1, 1);
+         Notes().CheckTimers();
+         f->Allarme->SetEnabled(false);
+       },
+       2, 2, L"Not Set", -1},
+  };
+  for (const Case& c : cases) {
+    UpdateWindow(v->Handle());  // whatever was pending before the change
+    c.change();
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(v->Handle(), update, FALSE);
+    for (int r = 0; r < 6; ++r) {
+      const RECT cell = v->CellRect(rows[r], 1);
+      EXPECT_EQ(RectInRegion(update, &cell) != 0, r == 2 || r == 3) << c.name << ": row " << r;
+    }
+    DeleteObject(update);
+    EXPECT_EQ(v->Rows(), rows) << c.name << ": the rows were not made again";
+    EXPECT_EQ(form->FocusedNote(), Note(L"a")) << c.name;
+    EXPECT_EQ(v->Source->GetText(v, rows[c.row], c.column), c.text) << c.name;
+    EXPECT_EQ(v->Source->GetImageIndex(v, rows[c.row], c.column, false), c.image) << c.name;
+  }
+  // A new title that sorts elsewhere moves the row, and the focus stays where it was.
+  b->Note->Title = L"d";
+  b->RefreshForm();
+  EXPECT_EQ(Titles(), (Names{L"a", L"c", L"d"}));
+  EXPECT_EQ(form->FocusedNote(), Note(L"a"));
+  // A new group: the folders follow.
+  b->Note->Group = L"new";
+  b->RefreshForm();
+  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *", L"new"}));
+}
+
 TEST_F(ManagerTest, MenusAreBuiltFromTheActions) {
   Start();
   Open();
