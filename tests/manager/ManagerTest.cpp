@@ -464,6 +464,17 @@ TEST_F(ManagerTest, ChangesMadeElsewhereRepaintTheirNotesRowsAlone) {
   b->RefreshForm();
   EXPECT_EQ(Titles(), (Names{L"a", L"c", L"d"}));
   EXPECT_EQ(form->FocusedNote(), Note(L"a"));
+  // A row that moves while a title is edited in place waits for the edit to end.
+  v->SetSort(5, TSortDirection::sdAscending);  // "d" rolled up, last
+  Click(v, Row(L"a"));
+  FocusList();
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  f->ReduceToggle->Execute();
+  EXPECT_TRUE(v->IsEditing());
+  EXPECT_EQ(Titles(), (Names{L"a", L"c", L"d"}));
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Titles(), (Names{L"a", L"d", L"c"}));
   // A new group: the folders follow.
   b->Note->Group = L"new";
   b->RefreshForm();
