@@ -166,6 +166,11 @@ void TNoteWrapper::RefreshForm() {
   FieldsChanged();
 }
 
+void TNoteWrapper::FieldsChanged() {
+  if (auto* manager = dynamic_cast<TNotesManager*>(Owner); manager && manager->OnNoteChanged)
+    manager->OnNoteChanged(this);
+}
+
 void TNoteWrapper::UpdateFromForm() {
   InvalidatePreview();
   if (!Form) return;
@@ -241,11 +246,6 @@ void TNoteWrapper::HideForMinutes(unsigned minutes) { HideUntil(Now() + minutes 
 
 void TNoteWrapper::Changed() {
   if (auto* manager = dynamic_cast<TNotesManager*>(Owner)) manager->RefreshView();
-}
-
-void TNoteWrapper::FieldsChanged() {
-  if (auto* manager = dynamic_cast<TNotesManager*>(Owner); manager && manager->OnNoteChanged)
-    manager->OnNoteChanged(this);
 }
 
 void TNoteWrapper::GetTitle(std::string& s) const { s = WideToAnsi(Note->Title); }

@@ -42,6 +42,9 @@ class TNoteWrapper {
   void HideNote(bool freeForm);
   void CloseForm(bool freeForm);
   void RefreshForm();
+  // The note's fields changed, its place in the list did not: the notes manager's listener is
+  // told of this note alone.
+  void FieldsChanged();
   bool IsOpen() const { return Form != nullptr; }
   void UpdateFromForm();
   // Saves the note; returns whether its file now holds it. A failure keeps the changes in the
@@ -58,9 +61,6 @@ class TNoteWrapper {
   void HideForMinutes(unsigned minutes);
   // The note was shown, hidden or otherwise changed its place in the list: the list is redone.
   void Changed();
-  // The note's fields changed, its place in the list did not: the notes manager's listener is
-  // told of this note alone.
-  void FieldsChanged();
   void GetTitle(std::string& s) const;
   void SetTitle(const std::string& s);
   void InvalidatePreview();
