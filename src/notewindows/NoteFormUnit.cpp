@@ -740,8 +740,11 @@ void TNoteForm::CloseForLab1DrawItem(TMenuItem*, TCanvas& canvas, const RECT& re
 bool RunMainPrintDialog(TForm& owner, bool setup, const std::wstring& subject) {
   TLifeCheck alive = owner.Watch();
   TLifeCheck mainAlive = VantaroMainForm ? VantaroMainForm->Watch() : TLifeCheck();
+  // A copy: a shut-down while the dialog is up frees the main window, whose dialog must not be
+  // written into then.
   auto run = [&](auto TVantaroMainForm::*member) {
-    auto dialog = VantaroMainForm ? VantaroMainForm->*member : std::remove_reference_t<decltype(VantaroMainForm->*member)>();
+    using Dialog = std::remove_reference_t<decltype(VantaroMainForm->*member)>;
+    Dialog dialog = VantaroMainForm ? VantaroMainForm->*member : Dialog();
     const bool chosen = dialog.Execute(owner.Handle());
     if (mainAlive && VantaroMainForm) (VantaroMainForm->*member).Copies = dialog.Copies;
     return std::pair{chosen, dialog.Error()};
