@@ -152,6 +152,8 @@ void TNotesManager::NewNote() {
   auto* w = new TNoteWrapper("", this);
   Notes->Add(w);
   w->ShowNote();
+  // Opened as it was made: the list has one note more.
+  RefreshView();
 }
 
 bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {

@@ -1,5 +1,6 @@
 #pragma once
 // Every note of the current user, one wrapper each, in load order.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ class TNotesManager : public TNoteOWN {
   void NewNote();
   bool DeleteNote(TNoteWrapper* wrapper, bool freeForm);
   void RefreshView();
+  // Told when one note's fields that a view of the notes shows (title, group, text, marks,
+  // moments) have changed while the note stays in the list: the view updates that note alone.
+  // Set by the view that listens (the notes manager window), empty when none does.
+  std::function<void(TNoteWrapper*)> OnNoteChanged;
 
  private:
   // Deleted notes leave the list but stay valid for their window until the manager goes.

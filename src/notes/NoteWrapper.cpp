@@ -131,7 +131,11 @@ void TNoteWrapper::ShowNote() {
     Form->BringToFront();
     Form->NoteEdit->SetFocus();
     BringApplicationToFront();
-  } else if (!Corrupted) {
+    // Already open (an alarm ringing, say): only what it shows may have changed.
+    FieldsChanged();
+    return;
+  }
+  if (!Corrupted) {
     OpenForm();
     if (Form) Form->BringToFront();
     BringApplicationToFront();
@@ -173,7 +177,12 @@ void TNoteWrapper::RefreshForm() {
       Form->Repaint();
     }
   }
-  Changed();
+  FieldsChanged();
+}
+
+void TNoteWrapper::FieldsChanged() {
+  if (auto* manager = dynamic_cast<TNotesManager*>(Owner); manager && manager->OnNoteChanged)
+    manager->OnNoteChanged(this);
 }
 
 bool TNoteWrapper::UpdateFromForm() {
@@ -186,6 +195,8 @@ bool TNoteWrapper::UpdateFromForm() {
     Note->Text = Form->NoteEdit->SaveToBytes();
     Form->NoteEdit->SetModified(false);
     changed = true;
+    // Once per save of what was typed, not per key: the list shows the text's first line.
+    FieldsChanged();
   }
   const RECT r = Form->NoteBounds();
   const std::int32_t bounds[] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
@@ -240,6 +251,7 @@ void TNoteWrapper::CheckAlarm() {
       // instead of repeating the corrupted-note message every second.
       Note->AlarmOn = false;
     }
+    if (!Note->AlarmOn) FieldsChanged();
   }
 }
 

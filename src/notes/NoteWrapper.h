@@ -46,6 +46,9 @@ class TNoteWrapper {
   // Fills the open window again from the record; the caret, the selection and the scroll
   // position stay where they were.
   void RefreshForm();
+  // The note's fields changed, its place in the list did not: the notes manager's listener is
+  // told of this note alone.
+  void FieldsChanged();
   bool IsOpen() const { return Form != nullptr; }
   // Copies the window's text (when it was edited since the last copy) and its bounds into the
   // record. Returns whether the record changed.
@@ -63,6 +66,7 @@ class TNoteWrapper {
   void CheckAutoShow();
   void HideUntil(TDateTime when);
   void HideForMinutes(unsigned minutes);
+  // The note was shown, hidden or otherwise changed its place in the list: the list is redone.
   void Changed();
   void GetTitle(std::wstring& s) const;
   void SetTitle(const std::wstring& s);

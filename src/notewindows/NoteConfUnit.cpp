@@ -63,13 +63,15 @@ struct TNoteConfValues {
   std::wstring Title, Group, LinkedFile;
   bool AutoShow, Alarm;
   TDateTime ShowAt, AlarmAt;
+  bool AutoShowEdited, AlarmEdited;
 };
 
 TNoteConfValues ReadValues(const TNoteConf& d) {
   return TNoteConfValues{d.BColor->SelectionColor(), d.NColor->SelectionColor(), d.TBcolor->SelectionColor(),
                          d.Titleedit->Text(),        d.GroupBox->Text(),         d.LinkedFileEdit->FileName(),
                          d.AutoShowCB->Checked(),    d.AlarmCB->Checked(),       d.GetAutoShowDateTime(),
-                         d.GetAlarmDateTime()};
+                         d.GetAlarmDateTime(),       d.AutoShowPage() != d.LoadedAutoShow,
+                         d.AlarmPage() != d.LoadedAlarm};
 }
 
 void LoadValues(TNoteConf& d, TNoteWrapper& wrapper) {
@@ -95,6 +97,8 @@ void LoadValues(TNoteConf& d, TNoteWrapper& wrapper) {
     // A name stored from a mistyped link: shown as it is, and kept unless the user changes it.
     d.LinkedFileEdit->SetText(note.LinkedFile);
   }
+  d.LoadedAutoShow = d.AutoShowPage();
+  d.LoadedAlarm = d.AlarmPage();
 }
 
 // Writes a confirmed dialog's values into the note, refusing moments that are already past.
@@ -105,29 +109,33 @@ void StoreValues(const TNoteConfValues& v, TRunningNoteConf& running) {
   note()->NoteColor = v.NoteColor;
   note()->TitleFontColor = v.TitleFontColor;
   note()->Title = v.Title;
-  bool autoShow = v.AutoShow;
-  if (autoShow) {
-    if (Now() < v.ShowAt) {
-      note()->ShowAt = v.ShowAt;
-    } else {
-      ShowTimeInPastWarning(2);
-      // The warning box ran the message loop.
-      if (running.WrapperGone) return;
-      autoShow = false;
+  if (v.AutoShowEdited) {
+    bool autoShow = v.AutoShow;
+    if (autoShow) {
+      if (Now() < v.ShowAt) {
+        note()->ShowAt = v.ShowAt;
+      } else {
+        ShowTimeInPastWarning(2);
+        // The warning box ran the message loop.
+        if (running.WrapperGone) return;
+        autoShow = false;
+      }
     }
+    note()->AutoShowPending = autoShow ? 1 : 0;
   }
-  note()->AutoShowPending = autoShow ? 1 : 0;
-  bool alarm = v.Alarm;
-  if (alarm) {
-    if (!(Now() > v.AlarmAt)) {
-      note()->AlarmAt = v.AlarmAt;
-    } else {
-      ShowTimeInPastWarning(1);
-      if (running.WrapperGone) return;
-      alarm = false;
+  if (v.AlarmEdited) {
+    bool alarm = v.Alarm;
+    if (alarm) {
+      if (!(Now() > v.AlarmAt)) {
+        note()->AlarmAt = v.AlarmAt;
+      } else {
+        ShowTimeInPastWarning(1);
+        if (running.WrapperGone) return;
+        alarm = false;
+      }
     }
+    note()->AlarmOn = alarm;
   }
-  note()->AlarmOn = alarm;
   note()->Group = v.Group;
   note()->LinkedFile = v.LinkedFile;
 }
@@ -302,6 +310,11 @@ void TNoteConf::SetAlarmDateTime(TDateTime moment) {
   DayInfo->SetDate(std::trunc(moment));
   TimeInfo->SetText(FormatHourMinute(moment));
 }
+
+TNoteConf::TMomentPage TNoteConf::AutoShowPage() const {
+  return {AutoShowCB->Checked(), AutoShowDateEdit->Text(), AutoShowTimeEdit->Text()};
+}
+TNoteConf::TMomentPage TNoteConf::AlarmPage() const { return {AlarmCB->Checked(), DayInfo->Text(), TimeInfo->Text()}; }
 
 TDateTime TNoteConf::GetAutoShowDateTime() const { return MomentOf(*AutoShowDateEdit, *AutoShowTimeEdit); }
 TDateTime TNoteConf::GetAlarmDateTime() const { return MomentOf(*DayInfo, *TimeInfo); }

@@ -57,6 +57,18 @@ class TNoteConf : public TForm {
   TColorDialog ColorDialog;
   TActionList* PageKeys;
 
+  // What a moment page shows: its box, day and time. A page left as it was loaded keeps the
+  // note's moment as it is stored (to the second) and does not check it again: a snooze in its
+  // last minute would otherwise read as past and be cancelled by an OK about something else.
+  struct TMomentPage {
+    bool Checked = false;
+    std::wstring Day, Time;
+    bool operator==(const TMomentPage&) const = default;
+  };
+  TMomentPage AutoShowPage() const;
+  TMomentPage AlarmPage() const;
+  TMomentPage LoadedAutoShow, LoadedAlarm;
+
   void SetAutoShowDateTime(TDateTime moment);
   void SetAlarmDateTime(TDateTime moment);
   // The date edit's day plus the time edit's time; the current moment when either is unreadable.

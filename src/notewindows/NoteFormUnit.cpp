@@ -172,6 +172,7 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
     if (!Wrapper) return;
     Wrapper->Note->SetReduced(!Wrapper->Note->GetReduced());
     ApplyReduced();
+    if (Wrapper) Wrapper->FieldsChanged();
   };
   ReduceToggle->OnUpdate = [this](TComponent*) { ReduceToggle->SetChecked(IsReduced()); };
   ONTop = ActionList->Add(L"ONTop", L"Always on &top");
@@ -788,26 +789,31 @@ void TNoteForm::CloseForLab1DrawItem(TMenuItem*, TCanvas& canvas, const RECT& re
                  CloseForText);
 }
 
-bool TNoteForm::PrintNote() {
-  TLifeCheck alive = Watch();
-  // The main window's dialog, as a copy: a shut-down while it is up frees the main window, and
-  // the dialog's answer must not be written into it then. What the user chose is kept in the
-  // main window's dialog for the next time, if it is still there.
-  TPrintDialog dialog = VantaroMainForm ? VantaroMainForm->PrintDialog : TPrintDialog();
+bool RunMainPrintDialog(TForm& owner, bool setup, const std::wstring& subject) {
+  TLifeCheck alive = owner.Watch();
   TLifeCheck mainAlive = VantaroMainForm ? VantaroMainForm->Watch() : TLifeCheck();
-  const bool chosen = dialog.Execute(Handle());
-  if (mainAlive && VantaroMainForm) VantaroMainForm->PrintDialog.Copies = dialog.Copies;
-  // The dialog ran the message loop: the note may have gone meanwhile.
+  // A copy: a shut-down while the dialog is up frees the main window, whose dialog must not be
+  // written into then.
+  auto run = [&](auto TVantaroMainForm::*member) {
+    using Dialog = std::remove_reference_t<decltype(VantaroMainForm->*member)>;
+    Dialog dialog = VantaroMainForm ? VantaroMainForm->*member : Dialog();
+    const bool chosen = dialog.Execute(owner.Handle());
+    if (mainAlive && VantaroMainForm) (VantaroMainForm->*member).Copies = dialog.Copies;
+    return std::pair{chosen, dialog.Error()};
+  };
+  const auto [chosen, error] = setup ? run(&TVantaroMainForm::PrinterSetupDialog) : run(&TVantaroMainForm::PrintDialog);
+  // The dialog ran the message loop: the owner may have gone meanwhile.
   if (!alive) return false;
-  if (!chosen) {
-    if (dialog.Error() == PDERR_NODEFAULTPRN)
-      ShowMessageBox(L"The note cannot be printed: there is no printer.", L"Vantaro", MB_OK | MB_ICONERROR);
-    else if (dialog.Error() != 0)
-      ShowMessageBox(L"The note cannot be printed: the print dialog failed (error " + std::to_wstring(dialog.Error()) +
-                         L").",
-                     L"Vantaro", MB_OK | MB_ICONERROR);
-    return false;
-  }
+  if (!chosen && error == PDERR_NODEFAULTPRN)
+    ShowMessageBox(subject + L": there is no printer.", L"Vantaro", MB_OK | MB_ICONERROR);
+  else if (!chosen && error != 0)
+    ShowMessageBox(subject + L": the print dialog failed (error " + std::to_wstring(error) + L").", L"Vantaro",
+                   MB_OK | MB_ICONERROR);
+  return chosen;
+}
+
+bool TNoteForm::PrintNote() {
+  if (!RunMainPrintDialog(*this, false, L"The note cannot be printed")) return false;
   if (!Wrapper) return false;
   const std::wstring title = Wrapper->Note->Title, created = DateTimeToStr(Wrapper->Note->Created);
   std::wstring text = NoteEdit->Text();

@@ -161,3 +161,10 @@ class TNoteForm : public TForm {
   // The close animation has ended: the close it then asks for goes through.
   bool animationEnded_ = false;
 };
+
+// Runs the main window's print dialog (setup: its printer-setup dialog) over owner. A dialog
+// that cannot run is told, starting with subject ("The note cannot be printed"); a cancel is
+// not. The main window may go while the dialog is up (a shut-down): the dialog runs as a copy,
+// and the user's choice is kept in the main window's only while it is still there. Returns
+// whether the user confirmed and owner is still there.
+bool RunMainPrintDialog(TForm& owner, bool setup, const std::wstring& subject);

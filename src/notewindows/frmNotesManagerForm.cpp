@@ -8,6 +8,7 @@
 #include "notes/NoteManagerUnit.h"
 #include "notes/NoteWrapper.h"
 #include "notewindows/NoteConfUnit.h"
+#include "notewindows/NoteFormUnit.h"
 #include "shell/FormSaverClassUnit.h"
 #include "shell/MainFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
@@ -114,6 +115,7 @@ TNotesManagerForm::TNotesManagerForm(TComponent* owner) : TForm(owner, L"TNotesM
 }
 
 TNotesManagerForm::~TNotesManagerForm() {
+  StopListening();
   if (NotesManagerForm == this) NotesManagerForm = nullptr;
   // No grid may paint or sort through a handler of ours from here on.
   NoteViewer->Source = nullptr;
@@ -202,9 +204,8 @@ void TNotesManagerForm::BuildActions() {
     Invalidate();
   });
   _PrintList = add(L"_PrintList", L"&Print current list", scNone, imgPrintList, [this] { _PrintListExecute(); });
-  _PrintSetup = add(L"_PrintSetup", L"Print &setup", scNone, imgPrintSetup, [this] {
-    if (VantaroMainForm) VantaroMainForm->PrinterSetupDialog.Execute(Handle());
-  });
+  _PrintSetup = add(L"_PrintSetup", L"Print &setup", scNone, imgPrintSetup,
+                    [this] { RunMainPrintDialog(*this, true, L"The printer cannot be set up"); });
   _About = add(L"_About", L"&About", scNone, imgAbout, [] {
     TUIDisabled held;
     ShowAboutBox();
@@ -395,6 +396,7 @@ void TNotesManagerForm::FormCloseQuery(TComponent*, bool& canClose) {
 void TNotesManagerForm::FormClose(TComponent*, TCloseAction& action) {
   // Every row lets go of its note now: the notes may be freed before this window is.
   NoteViewer->Clear();
+  StopListening();
   FormSaver.reset();
   action = TCloseAction::caFree;
   if (NotesManagerForm == this) NotesManagerForm = nullptr;
@@ -446,10 +448,17 @@ void TNotesManagerForm::UpdateList(bool rebuildFolders) {
       if (!NotesFolders->FocusedNode()) NotesFolders->SetFocusedNode(all);
     }
     NoteViewer->Clear();
-    if (TGridNode* folder = NotesFolders->FocusedNode(); folder && notes)
+    listedGroups_.clear();
+    if (notes && listening_ != notes) {
+      listening_ = notes;
+      notes->OnNoteChanged = [this](TNoteWrapper* w) { NoteChanged(w); };
+    }
+    TGridNode* folder = NotesFolders->FocusedNode();
+    if (notes)
       for (int i = 0; i < notes->Notes->Count(); ++i) {
         TNoteWrapper* w = notes->Notes->Items(i);
-        if (Admits(folder, w)) AddNoteToList(w);
+        listedGroups_[w] = w->Note->Group;
+        if (folder && Admits(folder, w)) AddNoteToList(w);
       }
   } catch (...) {
     NoteViewer->EndUpdate();
@@ -458,6 +467,19 @@ void TNotesManagerForm::UpdateList(bool rebuildFolders) {
   }
   NoteViewer->EndUpdate();
   NotesFolders->EndUpdate();
+}
+
+void TNotesManagerForm::NoteChanged(TNoteWrapper* w) {
+  if (Gone() || rebuilding_ > 0 || !w || !w->Note) return;
+  auto listed = listedGroups_.find(w);
+  if (listed == listedGroups_.end() || listed->second != w->Note->Group) return UpdateList(true);
+  for (TGridNode* row : NoteViewer->Roots())
+    if (row->Data == w) return NoteViewer->RefreshNode(row);
+}
+
+void TNotesManagerForm::StopListening() {
+  if (listening_ && listening_ == Notes()) listening_->OnNoteChanged = nullptr;
+  listening_ = nullptr;
 }
 
 void TNotesManagerForm::AddNoteToList(TNoteWrapper* wrapper) {
@@ -590,11 +612,8 @@ void TNotesManagerForm::NotesFoldersFocusChanged() {
 // ---------------------------------------------------------------- printing
 
 void TNotesManagerForm::_PrintListExecute() {
-  if (!VantaroMainForm) return;
-  TLifeCheck alive = Watch();
-  const bool chosen = VantaroMainForm->PrintDialog.Execute(Handle());
   // The dialog ran the message loop: the window or the whole program may have gone.
-  if (!chosen || !alive || Gone()) return;
+  if (!RunMainPrintDialog(*this, false, L"The notes list cannot be printed") || Gone()) return;
   PrintList(Printer());
 }
 

@@ -104,6 +104,10 @@ class TNotesManagerForm : public TForm {
   std::wstring NotesFoldersGetText(TGridNode* node);
   void NotesFoldersFocusChanged();
   bool Admits(TGridNode* folder, TNoteWrapper* wrapper) const;
+  // A note's fields changed elsewhere (its window, a dialog, an alarm): its row is painted
+  // again, moved when its sort place changed; a new group redoes folders and list.
+  void NoteChanged(TNoteWrapper* wrapper);
+  void StopListening();
 
   void _PrintListExecute();
   // Prints the header of a page and returns the first row's y.
@@ -120,6 +124,9 @@ class TNotesManagerForm : public TForm {
   TTreeGridEvents notesFoldersSource_;
   std::unique_ptr<TFormSaver> FormSaver;
   int rebuilding_ = 0;
+  // The notes manager whose changes this window hears, and each note's group as last listed.
+  TNotesManager* listening_ = nullptr;
+  std::unordered_map<const TNoteWrapper*, std::wstring> listedGroups_;
 };
 
 // The one notes manager window, or null.

@@ -102,10 +102,29 @@ LRESULT TTimeEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       MessageBeep(MB_OK);
       return 0;
     }
-    // A digit typed right after two digits of hours brings the separator with it.
     DWORD start = 0, end = 0;
     SendMessageW(HandleIfAllocated(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     std::wstring text = Text();
+    // As a masked field: the separator stays where it is. Typed on, the caret steps over it;
+    // a digit typed on a digit (alone or in a selection) takes its place, and the caret goes on
+    // to the next digit.
+    size_t at = start;
+    if (at < text.size() && text.compare(at, sep.size(), sep) == 0) {
+      at += sep.size();
+      if (!isDigit) {
+        SendMessageW(HandleIfAllocated(), EM_SETSEL, at, at);
+        return 0;
+      }
+    }
+    if (isDigit && at < text.size() && iswdigit(text[at])) {
+      SendMessageW(HandleIfAllocated(), EM_SETSEL, at, at + 1);
+      const wchar_t digit[2] = {c, 0};
+      SendMessageW(HandleIfAllocated(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digit));
+      if (text.compare(at + 1, sep.size(), sep) == 0)
+        SendMessageW(HandleIfAllocated(), EM_SETSEL, at + 1 + sep.size(), at + 1 + sep.size());
+      return 0;
+    }
+    // A digit typed right after two digits of hours brings the separator with it.
     if (isDigit && start == 2 && end >= start && text.size() >= 2 && iswdigit(text[0]) && iswdigit(text[1]) &&
         text.compare(2, sep.size(), sep) != 0 &&
         text.size() - (end - start) + 1 + sep.size() <= 2 + sep.size() + 2)

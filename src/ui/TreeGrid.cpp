@@ -317,15 +317,35 @@ void TTreeGrid::SetSort(int column, TSortDirection direction) {
   Sort();
 }
 
+bool TTreeGrid::Before(TGridNode* a, TGridNode* b) {
+  int c = Source && sortColumn_ >= 0 ? Source->CompareNodes(this, a, b, sortColumn_) : 0;
+  if (sortDirection_ == TSortDirection::sdDescending) c = -c;
+  // Equal keys stand in the order the rows were added, whatever the previous sort was.
+  return c != 0 ? c < 0 : a->serial_ < b->serial_;
+}
+
 void TTreeGrid::SortSiblings(std::vector<TGridNode*>& nodes) {
-  const bool descending = sortDirection_ == TSortDirection::sdDescending;
-  std::stable_sort(nodes.begin(), nodes.end(), [&](TGridNode* a, TGridNode* b) {
-    int c = Source && sortColumn_ >= 0 ? Source->CompareNodes(this, a, b, sortColumn_) : 0;
-    if (descending) c = -c;
-    // Equal keys stand in the order the rows were added, whatever the previous sort was.
-    return c != 0 ? c < 0 : a->serial_ < b->serial_;
-  });
+  std::stable_sort(nodes.begin(), nodes.end(), [this](TGridNode* a, TGridNode* b) { return Before(a, b); });
   for (size_t i = 0; i < nodes.size(); ++i) nodes[i]->index_ = static_cast<int>(i);
+}
+
+void TTreeGrid::RefreshNode(TGridNode* node) {
+  if (!node) return;
+  if (AutoSort) {
+    const std::vector<TGridNode*>& siblings = node->parent_ ? node->parent_->children_ : roots_;
+    const size_t i = static_cast<size_t>(node->index_);
+    if (i >= siblings.size() || siblings[i] != node) return;
+    // The sorted rows stay sorted when this one still stands between its neighbours.
+    if (Source && sortColumn_ >= 0) Source->BeginSort(this, sortColumn_);
+    if ((i > 0 && !Before(siblings[i - 1], node)) || (i + 1 < siblings.size() && !Before(node, siblings[i + 1]))) {
+      // Moving rows under an editor would leave it over another row: after the edit.
+      if (!IsEditing()) return Sort();
+      sortPending_ = true;
+    }
+  }
+  const int row = RowOf(node);
+  if (row >= 0 && View())
+    SendMessageW(View(), LVM_REDRAWITEMS, row, row + (node->expanded_ ? node->ChildCount() : 0));
 }
 
 void TTreeGrid::Sort() {
@@ -340,6 +360,7 @@ void TTreeGrid::Sort() {
     EndEdit(false);
     if (!alive) return;
   }
+  sortPending_ = false;
   if (Source && sortColumn_ >= 0) Source->BeginSort(this, sortColumn_);
   SortSiblings(roots_);
   for (TGridNode* n : roots_) SortSiblings(n->children_);
@@ -795,7 +816,7 @@ void TTreeGrid::EndEdit(bool accept) {
   if (structure_ != structure) node = nullptr;
   if (OnEdited) OnEdited(this, node, column, accept);
   if (!alive) return;
-  if (accept && AutoSort) Sort();
+  if ((accept || sortPending_) && AutoSort) Sort();
   Invalidate();
 }
 

@@ -144,6 +144,10 @@ class TTreeGrid : public TStdControl {
   void SetSort(int column, TSortDirection direction);
   bool AutoSort = true;
   void Sort();
+  // The data of one row changed: it and its children are painted again and, sorted
+  // automatically, it moves only when it no longer stands in order among its siblings (after
+  // an edit in place, should one run). The other rows are left alone.
+  void RefreshNode(TGridNode* node);
 
   // Focus and selection: one row at most, and the focused row is the selected one.
   TGridNode* FocusedNode() const { return focused_; }
@@ -200,6 +204,8 @@ class TTreeGrid : public TStdControl {
   void RebuildRows();
   void SyncCount();
   void SortSiblings(std::vector<TGridNode*>& nodes);
+  // Whether a comes before b in the current order.
+  bool Before(TGridNode* a, TGridNode* b);
   void DeleteNode(TGridNode* node);
   void UpdateSortGlyph();
   void FitAutoSizeColumn();
@@ -229,6 +235,7 @@ class TTreeGrid : public TStdControl {
   bool dirty_ = false;
   int sortColumn_ = 0;
   TSortDirection sortDirection_ = TSortDirection::sdAscending;
+  bool sortPending_ = false;  // a row left out of order while an edit ran
   TGridNode* focused_ = nullptr;
   bool fitting_ = false;
   // What every row of one paint shares: the columns' order and left edges, and the focus.

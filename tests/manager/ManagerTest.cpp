@@ -1,6 +1,7 @@
 // The notes manager window: its folders and list, sorting, renaming in place, its actions and
 // menus, its placement, and the shut-down while it or one of its questions is open.
 #include "ManagerTestEnv.h"
+#include "PrintTestSupport.h"
 
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
@@ -292,40 +293,28 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   w->HideNote(true);  // saved as it closes
   EXPECT_EQ(notetest::LoadNote(w->FileName).Title, renamed);
 
-  // Escape: the title stays, and every action works again.
-  Click(v, Row(L"second"));
-  FocusList();
-  Key(VK_F2);
-  ASSERT_TRUE(v->IsEditing());
-  Type(v->EditorHandle(), L"nope");
-  Key(VK_ESCAPE);
-  EXPECT_FALSE(v->IsEditing());
-  EXPECT_EQ(Note(L"second")->Note->Title, L"second");
-  EXPECT_FALSE(form->ActionList->Suspended) << "the actions came back after Escape";
-  form->UpdateActions();
-  EXPECT_TRUE(form->_DeleteNote->Enabled());
-  // Focus lost to the folder tree cancels as well.
-  Key(VK_F2);
-  ASSERT_TRUE(v->IsEditing());
-  Type(v->EditorHandle(), L"lost");
-  SetFocus(form->NotesFolders->Handle());
-  Pump(20);
-  EXPECT_FALSE(v->IsEditing());
-  EXPECT_EQ(Note(L"second")->Note->Title, L"second");
-  EXPECT_FALSE(form->ActionList->Suspended) << "the actions came back after the focus left";
-  // A click on a column header sorts the rows away under the editor: the edit is given up.
-  Click(v, Row(L"second"));
-  FocusList();
-  Key(VK_F2);
-  ASSERT_TRUE(v->IsEditing());
-  Type(v->EditorHandle(), L"moved");
-  ClickHeader(0);
+  // Every other end gives the edit up: the title stays, and every action works again. A click
+  // on a column header sorts the rows away under the editor.
+  const std::pair<const char*, std::function<void()>> endings[] = {
+      {"Escape", [] { Key(VK_ESCAPE); }},
+      {"focus to the folders", [&] { SetFocus(form->NotesFolders->Handle()), Pump(20); }},
+      {"header click", [&] { ClickHeader(0); }},
+  };
+  for (const auto& [name, end] : endings) {
+    Click(v, Row(L"second"));
+    FocusList();
+    Key(VK_F2);
+    ASSERT_TRUE(v->IsEditing()) << name;
+    Type(v->EditorHandle(), L"given up");
+    end();
+    EXPECT_FALSE(v->IsEditing()) << name << ": no editor left over another row";
+    Key(VK_RETURN);
+    EXPECT_EQ(Note(L"second")->Note->Title, L"second") << name;
+    EXPECT_FALSE(form->ActionList->Suspended) << name;
+    form->UpdateActions();
+    EXPECT_TRUE(form->_DeleteNote->Enabled()) << name;
+  }
   EXPECT_EQ(Titles(), (Names{L"second", renamed})) << "sorted descending";
-  EXPECT_FALSE(v->IsEditing()) << "no editor left over another row";
-  Key(VK_RETURN);
-  EXPECT_EQ(Note(L"second")->Note->Title, L"second");
-  EXPECT_EQ(Note(renamed)->Note->Title, renamed);
-  EXPECT_FALSE(form->ActionList->Suspended);
   EXPECT_EQ(GetFocus(), v->Handle());
   // Ctrl+N works again: a new note.
   CtrlKey('N');
@@ -423,6 +412,109 @@ TEST_F(ManagerTest, ActionsThroughKeysAndMenusShowAtOnce) {
   EXPECT_EQ(NotesManagerForm, nullptr);
 }
 
+TEST_F(ManagerTest, ChangesMadeElsewhereRepaintTheirNotesRowsAlone) {
+  Start({{L"a", L"", 0, 0, false, false, false, "text a"},
+         {L"b", L"", 0, 0, false, false, false, "text b"},
+         {L"c", L"", 0, 0, false, false, false, "text c"}});
+  Open();
+  TTreeGrid* v = form->NoteViewer;
+  Click(v, Row(L"a"));
+  TNoteWrapper* b = Note(L"b");
+  TNoteForm* f = b->Form;
+  // The list stands painted, without the keyboard (a note that hides and shows again may pass
+  // the activation to this window): what is painted again is what the list was told of.
+  SetFocus(form->NotesFolders->Handle());
+  SetForegroundWindow(f->Handle());
+  Pump(30);
+  const std::vector<TGridNode*> rows = v->Rows();  // a, its text, b, its text, c, its text
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+  } cases[] = {
+      {"text typed and saved",
+       [&] {
+         SendMessageW(f->NoteEdit->Handle(), EM_SETSEL, -1, -1);
+         for (wchar_t c : std::wstring(L" more")) notetest::TypeChar(f, c);
+         Pump(30);
+         HRGN none = CreateRectRgn(0, 0, 0, 0);
+         EXPECT_EQ(GetUpdateRgn(v->Handle(), none, FALSE), NULLREGION) << "nothing per key";
+         DeleteObject(none);
+         f->UpdateTimer->Tick();
+       }},
+      {"rolled up", [&] { f->ReduceToggle->Execute(); }},
+      {"on top", [&] { f->ONTop->Execute(); }},
+      {"alarm rang",
+       [&] {
+         b->Note->AlarmOn = true, b->Note->AlarmAt = EncodeDateTime(2019, 1, 1);
+         Notes().CheckTimers();
+         f->Allarme->SetEnabled(false);
+       }},
+  };
+  for (const Case& c : cases) {
+    UpdateWindow(v->Handle());  // whatever was pending before the change
+    c.change();
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(v->Handle(), update, FALSE);
+    for (int r = 0; r < 6; ++r) {
+      const RECT cell = v->CellRect(rows[r], 1);
+      EXPECT_EQ(RectInRegion(update, &cell) != 0, r == 2 || r == 3) << c.name << ": row " << r;
+    }
+    DeleteObject(update);
+    EXPECT_EQ(v->Rows(), rows) << c.name << ": the rows were not made again";
+    EXPECT_EQ(form->FocusedNote(), Note(L"a")) << c.name;
+  }
+  EXPECT_EQ(v->Source->GetText(v, rows[3], 0), L"text b more") << "the saved text";
+  EXPECT_EQ(v->Source->GetText(v, rows[2], 2), L"Not Set") << "the alarm that rang";
+  // A new title that sorts elsewhere moves the row, and the focus stays where it was.
+  b->Note->Title = L"d";
+  b->RefreshForm();
+  EXPECT_EQ(Titles(), (Names{L"a", L"c", L"d"}));
+  EXPECT_EQ(form->FocusedNote(), Note(L"a"));
+  // A row that moves while a title is edited in place waits for the edit to end.
+  v->SetSort(5, TSortDirection::sdAscending);  // "d" rolled up, last
+  Click(v, Row(L"a"));
+  FocusList();
+  Key(VK_F2);
+  ASSERT_TRUE(v->IsEditing());
+  f->ReduceToggle->Execute();
+  EXPECT_TRUE(v->IsEditing());
+  EXPECT_EQ(Titles(), (Names{L"a", L"c", L"d"}));
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Titles(), (Names{L"a", L"d", L"c"}));
+  // A new group: the folders follow.
+  b->Note->Group = L"new";
+  b->RefreshForm();
+  EXPECT_EQ(Folders(), (Names{L"All", L"* No Group *", L"new"}));
+}
+
+TEST_F(ManagerTest, ActionsOnANoteLeaveTheWindowInFrontOfTheNotes) {
+  Start({{L"open", L"g", 0, 0, false, false, false}, {L"closed", L"g"}, {L"other", L"", 0, 0, false, false, false}});
+  Open();
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDNO; });
+  struct Case {
+    const wchar_t* note;
+    TAction* action;
+  } cases[] = {{L"closed", form->_ShowNote}, {L"open", form->_HideNote},  {L"open", form->_ShowGroup},
+               {L"open", form->_HideGroup},  {L"open", form->_DeleteNote}, {L"closed", form->_ShowNote}};
+  for (const Case& c : cases) {
+    Click(form->NoteViewer, Row(c.note));
+    // Every open note over the window first.
+    std::vector<HWND> windows{form->Handle()};
+    for (TNoteWrapper* w : Notes().Notes->List)
+      if (w->IsOpen()) {
+        windows.push_back(w->Form->Handle());
+        SetWindowPos(w->Form->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      }
+    ASSERT_NE(testsupport::ZRank(form->Handle(), windows), 0);
+    c.action->Update();
+    c.action->Execute();
+    Pump(30);
+    for (TNoteWrapper* w : Notes().Notes->List)
+      if (w->IsOpen()) windows.push_back(w->Form->Handle());
+    EXPECT_EQ(testsupport::ZRank(form->Handle(), windows), 0) << WideToUtf8(c.action->Name());
+  }
+}
+
 TEST_F(ManagerTest, MenusAreBuiltFromTheActions) {
   Start();
   Open();
@@ -447,6 +539,15 @@ TEST_F(ManagerTest, MenusAreBuiltFromTheActions) {
   helpFile = before;
   SetShellOpenHook(nullptr);
   EXPECT_EQ(opened, std::vector<std::wstring>{L"C:\\vxq\\vxq.chm"});
+  // Print > both, on a machine without any printer: the user is told, as the note's Print Note
+  // tells it.
+  ASSERT_TRUE(testsupport::DefaultPrinter().empty()) << "this prefix has no printer";
+  std::vector<std::wstring> boxes;
+  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) { return boxes.push_back(r.Text), IDOK; });
+  ChooseMenu(1, 0);
+  ChooseMenu(1, 1);
+  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"The notes list cannot be printed: there is no printer.",
+                                              L"The printer cannot be set up: there is no printer."}));
 }
 
 TEST_F(ManagerTest, SecondRequestBringsTheOneWindowBackAndPlacementIsKept) {
@@ -472,24 +573,6 @@ TEST_F(ManagerTest, SecondRequestBringsTheOneWindowBackAndPlacementIsKept) {
   EXPECT_EQ(third->WindowState(), TWindowState::wsMaximized);
   third->SetWindowState(TWindowState::wsNormal);
   EXPECT_EQ(third->Left(), 100) << "the restored placement is kept under the maximised one";
-}
-
-TEST_F(ManagerTest, ShutDownWhileTheDeleteQuestionIsOpenTouchesNothingFreed) {
-  Start({{L"kept", L"", 0, 0, false, false, false, "typed"}});
-  Open();
-  Click(form->NoteViewer, Row(L"kept"));
-  const std::wstring file = Note(L"kept")->FileName;
-  // The session ends while the question is open: everything is saved and freed meanwhile.
-  SetMessageBoxAnswerer([](const MessageBoxRequest&) {
-    ShutdownOnce();
-    return IDYES;
-  });
-  form->_DeleteNote->Execute();
-  EXPECT_EQ(VantaroEngine, nullptr);
-  EXPECT_EQ(NotesManagerForm, nullptr);
-  EXPECT_FALSE(FileExists(file)) << "the user's Yes holds, though the shut-down freed the note meanwhile";
-  Pump(50);
-  Closing = false;
 }
 
 TEST_F(ManagerTest, ShutDownWithTheWindowOpenLetsGoOfEveryNote) {
@@ -551,6 +634,9 @@ TEST_F(ManagerTest, PopupMenuAndAboutGiveTheActionsAndHotKeysBack) {
   }
   EXPECT_EQ(opened, Note(L"n")) << "the menu opened on the clicked note";
   EXPECT_FALSE(form->ActionList->Suspended) << "opening the pop-up menu sets the actions back to normal";
+  form->ActionList->Suspended = true;
+  Click(form->NoteViewer, Row(L"n"));
+  EXPECT_FALSE(form->ActionList->Suspended) << "and so does a click in the list";
   // About: the hot keys wait while the box is open and act again after it.
   static bool heldWhileOpen;
   heldWhileOpen = false;

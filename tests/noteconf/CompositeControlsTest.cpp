@@ -1,5 +1,5 @@
-// The dialog pieces on their own: the date edit that may be empty, the time edit, the colour
-// button with its palette, and the file-name edit.
+// The dialog pieces on their own: the date edit that may be empty, the colour button with its
+// palette, and the file-name edit.
 #include <cmath>
 #include <limits>
 
@@ -11,7 +11,6 @@
 #include "ui/ColorPicker.h"
 #include "ui/DateEdit.h"
 #include "ui/FileNameEdit.h"
-#include "ui/TimeEdit.h"
 #include "ui/UiTestEnv.h"
 
 namespace {
@@ -144,75 +143,6 @@ TEST_F(AppTest, DateEditsCalendarOpensAtItsDayAndGivesThePickedOne) {
   testsupport::PumpUntil([&] { return !edit->DroppedDown(); }, 1000);
   EXPECT_FALSE(edit->DroppedDown());
   EXPECT_EQ(edit->Date(), EncodeDateTime(2030, 1, 10));
-}
-
-TEST(TimeText, ReadsHoursAndMinutesWithTheLocaleSeparatorAndNothingImpossible) {
-  const std::wstring sep = TimeSeparator();
-  struct Row {
-    std::wstring text;
-    bool ok;
-    int seconds;
-  } rows[] = {
-      {L"12" + sep + L"30", true, 12 * 3600 + 30 * 60},
-      {L"0" + sep + L"5", true, 5 * 60},
-      {L" 23" + sep + L"59 ", true, 23 * 3600 + 59 * 60},
-      {L"07" + sep + L"08" + sep + L"09", true, 7 * 3600 + 8 * 60 + 9},
-      {L"12" + sep + L"00 PM", true, 12 * 3600},
-      {L"12" + sep + L"00 AM", true, 0},
-      {L"1" + sep + L"15 pm", true, 13 * 3600 + 15 * 60},
-      {L"25" + sep + L"99", false, 0},
-      {L"24" + sep + L"00", false, 0},
-      {L"12" + sep + L"60", false, 0},
-      {L"13" + sep + L"00 PM", false, 0},
-      {L"", false, 0},
-      {L"12", false, 0},
-      {L"12" + sep, false, 0},
-      {L"123" + sep + L"00", false, 0},
-      {L"ab" + sep + L"cd", false, 0},
-      {L"12" + sep + L"30" + sep + L"15" + sep + L"1", false, 0},
-  };
-  for (const Row& r : rows) {
-    TDateTime t = -1;
-    EXPECT_EQ(TryStrToTime(r.text, t), r.ok) << WideToUtf8(r.text);
-    if (r.ok) {
-      EXPECT_EQ(std::lround(t * 86400), r.seconds) << WideToUtf8(r.text);
-    }
-  }
-  EXPECT_THROW(StrToTime(L"25" + sep + L"99"), std::invalid_argument);
-}
-
-TEST_F(AppTest, TimeEditTakesTwoDigitsTheSeparatorAndTwoDigits) {
-  Host host;
-  auto* edit = host.Shown<TTimeEdit>(L"Time", 41, 21);
-  const std::wstring sep = TimeSeparator();
-  HWND h = edit->Handle();
-  Type(h, L"1a2 3x05");
-  EXPECT_EQ(edit->Text(), L"12" + sep + L"30") << "letters and blanks refused, the separator added, five at most";
-  SetWindowTextW(h, L"");
-  Type(h, L"9" + sep + L"45");
-  EXPECT_EQ(edit->Text(), L"9" + sep + L"45") << "a typed separator is taken as it is";
-  SetWindowTextW(h, (L"12" + sep).c_str());
-  SendMessageW(h, EM_SETSEL, 3, 3);
-  Type(h, L"\b\b");
-  EXPECT_EQ(edit->Text(), L"1") << "Backspace still works";
-
-  // Pasted text is held to what can be typed, and to five characters.
-  struct Paste {
-    std::wstring clip, result;
-  } pastes[] = {{L"hello", L""}, {L"7 PM", L""}, {L"1\r\n2", L""}, {L"08" + sep + L"15", L"08" + sep + L"15"},
-                {L"123456789", L"12345"}};
-  for (const Paste& p : pastes) {
-    ASSERT_TRUE(OpenClipboard(h));
-    EmptyClipboard();
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, (p.clip.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(g), p.clip.c_str(), (p.clip.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(g);
-    SetClipboardData(CF_UNICODETEXT, g);
-    CloseClipboard();
-    SetWindowTextW(h, L"");
-    SendMessageW(h, WM_PASTE, 0, 0);
-    EXPECT_EQ(edit->Text(), p.result) << WideToUtf8(p.clip);
-  }
 }
 
 TEST_F(AppTest, ColourButtonShowsDefaultForClNoneAndPicksFromItsPaletteByKeys) {

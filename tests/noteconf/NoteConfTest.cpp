@@ -33,18 +33,13 @@ class NoteConfTest : public NoteTest {
 TEST_F(NoteConfTest, OpensBesideTheNoteOrInTheBottomRightCornerAndStaysOnTheScreen) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Placed");
   const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-  struct Row {
-    int x, y;
-    bool rightEdge, bottomEdge;
-  } rows[] = {{100, 100, false, false}, {-1, -1, true, true},       {sw - 50, 100, true, false},
-              {100, sh - 50, false, true}, {-1, 300, true, false}, {0, 0, false, false},
-              // The dialog is wider than high: each axis measures with its own side.
-              {sw - 290, 100, true, false}, {100, sh - 300, false, false}};
-  for (const Row& r : rows) {
+  // Opened from the note's menu, at the note's place; (-1, -1) is no place at all.
+  auto open = [&](int x, int y) {
+    SetWindowPos(w->Form->Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT placed{};
     SIZE client{};
     bool topmost = false;
-    ASSERT_TRUE(RunDialog(w, w->Form, r.x, r.y, [&](TNoteConf& d) {
+    EXPECT_TRUE(noteconftest::RunDialogBy([&] { w->Form->CustomizeAction->Execute(); }, [&](TNoteConf& d) {
       placed = ScreenRect(d.Handle());
       RECT c;
       GetClientRect(d.Handle(), &c);
@@ -52,12 +47,28 @@ TEST_F(NoteConfTest, OpensBesideTheNoteOrInTheBottomRightCornerAndStaysOnTheScre
       topmost = (GetWindowLongW(d.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
       d._cancel->Click();
     }));
-    const int width = placed.right - placed.left, height = placed.bottom - placed.top;
-    EXPECT_EQ(placed.left, r.rightEdge ? sw - width : r.x + 10) << r.x << "," << r.y;
-    EXPECT_EQ(placed.top, r.bottomEdge ? sh - height : r.y + 10) << r.x << "," << r.y;
     EXPECT_EQ(client.cx, 323);
     EXPECT_EQ(client.cy, 200);
     EXPECT_TRUE(topmost);
+    return placed;
+  };
+  const RECT corner = open(-1, -1);
+  const int width = corner.right - corner.left, height = corner.bottom - corner.top;
+  ASSERT_GT(width, height) << "the rows below tell the axes apart by the dialog's sides";
+  struct Row {
+    int x, y;
+    bool rightEdge, bottomEdge;
+  } rows[] = {{100, 100, false, false}, {-1, -1, true, true}, {sw - 50, 100, true, false}, {100, sh - 50, false, true},
+              {-1, 300, true, false}, {300, -1, false, true}, {0, 0, false, false}, {-5, -5, false, false},
+              // Flush with the edges still fits; a pixel further does not, on each axis alone.
+              {sw - width - 10, sh - height - 10, false, false}, {sw - width - 9, 100, true, false},
+              {100, sh - height - 9, false, true},
+              // Each axis measures with its own side.
+              {sw - height - 10, 100, true, false}, {100, sh - width - 10, false, false}};
+  for (const Row& r : rows) {
+    const RECT placed = open(r.x, r.y);
+    EXPECT_EQ(placed.left, r.rightEdge ? sw - width : r.x + 10) << r.x << "," << r.y;
+    EXPECT_EQ(placed.top, r.bottomEdge ? sh - height : r.y + 10) << r.x << "," << r.y;
   }
 }
 
@@ -146,6 +157,39 @@ TEST_F(NoteConfTest, AutoShowAtTheCurrentMinuteIsRefusedAndAnAlarmThenIsKept) {
   }));
   EXPECT_FALSE(w->Note->AlarmOn);
   EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(NoteConfTest, AMomentLeftAsItWasKeepsItsSecondsAndAnUnreadableTimeCountsAsNow) {
+  // Snoozed and armed within the current minute: pages that were not touched keep both as they
+  // are, to the second, and check neither again.
+  TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Snoozed");
+  const TDateTime showAt = kNow + 30.0 / 86400, alarmAt = kNow + 20.0 / 86400;
+  w->Note->AutoShowPending = 1, w->Note->ShowAt = showAt;
+  w->Note->AlarmOn = true, w->Note->AlarmAt = alarmAt;
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    SetWindowTextW(d.Titleedit->Handle(), L"Renamed");
+    d._ok->Click();
+  }));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(w->Note->Title, L"Renamed");
+  EXPECT_EQ(w->Note->AutoShowPending, 1u);
+  EXPECT_EQ(w->Note->ShowAt, showAt);
+  EXPECT_TRUE(w->Note->AlarmOn);
+  EXPECT_EQ(w->Note->AlarmAt, alarmAt);
+
+  // A time still unreadable at OK (never left, so never checked) counts as the current moment:
+  // the auto-show is refused, the alarm taken for now.
+  ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
+    for (TTimeEdit* time : {d.AutoShowTimeEdit, d.TimeInfo}) {
+      SetWindowTextW(time->Handle(), L"");
+      Type(time->Handle(), L"2599");
+    }
+    d._ok->Click();
+  }));
+  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Autoshow time is previous than current time, autoshow disabled!"});
+  EXPECT_EQ(w->Note->AutoShowPending, 0u);
+  EXPECT_TRUE(w->Note->AlarmOn);
+  EXPECT_EQ(w->Note->AlarmAt, kNow);
 }
 
 TEST_F(NoteConfTest, WhatWasTypedOrMovedSinceTheLastSaveSurvivesTheDialog) {
@@ -444,8 +488,8 @@ TEST_F(NoteConfTest, DamagedValuesOpenAndAreKeptOrRefusedButNeverBreakTheDialog)
   EXPECT_TRUE(std::isnan(w->Note->ShowAt));
   EXPECT_EQ(w->Note->AlarmAt, 1e300);
 
-  // Damaged values OK'd as they are: long texts and odd colours stay whole, an armed alarm
-  // with no day is refused with its warning.
+  // Damaged values OK'd as they are: long texts and odd colours stay whole, and an armed alarm
+  // with no day, its page untouched, is kept as it is.
   const std::wstring title(10000, L'T'), group(10000, L'G');
   w->Note->Title = title;
   w->Note->Group = group;
@@ -453,8 +497,9 @@ TEST_F(NoteConfTest, DamagedValuesOpenAndAreKeptOrRefusedButNeverBreakTheDialog)
   w->Note->NoteColor = 0x800000FF;
   w->Note->AlarmOn = true;
   ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) { d._ok->Click(); }));
-  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Allarm time is previous than current time, allarm disabled!"});
-  EXPECT_FALSE(w->Note->AlarmOn);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(w->Note->AlarmOn);
+  EXPECT_EQ(w->Note->AlarmAt, 1e300);
   const TNoteClass saved = LoadNote(w->FileName);
   EXPECT_EQ(saved.Title, title);
   EXPECT_EQ(saved.Group, group);
