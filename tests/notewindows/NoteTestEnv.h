@@ -63,6 +63,17 @@ inline TNoteWrapper* FindNote(TNotesManager& m, const std::string& id) {
 
 // Keys as a user types them: WM_CHAR straight to the editor's window.
 inline void TypeChar(TNoteForm* form, wchar_t c) { PostMessageW(form->NoteEdit->Handle(), WM_CHAR, c, 1); }
+// A key pressed and let go in the editor, handled before this returns.
+inline void PressKey(TNoteForm* form, UINT vk) {
+  PostMessageW(form->NoteEdit->Handle(), WM_KEYDOWN, vk, 1);
+  PostMessageW(form->NoteEdit->Handle(), WM_KEYUP, vk, 1u | 0xC0000000u);
+  testsupport::Pump(20);
+}
+// A click of the left (or right) button at x, y of h, posted.
+inline void PostClick(HWND h, int x, int y, bool right = false) {
+  PostMessageW(h, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(h, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
 
 // xdotool is a Unix program; Wine starts it directly, but its process cannot be waited on.
 inline const wchar_t* kXdotool = L"Z:\\usr\\bin\\xdotool";

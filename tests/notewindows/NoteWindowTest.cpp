@@ -58,12 +58,6 @@ TEST_F(NoteWindowTest, TypingIsSavedEverySecondWhileItGoesOnAndAfterThePause) {
   EXPECT_EQ(Trim(RichTextToPlainText(w->Note->Text)), typed + L"LS") << "the record follows";
 }
 
-void PressKey(TNoteForm* f, UINT vk) {
-  PostMessageW(f->NoteEdit->Handle(), WM_KEYDOWN, vk, 1);
-  PostMessageW(f->NoteEdit->Handle(), WM_KEYUP, vk, 1u | 0xC0000000u);
-  Pump(20);
-}
-
 void PutTextOnClipboard(const std::wstring& text) {
   if (!OpenClipboard(nullptr)) return;
   EmptyClipboard();
