@@ -72,9 +72,9 @@ TEST_F(NoteMenuTest, EverySnoozeItemOfBothMenusHidesTheNoteForItsMinutes) {
       EXPECT_NEAR(saved.ShowAt, t + minutes[i] * kMinute, kSecond / 100) << what;
       EXPECT_EQ(Trim(PlainText(saved)), typed) << what << ": what was typed just before was kept";
 
-      SetNowOverride(t + minutes[i] * kMinute - kSecond);
+      SetNowOverride(t + minutes[i] * kMinute);
       Manager().CheckTimers();
-      EXPECT_EQ(w->Form, nullptr) << what << ": back too early";
+      EXPECT_EQ(w->Form, nullptr) << what << ": back before its moment has passed";
       SetNowOverride(t + minutes[i] * kMinute + kSecond);
       Manager().CheckTimers();
       EXPECT_NE(w->Form, nullptr) << what << ": not back at its moment";
@@ -104,6 +104,12 @@ TEST_F(NoteMenuTest, TillTomorrowComesBackAtMidnightEvenAcrossARestart) {
   SetNowOverride(EncodeDateTime(2026, 7, 1, 23, 59));
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Tomorrow");
   const std::string id = w->ID;
+  w->Save();
+  const Bytes opened = ReadBytes(w->FileName);
+  w->HideUntil(EncodeDateTime(2026, 7, 1, 23, 58));
+  w->HideUntil(EncodeDateTime(2026, 7, 1, 23, 59));
+  ASSERT_TRUE(w->Form && w->Note->AutoShowPending == 0u && ReadBytes(w->FileName) == opened)
+      << "a moment not in the future changes nothing and saves nothing";
   w->Form->illtomorrow1->Click();
   EXPECT_EQ(w->Form, nullptr);
   EXPECT_DOUBLE_EQ(LoadNote(w->FileName).ShowAt, EncodeDateTime(2026, 7, 2));
@@ -118,6 +124,7 @@ TEST_F(NoteMenuTest, TillTomorrowComesBackAtMidnightEvenAcrossARestart) {
   SetNowOverride(EncodeDateTime(2026, 7, 2, 0, 0, 1));
   Manager().CheckTimers();
   ASSERT_NE(w->Form, nullptr) << "back with the first tick of the new day";
+  EXPECT_EQ(LoadNote(w->FileName).AutoShowPending, 0u) << "and saved";
 
   // Chosen at midnight exactly, from the close box's menu: a whole day.
   SetNowOverride(EncodeDateTime(2026, 7, 2));
