@@ -58,30 +58,6 @@ TEST_F(NoteWindowTest, TypingIsSavedEverySecondWhileItGoesOnAndAfterThePause) {
   EXPECT_EQ(Trim(RichTextToPlainText(w->Note->Text)), typed + L"LS") << "the record follows";
 }
 
-void PutTextOnClipboard(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return;
-  EmptyClipboard();
-  if (!text.empty()) {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(h)));
-    GlobalUnlock(h);
-    SetClipboardData(CF_UNICODETEXT, h);
-  }
-  CloseClipboard();
-}
-
-std::wstring ClipboardText() {
-  std::wstring clip;
-  if (OpenClipboard(nullptr)) {
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-      clip = static_cast<const wchar_t*>(GlobalLock(h));
-      GlobalUnlock(h);
-    }
-    CloseClipboard();
-  }
-  return clip;
-}
-
 TEST_F(NoteWindowTest, ReadOnlyNoteChangesByNoKeyButSelectsAndCopies) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Read only");
   TNoteForm* f = w->Form;
@@ -107,8 +83,17 @@ TEST_F(NoteWindowTest, ReadOnlyNoteChangesByNoKeyButSelectsAndCopies) {
     EXPECT_FALSE(a->Enabled()) << WideToUtf8(a->Name()) << " must be disabled";
   EXPECT_TRUE(f->ReadOnlyToggle->Checked());
 
-  // Every key that edits, with and without a selection: none may change the note.
-  PutTextOnClipboard(L"pasted");
+  // Ctrl+A selects the whole text and Ctrl+C copies it (to a clipboard emptied first).
+  if (OpenClipboard(nullptr)) EmptyClipboard(), CloseClipboard();
+  {
+    HeldKey ctrl(VK_CONTROL);
+    PressKey(f, 'A');
+    PressKey(f, 'C');
+  }
+  EXPECT_TRUE(f->NoteEdit->Selection().cpMin == 0 && f->NoteEdit->Selection().cpMax >= 10) << "Ctrl+A";
+
+  // Every key that edits (Ctrl+V with the copied text), with and without a selection: none may
+  // change the note.
   for (bool selected : {false, true}) {
     f->NoteEdit->SetSelection(selected ? 2 : 5, 5);
     const std::pair<int, std::vector<UINT>> presses[] = {
@@ -126,23 +111,18 @@ TEST_F(NoteWindowTest, ReadOnlyNoteChangesByNoKeyButSelectsAndCopies) {
       }
   }
 
-  PutTextOnClipboard(L"");
-  {
-    HeldKey ctrl(VK_CONTROL);
-    PressKey(f, 'A');
-    PressKey(f, 'C');
-  }
-  CHARRANGE sel = f->NoteEdit->Selection();
-  EXPECT_EQ(sel.cpMin, 0);
-  EXPECT_GE(sel.cpMax, 10) << "Ctrl+A selects the whole text";
-  EXPECT_EQ(ClipboardText(), L"fixed text") << "Ctrl+C copies";
   f->UpdateTimer->Tick();
   EXPECT_EQ(ReadBytes(w->FileName), saved) << "nothing new was saved";
 
   f->ReadOnlyToggle->Execute();
+  f->NoteEdit->SelectAll();
   TypeChar(f, L'!');
   Pump(30);
-  EXPECT_EQ(f->NoteEdit->Text(), L"!") << "writable again: the key replaces the selection";
+  {
+    HeldKey ctrl(VK_CONTROL);
+    PressKey(f, 'V');
+  }
+  EXPECT_EQ(Trim(f->NoteEdit->Text()), L"!fixed text") << "writable again: the key replaces the selection; Ctrl+C had copied";
 }
 
 TEST_F(NoteWindowTest, MouseMovesAndSizesTheWindowAndTheFileFollows) {
