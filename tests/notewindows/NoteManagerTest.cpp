@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <cstring>
 #include <stdexcept>
 
@@ -20,19 +22,6 @@ Bytes VersionZeroFile(const std::string& text) {
   return b;
 }
 
-std::vector<std::string> FolderOrder() {
-  std::vector<std::string> ids;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((NotesFolder + L"*.vxn").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return ids;
-  do {
-    std::wstring name = fd.cFileName;
-    ids.push_back(WideToAnsi(name.substr(0, name.size() - 4)));
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return ids;
-}
-
 class NoteManagerTest : public NoteTest {};
 
 TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
@@ -51,8 +40,9 @@ TEST_F(NoteManagerTest, LoadsEveryVersionAndNeverWritesACorruptedNote) {
   RecordBoxes([](const MessageBoxRequest& r) { return (r.Flags & MB_YESNO) ? IDNO : IDOK; });
   TNotesManager& m = Manager();
 
-  std::vector<std::string> expected = FolderOrder();
-  expected.erase(std::remove(expected.begin(), expected.end(), "NFolder"), expected.end());
+  std::vector<std::string> expected;  // the folder's order
+  for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(NotesFolder)))
+    if (e.is_regular_file() && e.path().extension() == ".vxn") expected.push_back(e.path().stem().string());
   ASSERT_EQ(m.Notes->Count(), 6);
   for (int i = 0; i < m.Notes->Count(); ++i) EXPECT_EQ(m.Notes->Items(i)->ID, expected[i]) << "folder order, " << i;
   std::vector<std::wstring> questions;
@@ -259,27 +249,16 @@ TEST_F(NoteManagerTest, OnlyChangedNotesAreWrittenAndOnceAtExit) {
     WriteBytes(NoteFileName(ids[i]), EncodeNoteFile(n));
   }
   // Each file's last-write time, after setting it an hour back; changedFiles names those written since.
-  std::vector<FILETIME> before(ids.size());
+  std::vector<std::filesystem::file_time_type> before(ids.size());
+  auto file = [&](size_t i) { return std::filesystem::path(NoteFileName(ids[i])); };
   auto setBack = [&] {
-    for (size_t i = 0; i < ids.size(); ++i) {
-      HANDLE h = CreateFileW(NoteFileName(ids[i]).c_str(), FILE_WRITE_ATTRIBUTES | FILE_READ_ATTRIBUTES, 0, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-      FILETIME now;
-      GetFileTime(h, nullptr, nullptr, &now);
-      ULARGE_INTEGER u{{now.dwLowDateTime, now.dwHighDateTime}};
-      u.QuadPart -= 36000000000ULL;
-      before[i] = FILETIME{u.LowPart, u.HighPart};
-      SetFileTime(h, nullptr, nullptr, &before[i]);
-      CloseHandle(h);
-    }
+    for (size_t i = 0; i < ids.size(); ++i)
+      std::filesystem::last_write_time(file(i), before[i] = std::filesystem::last_write_time(file(i)) - std::chrono::hours(1));
   };
   auto changedFiles = [&] {
     std::vector<std::string> changed;
-    for (size_t i = 0; i < ids.size(); ++i) {
-      WIN32_FILE_ATTRIBUTE_DATA d{};
-      GetFileAttributesExW(NoteFileName(ids[i]).c_str(), GetFileExInfoStandard, &d);
-      if (CompareFileTime(&d.ftLastWriteTime, &before[i]) != 0) changed.push_back(ids[i]);
-    }
+    for (size_t i = 0; i < ids.size(); ++i)
+      if (std::filesystem::last_write_time(file(i)) != before[i]) changed.push_back(ids[i]);
     return changed;
   };
   const std::vector<std::string> none;

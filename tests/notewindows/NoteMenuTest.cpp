@@ -10,16 +10,7 @@ using testsupport::PumpUntil;
 
 namespace {
 
-class NoteMenuTest : public NoteTest {
- protected:
-  // Closes every note, forgets the manager and loads the user's folder again, as a new start.
-  TNotesManager& Restart() {
-    Manager().CloseAll();
-    Pump(50);
-    manager.reset();
-    return Manager();
-  }
-};
+class NoteMenuTest : public NoteTest {};
 
 std::array<TMenuItem*, 8> SnoozeItems(TNoteForm* f, bool closeMenu) {
   if (closeMenu)
@@ -114,7 +105,9 @@ TEST_F(NoteMenuTest, TillTomorrowComesBackAtMidnightEvenAcrossARestart) {
   EXPECT_EQ(w->Form, nullptr);
   EXPECT_DOUBLE_EQ(LoadNote(w->FileName).ShowAt, EncodeDateTime(2026, 7, 2));
 
-  Restart();
+  Manager().CloseAll();  // and a new start
+  Pump(50);
+  manager.reset();
   w = FindNote(Manager(), id);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->Form, nullptr) << "still away after the restart";
