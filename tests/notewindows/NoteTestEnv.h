@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
@@ -150,35 +151,27 @@ inline void FinishAnimation(TNoteForm* f) {
   for (int i = 0; i < 100 && f->AnimationTimer->Enabled(); ++i) f->AnimationTimer->Tick();
 }
 
-// Runs act, which opens a menu, and probe once that menu is up (or after 2 s, when none came
-// up); then closes the menu. A loaded machine may take a while to show it.
-struct MenuProbeState {
-  std::function<void()> probe;
-  DWORD start = 0;
-  int shown = 0;  // ticks the menu has been up: it is probed once the loop has drawn it
-  bool done = false;
-};
-inline MenuProbeState& MenuProbe() {
-  static MenuProbeState state;
-  return state;
-}
+// Runs act, which opens a menu, and probe once that menu is up and drawn (or after 2 s, when
+// none came up); then closes the menu. A loaded machine may take a while to show it.
 inline void WithMenuOpen(const std::function<void()>& act, std::function<void()> probe) {
-  MenuProbe() = {std::move(probe), GetTickCount(), 0, false};
+  static std::function<void()> pending;
+  static DWORD start;
+  static int shown;  // ticks the menu has been up
+  static bool done;
+  pending = std::move(probe), start = GetTickCount(), shown = 0, done = false;
   SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-    MenuProbeState& state = MenuProbe();
     const bool up = TPopupMenu::Current() && TPopupMenu::Current()->CurrentHandle() &&
                     IsWindowVisible(FindWindowW(L"#32768", nullptr));
-    if (up ? ++state.shown < 4 : GetTickCount() - state.start < 2000) return;
+    if (up ? ++shown < 4 : GetTickCount() - start < 2000) return;
     KillTimer(nullptr, id);
-    if (state.probe) state.probe();
-    state.probe = nullptr;
-    state.done = true;
+    if (pending) std::exchange(pending, nullptr)();
+    done = true;
     EndMenu();
   });
   act();
-  testsupport::PumpUntil([] { return MenuProbe().done; }, 3000);
+  testsupport::PumpUntil([] { return done; }, 3000);
   testsupport::Pump(100);
-  MenuProbe().probe = nullptr;
+  pending = nullptr;
 }
 
 // A fresh application and user folder, with the flags of a program that has finished starting.
