@@ -74,11 +74,8 @@ TEST_F(AlarmTest, RingsAndShakesInPlaceUntilAnyClickOnTheNote) {
     EXPECT_FALSE(f->ShakeTimer->Enabled());
   }
   EXPECT_GT(displaced, 3) << "the window shook";
-  ASSERT_EQ(played.size(), 4u);
-  for (const auto& p : played) {
-    EXPECT_EQ(p.first, TrillFile);
-    EXPECT_EQ(p.second, 17u) << "SND_ASYNC | SND_NOSTOP: without waiting, nor cutting a sound short";
-  }
+  EXPECT_EQ(played, (std::vector<std::pair<std::wstring, UINT>>(4, {TrillFile, 17u})))
+      << "SND_ASYNC | SND_NOSTOP: without waiting, nor cutting a sound short";
 
   // Any click on the note stops it, in the middle of a shake too: the title, the text, the bare
   // window, the menu button. The window is back in place at once.

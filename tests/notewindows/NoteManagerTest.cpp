@@ -113,10 +113,9 @@ TEST_F(NoteManagerTest, FileNamesOutsideTheCodePageAreNeverLoadedNorWritten) {
   TNotesManager& again = Manager();
   ASSERT_EQ(again.Notes->Count(), 3) << "no new note at the next start either";
   SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDYES; });
-  TNoteWrapper* unreadable = nullptr;
-  for (TNoteWrapper* w : again.Notes->List)
-    if (w->FileName == NotesFolder + macron) unreadable = w;
-  EXPECT_TRUE(again.DeleteNote(unreadable, true));
+  EXPECT_TRUE(again.DeleteNote(*std::find_if(again.Notes->List.begin(), again.Notes->List.end(),
+                                             [&](TNoteWrapper* w) { return w->FileName == NotesFolder + macron; }),
+                               true));
   EXPECT_FALSE(FileExists(NotesFolder + macron));
   EXPECT_TRUE(FileExists(NotesFolder + L"Na.vxn"));
 }
