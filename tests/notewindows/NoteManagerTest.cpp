@@ -215,28 +215,6 @@ TEST_F(NoteManagerTest, StoredBoundsOpenAtTheMinimumSizeAndOnAScreen) {
   }
 }
 
-TEST_F(NoteManagerTest, CloseAllWritesEveryOpenNoteAndKeepsItVisibleForTheNextStart) {
-  TNoteWrapper* a = OpenNote(100, 100, 160, 160, L"First");
-  TNoteWrapper* b = OpenNote(300, 120, 170, 150, L"Second");
-  // Typed and moved just now: no edit-pause save has run yet.
-  a->Form->NoteEdit->SetText(L"written at shut-down");
-  b->Form->SetBounds(333, 144, 170, 150);
-  std::vector<HWND> windows{a->Form->Handle(), b->Form->Handle()};
-
-  Manager().CloseAll();
-  EXPECT_TRUE(a->Form == nullptr && b->Form == nullptr);
-  TNoteClass fa = LoadNote(a->FileName), fb = LoadNote(b->FileName);
-  EXPECT_EQ(Trim(PlainText(fa)), L"written at shut-down");
-  EXPECT_TRUE(fb.Left == 333 && fb.Top == 144);
-  EXPECT_FALSE(fa.GetHidden() || fb.GetHidden()) << "open at shut-down, open at the next start";
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(windows[0]) && !IsWindow(windows[1]); }, 2000));
-
-  manager.reset();
-  TNotesManager& again = Manager();
-  ASSERT_EQ(again.Notes->Count(), 2);
-  for (TNoteWrapper* w : again.Notes->List) EXPECT_NE(w->Form, nullptr) << w->ID << " opens again";
-}
-
 // A note file is written only when the note changed: not by the save timers after start-up, nor
 // at exit; a note changed before the exit is written once. Told by the files' last-write times,
 // set back an hour before each step.
@@ -295,15 +273,21 @@ TEST_F(NoteManagerTest, OnlyChangedNotesAreWrittenAndOnceAtExit) {
   }
   EXPECT_TRUE(LoadNote(w->FileName).GetReadOnly() && LoadNote(w->FileName).Left == 150);
 
-  // The exit: the check before it writes what changed, the shut-down after it writes nothing more.
+  // The exit: the check before it writes what changed (typed, moved), the shut-down after it
+  // writes nothing more and leaves every open note open for the next start.
   setBack();
   TypeChar(FindNote(m, "NAAA1")->Form, L'y');
+  FindNote(m, "NAAA2")->Form->SetBounds(333, 144, 180, 150);
   Pump(20);
   EXPECT_TRUE(m.SaveBeforeExit());
-  EXPECT_EQ(changedFiles(), std::vector<std::string>{"NAAA1"});
+  EXPECT_EQ(changedFiles(), (std::vector<std::string>{"NAAA1", "NAAA2"}));
+  EXPECT_EQ(LoadNote(NoteFileName("NAAA2")).Top, 144);
   setBack();
   m.CloseAll();
   EXPECT_EQ(changedFiles(), none) << "written twice at exit";
+  for (TNoteWrapper* n : m.Notes->List) EXPECT_EQ(n->Form, nullptr) << n->ID;
+  manager.reset();
+  for (TNoteWrapper* n : Manager().Notes->List) EXPECT_EQ(n->IsOpen(), n->ID != "NAAA3") << n->ID << " at the next start";
 }
 
 TEST_F(NoteManagerTest, GroupsAreFoundAndShownWithoutRegardToCase) {
