@@ -86,8 +86,7 @@ inline bool StartUnixProgram(const std::wstring& path, const std::wstring& args)
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
   return true;
 }
 inline bool StartXdotool(const std::wstring& args) { return StartUnixProgram(kXdotool, args); }
@@ -105,10 +104,7 @@ struct Lock {
   explicit Lock(const std::wstring& path)
       : h(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
   ~Lock() { Release(); }
-  void Release() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    h = INVALID_HANDLE_VALUE;
-  }
+  void Release() { CloseHandle(std::exchange(h, INVALID_HANDLE_VALUE)); }
   HANDLE h;
 };
 
