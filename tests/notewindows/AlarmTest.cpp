@@ -74,11 +74,8 @@ TEST_F(AlarmTest, RingsAndShakesInPlaceUntilAnyClickOnTheNote) {
     EXPECT_FALSE(f->ShakeTimer->Enabled());
   }
   EXPECT_GT(displaced, 3) << "the window shook";
-  ASSERT_EQ(played.size(), 4u);
-  for (const auto& p : played) {
-    EXPECT_EQ(p.first, TrillFile);
-    EXPECT_EQ(p.second, 17u) << "SND_ASYNC | SND_NOSTOP: without waiting, nor cutting a sound short";
-  }
+  EXPECT_EQ(played, (std::vector<std::pair<std::wstring, UINT>>(4, {TrillFile, 17u})))
+      << "SND_ASYNC | SND_NOSTOP: without waiting, nor cutting a sound short";
 
   // Any click on the note stops it, in the middle of a shake too: the title, the text, the bare
   // window, the menu button. The window is back in place at once.
@@ -87,31 +84,20 @@ TEST_F(AlarmTest, RingsAndShakesInPlaceUntilAnyClickOnTheNote) {
     const char* where;
     std::function<void()> act;
   };
-  auto post = [](HWND h, UINT down, UINT up, int x, int y) {
-    PostMessageW(h, down, MK_LBUTTON, MAKELPARAM(x, y));
-    PostMessageW(h, up, 0, MAKELPARAM(x, y));
-  };
   bool ringingWhenMenuOpened = true, ringingWhenSnoozeMenuOpened = true;
+  auto menu = [&](int x, bool right, bool& ringing) {
+    return [&, x, right] {
+      WithMenuOpen([&] { PostClick(f->Handle(), x, 5, right); },
+                   [&] { ringing = f->Allarme->Enabled() || !TPopupMenu::Current(); });
+    };
+  };
   const std::vector<Click> clicks{
       {"title press", [&] { PostMessageW(f->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(width / 2, 6)); }},
-      {"title click", [&] { post(f->Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, width / 2, 6); }},
-      {"text", [&] { post(f->NoteEdit->Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, 20, 20); }},
-      // Under the text control, where no control of the window's own lies.
-      {"bare window", [&] { post(f->Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, 60, 60); }},
-      {"menu button",
-       [&] {
-         WithMenuOpen([&] { post(f->Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, 5, 5); },
-                      [&] { ringingWhenMenuOpened = f->Allarme->Enabled() || !TPopupMenu::Current(); });
-       }},
-      {"right click on the close box",
-       [&] {
-         WithMenuOpen(
-             [&] {
-               PostMessageW(f->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(width - 6, 5));
-               PostMessageW(f->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(width - 6, 5));
-             },
-             [&] { ringingWhenSnoozeMenuOpened = f->Allarme->Enabled() || !TPopupMenu::Current(); });
-       }},
+      {"title click", [&] { PostClick(f->Handle(), width / 2, 6); }},
+      {"text", [&] { PostClick(f->NoteEdit->Handle(), 20, 20); }},
+      {"bare window", [&] { PostClick(f->Handle(), 60, 60); }},  // under the text, where no control lies
+      {"menu button", menu(5, false, ringingWhenMenuOpened)},
+      {"right click on the close box", menu(width - 6, true, ringingWhenSnoozeMenuOpened)},
   };
   for (const Click& c : clicks) {
     w->Note->AlarmOn = true;

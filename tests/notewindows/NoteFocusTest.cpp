@@ -36,16 +36,9 @@ TEST_F(NoteFocusTest, TheTextTakesTheKeysAfterStartTitleClicksMenusAndAnotherNot
 
   // The edit menu leaves the note active, opaque and taking the keys.
   ASSERT_EQ(fa->AlphaBlendValue(), 225);
-  UINT_PTR closer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    EndMenu();
-  });
   POINT inText = fa->NoteEdit->ClientToScreen(POINT{20, 20});
-  PostMessageW(fa->NoteEdit->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(fa->NoteEdit->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
   SetCursorPos(inText.x, inText.y);
-  Pump(400);
-  KillTimer(nullptr, closer);
+  WithMenuOpen([&] { PostClick(fa->NoteEdit->Handle(), 20, 20, true); }, nullptr);
   EXPECT_EQ(GetActiveWindow(), fa->Handle());
   EXPECT_EQ(fa->AlphaBlendValue(), 225) << "the note stayed active while its menu was open";
   EXPECT_EQ(GetFocus(), fa->NoteEdit->Handle());

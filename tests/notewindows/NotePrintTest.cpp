@@ -137,8 +137,7 @@ TEST_F(NotePrintTest, TheSessionEndingWhileThePrintDialogIsUpLeavesTheFreedMainW
     KillTimer(nullptr, id);
     EndMenu();  // never left hanging
   });
-  PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  PostClick(h, 5, 5);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(h); }, 3000)) << "the window went after the session end";
   EXPECT_EQ(asked, 1) << "Print Note was chosen from the menu";
   EXPECT_TRUE(Closing && VantaroMainForm == nullptr) << "the session ended";

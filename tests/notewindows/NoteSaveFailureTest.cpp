@@ -3,8 +3,6 @@
 #include "NoteTestEnv.h"
 
 using namespace notetest;
-using testsupport::Pump;
-using testsupport::PumpUntil;
 
 namespace {
 
@@ -22,38 +20,31 @@ bool Contains(const std::wstring& text, const std::wstring& part) { return text.
 TEST_F(NoteSaveFailureTest, AFailedSaveIsToldOnceKeepsTheEditsAndSucceedsOnceTheCauseIsGone) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 160, L"Shopping");
   TNoteForm* f = w->Form;
-  ASSERT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
-  Pump(100);
+  f->UpdateTimer->Tick();
+  ASSERT_TRUE(FileExists(w->FileName));
 
   // A file locked by another program, then a full disk: each the same way.
   for (int cause = 0; cause < 2; ++cause) {
-    std::unique_ptr<Lock> lock;
-    if (cause == 0)
-      lock = std::make_unique<Lock>(w->FileName);
-    else
-      SetNoteWriteFailAfter(10);
+    auto lock = cause == 0 ? std::make_unique<Lock>(w->FileName) : nullptr;
+    if (!lock) SetNoteWriteFailAfter(10);
     boxes.clear();
-    std::wstring typed = cause == 0 ? L"milk" : L"eggs";
-    for (wchar_t c : typed) {
-      TypeChar(f, c);
-      Pump(300);
-    }
-    Pump(2500);  // several failed attempts
+    const std::wstring typed = cause == 0 ? L"milk" : L"eggs";
+    for (wchar_t c : typed) TypeChar(f, c);
+    Application->ProcessMessages();
+    for (int i = 0; i < 3; ++i) f->UpdateTimer->Tick();  // several failed attempts
     ASSERT_EQ(boxes.size(), 1u) << "one message for the note, whatever the number of attempts";
     EXPECT_TRUE(Contains(boxes[0], L"\"Shopping\"")) << "names the note";
-    EXPECT_TRUE(cause == 0 ? Contains(boxes[0], SystemErrorText(ERROR_SHARING_VIOLATION)) ||
-                                 Contains(boxes[0], SystemErrorText(ERROR_ACCESS_DENIED))
-                           : Contains(boxes[0], SystemErrorText(ERROR_DISK_FULL)))
+    EXPECT_TRUE(lock ? Contains(boxes[0], SystemErrorText(ERROR_SHARING_VIOLATION)) ||
+                           Contains(boxes[0], SystemErrorText(ERROR_ACCESS_DENIED))
+                     : Contains(boxes[0], SystemErrorText(ERROR_DISK_FULL)))
         << "gives the system's reason: " << WideToUtf8(boxes[0]);
     EXPECT_TRUE(w->SaveFailed);
     EXPECT_TRUE(Contains(RichTextToPlainText(w->Note->Text), typed)) << "the edits stay in the note";
-    if (!lock) {
-      EXPECT_FALSE(Contains(PlainText(LoadNote(w->FileName)), typed));
-    }
+    EXPECT_TRUE(lock || !Contains(PlainText(LoadNote(w->FileName)), typed));
     lock.reset();
     SetNoteWriteFailAfter(std::nullopt);
-    ASSERT_TRUE(PumpUntil([&] { return Contains(PlainText(LoadNote(w->FileName)), typed); }, 2500))
-        << "saved by itself once the cause is gone";
+    f->UpdateTimer->Tick();
+    EXPECT_TRUE(Contains(PlainText(LoadNote(w->FileName)), typed)) << "saved by itself once the cause is gone";
     EXPECT_FALSE(w->SaveFailed);
     EXPECT_EQ(boxes.size(), 1u) << "no message once it has worked";
   }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
@@ -63,6 +64,17 @@ inline TNoteWrapper* FindNote(TNotesManager& m, const std::string& id) {
 
 // Keys as a user types them: WM_CHAR straight to the editor's window.
 inline void TypeChar(TNoteForm* form, wchar_t c) { PostMessageW(form->NoteEdit->Handle(), WM_CHAR, c, 1); }
+// A key pressed and let go in the editor, handled before this returns.
+inline void PressKey(TNoteForm* form, UINT vk) {
+  PostMessageW(form->NoteEdit->Handle(), WM_KEYDOWN, vk, 1);
+  PostMessageW(form->NoteEdit->Handle(), WM_KEYUP, vk, 1u | 0xC0000000u);
+  testsupport::Pump(20);
+}
+// A click of the left (or right) button at x, y of h, posted.
+inline void PostClick(HWND h, int x, int y, bool right = false) {
+  PostMessageW(h, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(h, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
 
 // xdotool is a Unix program; Wine starts it directly, but its process cannot be waited on.
 inline const wchar_t* kXdotool = L"Z:\\usr\\bin\\xdotool";
@@ -74,8 +86,7 @@ inline bool StartUnixProgram(const std::wstring& path, const std::wstring& args)
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
   return true;
 }
 inline bool StartXdotool(const std::wstring& args) { return StartUnixProgram(kXdotool, args); }
@@ -93,10 +104,7 @@ struct Lock {
   explicit Lock(const std::wstring& path)
       : h(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
   ~Lock() { Release(); }
-  void Release() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    h = INVALID_HANDLE_VALUE;
-  }
+  void Release() { CloseHandle(std::exchange(h, INVALID_HANDLE_VALUE)); }
   HANDLE h;
 };
 
@@ -139,35 +147,27 @@ inline void FinishAnimation(TNoteForm* f) {
   for (int i = 0; i < 100 && f->AnimationTimer->Enabled(); ++i) f->AnimationTimer->Tick();
 }
 
-// Runs act, which opens a menu, and probe once that menu is up (or after 2 s, when none came
-// up); then closes the menu. A loaded machine may take a while to show it.
-struct MenuProbeState {
-  std::function<void()> probe;
-  DWORD start = 0;
-  int shown = 0;  // ticks the menu has been up: it is probed once the loop has drawn it
-  bool done = false;
-};
-inline MenuProbeState& MenuProbe() {
-  static MenuProbeState state;
-  return state;
-}
+// Runs act, which opens a menu, and probe once that menu is up and drawn (or after 2 s, when
+// none came up); then closes the menu. A loaded machine may take a while to show it.
 inline void WithMenuOpen(const std::function<void()>& act, std::function<void()> probe) {
-  MenuProbe() = {std::move(probe), GetTickCount(), 0, false};
+  static std::function<void()> pending;
+  static DWORD start;
+  static int shown;  // ticks the menu has been up
+  static bool done;
+  pending = std::move(probe), start = GetTickCount(), shown = 0, done = false;
   SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-    MenuProbeState& state = MenuProbe();
     const bool up = TPopupMenu::Current() && TPopupMenu::Current()->CurrentHandle() &&
                     IsWindowVisible(FindWindowW(L"#32768", nullptr));
-    if (up ? ++state.shown < 4 : GetTickCount() - state.start < 2000) return;
+    if (up ? ++shown < 4 : GetTickCount() - start < 2000) return;
     KillTimer(nullptr, id);
-    if (state.probe) state.probe();
-    state.probe = nullptr;
-    state.done = true;
+    if (pending) std::exchange(pending, nullptr)();
+    done = true;
     EndMenu();
   });
   act();
-  testsupport::PumpUntil([] { return MenuProbe().done; }, 3000);
+  testsupport::PumpUntil([] { return done; }, 3000);
   testsupport::Pump(100);
-  MenuProbe().probe = nullptr;
+  pending = nullptr;
 }
 
 // A fresh application and user folder, with the flags of a program that has finished starting.

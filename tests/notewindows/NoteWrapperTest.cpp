@@ -37,41 +37,6 @@ TEST_F(NoteWrapperTest, AlarmFiresOnlyOnceItsMomentHasPassed) {
   EXPECT_EQ(ReadBytes(NoteFileName("NBrokenAlarm")), bytes) << "and is never written";
 }
 
-TEST_F(NoteWrapperTest, SnoozedNoteStaysAwayAcrossARestartUntilItsMoment) {
-  const TDateTime t = EncodeDateTime(2026, 3, 4, 23, 58);
-  SetNowOverride(t);
-  TNoteWrapper* w = OpenNote(100, 100, 160, 160, L"Later");
-  w->Save();
-  Bytes before = ReadBytes(w->FileName);
-
-  w->HideUntil(t - kMinute);
-  w->HideUntil(t);
-  EXPECT_EQ(w->Note->AutoShowPending, 0u) << "a moment not in the future changes nothing";
-  EXPECT_NE(w->Form, nullptr);
-  EXPECT_EQ(ReadBytes(w->FileName), before) << "and saves nothing";
-
-  w->HideForMinutes(5);
-  EXPECT_EQ(w->Form, nullptr);
-  TNoteClass saved = LoadNote(w->FileName);
-  EXPECT_TRUE(saved.GetHidden() && saved.AutoShowPending == 1u);
-  EXPECT_DOUBLE_EQ(saved.ShowAt, t + 5 * kMinute);
-
-  std::string id = w->ID;
-  testsupport::Pump(20);
-  manager.reset();
-  TNoteWrapper* again = FindNote(Manager(), id);
-  ASSERT_NE(again, nullptr);
-  EXPECT_EQ(again->Form, nullptr) << "still snoozed after a restart";
-
-  SetNowOverride(t + 5 * kMinute);
-  Manager().CheckTimers();
-  EXPECT_EQ(again->Form, nullptr) << "not before its moment has passed";
-  SetNowOverride(t + 6 * kMinute);
-  Manager().CheckTimers();
-  ASSERT_NE(again->Form, nullptr) << "shown once due";
-  EXPECT_EQ(LoadNote(again->FileName).AutoShowPending, 0u) << "and saved";
-}
-
 TEST_F(NoteWrapperTest, PreviewIsOneLineOfAtMost255Characters) {
   TNoteWrapper* w = OpenNote(100, 100, 160, 160, L"Preview");
   auto preview = [w](const std::wstring& text) {
