@@ -174,7 +174,7 @@ TEST_P(WithoutAnEngine, TheProgramStaysInTheTrayAndStillEnds) {
 
 INSTANTIATE_TEST_SUITE_P(ExitOrCloseRequest, WithoutAnEngine, ::testing::Bool());
 
-TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIsSaved) {
+TEST_F(NoteTest, RunningMainWindowMakesNotesByTrayAndHotKeyAndExitsOnlyWhenEverythingIsSaved) {
   Loading = true;
   CreateMainForm();
   TVantaroMainForm* form = VantaroMainForm;
@@ -184,29 +184,59 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByHotKeyAndExitsOnlyWhenEverythingIs
   EXPECT_TRUE(form->NoteSystemTimer->Enabled());
   EXPECT_TRUE(form->TrayIcon->Active());
   TNotesManager* notes = VantaroEngine->NotesManager;
-
   NewNoteShortCut->SetShortcut(Value(1, VK_F11));
   ASSERT_TRUE(NewNoteShortCut->Registered);
-  UIEnabled = false;
-  SendMessageW(form->Handle(), WM_HOTKEY, NewNoteShortCut->Atom, MAKELPARAM(MOD_WIN, VK_F11));
-  EXPECT_EQ(notes->Notes->Count(), 0) << "held while a dialog runs";
-  UIEnabled = true;
-  SendMessageW(form->Handle(), WM_HOTKEY, NewNoteShortCut->Atom, MAKELPARAM(MOD_WIN, VK_F11));
-  ASSERT_EQ(notes->Notes->Count(), 1);
-  TNoteWrapper* w = notes->Notes->Items(0);
-  EXPECT_EQ(GetFocus(), w->Form->NoteEdit->Handle()) << "ready for typing";
+  const struct {
+    const char* what;
+    std::uint8_t trayAction;
+    bool uiEnabled, hotKey, newNote, manager;
+  } rows[] = {{"tray: nothing", 0, true, false, false, false}, {"tray: manager", 2, true, false, false, true},
+                {"tray: unknown", 7, true, false, false, false}, {"tray: UI held", 1, false, false, false, false},
+                {"hot key: UI held", 1, false, true, false, false}, {"tray: new note", 1, true, false, true, false},
+                {"hot key: new note", 1, true, true, true, false}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    DefaultTrayIconAction = r.trayAction;
+    UIEnabled = r.uiEnabled;
+    const int before = notes->Notes->Count();
+    if (r.hotKey)
+      SendMessageW(form->Handle(), WM_HOTKEY, NewNoteShortCut->Atom, MAKELPARAM(MOD_WIN, VK_F11));
+    else  // what the system sends for a double-click: the last release comes after it
+      for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        SendMessageW(form->TrayIcon->Handle(), TTrayIcon::CallbackMessage, TTrayIcon::IconId, m);
+    UIEnabled = true;
+    ASSERT_EQ(notes->Notes->Count() - before, r.newNote ? 1 : 0);
+    EXPECT_EQ(NotesManagerForm != nullptr, r.manager);
+    CloseNotesManagerForm();
+    if (r.newNote) {
+      EXPECT_EQ(GetFocus(), notes->Notes->Items(before)->Form->NoteEdit->Handle()) << "ready for typing";
+    }
+  }
   // A released hot key's number may go to the next atom made: it must run nothing any more.
   const WPARAM released = NewNoteShortCut->Atom;
   NewNoteShortCut->SetShortcut(Value(0, 0));
   SendMessageW(form->Handle(), WM_HOTKEY, released, MAKELPARAM(MOD_WIN, VK_F11));
-  EXPECT_EQ(notes->Notes->Count(), 1) << "a released hot key runs nothing";
+  EXPECT_EQ(notes->Notes->Count(), 2) << "a released hot key runs nothing";
   NewNoteShortCut->SetShortcut(Value(1, VK_F11));
+
+  SetSoundHook([](const std::wstring&, UINT) {});
+  TNoteClass* alarm = notes->Notes->Items(1)->Note;
+  alarm->AlarmOn = true;
+  alarm->AlarmAt = Now() - notetest::kMinute;
+  for (bool loading : {true, false}) {
+    Loading = loading;
+    form->NoteSystemTimer->Tick();
+    EXPECT_EQ(alarm->AlarmOn, loading) << (loading ? "the tick waits for start-up" : "rings once started");
+  }
+  SetSoundHook({});
+  TNoteWrapper* w = notes->Notes->Items(0);
   ASSERT_TRUE(w->Save());
   const std::wstring file = w->FileName;
 
   // A note that cannot be saved: Cancel keeps the program and everything in it.
   w->Note->Title = L"Unsaved";
   auto lock = std::make_unique<Lock>(w->FileName);
+  boxes.clear();
   RecordBoxes([](const MessageBoxRequest&) { return IDCANCEL; });
   form->_exit->Execute();
   EXPECT_EQ(boxes.size(), 1u);
@@ -305,46 +335,6 @@ TEST_F(NoteTest, SessionEndInsideAWarningAboutAnUnsavedNoteEndsCleanly) {
     EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }, 1000));
     DeleteFileW(file.c_str());  // the next row starts with no notes
   }
-}
-
-TEST_F(NoteTest, TrayDoubleClickRunsTheChosenActionItsNoteTakesTheKeysAndTheTickWaitsForStartUp) {
-  CreateMainForm();
-  ASSERT_NE(VantaroEngine, nullptr);
-  TNotesManager* notes = VantaroEngine->NotesManager;
-  const HWND tray = VantaroMainForm->TrayIcon->Handle();
-  const struct {
-    std::uint8_t action;
-    bool uiEnabled;
-    int newNotes;
-    bool manager;
-  } rows[] = {{0, true, 0, false}, {2, true, 0, true}, {7, true, 0, false}, {1, false, 0, false}, {1, true, 1, false}};
-  for (const auto& r : rows) {
-    DefaultTrayIconAction = r.action;
-    UIEnabled = r.uiEnabled;
-    const int before = notes->Notes->Count();
-    // What the system sends for a double-click: the last release comes after it.
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-      SendMessageW(tray, TTrayIcon::CallbackMessage, TTrayIcon::IconId, m);
-    UIEnabled = true;
-    EXPECT_EQ(notes->Notes->Count() - before, r.newNotes) << "action " << int(r.action);
-    EXPECT_EQ(NotesManagerForm != nullptr, r.manager) << "action " << int(r.action);
-    CloseNotesManagerForm();
-  }
-  ASSERT_EQ(notes->Notes->Count(), 1);
-  EXPECT_EQ(GetFocus(), notes->Notes->Items(0)->Form->NoteEdit->Handle()) << "ready for typing";
-  DefaultTrayIconAction = 1;
-
-  SetSoundHook([](const std::wstring&, UINT) {});
-  TNoteClass* note = notes->Notes->Items(0)->Note;
-  note->AlarmOn = true;
-  note->AlarmAt = Now() - notetest::kMinute;
-  for (bool loading : {true, false}) {
-    Loading = loading;
-    VantaroMainForm->NoteSystemTimer->Tick();
-    EXPECT_EQ(note->AlarmOn, loading) << (loading ? "the tick waits for start-up" : "rings once started");
-  }
-  ShutdownOnce();
-  SetSoundHook({});
 }
 
 TEST_F(NoteTest, ShutDownWritesTheHotKeysWithTheSettingsOnlyOnceTheyWereConfirmed) {
