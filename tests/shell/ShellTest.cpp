@@ -378,23 +378,18 @@ TEST_F(NoteTest, DialogsGiveTheUserInterfaceBackAsTheyFoundIt) {
 }
 
 TEST(StartSwitches, OnlyTheirOwnPositionsCount) {
+  // What is on: L marks missing texts, S shows the splash, U uninstalls, T terminates.
   const struct {
     const wchar_t *first, *second;
-    bool markMissing, splash, uninstall, terminate;
-  } rows[] = {
-      {L"", L"", false, true, false, false},          {L"/s", L"/L", true, false, false, false},
-      {L"/L", L"/S", true, true, false, false},         {L"/l", L"/UNINSTALL", true, true, false, false},
-      {L"/Uninstall", L"", false, true, true, false}, {L"/TERMINATE", L"/l", true, true, false, true},
-      {L"/S", L"/TERMINATE", false, false, false, false}, {L"-S", L"/LL", false, true, false, false},
-      {L"/S ", L"L", false, true, false, false},
-  };
+    const char* on;
+  } rows[] = {{L"", L"", "S"},         {L"/s", L"/L", "L"},           {L"/L", L"/S", "LS"},
+              {L"/l", L"/UNINSTALL", "LS"}, {L"/Uninstall", L"", "SU"}, {L"/TERMINATE", L"/l", "LST"},
+              {L"/S", L"/TERMINATE", ""},  {L"-S", L"/LL", "S"},        {L"/S ", L"L", "S"}};
   for (const auto& r : rows) {
     const TStartSwitches s = ReadSwitches(r.first, r.second);
-    const std::string what = WideToUtf8(std::wstring(r.first) + L"|" + r.second);
-    EXPECT_EQ(s.MarkMissing, r.markMissing) << what;
-    EXPECT_EQ(s.Splash, r.splash) << what;
-    EXPECT_EQ(s.Uninstall, r.uninstall) << what;
-    EXPECT_EQ(s.Terminate, r.terminate) << what;
+    const std::string on = std::string(s.MarkMissing ? "L" : "") + (s.Splash ? "S" : "") + (s.Uninstall ? "U" : "") +
+                           (s.Terminate ? "T" : "");
+    EXPECT_EQ(on, r.on) << WideToUtf8(std::wstring(r.first) + L"|" + r.second);
   }
 }
 
