@@ -61,12 +61,15 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className, bool visibleOnl
 // Waits for count windows of a class (or any, for 0); returns them, or nothing on a time-out.
 std::vector<HWND> AwaitWindows(DWORD pid, const wchar_t* className, size_t count = 0, bool visibleOnly = true) {
   std::vector<HWND> w;
-  return WaitUntil([&] {
-           w = WindowsOf(pid, className, visibleOnly);
-           return count ? w.size() == count : !w.empty();
-         })
-             ? w
-             : std::vector<HWND>{};
+  const bool found = WaitUntil([&] {
+    w = WindowsOf(pid, className, visibleOnly);
+    return count ? w.size() == count : !w.empty();
+  });
+  return found ? w : std::vector<HWND>{};
+}
+HWND AwaitWindow(DWORD pid, const wchar_t* className, bool visibleOnly = true) {
+  const std::vector<HWND> w = AwaitWindows(pid, className, 0, visibleOnly);
+  return w.empty() ? nullptr : w[0];
 }
 
 HWND RichEditOf(HWND note) { return FindWindowExW(note, nullptr, L"RICHEDIT20W", nullptr); }
@@ -136,23 +139,16 @@ class ProgramTest : public ::testing::Test {
     return EndedNormally(running, 5000);
   }
 
-  static HWND MainWindow(HANDLE process) {
-    auto w = AwaitWindows(GetProcessId(process), L"TVantaroMainForm", 0, false);
-    return w.empty() ? nullptr : w[0];
-  }
+  static HWND MainWindow(HANDLE process) { return AwaitWindow(GetProcessId(process), L"TVantaroMainForm", false); }
   // The tray icon's window: it stands once the engine is built.
-  static HWND TrayWindow(HANDLE process) {
-    auto w = AwaitWindows(GetProcessId(process), L"TTrayIconWindow", 0, false);
-    return w.empty() ? nullptr : w[0];
-  }
+  static HWND TrayWindow(HANDLE process) { return AwaitWindow(GetProcessId(process), L"TTrayIconWindow", false); }
   // Opens the tray menu (by a click the system would send) and returns its window.
   static HWND TrayMenu(HWND tray, bool click = false) {
     if (!click || !notetest::HaveXdotool() || !notetest::StartXdotool(L"mousemove 13 32 sleep 0.2 click 3"))
       PostMessageW(tray, TTrayIcon::CallbackMessage, TTrayIcon::IconId, WM_RBUTTONUP);
     DWORD pid = 0;
     GetWindowThreadProcessId(tray, &pid);
-    auto menus = AwaitWindows(pid, L"#32768", 0, true);
-    return menus.empty() ? nullptr : menus[0];
+    return AwaitWindow(pid, L"#32768");
   }
   // The atom of a hot key, once the running copy has registered it.
   static ATOM HotKeyAtom(const char* name) {
@@ -289,11 +285,11 @@ TEST_F(ProgramTest, CloseRequestDuringAStartUpQuestionIsCarriedOutOnceStartUpIsD
   testsupport::WriteBytes(NoteFileName("NQ2"), testsupport::Bytes{4, 0, 0, 0});  // from a newer version
   HANDLE running = Start(L"/S");
   const DWORD pid = GetProcessId(running);
-  const std::vector<HWND> boxes = AwaitWindows(pid, L"#32770");
-  ASSERT_FALSE(boxes.empty()) << "start-up asks about the newer note";
+  HWND box = AwaitWindow(pid, L"#32770");
+  ASSERT_NE(box, nullptr) << "start-up asks about the newer note";
   EXPECT_TRUE(Ended(Start(L"/TERMINATE"), 5000)) << "the request is kept: the asking copy need not wait";
   EXPECT_TRUE(WindowsOf(pid, L"TClosingVantaroDLG").empty()) << "nothing closes under the question";
-  PostMessageW(boxes[0], WM_COMMAND, IDNO, 0);
+  PostMessageW(box, WM_COMMAND, IDNO, 0);
   EXPECT_TRUE(EndedNormally(running, 8000)) << "the request is carried out once start-up is done";
   EXPECT_TRUE(FileExists(NoteFileName("NQ2"))) << "No keeps the newer note's file";
   EXPECT_EQ(LoadNote(NoteFileName("NQ1")).Title, L"Kept");
@@ -452,13 +448,13 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
   PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, firstRow);
   PostMessageW(list, WM_LBUTTONUP, 0, firstRow);
   PostMessageW(list, WM_KEYDOWN, VK_DELETE, 1);
-  const std::vector<HWND> boxes = AwaitWindows(pid, L"#32770");
-  ASSERT_FALSE(boxes.empty()) << "Del asks whether to delete the note";
+  HWND box = AwaitWindow(pid, L"#32770");
+  ASSERT_NE(box, nullptr) << "Del asks whether to delete the note";
   // Ended from outside while the question is open: every note is saved and freed meanwhile;
   // Yes, then, finds the note gone from the program and must not delete it.
   HANDLE terminate = Start(L"/TERMINATE");
   EXPECT_TRUE(Ended(terminate, 15000));
-  PostMessageW(boxes[0], WM_COMMAND, IDYES, 0);
+  PostMessageW(box, WM_COMMAND, IDYES, 0);
   EXPECT_TRUE(EndedNormally(running, 10000)) << "the running copy ends normally";
   EXPECT_EQ(LoadNote(NoteFileName("NM1")).Title, L"Listed");
   WIN32_FIND_DATAW found;
