@@ -318,13 +318,19 @@ TEST_F(ProgramTest, ANoteThatCannotBeSavedHoldsUpTheCloseRequestUntilItCanBe) {
     return question != nullptr;
   })) << "the close request asks Retry or Cancel";
   EXPECT_FALSE(Ended(terminate, 0)) << "the asking copy waits for the answer";
-  // Cancel, and OK to the tick's own word that the note cannot be saved (its box may be up too).
-  for (HWND box : WindowsOf(pid, L"#32770")) PostMessageW(box, WM_COMMAND, box == question ? IDCANCEL : IDOK, 0);
-  EXPECT_TRUE(Ended(terminate, 5000));
+  // Cancel, and OK to the tick's own word that the note cannot be saved, whenever its box comes.
+  auto answer = [&] {
+    for (HWND box : WindowsOf(pid, L"#32770"))
+      PostMessageW(box, WM_COMMAND, GetDlgItem(box, IDRETRY) ? IDCANCEL : IDOK, 0);
+  };
+  EXPECT_TRUE(WaitUntil([&] { return answer(), Ended(terminate, 0); }, 5000));
   EXPECT_FALSE(Ended(running, 300)) << "Cancel keeps the program";
   EXPECT_TRUE(WindowsOf(pid, L"TClosingVantaroDLG").empty()) << "and takes the closing window away";
   lock.reset();
-  EXPECT_TRUE(Terminate(running)) << "the next request is carried out";
+  terminate = Start(L"/TERMINATE");
+  EXPECT_TRUE(WaitUntil([&] { return answer(), Ended(terminate, 0) && Ended(running, 0); }))
+      << "the next request is carried out";
+  EXPECT_TRUE(EndedNormally(running, 0));
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NS1"))).find(L"typed"), std::wstring::npos);
 }
 
