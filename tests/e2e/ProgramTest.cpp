@@ -176,6 +176,21 @@ class ProgramTest : public ::testing::Test {
     SetSetting(L"\\ShortCuts\\Keys", (name + L"_k").c_str(), vk);
   }
 
+  // Chooses a language file "tester" with one text translated; returns the reader of its texts.
+  std::function<std::string(const wchar_t*, const wchar_t*)> UseTesterLanguage() {
+    const std::wstring file = ExtractFilePath(exe_) + L"languages\\tester.lng";
+    ForceDirectories(ExtractFilePath(file));
+    EXPECT_TRUE(WritePrivateProfileStringW(L"LNG_Vantaro_Main", L"_NewNote", L"&Fresh Note", file.c_str()));
+    TRegistry reg;
+    EXPECT_TRUE(reg.OpenKey(L"\\SOFTWARE\\Belvanto\\VxVantaro", true));
+    reg.WriteString(L"Language", L"tester");
+    return [file](const wchar_t* section, const wchar_t* key) {
+      wchar_t v[256] = {};
+      GetPrivateProfileStringW(section, key, L"(none)", v, 256, file.c_str());
+      return WideToUtf8(v);
+    };
+  }
+
   static void Type(HWND note, const std::wstring& text) {
     HWND edit = RichEditOf(note);
     ASSERT_NE(edit, nullptr);
@@ -280,10 +295,12 @@ TEST_F(ProgramTest, TerminateShowsTheClosingWindowAndSavesEveryNoteOrEndsAtOnceW
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NT2"))).find(L"second typed"), std::wstring::npos);
 }
 
+// In translator mode (/l), which writes the texts it misses to the language file.
 TEST_F(ProgramTest, CloseRequestDuringAStartUpQuestionIsCarriedOutOnceStartUpIsDone) {
+  const auto text = UseTesterLanguage();
   notetest::WriteNote("NQ1", 100, 100, 200, 150, L"Kept");
   testsupport::WriteBytes(NoteFileName("NQ2"), testsupport::Bytes{4, 0, 0, 0});  // from a newer version
-  HANDLE running = Start(L"/S");
+  HANDLE running = Start(L"/S /l");
   const DWORD pid = GetProcessId(running);
   HWND box = AwaitWindow(pid, L"#32770");
   ASSERT_NE(box, nullptr) << "start-up asks about the newer note";
@@ -293,6 +310,9 @@ TEST_F(ProgramTest, CloseRequestDuringAStartUpQuestionIsCarriedOutOnceStartUpIsD
   EXPECT_TRUE(EndedNormally(running, 8000)) << "the request is carried out once start-up is done";
   EXPECT_TRUE(FileExists(NoteFileName("NQ2"))) << "No keeps the newer note's file";
   EXPECT_EQ(LoadNote(NoteFileName("NQ1")).Title, L"Kept");
+  EXPECT_EQ(text(L"LNG_Vantaro_Main", L"_exit"), "&Exit[M]") << "the missing text, marked";
+  EXPECT_EQ(text(L"LNG_Vantaro_Generic", L"_closing_vantaro"), "Closing Vantaro . . .[M]") << "asked while closing";
+  EXPECT_EQ(text(L"LNG_Vantaro_Main", L"_NewNote"), "&Fresh Note") << "a translated text stays";
 }
 
 // The session end's own answer is checked inside the process, by the shell tests.
@@ -334,30 +354,6 @@ TEST_F(ProgramTest, ANoteThatCannotBeSavedHoldsUpTheCloseRequestUntilItCanBe) {
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NS1"))).find(L"typed"), std::wstring::npos);
 }
 
-TEST_F(ProgramTest, TranslatorModeWritesTheMissingTextsToTheLanguageFileAndANormalRunDoesNot) {
-  const std::wstring file = ExtractFilePath(exe_) + L"languages\\tester.lng";
-  ForceDirectories(ExtractFilePath(exe_) + L"languages");
-  ASSERT_TRUE(WritePrivateProfileStringW(L"LNG_Vantaro_Main", L"_NewNote", L"&Fresh Note", file.c_str()));
-  TRegistry reg;
-  ASSERT_TRUE(reg.OpenKey(L"\\SOFTWARE\\Belvanto\\VxVantaro", true));
-  reg.WriteString(L"Language", L"tester");
-  notetest::WriteNote("NL1", 100, 100, 200, 150, L"Lang");
-  auto read = [&](const wchar_t* section, const wchar_t* key) {
-    wchar_t v[256] = {};
-    GetPrivateProfileStringW(section, key, L"(none)", v, 256, file.c_str());
-    return WideToUtf8(v);
-  };
-  for (const bool mark : {false, true}) {
-    HANDLE running = Start(mark ? L"/S /l" : L"/S");
-    ASSERT_EQ(AwaitWindows(GetProcessId(running), L"TNoteForm", 1).size(), 1u);
-    EXPECT_TRUE(Terminate(running));
-    EXPECT_EQ(read(L"LNG_Vantaro_Main", L"_exit"), mark ? "&Exit[M]" : "(none)") << "the missing text, marked";
-    EXPECT_EQ(read(L"LNG_Vantaro_Generic", L"_closing_vantaro"), mark ? "Closing Vantaro . . .[M]" : "(none)")
-        << "texts asked for while closing too";
-    EXPECT_EQ(read(L"LNG_Vantaro_Main", L"_NewNote"), "&Fresh Note") << "a translated text stays";
-  }
-}
-
 TEST_F(ProgramTest, UninstallAsksAndOnYesRemovesItsOwnNotesOnlyWhateverItsFolderIsNamedAndEntersNoLink) {
   // "Ő" has "O" as its best fit in the code page: the sibling is what a narrowed name reaches.
   const std::wstring root = ExtractFilePath(exe_), own = root + L"Vantaro-Ő\\", sibling = root + L"Vantaro-O\\",
@@ -392,6 +388,7 @@ TEST_F(ProgramTest, UninstallAsksAndOnYesRemovesItsOwnNotesOnlyWhateverItsFolder
 }
 
 TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminateDuringItsDeleteQuestionKeepsTheNote) {
+  const auto text = UseTesterLanguage();  // a run without /l writes nothing to it
   notetest::WriteNote("NM1", 100, 100, 200, 150, L"Listed");
   SetHotKey(L"NewNoteShortCut", VK_F8);
   SetHotKey(L"NotesManagerShortCut", VK_F7);
@@ -469,6 +466,7 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
   for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) ++files;
   FindClose(find);
   EXPECT_EQ(files, 2) << "both notes are saved, neither deleted";
+  EXPECT_EQ(text(L"LNG_Vantaro_Main", L"_exit") + text(L"LNG_Vantaro_Generic", L"_closing_vantaro"), "(none)(none)");
   EXPECT_EQ(GlobalFindAtomA("NewNoteShortCut"), 0) << "the hot keys' atoms are released";
 }
 
