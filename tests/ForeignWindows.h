@@ -1,6 +1,7 @@
 #pragma once
 // Looks at another process's windows, as the end-to-end tests and the program benchmark do.
 #include <windows.h>
+#include <shellapi.h>
 
 // Shown, and neither it nor a shown window inside it waits for a paint.
 inline bool Painted(HWND h) {
@@ -23,3 +24,13 @@ inline HWND FocusOf(HWND window) {
   gui.cbSize = sizeof gui;
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
 }
+
+// Shell_NotifyIconW(message) for the icon id of window, asked as its owner would.
+inline bool NotifyIcon(DWORD message, HWND window, UINT id) {
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = window;
+  nid.uID = id;
+  return Shell_NotifyIconW(message, &nid) != FALSE;
+}
+inline bool IconShown(HWND window, UINT id) { return NotifyIcon(NIM_MODIFY, window, id); }
