@@ -265,11 +265,9 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   TTreeGrid* v = form->NoteViewer;
   TNoteWrapper* w = Note(L"first");
   ASSERT_TRUE(w->IsOpen());
-  Click(v, Row(L"first"));
-  FocusList();
-  // F2 edits the title, and no other column.
-  Key(VK_F2);
-  ASSERT_TRUE(v->IsEditing());
+  // F2 on a clicked row edits the title, and no other column.
+  auto editTitle = [&](const std::wstring& t) { return Click(v, Row(t)), FocusList(), Key(VK_F2), v->IsEditing(); };
+  ASSERT_TRUE(editTitle(L"first"));
   EXPECT_TRUE(form->ActionList->Suspended);
   EXPECT_FALSE(form->_DeleteNote->Enabled());
   HWND editor = v->EditorHandle();
@@ -295,10 +293,7 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
       {"header click", [&] { ClickHeader(0); }},
   };
   for (const auto& [name, end] : endings) {
-    Click(v, Row(L"second"));
-    FocusList();
-    Key(VK_F2);
-    ASSERT_TRUE(v->IsEditing()) << name;
+    ASSERT_TRUE(editTitle(L"second")) << name;
     Type(v->EditorHandle(), L"given up");
     end();
     EXPECT_FALSE(v->IsEditing()) << name << ": no editor left over another row";
@@ -320,10 +315,7 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   first->Note->SetReadOnly(true);
   first->Form->ApplyReadOnly();
   Pump(20);
-  Click(v, Row(renamed));
-  FocusList();
-  Key(VK_F2);
-  ASSERT_TRUE(v->IsEditing());
+  ASSERT_TRUE(editTitle(renamed));
   Type(v->EditorHandle(), L"Locked");
   Key(VK_RETURN);
   EXPECT_EQ(first->Note->Title, L"Locked");
@@ -367,9 +359,7 @@ TEST_F(ManagerTest, ActionsThroughKeysAndMenusShowAtOnce) {
   Click(v, Row(L"one"));
   form->_HideGroup->Update();
   form->_HideGroup->Execute();
-  EXPECT_FALSE(one->IsOpen());
-  EXPECT_FALSE(Note(L"two")->IsOpen());
-  EXPECT_FALSE(Note(L"three")->IsOpen());
+  EXPECT_FALSE(one->IsOpen() || Note(L"two")->IsOpen() || Note(L"three")->IsOpen());
   Click(v, Row(L"one"));
   form->_ShowGroup->Update();
   form->_ShowGroup->Execute();
