@@ -170,10 +170,9 @@ TEST_F(NoteConfTest, AMomentLeftAsItWasKeepsItsSecondsAndAnUnreadableTimeCountsA
   }));
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(w->Note->Title, L"Renamed");
-  EXPECT_EQ(w->Note->AutoShowPending, 1u);
-  EXPECT_EQ(w->Note->ShowAt, showAt);
-  EXPECT_TRUE(w->Note->AlarmOn);
-  EXPECT_EQ(w->Note->AlarmAt, alarmAt);
+  const TNoteClass& n = *w->Note;
+  EXPECT_EQ(std::make_tuple(n.AutoShowPending == 1u, n.ShowAt, n.AlarmOn, n.AlarmAt),
+            std::make_tuple(true, showAt, true, alarmAt));
 
   // A time still unreadable at OK (never left, so never checked) counts as the current moment:
   // the auto-show is refused, the alarm taken for now.
@@ -185,9 +184,7 @@ TEST_F(NoteConfTest, AMomentLeftAsItWasKeepsItsSecondsAndAnUnreadableTimeCountsA
     d._ok->Click();
   }));
   EXPECT_EQ(boxes, std::vector<std::wstring>{L"Autoshow time is previous than current time, autoshow disabled!"});
-  EXPECT_EQ(w->Note->AutoShowPending, 0u);
-  EXPECT_TRUE(w->Note->AlarmOn);
-  EXPECT_EQ(w->Note->AlarmAt, kNow);
+  EXPECT_EQ(std::make_tuple(n.AutoShowPending == 0u, n.AlarmOn, n.AlarmAt), std::make_tuple(true, true, kNow));
 }
 
 TEST_F(NoteConfTest, WhatWasTypedOrMovedSinceTheLastSaveSurvivesTheDialog) {
@@ -233,9 +230,7 @@ TEST_F(NoteConfTest, CancelEscapeAndTheCloseBoxChangeNothingButTheNoteIsStillSav
       d.NColor->SetSelectionColor(0x123456);
       end(d);
     })) << name;
-    EXPECT_EQ(w->Note->Title, L"Keep me") << name;
-    EXPECT_EQ(w->Note->Group, L"Home") << name;
-    EXPECT_EQ(w->Note->LinkedFile, L"C:\\keep.txt") << name;
+    EXPECT_EQ(w->Note->Title + L"|" + w->Note->Group + L"|" + w->Note->LinkedFile, L"Keep me|Home|C:\\keep.txt") << name;
     EXPECT_TRUE(w->Note->AlarmOn) << name;
     EXPECT_EQ(w->Note->NoteColor, clNone) << name;
     const TNoteClass saved = LoadNote(w->FileName);
