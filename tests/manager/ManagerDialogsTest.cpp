@@ -115,9 +115,7 @@ TEST_F(ManagerDialogsTest, NotePropertiesFromCtrlPAndThePopupMenuEditTheFocusedN
     RightClick(Row(L"alpha"));
   });
   EXPECT_EQ(seen.Title, L"alpha") << "the pop-up menu opened the dialog of the clicked note";
-  EXPECT_EQ(seen.At.right, screenW);
   ASSERT_NE(Row(L"delta"), nullptr);
-  EXPECT_EQ(notetest::LoadNote(Note(L"delta")->FileName).Title, L"delta");
   EXPECT_EQ(Note(L"delta")->Note->Group, L"g") << "only the title was changed";
   EXPECT_TRUE(IsChild(form->Handle(), GetFocus()));
   // The keys really arrive: F2 edits the focused title.

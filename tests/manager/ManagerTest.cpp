@@ -127,15 +127,12 @@ TEST_F(ManagerTest, OnlyNoteRowsTakeTheFocusAndNothingCollapses) {
   SendMessageW(v->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, client.bottom - 3));
   EXPECT_EQ(form->FocusedNote(), Note(L"c"));
   // Texts, images and hints of the rows.
-  EXPECT_EQ(v->Source->GetText(v, v->Rows()[0], 2), L"Not Set");
-  EXPECT_EQ(v->Source->GetText(v, v->Rows()[0], 4), L" ");
-  EXPECT_EQ(v->Source->GetText(v, v->Rows()[1], 0), L"text of a");
-  EXPECT_EQ(v->Source->GetText(v, v->Rows()[1], 1), L"");
-  EXPECT_EQ(v->Source->GetHint(v, v->Rows()[0], 0), L"Note text preview:\n\rtext of a");
-  EXPECT_EQ(v->Source->GetHint(v, v->Rows()[1], 0), L"");
-  EXPECT_EQ(v->Source->GetHint(v, v->Rows()[2], 0), L"Note text preview:\n\r") << "empty preview";
-  for (int c : {1, 2, 3}) EXPECT_EQ(v->Source->GetImageIndex(v, v->Rows()[0], c, false), -1);
-  EXPECT_EQ(v->Source->GetImageIndex(v, v->Rows()[1], 0, false), -1);
+  const auto& r = v->Rows();
+  EXPECT_EQ((Names{v->Source->GetText(v, r[0], 4), v->Source->GetText(v, r[1], 0), v->Source->GetText(v, r[1], 1),
+                   v->Source->GetHint(v, r[0], 0), v->Source->GetHint(v, r[1], 0), v->Source->GetHint(v, r[2], 0)}),
+            (Names{L" ", L"text of a", L"", L"Note text preview:\n\rtext of a", L"", L"Note text preview:\n\r"}));
+  for (int c : {1, 2, 3}) EXPECT_EQ(v->Source->GetImageIndex(v, r[0], c, false), -1);
+  EXPECT_EQ(v->Source->GetImageIndex(v, r[1], 0, false), -1);
 }
 
 TEST_F(ManagerTest, ImagesAndMomentsShowOpenMarkedAndTimedNotes) {
@@ -150,12 +147,9 @@ TEST_F(ManagerTest, ImagesAndMomentsShowOpenMarkedAndTimedNotes) {
   EXPECT_EQ(show.rfind(alarm + L" ", 0), 0u) << WideToUtf8(show);
   EXPECT_NE(show.find(L"30"), std::wstring::npos) << WideToUtf8(show);
   auto image = [&](const wchar_t* t, int c) { return v->Source->GetImageIndex(v, Row(t), c, false); };
-  EXPECT_EQ(image(L"closed", 0), 1);
-  EXPECT_EQ(image(L"open", 0), 0);
-  EXPECT_EQ(image(L"rolled on top", 4), 5);
-  EXPECT_EQ(image(L"rolled on top", 5), 5);
-  EXPECT_EQ(image(L"open", 4), 6);
-  EXPECT_EQ(image(L"open", 5), 6);
+  EXPECT_EQ((std::vector<int>{image(L"closed", 0), image(L"open", 0), image(L"rolled on top", 4),
+                              image(L"rolled on top", 5), image(L"open", 4), image(L"open", 5)}),
+            (std::vector<int>{1, 0, 5, 5, 6, 6}));
 }
 
 TEST_F(ManagerTest, EveryColumnSortsBothWaysAndEqualKeysKeepListOrder) {
@@ -271,11 +265,9 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   TTreeGrid* v = form->NoteViewer;
   TNoteWrapper* w = Note(L"first");
   ASSERT_TRUE(w->IsOpen());
-  Click(v, Row(L"first"));
-  FocusList();
-  // F2 edits the title, and no other column.
-  Key(VK_F2);
-  ASSERT_TRUE(v->IsEditing());
+  // F2 on a clicked row edits the title, and no other column.
+  auto editTitle = [&](const std::wstring& t) { return Click(v, Row(t)), FocusList(), Key(VK_F2), v->IsEditing(); };
+  ASSERT_TRUE(editTitle(L"first"));
   EXPECT_TRUE(form->ActionList->Suspended);
   EXPECT_FALSE(form->_DeleteNote->Enabled());
   HWND editor = v->EditorHandle();
@@ -301,10 +293,7 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
       {"header click", [&] { ClickHeader(0); }},
   };
   for (const auto& [name, end] : endings) {
-    Click(v, Row(L"second"));
-    FocusList();
-    Key(VK_F2);
-    ASSERT_TRUE(v->IsEditing()) << name;
+    ASSERT_TRUE(editTitle(L"second")) << name;
     Type(v->EditorHandle(), L"given up");
     end();
     EXPECT_FALSE(v->IsEditing()) << name << ": no editor left over another row";
@@ -326,10 +315,7 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   first->Note->SetReadOnly(true);
   first->Form->ApplyReadOnly();
   Pump(20);
-  Click(v, Row(renamed));
-  FocusList();
-  Key(VK_F2);
-  ASSERT_TRUE(v->IsEditing());
+  ASSERT_TRUE(editTitle(renamed));
   Type(v->EditorHandle(), L"Locked");
   Key(VK_RETURN);
   EXPECT_EQ(first->Note->Title, L"Locked");
@@ -373,9 +359,7 @@ TEST_F(ManagerTest, ActionsThroughKeysAndMenusShowAtOnce) {
   Click(v, Row(L"one"));
   form->_HideGroup->Update();
   form->_HideGroup->Execute();
-  EXPECT_FALSE(one->IsOpen());
-  EXPECT_FALSE(Note(L"two")->IsOpen());
-  EXPECT_FALSE(Note(L"three")->IsOpen());
+  EXPECT_FALSE(one->IsOpen() || Note(L"two")->IsOpen() || Note(L"three")->IsOpen());
   Click(v, Row(L"one"));
   form->_ShowGroup->Update();
   form->_ShowGroup->Execute();
@@ -523,9 +507,8 @@ TEST_F(ManagerTest, MenusAreBuiltFromTheActions) {
     for (TMenuItem* i : m->Items()) s += i->Caption + L"|";
     return s;
   };
-  EXPECT_EQ(captions(form->_NotesMenu), L"&New Note|&Delete Note|-|Refresh All|-|&Close|");
-  EXPECT_EQ(captions(form->_PrintMenu), L"&Print current list|Print &setup|");
-  EXPECT_EQ(captions(form->_HelpMenu), L"&Contents|-|&About|");
+  EXPECT_EQ(captions(form->_NotesMenu) + captions(form->_PrintMenu) + captions(form->_HelpMenu),
+            L"&New Note|&Delete Note|-|Refresh All|-|&Close|&Print current list|Print &setup|&Contents|-|&About|");
   EXPECT_EQ(captions(form->NotePopupMan->Items()),
             L"&Close Note|&Show Note|-|Show &all notes of the same group|Hide all notes of the same group|-|"
             L"&New Note|&Delete Note|-|Note &Properties|");
@@ -561,11 +544,8 @@ TEST_F(ManagerTest, SecondRequestBringsTheOneWindowBackAndPlacementIsKept) {
   Pump(50);
   ASSERT_EQ(NotesManagerForm, nullptr);
   TNotesManagerForm* second = Open();
-  EXPECT_NE(second, nullptr);
-  EXPECT_EQ(second->Left(), 100);
-  EXPECT_EQ(second->Top(), 120);
-  EXPECT_EQ(second->Width(), 600);
-  EXPECT_EQ(second->Height(), 420);
+  EXPECT_EQ((std::vector<int>{second->Left(), second->Top(), second->Width(), second->Height()}),
+            (std::vector<int>{100, 120, 600, 420}));
   second->SetWindowState(TWindowState::wsMaximized);
   second->Close();
   Pump(50);
@@ -596,15 +576,12 @@ TEST_F(ManagerTest, TranslatedFromTheLanguageFile) {
   LoadLanguage(L"italiano");
   Start({{L"n"}});
   Open();
-  EXPECT_EQ(form->Caption(), L"Gestore delle note");
-  EXPECT_EQ(form->_NewNote->Caption(), L"&Nuova nota");
-  EXPECT_EQ(form->_NotesMenu->Caption, L"&Note");
-  EXPECT_EQ(form->_PrintMenu->Caption, L"Print") << "not in the file: the built-in text";
-  EXPECT_EQ(form->NoteViewer->ColumnCaption(0), L"Titolo");
-  EXPECT_EQ(form->NoteViewer->ColumnCaption(5), L"Ridotta");
-  EXPECT_EQ(form->NoteViewer->ColumnCaption(1), L"Group");
-  EXPECT_EQ(Folders()[1], L"* Senza gruppo *");
-  EXPECT_EQ(Folders()[0], L"All") << "never translated";
+  // Print and Group are not in the file: the built-in text; All is never translated.
+  EXPECT_EQ((Names{form->Caption(), form->_NewNote->Caption(), form->_NotesMenu->Caption, form->_PrintMenu->Caption,
+                   form->NoteViewer->ColumnCaption(0), form->NoteViewer->ColumnCaption(5),
+                   form->NoteViewer->ColumnCaption(1), Folders()[1], Folders()[0]}),
+            (Names{L"Gestore delle note", L"&Nuova nota", L"&Note", L"Print", L"Titolo", L"Ridotta", L"Group",
+                   L"* Senza gruppo *", L"All"}));
   EXPECT_EQ(LanguageWrapper->Engine()->Section(), kGenericSection) << "the shared section is selected at the end";
   CloseNotesManagerForm();
   Pump(20);

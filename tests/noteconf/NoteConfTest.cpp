@@ -3,6 +3,7 @@
 // preview, the group list and the linked file.
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "noteconf/NoteConfTestEnv.h"
 
@@ -90,24 +91,21 @@ TEST_F(NoteConfTest, OkWritesEveryFieldBackAndSavesTheNote) {
     d.SetAlarmDateTime(alarmAt);
     Key(VK_RETURN);  // the default button
   }));
-  const TNoteClass& n = *w->Note;
-  EXPECT_EQ(n.Title, L"New title");
-  EXPECT_EQ(n.Group, L"Work");
-  EXPECT_EQ(n.LinkedFile, L"C:\\docs\\plan.txt");
-  EXPECT_EQ(n.TitleColor, 0x0000FFu);
-  EXPECT_EQ(n.NoteColor, 0x00FFFFu);
-  EXPECT_EQ(n.TitleFontColor, 0xFF0000u);
-  EXPECT_EQ(n.AutoShowPending, 1u);
-  EXPECT_NEAR(n.ShowAt, showAt, 1e-7);
-  EXPECT_TRUE(n.AlarmOn);
-  EXPECT_NEAR(n.AlarmAt, alarmAt, 1e-7);
+  const TNoteClass saved = LoadNote(w->FileName);
+  for (const TNoteClass* n : {static_cast<const TNoteClass*>(w->Note), &saved}) {  // the record, then its file
+    EXPECT_EQ(n->Title, L"New title");
+    EXPECT_EQ(n->Group, L"Work");
+    EXPECT_EQ(n->LinkedFile, L"C:\\docs\\plan.txt");
+    EXPECT_EQ(n->TitleColor, 0x0000FFu);
+    EXPECT_EQ(n->NoteColor, 0x00FFFFu);
+    EXPECT_EQ(n->TitleFontColor, 0xFF0000u);
+    EXPECT_EQ(n->AutoShowPending, 1u);
+    EXPECT_NEAR(n->ShowAt, showAt, 1e-7);
+    EXPECT_TRUE(n->AlarmOn);
+    EXPECT_NEAR(n->AlarmAt, alarmAt, 1e-7);
+  }
   EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(UIEnabled);
-  TNoteClass saved = LoadNote(w->FileName);
-  EXPECT_EQ(saved.Title, L"New title");
-  EXPECT_EQ(saved.Group, L"Work");
-  EXPECT_EQ(saved.AutoShowPending, 1u);
-  EXPECT_TRUE(saved.AlarmOn);
   EXPECT_EQ(w->Form->Wrapper, w) << "the window was filled again from the record";
 }
 
@@ -172,10 +170,9 @@ TEST_F(NoteConfTest, AMomentLeftAsItWasKeepsItsSecondsAndAnUnreadableTimeCountsA
   }));
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(w->Note->Title, L"Renamed");
-  EXPECT_EQ(w->Note->AutoShowPending, 1u);
-  EXPECT_EQ(w->Note->ShowAt, showAt);
-  EXPECT_TRUE(w->Note->AlarmOn);
-  EXPECT_EQ(w->Note->AlarmAt, alarmAt);
+  const TNoteClass& n = *w->Note;
+  EXPECT_EQ(std::make_tuple(n.AutoShowPending == 1u, n.ShowAt, n.AlarmOn, n.AlarmAt),
+            std::make_tuple(true, showAt, true, alarmAt));
 
   // A time still unreadable at OK (never left, so never checked) counts as the current moment:
   // the auto-show is refused, the alarm taken for now.
@@ -187,9 +184,7 @@ TEST_F(NoteConfTest, AMomentLeftAsItWasKeepsItsSecondsAndAnUnreadableTimeCountsA
     d._ok->Click();
   }));
   EXPECT_EQ(boxes, std::vector<std::wstring>{L"Autoshow time is previous than current time, autoshow disabled!"});
-  EXPECT_EQ(w->Note->AutoShowPending, 0u);
-  EXPECT_TRUE(w->Note->AlarmOn);
-  EXPECT_EQ(w->Note->AlarmAt, kNow);
+  EXPECT_EQ(std::make_tuple(n.AutoShowPending == 0u, n.AlarmOn, n.AlarmAt), std::make_tuple(true, true, kNow));
 }
 
 TEST_F(NoteConfTest, WhatWasTypedOrMovedSinceTheLastSaveSurvivesTheDialog) {
@@ -235,9 +230,7 @@ TEST_F(NoteConfTest, CancelEscapeAndTheCloseBoxChangeNothingButTheNoteIsStillSav
       d.NColor->SetSelectionColor(0x123456);
       end(d);
     })) << name;
-    EXPECT_EQ(w->Note->Title, L"Keep me") << name;
-    EXPECT_EQ(w->Note->Group, L"Home") << name;
-    EXPECT_EQ(w->Note->LinkedFile, L"C:\\keep.txt") << name;
+    EXPECT_EQ(w->Note->Title + L"|" + w->Note->Group + L"|" + w->Note->LinkedFile, L"Keep me|Home|C:\\keep.txt") << name;
     EXPECT_TRUE(w->Note->AlarmOn) << name;
     EXPECT_EQ(w->Note->NoteColor, clNone) << name;
     const TNoteClass saved = LoadNote(w->FileName);
@@ -251,45 +244,26 @@ TEST_F(NoteConfTest, CancelEscapeAndTheCloseBoxChangeNothingButTheNoteIsStillSav
 TEST_F(NoteConfTest, AnImpossibleTimeUnchecksItsBoxAndReadsZero) {
   TNoteWrapper* w = OpenNote(100, 100, 200, 150, L"Times");
   const std::wstring sep = TimeSeparator();
-  std::wstring autoText, alarmText, goodText;
-  bool autoChecked = true, alarmChecked = true, goodChecked = false;
+  std::vector<std::wstring> seen;  // as typed, then after leaving the edit
   ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
-    struct Page {
-      TTabSheet* sheet;
-      TCheckBox* box;
-      TTimeEdit* time;
-      std::wstring* text;
-      bool* checked;
-      std::wstring typed;
-    } pages[] = {{d.AutoShow, d.AutoShowCB, d.AutoShowTimeEdit, &autoText, &autoChecked, L"2599"},
-                 {d.Alarm, d.AlarmCB, d.TimeInfo, &alarmText, &alarmChecked, L"2599"}};
-    for (Page& p : pages) {
-      d.PageControl1->SetActivePage(p.sheet);
-      p.box->SetChecked(true);
-      p.time->SetFocus();
-      SetWindowTextW(p.time->Handle(), L"");
-      Type(p.time->Handle(), p.typed);
-      EXPECT_EQ(p.time->Text(), L"25" + sep + L"99") << "typed as it reads";
+    // The last row: a possible time stays as typed, and its box checked.
+    const std::tuple<TTabSheet*, TCheckBox*, TTimeEdit*, const wchar_t*> pages[] = {
+        {d.AutoShow, d.AutoShowCB, d.AutoShowTimeEdit, L"2599"}, {d.Alarm, d.AlarmCB, d.TimeInfo, L"2599"},
+        {d.Alarm, d.AlarmCB, d.TimeInfo, L"0745"}};
+    for (const auto& [sheet, box, time, typed] : pages) {
+      d.PageControl1->SetActivePage(sheet);
+      box->SetChecked(true);
+      time->SetFocus();
+      SetWindowTextW(time->Handle(), L"");
+      Type(time->Handle(), typed);
+      seen.push_back(time->Text());
       Key(VK_TAB);  // leaving the edit
-      *p.text = p.time->Text();
-      *p.checked = p.box->Checked();
+      seen.push_back(time->Text() + (box->Checked() ? L" checked" : L""));
     }
-    // A possible time stays as typed, and its box checked.
-    d.AlarmCB->SetChecked(true);
-    d.TimeInfo->SetFocus();
-    SetWindowTextW(d.TimeInfo->Handle(), L"");
-    Type(d.TimeInfo->Handle(), L"0745");
-    Key(VK_TAB);
-    goodText = d.TimeInfo->Text();
-    goodChecked = d.AlarmCB->Checked();
     d._cancel->Click();
   }));
-  EXPECT_EQ(autoText, L"00" + sep + L"00");
-  EXPECT_EQ(alarmText, EmptyTimeText());
-  EXPECT_FALSE(autoChecked);
-  EXPECT_FALSE(alarmChecked);
-  EXPECT_EQ(goodText, L"07" + sep + L"45");
-  EXPECT_TRUE(goodChecked);
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"25" + sep + L"99", L"00" + sep + L"00", L"25" + sep + L"99",
+                                             EmptyTimeText(), L"07" + sep + L"45", L"07" + sep + L"45 checked"}));
   EXPECT_TRUE(boxes.empty()) << "no message";
 }
 
@@ -417,19 +391,13 @@ TEST_F(NoteConfTest, DefaultColoursShowDefaultAndThePreviewPaintsThem) {
 }
 
 TEST_F(NoteConfTest, GroupsOfAllNotesAreOfferedAndATypedGroupIsStoredWithItsBlanks) {
-  TNoteWrapper* a = OpenNote(100, 100, 200, 150, L"A");
-  a->Note->Group = L"Work";
-  TNoteWrapper* b = OpenNote(140, 140, 200, 150, L"B");
-  b->Note->Group = L"Home";
-  TNoteWrapper* c = OpenNote(180, 180, 200, 150, L"C");
-  c->Note->Group = L"  ";
-  TNoteWrapper* w = OpenNote(220, 220, 200, 150, L"D");
-  w->Note->Group = L"work";
   // Two groups of one length outside the code page are offered as two, as they are written.
-  TNoteWrapper* e = OpenNote(260, 260, 200, 150, L"E");
-  e->Note->Group = L"Привет";
-  TNoteWrapper* f = OpenNote(300, 300, 200, 150, L"F");
-  f->Note->Group = L"Пример";
+  std::vector<TNoteWrapper*> notes;
+  for (const wchar_t* group : {L"Work", L"Home", L"  ", L"work", L"Привет", L"Пример"}) {
+    notes.push_back(OpenNote(100 + 40 * static_cast<int>(notes.size()), 100, 200, 150, group));
+    notes.back()->Note->Group = group;
+  }
+  TNoteWrapper* w = notes[3];
   std::vector<std::wstring> offered;
   std::wstring shown;
   ASSERT_TRUE(RunDialog(w, w->Form, -1, -1, [&](TNoteConf& d) {
@@ -473,18 +441,12 @@ TEST_F(NoteConfTest, DamagedValuesOpenAndAreKeptOrRefusedButNeverBreakTheDialog)
   w->Note->ShowAt = std::numeric_limits<double>::quiet_NaN();
   w->Note->AlarmAt = 1e300;
   w->Note->LinkedFile = L"C:\\notes\\bad|name?.txt";  // mistyped by hand: shown, and kept unless changed
-  std::wstring day, time, alarmDay, link;
+  std::vector<std::wstring> shown;
   ASSERT_TRUE(RunDialog(w, w->Form, 100, 100, [&](TNoteConf& d) {
-    day = d.AutoShowDateEdit->Text();
-    time = d.AutoShowTimeEdit->Text();
-    alarmDay = d.DayInfo->Text();
-    link = d.LinkedFileEdit->Text();
+    shown = {d.AutoShowDateEdit->Text(), d.AutoShowTimeEdit->Text(), d.DayInfo->Text(), d.LinkedFileEdit->Text()};
     d._cancel->Click();
   }));
-  EXPECT_EQ(link, L"C:\\notes\\bad|name?.txt");
-  EXPECT_EQ(day, L"");
-  EXPECT_EQ(alarmDay, L"");
-  EXPECT_EQ(time, EmptyTimeText());
+  EXPECT_EQ(shown, (std::vector<std::wstring>{L"", EmptyTimeText(), L"", L"C:\\notes\\bad|name?.txt"}));
   EXPECT_TRUE(std::isnan(w->Note->ShowAt));
   EXPECT_EQ(w->Note->AlarmAt, 1e300);
 
