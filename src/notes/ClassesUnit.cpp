@@ -268,14 +268,10 @@ std::vector<std::wstring> ListNoteFiles(const std::wstring& folderName) {
     const std::wstring name = fd.cFileName;
     // Patterns also match by short names, and a name that is only the extension has no note
     // identifier: only "<id>.vxn" and "<id>.vxn.tmp" themselves count.
-    auto endsWith = [&name](const wchar_t* suffix) {
-      const size_t n = wcslen(suffix);
-      return name.size() > n && lstrcmpiW(name.c_str() + name.size() - n, suffix) == 0;
-    };
-    if (endsWith(L".vxn")) {
+    if (EndsText(name, L".vxn")) {
       notes.push_back(name);
       noteWritten[UpperCase(name)] = fd.ftLastWriteTime;
-    } else if (endsWith(L".vxn.tmp")) {
+    } else if (EndsText(name, L".vxn.tmp")) {
       temps.emplace_back(name, fd.ftLastWriteTime);
     }
   } while (FindNextFileW(find, &fd));

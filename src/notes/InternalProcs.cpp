@@ -124,14 +124,9 @@ bool IsAlreadyRunning(HANDLE& handle, const std::string& name) {
 namespace {
 std::function<void(const std::wstring&)> g_shellOpenHook;
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-  const int n = static_cast<int>(wcslen(prefix));
-  return static_cast<int>(text.size()) > n && CompareStringOrdinal(text.c_str(), n, prefix, n, TRUE) == CSTR_EQUAL;
-}
-
 bool IsWebAddress(const std::wstring& url) {
   for (const wchar_t* prefix : {L"http://", L"https://", L"ftp://", L"mailto:", L"www."})
-    if (StartsWith(url, prefix)) return true;
+    if (StartsText(url, prefix)) return true;
   return false;
 }
 }  // namespace
@@ -182,7 +177,7 @@ void OpenURL(HWND wnd, const std::wstring& url) {
   // must never start a program, so only web addresses go to the shell. One that starts with
   // "www." names no scheme, and the shell would take it for a file first (www.evil.bat).
   if (!IsWebAddress(url)) return;
-  ShellOpen(wnd, StartsWith(url, L"www.") ? L"http://" + url : url, L"c:\\");
+  ShellOpen(wnd, StartsText(url, L"www.") ? L"http://" + url : url, L"c:\\");
 }
 
 void Shutdown(bool freeMainForm) {

@@ -88,3 +88,15 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
   return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
                         static_cast<int>(b.size())) == CSTR_EQUAL;
 }
+
+namespace {
+bool AffixAt(const std::wstring& text, const wchar_t* affix, bool atEnd) {
+  const int n = lstrlenW(affix);
+  if (static_cast<int>(text.size()) <= n) return false;
+  const wchar_t* at = text.c_str() + (atEnd ? text.size() - n : 0);
+  return CompareStringOrdinal(at, n, affix, n, TRUE) == CSTR_EQUAL;
+}
+}  // namespace
+
+bool StartsText(const std::wstring& text, const wchar_t* affix) { return AffixAt(text, affix, false); }
+bool EndsText(const std::wstring& text, const wchar_t* affix) { return AffixAt(text, affix, true); }

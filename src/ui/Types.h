@@ -30,3 +30,6 @@ std::wstring Trim(const std::wstring& s);
 std::string UpperCase(const std::string& s);
 std::wstring UpperCase(const std::wstring& s);
 bool SameText(const std::wstring& a, const std::wstring& b);
+// Whether text begins or ends with affix, letter case aside (ordinal), and has more besides.
+bool StartsText(const std::wstring& text, const wchar_t* affix);
+bool EndsText(const std::wstring& text, const wchar_t* affix);
