@@ -1,0 +1,324 @@
+#include "events/MyEventsManagerUnit.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "notes/InternalProcs.h"
+#include "ui/Clock.h"
+#include "ui/DateEdit.h"
+#include "ui/FileIO.h"
+#include "ui/Forms.h"
+#include "ui/IniText.h"
+#include "ui/MessageBox.h"
+#include "ui/Paths.h"
+
+TEventsWindows EventsWindows;
+
+namespace {
+constexpr wchar_t kCaption[] = L"Vantaro";
+
+bool ValidDate(int year, int month, int day) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+TDateTime CurrentDay() { return std::floor(Now()); }
+
+int YearOf(TDateTime moment) {
+  SYSTEMTIME st;
+  DateTimeToSystemTime(moment, st);
+  return st.wYear;
+}
+
+// Whether the file holds nothing but blanks (an empty events file rather than some other file).
+bool BlankFile(const std::wstring& fileName) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(fileName, bytes)) return false;
+  TIniEncoding encoding;
+  const std::wstring text = DecodeIniBytes(bytes, encoding);
+  return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c <= L' ' || c == 0xFEFF; });
+}
+
+// The first free name beside the file for a copy set aside: name.damaged, name.damaged2, ...
+std::wstring AsideName(const std::wstring& fileName) {
+  std::wstring name = fileName + L".damaged";
+  for (int n = 2; FileExists(name) && n < 1000; ++n) name = fileName + L".damaged" + std::to_wstring(n);
+  return name;
+}
+}  // namespace
+
+std::wstring EventDateToStr(TDateTime date) {
+  if (!IsCalendarDay(date)) return L"";
+  SYSTEMTIME st;
+  DateTimeToSystemTime(std::floor(date), st);
+  wchar_t text[128] = L"";
+  if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 128)) return L"";
+  return text;
+}
+
+// ---------------------------------------------------------------- TMYEvent
+
+TMYEvent::TMYEvent() : Date(CurrentDay()) {}
+
+TMYEvent::~TMYEvent() {
+  if (alive_) *alive_ = false;
+}
+
+TLifeCheck TMYEvent::Watch() {
+  if (!alive_) alive_ = std::make_shared<bool>(true);
+  return TLifeCheck(alive_);
+}
+
+TDateTime TMYEvent::AnniversaryDate() const {
+  if (!IsCalendarDay(Date)) return Date;
+  SYSTEMTIME date;
+  DateTimeToSystemTime(Date, date);
+  const TDateTime today = CurrentDay();
+  int year = YearOf(today);
+  // An event dated later than today is placed in next year.
+  if (today < Date) ++year;
+  if (ValidDate(year, date.wMonth, date.wDay)) return EncodeDateTime(year, date.wMonth, date.wDay);
+  // 29 February in a year without it: on the last day of February, every such year.
+  if (date.wMonth == 2 && date.wDay == 29 && ValidDate(year, 2, 28)) return EncodeDateTime(year, 2, 28);
+  return Date;
+}
+
+int TMYEvent::YearsSince() const { return YearOf(CurrentDay()) - YearOf(Date); }
+
+std::wstring TMYEvent::DateDisplay() const { return DateUnread ? DateText : EventDateToStr(Date); }
+
+bool TMYEvent::Edit() {
+  if (!EventsWindows.EditEvent) return false;
+  std::wstring text = Text;
+  TDateTime date = Date;
+  TLifeCheck alive = Watch();
+  const bool confirmed = EventsWindows.EditEvent(text, date);
+  // The dialog ran the message loop: a session end may have freed the event meanwhile.
+  if (!alive || !confirmed) return false;
+  Text = text;
+  Date = date;
+  DateUnread = false;
+  DateText.clear();
+  return true;
+}
+
+// ---------------------------------------------------------------- TMyEventsList
+
+int TMyEventsList::IndexOf(const TMYEvent* event) const {
+  auto it = std::find(items_.begin(), items_.end(), event);
+  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+void TMyEventsList::Delete(int index) { items_.erase(items_.begin() + index); }
+
+void TMyEventsList::Remove(const TMYEvent* event) {
+  items_.erase(std::remove(items_.begin(), items_.end(), event), items_.end());
+}
+
+// ---------------------------------------------------------------- TMyEventsmanager
+
+TMyEventsmanager::TMyEventsmanager() : FileName(NotesFolder + kEventsFileName) {}
+
+TMyEventsmanager::~TMyEventsmanager() {
+  *alive_ = false;
+  try {
+    CloseForm(managerForm_, managerAlive_, true);
+  } catch (...) {
+  }
+  try {
+    CloseForm(latestForm_, latestAlive_, true);
+  } catch (...) {
+  }
+  Today.Clear();
+  Tomorrow.Clear();
+  Incoming.Clear();
+  for (TMYEvent* e : Events.Items()) delete e;
+  Events.Clear();
+}
+
+void TMyEventsmanager::Report(const std::wstring& text) {
+  // During the shut-down nobody is there to read a box.
+  if (Closing) return AppendToErrorLog(text);
+  ShowMessageBox(text, kCaption, MB_OK | MB_ICONERROR);
+}
+
+void TMyEventsmanager::LoadEvents() {
+  TIniText ini;
+  unsigned long error = 0;
+  switch (LoadIniFile(FileName, ini, &error)) {
+    case TIniLoad::Missing: return;
+    case TIniLoad::Unreadable:
+      keepFile_ = true;
+      loadProblem_ = L"The events file " + FileName + L" cannot be read: " + SystemErrorText(error) +
+                     L"\n\rIt is left as it is, and the events of this run are not saved.";
+      return Report(loadProblem_);
+    case TIniLoad::NotText: break;
+    case TIniLoad::Ok: {
+      if (ini.SawSectionLine) {
+        for (const TIniSection& section : ini.Sections) {
+          if (section.Name.size() < 4 || !SameText(section.Name.substr(0, 4), L"item")) continue;
+          auto* e = new TMYEvent;
+          e->Text = section.Read(L"text");
+          const std::wstring date = section.Read(L"date");
+          TDateTime day = 0;
+          if (!date.empty() && TryStrToDate(date, day)) {
+            e->Date = day;
+          } else {
+            e->Date = Now();
+            e->DateUnread = true;
+            e->DateText = date;
+          }
+          Events.Add(e);
+        }
+        return;
+      }
+      // Nothing at all, or only blanks: an events file without events.
+      if (BlankFile(FileName)) return;
+      break;
+    }
+  }
+  // Not an events file: it goes aside, whole, and the events of this run get a file of their own.
+  const std::wstring aside = AsideName(FileName);
+  if (MoveFileExW(FileName.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    loadProblem_ = L"The events file " + FileName + L" holds no events. It was kept as " + aside +
+                   L" and a new events file is started.";
+  } else {
+    keepFile_ = true;
+    loadProblem_ = L"The events file " + FileName + L" holds no events, and it cannot be kept aside: " +
+                   SystemErrorText(GetLastError()) + L"\n\rIt is left as it is, and the events of this run are not saved.";
+  }
+  Report(loadProblem_);
+}
+
+bool TMyEventsmanager::SaveEvents() {
+  if (keepFile_) return false;
+  TIniWriter ini;
+  ini.Section(L"main");
+  ini.Key(L"fileinfo", L"1");
+  const int count = Events.Count();
+  for (int i = 0; i < count; ++i) {
+    const TMYEvent* e = Events.GetItem(i);
+    ini.Section(L"item" + std::to_wstring(i));
+    ini.Key(L"Text", e->Text);
+    ini.Key(L"date", e->DateDisplay());
+  }
+  const unsigned long error = SaveIniFile(FileName, ini.Text());
+  if (error == 0) {
+    failureTold_ = false;
+    return true;
+  }
+  const std::wstring text = L"Unable to write to " + FileName + L": " + SystemErrorText(error) +
+                            L"\n\rThe file keeps the events it held before.";
+  // One box for a run of failures; the log gets every one of them.
+  if (Closing || !failureTold_) {
+    failureTold_ = true;
+    Report(text);
+  }
+  return false;
+}
+
+bool TMyEventsmanager::Classify(bool rebuild) {
+  if (rebuild) {
+    const TDateTime today = CurrentDay(), tomorrow = today + 1;
+    for (TMYEvent* e : Events.Items()) {
+      const TDateTime day = e->AnniversaryDate();
+      if (day == today) {
+        Today.Add(e);
+      } else if (day == tomorrow) {
+        Tomorrow.Add(e);
+      }
+    }
+  }
+  return Today.Count() > 0 || Tomorrow.Count() > 0 || Incoming.Count() > 0;
+}
+
+bool TMyEventsmanager::AddEvent() {
+  auto event = std::make_unique<TMYEvent>();
+  TLifeCheck alive = Watch();
+  const bool confirmed = event->Edit();
+  if (!alive || !confirmed) return false;
+  Events.Add(event.release());
+  // A confirmed change goes to disk at once: a crash must not cost the events of a whole run.
+  SaveEvents();
+  return true;
+}
+
+bool TMyEventsmanager::EditEvent(int index) {
+  if (index < 0 || index >= Events.Count()) return false;
+  TLifeCheck alive = Watch();
+  const bool confirmed = Events.GetItem(index)->Edit();
+  if (!alive || !confirmed) return false;
+  // A confirmed change goes to disk at once: a crash must not cost the events of a whole run.
+  SaveEvents();
+  return true;
+}
+
+void TMyEventsmanager::DeleteEvent(int index) {
+  if (index < 0 || index >= Events.Count()) return;
+  TMYEvent* e = Events.GetItem(index);
+  Events.Delete(index);
+  Today.Remove(e);
+  Tomorrow.Remove(e);
+  Incoming.Remove(e);
+  delete e;
+}
+
+void TMyEventsmanager::DeleteEventAndSave(int index) {
+  if (index < 0 || index >= Events.Count()) return;
+  DeleteEvent(index);
+  // A confirmed change goes to disk at once: a crash must not cost the events of a whole run.
+  SaveEvents();
+}
+
+// ---------------------------------------------------------------- the windows
+
+TForm* TMyEventsmanager::ManagerForm() const { return managerAlive_ ? managerForm_ : nullptr; }
+
+TForm* TMyEventsmanager::LatestForm() const { return latestAlive_ ? latestForm_ : nullptr; }
+
+TForm* TMyEventsmanager::OpenForm(TForm*& form, TLifeCheck& alive,
+                                  const std::function<TForm*(TMyEventsmanager&)>& factory) {
+  // A window that Windows destroyed on its own is forgotten like a closed one.
+  if (!alive) form = nullptr;
+  if (!form) {
+    if (!factory) return nullptr;
+    form = factory(*this);
+    alive = form ? form->Watch() : TLifeCheck();
+  }
+  if (!form) return nullptr;
+  TForm* shown = form;
+  TLifeCheck shownAlive = alive;
+  shown->Show();
+  // Showing runs the window's own show handler, which may close it again.
+  return shownAlive ? shown : nullptr;
+}
+
+void TMyEventsmanager::CloseForm(TForm*& form, TLifeCheck& alive, bool query) {
+  TForm* f = alive ? form : nullptr;
+  form = nullptr;
+  TLifeCheck watch = alive;
+  alive = TLifeCheck();
+  if (!f) return;
+  if (query && f->OnCloseQuery) {
+    bool canClose = true;
+    f->OnCloseQuery(f, canClose);
+  }
+  if (watch) f->Release();
+}
+
+void TMyEventsmanager::ShowManager() { OpenForm(managerForm_, managerAlive_, EventsWindows.NewManagerForm); }
+
+void TMyEventsmanager::CloseManager() { CloseForm(managerForm_, managerAlive_, false); }
+
+void TMyEventsmanager::ShowLatest(bool force) {
+  if (!force && !Classify(true)) return;
+  ShowLatestForm();
+}
+
+void TMyEventsmanager::ShowLatestForm() { OpenForm(latestForm_, latestAlive_, EventsWindows.NewLatestForm); }
+
+void TMyEventsmanager::CloseLatest() { CloseForm(latestForm_, latestAlive_, false); }
