@@ -1,5 +1,7 @@
 #include "shell/VantaroEngineUnit.h"
 
+#include "eventwindows/EventWindows.h"
+#include "events/MyEventsManagerUnit.h"
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
 #include "notes/RegistryUnit.h"
@@ -94,9 +96,23 @@ TVantaroEngine::~TVantaroEngine() {
   }
 }
 
-void TVantaroEngine::CreateEventsManager() {}
+void TVantaroEngine::CreateEventsManager() {
+  RegisterEventWindows();
+  EventsManager = new TMyEventsmanager;
+  EventsManager->LoadEvents();
+}
 
-void TVantaroEngine::SaveAndFreeEventsManager() {}
+void TVantaroEngine::SaveAndFreeEventsManager() {
+  TMyEventsmanager* events = EventsManager;
+  if (!events) return;
+  // Saving tells its own failure (into the error log now); the events are freed either way.
+  try {
+    events->SaveEvents();
+  } catch (...) {
+  }
+  EventsManager = nullptr;
+  delete events;
+}
 
 void TVantaroEngine::RefreshNotesManager() {
   if (NotesManagerForm) NotesManagerForm->UpdateList(true);
@@ -112,9 +128,13 @@ void TVantaroEngine::ShowNotesManager() {
   SetForegroundWindow(NotesManagerForm->Handle());
 }
 
-void TVantaroEngine::ShowEventsManager() {}
+void TVantaroEngine::ShowEventsManager() {
+  if (EventsManager) EventsManager->ShowManager();
+}
 
-void TVantaroEngine::ShowLatestEvents(bool) {}
+void TVantaroEngine::ShowLatestEvents(bool always) {
+  if (EventsManager) EventsManager->ShowLatest(always);
+}
 
 bool TVantaroEngine::RunSettingsDialog() { return false; }
 

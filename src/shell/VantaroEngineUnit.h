@@ -2,6 +2,7 @@
 // The application engine: the one object that owns the notes manager and the hot keys, opens
 // the notes manager window and runs the settings round trip.
 class TNotesManager;
+class TMyEventsmanager;
 
 class TVantaroEngine {
  public:
@@ -18,6 +19,7 @@ class TVantaroEngine {
   TVantaroEngine& operator=(const TVantaroEngine&) = delete;
 
   TNotesManager* NotesManager = nullptr;
+  TMyEventsmanager* EventsManager = nullptr;
 
   // Rebuilds the notes manager window's lists when that window is open.
   void RefreshNotesManager();
@@ -32,8 +34,7 @@ class TVantaroEngine {
 
  private:
   void Build();
-  // The reminder events come with their own manager; until then there are none to load,
-  // save or show.
+  // The reminder events: built and loaded after the notes, saved and freed at shut-down.
   void CreateEventsManager();
   void SaveAndFreeEventsManager();
 

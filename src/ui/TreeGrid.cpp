@@ -62,8 +62,19 @@ void TTreeGrid::CreateParams(TCreateParams& params) {
   if (!headerVisible_) params.Style |= LVS_NOCOLUMNHEADER;
 }
 
+COLORREF TTreeGrid::RowBackColor() const { return Color() != clNone ? ColorToRGB(Color()) : Sys(COLOR_WINDOW); }
+
+void TTreeGrid::SetColor(TColor color) {
+  TStdControl::SetColor(color);
+  if (HWND h = View()) {
+    SendMessageW(h, LVM_SETBKCOLOR, 0, RowBackColor());
+    InvalidateRect(h, nullptr, TRUE);
+  }
+}
+
 void TTreeGrid::HandleCreated() {
   HWND h = View();
+  if (Color() != clNone) SendMessageW(h, LVM_SETBKCOLOR, 0, RowBackColor());
   DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_DOUBLEBUFFER;
   SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
   if (images_ && images_->Handle())
@@ -523,8 +534,10 @@ void TTreeGrid::PaintRow(HDC dc, int row) {
   RECT line{client.left, bounds.top, std::max(client.right, bounds.right), bounds.bottom};
   const bool selected = node == focused_;
   const bool focusHere = paintFocused_;
-  COLORREF back = selected ? Sys(focusHere ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : Sys(COLOR_WINDOW);
-  COLORREF fore = selected && focusHere ? Sys(COLOR_HIGHLIGHTTEXT) : Sys(COLOR_WINDOWTEXT);
+  COLORREF back = selected ? Sys(focusHere ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : RowBackColor();
+  COLORREF fore = selected && focusHere ? Sys(COLOR_HIGHLIGHTTEXT)
+                  : TextColor != clNone   ? ColorToRGB(TextColor)
+                                          : Sys(COLOR_WINDOWTEXT);
   SetBkColor(dc, back);
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
 
@@ -573,6 +586,18 @@ void TTreeGrid::PaintRow(HDC dc, int row) {
     p = q;
   }
   SelectObject(dc, oldFont);
+  if (GridLines) {
+    HPEN pen = CreatePen(PS_SOLID, 1, Sys(COLOR_BTNSHADOW));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    for (int p = 1; p <= n; ++p) {
+      MoveToEx(dc, lefts[p] - 1, bounds.top, nullptr);
+      LineTo(dc, lefts[p] - 1, bounds.bottom);
+    }
+    MoveToEx(dc, line.left, bounds.bottom - 1, nullptr);
+    LineTo(dc, line.right, bounds.bottom - 1);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+  }
   if (selected && focusHere) {
     SetTextColor(dc, Sys(COLOR_WINDOWTEXT));
     DrawFocusRect(dc, &line);

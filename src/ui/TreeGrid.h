@@ -118,6 +118,12 @@ class TTreeGrid : public TStdControl {
   bool ShowTreeLines = false;
   bool ShowRootLines = false;
   int Indent = 18;
+  // Lines between the rows and between the columns.
+  bool GridLines = false;
+  // The text of the rows that are not selected; clNone for the system's window text. The
+  // rows' background is the control's colour (clNone: the system's window colour).
+  TColor TextColor = clNone;
+  void SetColor(TColor color) override;
 
   // Rows. Changes between BeginUpdate and EndUpdate reach the screen (and the automatic sort)
   // once, at the last EndUpdate.
@@ -210,6 +216,7 @@ class TTreeGrid : public TStdControl {
   void UpdateSortGlyph();
   void FitAutoSizeColumn();
   int RowHeight() const;
+  COLORREF RowBackColor() const;
   int TopRowY() const;
   LRESULT CustomDraw(NMLVCUSTOMDRAW* cd);
   void PaintRow(HDC dc, int row);

@@ -1,0 +1,125 @@
+// The event edit dialog as a user works it: keys, a cleared date, and a session end while it runs.
+#include "EventWindowsTestEnv.h"
+#include "notes/NoteManagerUnit.h"
+#include "shell/MainFormUnit.h"
+#include "shell/VantaroEngineUnit.h"
+
+namespace eventstest {
+namespace {
+
+using testsupport::Watchdog;
+
+TEST_F(EventWindowsTest, EnterConfirmsAndEscapeCancels) {
+  auto m = Saved({{L"old", Day(1990, 5, 10)}});
+  Watchdog dog(5000);
+  WhenDialogOpen([](TMyEventEdit& d) {
+    HWND edit = d.EventText->Handle();
+    PostKey(edit, VK_END);
+    for (wchar_t c : std::wstring(L"!!")) PostMessageW(edit, WM_CHAR, c, 1);
+    PostKey(edit, VK_RETURN);
+  });
+  ASSERT_TRUE(m->EditEvent(0));
+  EXPECT_EQ(m->Events.GetItem(0)->Text, L"old!!");
+  EXPECT_EQ(m->Events.GetItem(0)->Date, Day(1990, 5, 10));
+  WhenDialogOpen([](TMyEventEdit& d) {
+    d.EventText->SetText(L"not kept");
+    PostKey(d.EventText->Handle(), VK_ESCAPE);
+  });
+  EXPECT_FALSE(m->EditEvent(0));
+  EXPECT_EQ(m->Events.GetItem(0)->Text, L"old!!");
+  EXPECT_FALSE(Watchdog::fired);
+}
+
+TEST_F(EventWindowsTest, AClearedDateIsTheNullDateAndOpensEmpty) {
+  auto m = Saved({{L"event", Day(1990, 5, 10)}});
+  Watchdog dog(5000);
+  std::wstring shown = L"unset";
+  WhenDialogOpen([&](TMyEventEdit& d) {
+    shown = d.EventDate->Text();
+    d.EventDate->SetText(L"");
+    PostKey(d.EventText->Handle(), VK_RETURN);
+  });
+  ASSERT_TRUE(m->EditEvent(0));
+  EXPECT_EQ(shown, EventDateToStr(Day(1990, 5, 10)));
+  EXPECT_EQ(m->Events.GetItem(0)->Date, 0);
+  WhenDialogOpen([&](TMyEventEdit& d) {
+    shown = d.EventDate->Text();
+    PostKey(d.EventText->Handle(), VK_RETURN);
+  });
+  ASSERT_TRUE(m->EditEvent(0));
+  EXPECT_EQ(shown, L"");
+  EXPECT_EQ(m->Events.GetItem(0)->Date, 0) << "and keeps the null date";
+}
+
+TEST_F(EventWindowsTest, ANewEventOpensEmptyWithTodaysDate) {
+  SetNow(2026, 5, 10, 15);
+  Watchdog dog(5000);
+  std::wstring text = L"unset", date;
+  bool focused = false;
+  WhenDialogOpen([&](TMyEventEdit& d) {
+    text = d.EventText->Text(), date = d.EventDate->Text();
+    focused = GetFocus() == d.EventText->Handle();
+    testsupport::SaveScreenShot(L"event-edit", testsupport::ScreenRect(d.Handle()));
+    PostKey(d.EventText->Handle(), VK_ESCAPE);
+  });
+  EXPECT_FALSE(Manager().AddEvent());
+  EXPECT_EQ(text, L"");
+  EXPECT_EQ(date, L"5/10/2026");
+  EXPECT_TRUE(focused);
+  EXPECT_EQ(Manager().Events.Count(), 0);
+}
+
+// The events manager window of a started program (as far as a session end needs one), on the
+// saved events "one" and "two" and a third one that only the shut-down saves, row focused.
+TEventsManager* ManagerOfRunningProgram(TMyEventsmanager* events, int row) {
+  auto* engine = new TVantaroEngine;
+  VantaroEngine = engine;
+  VantaroMainForm = new TVantaroMainForm(Application);
+  engine->NotesManager = new TNotesManager;
+  engine->EventsManager = events;
+  auto* three = new TMYEvent;
+  three->Text = L"three";
+  events->Events.Add(three);
+  events->ShowManager();
+  auto* form = dynamic_cast<TEventsManager*>(events->ManagerForm());
+  if (form) form->EventsList->SetFocusedNode(form->EventsList->Roots()[row]);
+  return form;
+}
+
+TEST_F(EventWindowsTest, ASessionEndDuringTheEditDialogCancelsItAndSavesTheEvents) {
+  TEventsManager* form = ManagerOfRunningProgram(Saved({{L"one", Day(1990, 5, 10)}, {L"two", Day(1991, 6, 11)}}).release(), 1);
+  ASSERT_TRUE(form);
+  Watchdog dog(5000);
+  bool calendarWasOpen = false;
+  WhenDialogOpen([&](TMyEventEdit& d) {
+    d.EventText->SetText(L"typed, then the session ended");
+    d.EventDate->DropDown();
+    calendarWasOpen = d.EventDate->DroppedDown();
+    EXPECT_EQ(SendMessageW(VantaroMainForm->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+  });
+  HWND window = form->Handle();
+  form->_EditEvent->Execute();
+  EXPECT_TRUE(calendarWasOpen);
+  EXPECT_FALSE(Watchdog::fired) << "the dialog ended with the session";
+  EXPECT_TRUE(Closing && VantaroEngine == nullptr);
+  EXPECT_FALSE(IsWindowVisible(window)) << "the events manager window was closed";
+  EXPECT_EQ(Texts(Load()->Events), (std::vector<std::wstring>{L"one", L"two", L"three"}));
+}
+
+TEST_F(EventWindowsTest, ASessionEndDuringTheDeleteQuestionDeletesNothingAndSavesTheEvents) {
+  TEventsManager* form = ManagerOfRunningProgram(Saved({{L"one", Day(1990, 5, 10)}, {L"two", Day(1991, 6, 11)}}).release(), 0);
+  ASSERT_TRUE(form);
+  SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
+    boxes.push_back(r.Text);
+    SendMessageW(VantaroMainForm->Handle(), WM_QUERYENDSESSION, 0, 0);
+    return IDYES;
+  });
+  form->_DeleteEvent->Execute();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], L"Do you want to delete event: \n\rone");
+  EXPECT_TRUE(Closing && VantaroEngine == nullptr);
+  EXPECT_EQ(Texts(Load()->Events), (std::vector<std::wstring>{L"one", L"two", L"three"}));
+}
+
+}  // namespace
+}  // namespace eventstest

@@ -1,0 +1,85 @@
+#pragma once
+// The events windows on a fresh application: the document's fixture with the real windows
+// registered, and helpers that act on a modal dialog while it runs.
+#include <functional>
+#include <memory>
+
+#include "events/EventsTestEnv.h"
+#include "eventwindows/EventWindows.h"
+#include "eventwindows/dlgMYEventEdit.h"
+#include "eventwindows/frmEventsManager.h"
+#include "eventwindows/frmLatestEvents.h"
+#include "notes/InternalProcs.h"
+#include "ui/Application.h"
+
+namespace eventstest {
+
+class EventWindowsTest : public EventsTest {
+ protected:
+  void SetUp() override {
+    EventsTest::SetUp();
+    app_ = std::make_unique<TApplication>();
+    SetDefaultSettings();
+    NoteTransparency = false;
+    Loading = false;
+    UIEnabled = true;
+    RegisterEventWindows();
+  }
+  void TearDown() override {
+    manager.reset();
+    app_.reset();
+    // A shut-down test ends the message loop; the next test needs its messages again.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    NoteTransparency = false;
+    EventsTest::TearDown();
+  }
+
+  // The document's fake dialog in place of the real one.
+  void FakeDialog() {
+    EventsWindows.EditEvent = [this](std::wstring& text, TDateTime& date) {
+      ++editor.Calls;
+      if (!editor.Confirm) return false;
+      if (editor.Text) text = *editor.Text;
+      if (editor.Date) date = *editor.Date;
+      return true;
+    };
+  }
+
+  TMyEventsmanager& Manager() {
+    if (!manager) manager = Load();
+    return *manager;
+  }
+  TEventsManager* ManagerWindow() { return dynamic_cast<TEventsManager*>(Manager().ManagerForm()); }
+  TLatestEvents* LatestWindow() { return dynamic_cast<TLatestEvents*>(Manager().LatestForm()); }
+
+  // Runs act on the event edit dialog once it runs modally (or on nothing after 3 s).
+  static void WhenDialogOpen(std::function<void(TMyEventEdit&)> act) {
+    static std::function<void(TMyEventEdit&)> pending;
+    static DWORD start;
+    pending = std::move(act), start = GetTickCount();
+    SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+      for (TForm* f : Application ? Application->Forms() : std::vector<TForm*>{})
+        if (auto* d = dynamic_cast<TMyEventEdit*>(f); d && d->Modal() && IsWindowVisible(d->Handle())) {
+          KillTimer(nullptr, id);
+          if (pending) std::exchange(pending, nullptr)(*d);
+          return;
+        }
+      if (GetTickCount() - start > 3000) KillTimer(nullptr, id), pending = nullptr;
+    });
+  }
+
+  // A key pressed and let go in a window, posted.
+  static void PostKey(HWND h, UINT vk) {
+    PostMessageW(h, WM_KEYDOWN, vk, 1);
+    PostMessageW(h, WM_KEYUP, vk, 1u | 0xC0000000u);
+  }
+
+  std::unique_ptr<TMyEventsmanager> manager;
+
+ private:
+  std::unique_ptr<TApplication> app_;
+};
+
+}  // namespace eventstest
