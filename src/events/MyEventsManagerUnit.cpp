@@ -19,19 +19,12 @@ TEventsWindows EventsWindows;
 namespace {
 constexpr wchar_t kCaption[] = L"Vantaro";
 
-bool ValidDate(int year, int month, int day) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 TDateTime CurrentDay() { return std::floor(Now()); }
 
 int YearOf(TDateTime moment) {
-  SYSTEMTIME st;
-  DateTimeToSystemTime(moment, st);
-  return st.wYear;
+  int year, month, day;
+  DecodeDate(moment, year, month, day);
+  return year;
 }
 
 // Whether the file holds nothing but blanks (an empty events file rather than some other file).
@@ -73,17 +66,19 @@ TLifeCheck TMYEvent::Watch() {
   return TLifeCheck(alive_);
 }
 
-TDateTime TMYEvent::AnniversaryDate() const {
+TDateTime TMYEvent::AnniversaryDate() const { return AnniversaryDate(CurrentDay()); }
+
+TDateTime TMYEvent::AnniversaryDate(TDateTime today) const {
   if (!IsCalendarDay(Date)) return Date;
-  SYSTEMTIME date;
-  DateTimeToSystemTime(Date, date);
-  const TDateTime today = CurrentDay();
-  int year = YearOf(today);
+  int year, month, day, thisYear, m, d;
+  DecodeDate(Date, year, month, day);
+  DecodeDate(today, thisYear, m, d);
   // An event dated later than today is placed in next year.
-  if (today < Date) ++year;
-  if (ValidDate(year, date.wMonth, date.wDay)) return EncodeDateTime(year, date.wMonth, date.wDay);
+  if (today < Date) ++thisYear;
+  TDateTime result;
+  if (TryEncodeDate(thisYear, month, day, result)) return result;
   // 29 February in a year without it: on the last day of February, every such year.
-  if (date.wMonth == 2 && date.wDay == 29 && ValidDate(year, 2, 28)) return EncodeDateTime(year, 2, 28);
+  if (month == 2 && day == 29 && TryEncodeDate(thisYear, 2, 28, result)) return result;
   return Date;
 }
 
@@ -159,13 +154,14 @@ void TMyEventsmanager::LoadEvents() {
     case TIniLoad::NotText: break;
     case TIniLoad::Ok: {
       if (ini.SawSectionLine) {
+        const TShortDateReader dates;
         for (const TIniSection& section : ini.Sections) {
           if (section.Name.size() < 4 || !SameText(section.Name.substr(0, 4), L"item")) continue;
           auto* e = new TMYEvent;
           e->Text = section.Read(L"text");
           const std::wstring date = section.Read(L"date");
           TDateTime day = 0;
-          if (!date.empty() && TryStrToDate(date, day)) {
+          if (!date.empty() && dates.Read(date, day)) {
             e->Date = day;
           } else {
             e->Date = Now();
@@ -225,7 +221,7 @@ bool TMyEventsmanager::Classify(bool rebuild) {
   if (rebuild) {
     const TDateTime today = CurrentDay(), tomorrow = today + 1;
     for (TMYEvent* e : Events.Items()) {
-      const TDateTime day = e->AnniversaryDate();
+      const TDateTime day = e->AnniversaryDate(today);
       if (day == today) {
         Today.Add(e);
       } else if (day == tomorrow) {

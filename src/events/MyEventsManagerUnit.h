@@ -35,6 +35,8 @@ class TMYEvent {
   // The day of this year (or of next year, for an event dated later than today) on which the
   // event is announced.
   TDateTime AnniversaryDate() const;
+  // The same, seen on the day today.
+  TDateTime AnniversaryDate(TDateTime today) const;
   // This year minus the event's year.
   int YearsSince() const;
   // Runs the event edit dialog on the event; true when the user confirmed it. When the event

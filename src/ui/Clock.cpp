@@ -56,6 +56,37 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
   return SystemTimeToDateTime(st);
 }
 
+namespace {
+// Days from 1 March of year 0 of the proleptic Gregorian calendar; 30 December 1899 is 693899.
+constexpr long kDay0 = 693899;
+
+long DaysFromCivil(long y, long m, long d) {
+  y -= m <= 2;
+  const long era = y / 400, yoe = y - era * 400;
+  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy;
+}
+}  // namespace
+
+bool TryEncodeDate(int year, int month, int day, TDateTime& date) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return false;
+  date = static_cast<double>(DaysFromCivil(year, month, day) - kDay0);
+  return true;
+}
+
+void DecodeDate(TDateTime moment, int& year, int& month, int& day) {
+  const long z = static_cast<long>(std::floor(moment)) + kDay0;
+  const long era = z / 146097, doe = z - era * 146097;
+  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(yoe + era * 400 + (month <= 2));
+}
+
 std::wstring DateTimeToStr(TDateTime dt) {
   SYSTEMTIME st;
   DateTimeToSystemTime(dt, st);

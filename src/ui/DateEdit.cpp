@@ -17,11 +17,7 @@ constexpr double kLastDay = 2958465.0;
 
 
 // Positions of day, month and year in the short date format: which comes first, second, third.
-struct DateOrder {
-  int day, month, year;
-};
-
-DateOrder ShortDateOrder() {
+TShortDateReader::Order ShortDateOrder() {
   wchar_t format[80] = L"";
   GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, format, 80);
   std::wstring f = format;
@@ -43,43 +39,45 @@ std::wstring DateToStr(TDateTime date) {
   return text;
 }
 
-bool TryStrToDate(const std::wstring& text, TDateTime& date) {
-  std::vector<long> numbers;
+TShortDateReader::TShortDateReader() : order_(ShortDateOrder()) {
+  SYSTEMTIME now;
+  DateTimeToSystemTime(Now(), now);
+  thisYear_ = now.wYear;
+}
+
+bool TryStrToDate(const std::wstring& text, TDateTime& date) { return TShortDateReader().Read(text, date); }
+
+bool TShortDateReader::Read(const std::wstring& text, TDateTime& date) const {
+  long numbers[3];
+  int count = 0;
   bool inNumber = false;
-  for (wchar_t c : text) {
+  for (const wchar_t *p = text.c_str(), *end = p + text.size(); p < end; ++p) {
+    const wchar_t c = *p;
     if (c >= L'0' && c <= L'9') {
-      if (!inNumber) numbers.push_back(0);
+      if (!inNumber && count == 3) return false;
+      if (!inNumber) numbers[count++] = 0;
       inNumber = true;
-      if (numbers.back() > 99999) return false;
-      numbers.back() = numbers.back() * 10 + (c - L'0');
+      if (numbers[count - 1] > 99999) return false;
+      numbers[count - 1] = numbers[count - 1] * 10 + (c - L'0');
     } else {
       // Only separators between the numbers: letters (a month's name) are not understood.
-      if (IsCharAlphaW(c)) return false;
+      if ((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c > 0x7F && IsCharAlphaW(c))) return false;
       inNumber = false;
     }
   }
-  DateOrder order = ShortDateOrder();
-  SYSTEMTIME now;
-  DateTimeToSystemTime(Now(), now);
   long day, month, year;
-  if (numbers.size() == 3) {
-    day = numbers[order.day], month = numbers[order.month], year = numbers[order.year];
-  } else if (numbers.size() == 2) {
+  if (count == 3) {
+    day = numbers[order_.day], month = numbers[order_.month], year = numbers[order_.year];
+    if (year < 100) year += year < 50 ? 2000 : 1900;
+  } else if (count == 2) {
     // Day and month in their order; the year is this one.
-    bool dayFirst = order.day < order.month;
-    day = numbers[dayFirst ? 0 : 1], month = numbers[dayFirst ? 1 : 0], year = now.wYear;
+    bool dayFirst = order_.day < order_.month;
+    day = numbers[dayFirst ? 0 : 1], month = numbers[dayFirst ? 1 : 0], year = thisYear_;
   } else {
     return false;
   }
-  if (numbers.size() == 3 && year < 100) year += year < 50 ? 2000 : 1900;
-  if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) return false;
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(year), st.wMonth = static_cast<WORD>(month), st.wDay = static_cast<WORD>(day);
-  FILETIME ft;
-  // The system refuses a day the month does not have (31 April, 29 February of 2025).
-  if (!SystemTimeToFileTime(&st, &ft)) return false;
-  date = SystemTimeToDateTime(st);
-  return true;
+  // The calendar refuses a day the month does not have (31 April, 29 February of 2025).
+  return TryEncodeDate(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), date);
 }
 
 // ---------------------------------------------------------------- calendar

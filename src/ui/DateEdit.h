@@ -18,6 +18,20 @@ std::wstring DateToStr(TDateTime date);
 // 2049. False for anything else, or a day the month does not have.
 bool TryStrToDate(const std::wstring& text, TDateTime& date);
 
+// TryStrToDate for many dates: the format and this year are taken once, when it is made.
+class TShortDateReader {
+ public:
+  TShortDateReader();
+  bool Read(const std::wstring& text, TDateTime& date) const;
+  struct Order {
+    int day, month, year;
+  };
+
+ private:
+  Order order_;
+  int thisYear_;
+};
+
 class TDateEdit;
 
 // The month calendar that drops down below a date edit. Enter or a click on a day picks it,

@@ -65,30 +65,33 @@ const TIniSection* TIniText::Find(const std::wstring& name) const {
 TIniText ParseIniText(const std::wstring& text) {
   TIniText ini;
   TIniSection* current = nullptr;
-  std::size_t pos = 0;
+  // Scanned by pointer and bounded by the line: a file of many sections is read in one pass.
+  const wchar_t* const t = text.data();
   const std::size_t n = text.size();
+  std::size_t pos = 0;
   while (pos < n) {
-    std::size_t end = text.find_first_of(L"\r\n", pos);
-    if (end == std::wstring::npos) end = n;
+    std::size_t end = pos;
+    while (end < n && t[end] != L'\r' && t[end] != L'\n') ++end;
     std::size_t b = pos;
-    while (b < end && IsBlank(text[b])) ++b;
-    if (b < end && text[b] == L'[') {
-      std::size_t close = text.find(L']', b + 1);
-      if (close == std::wstring::npos || close > end) close = end;
-      ini.Sections.push_back(TIniSection{text.substr(b + 1, close - b - 1), {}});
-      current = &ini.Sections.back();
+    while (b < end && IsBlank(t[b])) ++b;
+    if (b < end && t[b] == L'[') {
+      std::size_t close = b + 1;
+      while (close < end && t[close] != L']') ++close;
+      current = &ini.Sections.emplace_back();
+      current->Name.assign(t + b + 1, close - b - 1);
       ini.SawSectionLine = true;
-    } else if (b < end && text[b] != L';' && current) {
-      const std::wstring line = text.substr(b, end - b);
-      const std::size_t eq = line.find(L'=');
-      if (eq == std::wstring::npos)
-        current->Keys.push_back(TIniKey{TrimBlanks(line), L""});
-      else
-        current->Keys.push_back(TIniKey{TrimBlanks(line.substr(0, eq)), line.substr(eq + 1)});
+    } else if (b < end && t[b] != L';' && current) {
+      std::size_t eq = b;
+      while (eq < end && t[eq] != L'=') ++eq;
+      std::size_t e = eq;
+      while (e > b && IsBlank(t[e - 1])) --e;
+      TIniKey& key = current->Keys.emplace_back();
+      key.Name.assign(t + b, e - b);
+      if (eq < end) key.Value.assign(t + eq + 1, end - eq - 1);
     }
     pos = end;
-    if (pos < n && text[pos] == L'\r') ++pos;
-    if (pos < n && text[pos] == L'\n') ++pos;
+    if (pos < n && t[pos] == L'\r') ++pos;
+    if (pos < n && t[pos] == L'\n') ++pos;
   }
   return ini;
 }
@@ -121,14 +124,21 @@ bool LooksLikeText(const std::vector<std::uint8_t>& bytes) {
   return true;
 }
 
-void TIniWriter::Section(const std::wstring& name) { FText += L"[" + name + L"]\r\n"; }
+// Appended piece by piece: a file of many sections is written without a temporary per line.
+void TIniWriter::Section(const std::wstring& name) { FText.append(L"[").append(name).append(L"]\r\n"); }
 
 void TIniWriter::Key(const std::wstring& name, const std::wstring& value) {
-  std::wstring v = value;
-  for (wchar_t& c : v)
-    if (c == L'\r' || c == L'\n') c = L' ';
-  if (!v.empty() && (IsBlank(v.front()) || IsBlank(v.back()) || Quoted(v))) v = L"\"" + v + L"\"";
-  FText += name + L"=" + v + L"\r\n";
+  // A line break becomes a blank, so it counts as one at the ends.
+  auto blank = [](wchar_t c) { return IsBlank(c) || c == L'\r' || c == L'\n'; };
+  const bool quote = !value.empty() && (blank(value.front()) || blank(value.back()) || Quoted(value));
+  FText.append(name).append(L"=");
+  if (quote) FText.push_back(L'"');
+  const std::size_t start = FText.size();
+  FText.append(value);
+  for (wchar_t *p = FText.data() + start, *end = FText.data() + FText.size(); p < end; ++p)
+    if (*p == L'\r' || *p == L'\n') *p = L' ';
+  if (quote) FText.push_back(L'"');
+  FText.append(L"\r\n");
 }
 
 std::vector<std::uint8_t> EncodeIniText(const std::wstring& text) {
