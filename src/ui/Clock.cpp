@@ -78,6 +78,8 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& date) {
 }
 
 void DecodeDate(TDateTime moment, int& year, int& month, int& day) {
+  // What no calendar day stands for (NaN, far out of range) is taken as the null date.
+  if (!(moment > -693899.0 && moment < 2958466.0)) moment = 0;
   const long z = static_cast<long>(std::floor(moment)) + kDay0;
   const long era = z / 146097, doe = z - era * 146097;
   const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;

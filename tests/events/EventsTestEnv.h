@@ -68,6 +68,11 @@ class EventsTest : public ::testing::Test {
       return IDOK;
     });
     EventsWindows = {};
+    UseFakeEditor();
+  }
+
+  // The edit dialog answers as editor says.
+  void UseFakeEditor() {
     EventsWindows.EditEvent = [this](std::wstring& text, TDateTime& date) {
       ++editor.Calls;
       editor.ShownText = text, editor.ShownDate = date;

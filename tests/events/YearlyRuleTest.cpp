@@ -110,3 +110,20 @@ TEST_F(EventsTest, ANewEventIsDatedTodayAtMidnight) {
 
 }  // namespace
 }  // namespace eventstest
+
+namespace eventstest {
+namespace {
+
+TEST_F(EventsTest, AnEventAddedTodayIsTodaysAtTheNextStartOfTheSameDay) {
+  SetNow(2026, 5, 10, 15);
+  editor.Text = L"new";
+  ASSERT_TRUE(Load()->AddEvent());
+  SetNow(2026, 5, 10, 18);
+  auto m = Load();
+  EXPECT_TRUE(m->Classify(true));
+  EXPECT_EQ(Texts(m->Today), (std::vector<std::wstring>{L"new"}));
+  EXPECT_EQ(m->Today.GetItem(0)->YearsSince(), 0);
+}
+
+}  // namespace
+}  // namespace eventstest

@@ -36,17 +36,6 @@ class EventWindowsTest : public EventsTest {
     EventsTest::TearDown();
   }
 
-  // The document's fake dialog in place of the real one.
-  void FakeDialog() {
-    EventsWindows.EditEvent = [this](std::wstring& text, TDateTime& date) {
-      ++editor.Calls;
-      if (!editor.Confirm) return false;
-      if (editor.Text) text = *editor.Text;
-      if (editor.Date) date = *editor.Date;
-      return true;
-    };
-  }
-
   TMyEventsmanager& Manager() {
     if (!manager) manager = Load();
     return *manager;

@@ -14,7 +14,7 @@ class EventsManagerWindowTest : public EventWindowsTest {
  protected:
   void SetUp() override {
     EventWindowsTest::SetUp();
-    FakeDialog();
+    UseFakeEditor();
   }
   TEventsManager* Open(const std::vector<std::pair<std::wstring, TDateTime>>& events) {
     manager = Saved(events);
@@ -142,6 +142,35 @@ TEST_F(EventsManagerWindowTest, ThePlacementIsKeptAndASecondRequestRaisesTheSame
   const RECT r = testsupport::ScreenRect(again->Handle());
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{111, 122, 631, 455}));
   RegDeleteTreeW(HKEY_CURRENT_USER, kEventsManagerWinKey + 1);
+}
+
+}  // namespace
+}  // namespace eventstest
+
+namespace eventstest {
+namespace {
+
+TEST_F(EventWindowsTest, FreeingTheEventsClosesBothWindowsAndKeepsTheirPlacements) {
+  for (const wchar_t* key : {kEventsManagerWinKey, kLatestEventsWinKey}) RegDeleteTreeW(HKEY_CURRENT_USER, key + 1);
+  manager = Saved({{L"a", Day(1990, 5, 10)}});
+  manager->ShowManager();
+  manager->ShowLatest(true);
+  testsupport::Pump(50);
+  TForm* windows[] = {manager->ManagerForm(), manager->LatestForm()};
+  ASSERT_TRUE(windows[0] && windows[1]);
+  windows[0]->SetBounds(101, 102, 480, 300);
+  windows[1]->SetBounds(201, 202, 250, 240);
+  TLifeCheck alive[] = {windows[0]->Watch(), windows[1]->Watch()};
+  manager.reset();
+  for (int i = 0; i < 2; ++i) EXPECT_FALSE(alive[i] && IsWindowVisible(windows[i]->Handle())) << i;
+  testsupport::Pump(50);
+  EXPECT_FALSE(alive[0] || alive[1]) << "released";
+  TFormSaver saver;
+  ASSERT_TRUE(saver.LoadFromRegistry(kEventsManagerWinKey));
+  EXPECT_EQ((std::vector<int>{saver.X, saver.Y, saver.W, saver.H}), (std::vector<int>{101, 102, 480, 300}));
+  ASSERT_TRUE(saver.LoadFromRegistry(kLatestEventsWinKey));
+  EXPECT_EQ((std::vector<int>{saver.X, saver.Y, saver.W, saver.H}), (std::vector<int>{201, 202, 250, 240}));
+  for (const wchar_t* key : {kEventsManagerWinKey, kLatestEventsWinKey}) RegDeleteTreeW(HKEY_CURRENT_USER, key + 1);
 }
 
 }  // namespace
