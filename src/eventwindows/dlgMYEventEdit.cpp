@@ -64,6 +64,8 @@ void TMyEventEdit::Translate() {
 
 bool RunEventEditDialog(std::wstring& text, TDateTime& date) {
   if (!Application) return false;
+  // Hot keys and the tray's double-click wait while the dialog runs.
+  TUIDisabled held;
   auto* dialog = new TMyEventEdit(Application);
   TLifeCheck alive = dialog->Watch();
   dialog->EventText->SetText(text);

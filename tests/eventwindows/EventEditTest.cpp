@@ -55,10 +55,11 @@ TEST_F(EventWindowsTest, ANewEventOpensEmptyWithTodaysDate) {
   SetNow(2026, 5, 10, 15);
   Watchdog dog(5000);
   std::wstring text = L"unset", date;
-  bool focused = false;
+  bool focused = false, uiWasEnabled = true;
   WhenDialogOpen([&](TMyEventEdit& d) {
     text = d.EventText->Text(), date = d.EventDate->Text();
     focused = GetFocus() == d.EventText->Handle();
+    uiWasEnabled = UIEnabled;
     testsupport::SaveScreenShot(L"event-edit", testsupport::ScreenRect(d.Handle()));
     PostKey(d.EventText->Handle(), VK_ESCAPE);
   });
@@ -66,6 +67,8 @@ TEST_F(EventWindowsTest, ANewEventOpensEmptyWithTodaysDate) {
   EXPECT_EQ(text, L"");
   EXPECT_EQ(date, L"5/10/2026");
   EXPECT_TRUE(focused);
+  EXPECT_FALSE(uiWasEnabled) << "no hot key acts while the dialog runs";
+  EXPECT_TRUE(UIEnabled);
   EXPECT_EQ(Manager().Events.Count(), 0);
 }
 
