@@ -215,16 +215,6 @@ TEST_F(EventsTest, EveryConfirmedChangeIsOnDiskAtOnce) {
   EXPECT_EQ(Load()->Events.Count(), 0);
 }
 
-TEST_F(EventsTest, ANewEventOpensEmptyWithTodaysDate) {
-  SetNow(2026, 5, 10, 15);
-  auto m = Load();
-  editor.Confirm = false;
-  m->AddEvent();
-  EXPECT_EQ(editor.Calls, 1);
-  EXPECT_TRUE(editor.ShownText.empty());
-  EXPECT_EQ(editor.ShownDate, Day(2026, 5, 10));
-}
-
 TEST_F(EventsTest, EventsFreedWhileTheDialogIsOpenAreNotTouched) {
   auto m = Saved({{L"one", Day(1990, 5, 10)}});
   editor.Text = L"typed";

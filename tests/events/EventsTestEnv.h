@@ -50,8 +50,6 @@ struct FakeEditor {
   std::optional<TDateTime> Date;
   std::function<void()> WhileOpen;  // runs as if the dialog's message loop ran it
   int Calls = 0;
-  std::wstring ShownText;
-  TDateTime ShownDate = -1;
 };
 
 class EventsTest : public ::testing::Test {
@@ -75,7 +73,6 @@ class EventsTest : public ::testing::Test {
   void UseFakeEditor() {
     EventsWindows.EditEvent = [this](std::wstring& text, TDateTime& date) {
       ++editor.Calls;
-      editor.ShownText = text, editor.ShownDate = date;
       if (editor.WhileOpen) editor.WhileOpen();
       if (!editor.Confirm) return false;
       if (editor.Text) text = *editor.Text;
