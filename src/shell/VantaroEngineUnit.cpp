@@ -6,6 +6,7 @@
 #include "notewindows/frmNotesManagerForm.h"
 #include "shell/MainFormUnit.h"
 #include "shell/ShortcutManagerUnit.h"
+#include "todowindows/ToDoListFormUnit.h"
 #include "ui/Application.h"
 
 TVantaroEngine* VantaroEngine = nullptr;
@@ -58,6 +59,11 @@ TVantaroEngine::~TVantaroEngine() {
   // The notes manager window lets go of every note before the notes go.
   try {
     CloseNotesManagerForm();
+  } catch (...) {
+  }
+  // An open to-do window goes through its own close handling: its project and placement are saved.
+  try {
+    CloseToDoListForm();
   } catch (...) {
   }
   // Every step runs whatever became of the one before, and nothing leaves the destructor: a
