@@ -223,6 +223,7 @@ void TToDOListForm::BuildControls() {
     b->SetParent(ToolBar2);
     b->SetBounds(2, y + 2, 23, 22);
     b->Images = ImageList.get();
+    b->ShowCaption = false;
     b->SetShowHint(true);
     b->SetAction(a);
     y += 23;
@@ -313,7 +314,17 @@ void TToDOListForm::FormCreate(TComponent*) {
   }
 }
 
-void TToDOListForm::FormResize(TComponent*) { LayoutProjectBar(); }
+void TToDOListForm::FormResize(TComponent*) {
+  LayoutProjectBar();
+  FitTitleColumn();
+}
+
+void TToDOListForm::FitTitleColumn() {
+  if (!ToDoList->HandleAllocated()) return;
+  RECT r{};
+  GetClientRect(ToDoList->HandleIfAllocated(), &r);
+  if (r.right > 0) ToDoList->SetColumnWidth(0, r.right);
+}
 
 void TToDOListForm::LayoutProjectBar() {
   if (!HandleAllocated() || WindowState() != TWindowState::wsNormal) return;
@@ -513,6 +524,7 @@ void TToDOListForm::ShowTasks(int selected) {
   }
   SendMessageW(ToDoList->Handle(), WM_SETREDRAW, TRUE, 0);
   ToDoList->SetItemIndex(selected);
+  FitTitleColumn();
   ToDoList->Invalidate();
 }
 
@@ -550,6 +562,7 @@ void TToDOListForm::CreateTask() {
     tasks_.push_back(TToDoTask{answer, false, kNewTaskPriority});
     unsaved_ = true;
     ToDoList->AddItem(answer, 0, PriorityImage(kNewTaskPriority));
+    FitTitleColumn();
   }
   SaveCurrentProject();
   if (!alive || Gone()) return;

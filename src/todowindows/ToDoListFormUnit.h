@@ -132,6 +132,8 @@ class TToDOListForm : public TForm {
                          const std::function<TProjectFileResult(const std::wstring&, std::wstring&)>& act);
   // Fills the rows from the task list, selecting the row of task selected (or none).
   void ShowTasks(int selected);
+  // The one column takes the list's width, beside the scroll bar when there is one.
+  void FitTitleColumn();
   void ItemChecked(int index, bool checked);
   void SaveFailed(const std::wstring& fileName, unsigned long error);
 

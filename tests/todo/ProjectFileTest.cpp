@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "todo/TaskText.h"
 #include "notes/InternalProcs.h"
 #include "todo/ToDoListEngine.h"
 #include "ui/FileIO.h"
@@ -17,15 +18,9 @@ namespace {
 using testsupport::Bytes;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
+using tasktext::Describe;
 
 Bytes Ascii(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-std::string Describe(const TToDoTasks& tasks) {
-  std::string s;
-  for (const TToDoTask& t : tasks)
-    s += "[" + WideToUtf8(t.Title) + "|" + (t.Done ? "x" : " ") + "|" + std::to_string(t.Priority) + "]";
-  return s;
-}
 
 class ProjectFiles : public ::testing::Test {
  protected:

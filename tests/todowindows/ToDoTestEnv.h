@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "todo/TaskText.h"
+#include "notewindows/NoteTestEnv.h"
 #include "notes/InternalProcs.h"
 #include "todo/ToDoListEngine.h"
 #include "todowindows/ToDoListFormUnit.h"
@@ -21,25 +23,14 @@
 
 namespace todotest {
 
+using tasktext::Describe;
+
 using testsupport::Pump;
 
-inline std::string Describe(const TToDoTasks& tasks) {
-  std::string s;
-  for (const TToDoTask& t : tasks)
-    s += "[" + WideToUtf8(t.Title) + "|" + (t.Done ? "x" : " ") + "|" + std::to_string(t.Priority) + "]";
-  return s;
-}
-
-class ToDoWindowTest : public ::testing::Test {
+class ToDoWindowTest : public notetest::NoteTest {
  protected:
   void SetUp() override {
-    folder_ = std::make_unique<testsupport::TempFolder>(
-        Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    app_ = std::make_unique<TApplication>();
-    SetExeFolderOverride(folder_->Path());
-    InitUserFolder();
-    Loading = Closing = false;
-    UIEnabled = true;
+    NoteTest::SetUp();
     RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto\\VxVantaro\\TODOWin");
     SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
       boxes.push_back(r.Text);
@@ -74,16 +65,10 @@ class ToDoWindowTest : public ::testing::Test {
     ToDOListForm = nullptr;
     form = nullptr;
     SetWriteFailAfter(std::nullopt);
-    app_.reset();
-    MSG quit;
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    SetMessageBoxAnswerer({});
     SetInputBoxAnswerer({});
-    SetExeFolderOverride(L"");
-    folder_.reset();
     EXPECT_TRUE(yesNo.empty()) << "questions not asked";
     EXPECT_TRUE(inputs.empty()) << "input boxes not shown";
+    NoteTest::TearDown();
   }
 
   static void Write(const std::wstring& name, const TToDoTasks& tasks) {
@@ -137,16 +122,11 @@ class ToDoWindowTest : public ::testing::Test {
   }
 
   TToDOListForm* form = nullptr;
-  std::vector<std::wstring> boxes;
   std::deque<int> yesNo;
   std::deque<std::optional<std::wstring>> inputs;
   std::vector<InputBoxRequest> asked;
   std::function<void(const MessageBoxRequest&)> onBox;
   std::function<void(const InputBoxRequest&)> onInput;
-
- private:
-  std::unique_ptr<testsupport::TempFolder> folder_;
-  std::unique_ptr<TApplication> app_;
 };
 
 }  // namespace todotest
