@@ -14,15 +14,11 @@
 #include "ui/Types.h"
 
 namespace {
+wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
 // The first four characters are "item", letter case aside; the rest of the name is not read.
 bool IsItemSection(const std::wstring& name) {
-  if (name.size() < 4) return false;
-  for (size_t i = 0; i < 4; ++i) {
-    wchar_t c = name[i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != L"item"[i]) return false;
-  }
-  return true;
+  return name.size() >= 4 && SameProjectName(name.substr(0, 4), L"item");
 }
 
 // A decimal integer with an optional sign, as the profile functions' readers take it; def for
@@ -47,6 +43,11 @@ std::wstring FailureText(DWORD error) {
   return text.empty() ? L"Error " + std::to_wstring(error) : text;
 }
 }  // namespace
+
+bool SameProjectName(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return LowerAscii(x) == LowerAscii(y); });
+}
 
 std::wstring ProjectFileName(const std::wstring& name) { return NotesFolder + name + kProjectExtension; }
 

@@ -26,6 +26,9 @@ std::wstring ProjectFileName(const std::wstring& name);
 // Whether a typed name can only make a file in the user's folder: no folder part, no drive,
 // no "..", no character the file system refuses, no device name (CON, NUL, COM1 ...).
 bool IsSafeProjectName(const std::wstring& name);
+// Whether two project names are the same with the letters A to Z taken without regard to case
+// (and every other character as it is).
+bool SameProjectName(const std::wstring& a, const std::wstring& b);
 // The projects in the user's folder, in the order the folder lists them: the plain files
 // ending in ".tdl" (any letter case), without that ending.
 std::vector<std::wstring> ProjectNames();

@@ -384,10 +384,9 @@ void TToDOListForm::SelectProject(const std::wstring& name) {
   const TListItems& items = ProjectListCB->Items;
   if (items.Count() > 0) {
     if (!Trim(name).empty()) {
-      // Letters A to Z without regard to case; the last match wins.
-      const std::wstring key = UpperCase(name);
+      // The last match wins.
       for (int i = 0; i < items.Count(); ++i)
-        if (UpperCase(items[i]) == key) ProjectListCB->SetItemIndex(i);
+        if (SameProjectName(items[i], name)) ProjectListCB->SetItemIndex(i);
     } else {
       ProjectListCB->SetItemIndex(0);
     }
@@ -402,8 +401,11 @@ bool TToDOListForm::KeepShownProject() {
 
 void TToDOListForm::ProjectListCBChange() {
   const std::wstring chosen = CurrentProject();
+  TLifeCheck alive = Watch();
   if (!shownFile_.empty() && unsaved_ && ProjectFileName(chosen) != shownFile_ && !KeepShownProject()) {
-    // The shown project could not be written: it stays, and so does its entry.
+    // The shown project could not be written: it stays, and so does its entry (unless the
+    // window went while the failure was told).
+    if (!alive || Gone()) return;
     const std::wstring shown = ExtractFileName(shownFile_);
     const int i = ProjectListCB->Items.IndexOf(shown.substr(0, shown.size() - (std::size(kProjectExtension) - 1)));
     ProjectListCB->SetItemIndex(i);

@@ -1,5 +1,9 @@
 // The to-do window on real project files: opening, the task commands, the project menu.
+#include <filesystem>
+#include <fstream>
+
 #include "ToDoTestEnv.h"
+#include "language/VxMultiLanguageEngine.h"
 #include "ui/Registry.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Screen.h"
@@ -244,5 +248,52 @@ TEST_F(ToDoWindowTest, RealInputBox) {
   form->CreateTask();
   EXPECT_FALSE(testsupport::Watchdog::fired);
   EXPECT_EQ(OnDisk(L"P"), "[Задача| |1]");
+}
+
+TEST_F(ToDoWindowTest, TranslatedFromTheLanguageFile) {
+  ForceDirectories(LanguagesFolder());
+  std::ofstream(std::filesystem::path(LanguageFileName(L"italiano")), std::ios::binary)
+      << "[LNG_Vantaro_TODOList_l]\r\nNewTask=Nuova attivita\r\nNewTask_HINT=Nuova\r\n_NewTask=Nuova\r\n"
+         "_TaskText=Testo?\r\n_Title=Titolo\r\n[LNG_Vantaro_Generic]\r\n_DOYouWanttoDelete=Eliminare\r\n";
+  InitLanguageEngine();
+  LoadLanguage(L"italiano");
+  Write(L"P", {{L"a", false, 1}});
+  Open();
+  EXPECT_EQ(form->NewTask->Caption(), L"Nuova attivita");
+  EXPECT_EQ(form->NewTask->Hint(), L"Nuova");
+  EXPECT_EQ(form->Caption(), L"My TODO List") << "the caption is not translated";
+  inputs = {L"b"};
+  form->CreateTask();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].Caption, L"Nuova");
+  EXPECT_EQ(asked[0].Prompt, L"Testo?");
+  EXPECT_EQ(asked[0].Caption, ToDoTexts.NewTask);
+  SelectRow(0);
+  yesNo = {IDNO};
+  form->RemoveTaskExecute();
+  EXPECT_EQ(boxes.back(), L"Eliminare: a");
+  EXPECT_EQ(ToDoTexts.EditTask, L"Edit Task") << "not in the file: the built-in text";
+  CloseToDoListForm();
+  Pump(20);
+  DoneLanguageEngine();
+  ToDoTexts = TToDoTexts();
+}
+
+TEST_F(ToDoWindowTest, SelectProjectTakesTheLastMatchLettersAToZAside) {
+  Write(L"abc", {{L"lower", false, 1}});
+  Open();
+  // Entries that differ in case only, as a file system that tells them apart lists them.
+  form->ProjectListCB->Items.Assign({L"abc", L"xyz", L"ABC", L"Дом"});
+  form->SelectProject(L"aBc");
+  EXPECT_EQ(form->ProjectListCB->ItemIndex(), 2);
+  // No match: the selection stays.
+  form->SelectProject(L"nothing");
+  EXPECT_EQ(form->ProjectListCB->ItemIndex(), 2);
+  form->SelectProject(L"дом");
+  EXPECT_EQ(form->ProjectListCB->ItemIndex(), 2) << "only A to Z are taken without regard to case";
+  boxes.clear();
+  form->SelectProject(L"   ");
+  EXPECT_EQ(form->ProjectListCB->ItemIndex(), 0);
+  EXPECT_EQ(Rows(), "[lower| |1]");
 }
 }  // namespace
