@@ -72,12 +72,19 @@ void DrawPriorityImage(TBitmap& b, int priority) {
   }
 }
 
-// The message box of the window's own questions and notes, titled as the standard ones are.
+// The window's questions and notes, titled as the standard boxes are. While one is up the hot
+// keys and the tray wait: the list must not be loaded again under a question about one of its rows.
 bool AskYesNo(const std::wstring& text) {
+  TUIDisabled held;
   return ShowMessageBox(text, L"Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 void Tell(const std::wstring& text) {
+  TUIDisabled held;
   ShowMessageBox(text, Application ? Application->Title() : L"Vantaro", MB_OK);
+}
+std::wstring AskText(TForm* owner, const std::wstring& caption, const std::wstring& prompt, const std::wstring& def) {
+  TUIDisabled held;
+  return Trim(InputBox(owner, caption, prompt, def));
 }
 }  // namespace
 
@@ -463,7 +470,7 @@ bool TToDOListForm::SaveCurrentProject() {
 void TToDOListForm::AskAndShowProject(const std::wstring& caption, const std::wstring& prompt,
                                       const std::function<TProjectFileResult(const std::wstring&, std::wstring&)>& act) {
   TLifeCheck alive = Watch();
-  const std::wstring answer = Trim(InputBox(this, caption, prompt, L""));
+  const std::wstring answer = AskText(this, caption, prompt, L"");
   if (!alive || Gone()) return;
   if (!answer.empty()) {
     std::wstring failure;
@@ -558,7 +565,7 @@ void TToDOListForm::TodolistClick() {
 void TToDOListForm::CreateTask() {
   if (!ProjectSelected()) return ShowCodedError(104);
   TLifeCheck alive = Watch();
-  const std::wstring answer = Trim(InputBox(this, ToDoTexts.NewTask, ToDoTexts.TaskText, L""));
+  const std::wstring answer = AskText(this, ToDoTexts.NewTask, ToDoTexts.TaskText, L"");
   if (!alive || Gone()) return;
   if (!answer.empty()) {
     tasks_.push_back(TToDoTask{answer, false, kNewTaskPriority});
@@ -576,7 +583,7 @@ void TToDOListForm::EditSelectedTask() {
   const int row = ToDoList->ItemIndex();
   if (row < 0 || row >= static_cast<int>(tasks_.size())) return ShowCodedError(103);
   TLifeCheck alive = Watch();
-  std::wstring answer = Trim(InputBox(this, ToDoTexts.EditTask, ToDoTexts.TaskText, Trim(tasks_[row].Title)));
+  std::wstring answer = AskText(this, ToDoTexts.EditTask, ToDoTexts.TaskText, Trim(tasks_[row].Title));
   if (!alive || Gone() || answer.empty() || row >= static_cast<int>(tasks_.size())) return;
   tasks_[row].Title = answer;
   unsaved_ = true;
@@ -632,7 +639,11 @@ void TToDOListForm::PrintProjectExecute() {
   if (!ProjectSelected()) return;
   TLifeCheck alive = Watch();
   TPrintDialog dialog = PrintDialog;
-  const bool chosen = dialog.Execute(Handle());
+  bool chosen = false;
+  {
+    TUIDisabled held;
+    chosen = dialog.Execute(Handle());
+  }
   // The dialog ran the message loop: the window may have been closed meanwhile.
   if (!alive || Gone()) return;
   PrintDialog.Copies = dialog.Copies;

@@ -134,7 +134,11 @@ TEST_F(ToDoKeepsChanges, UnsafeNamesRefused) {
 
 TEST_F(ToDoKeepsChanges, EndDuringTheRemoveQuestion) {
   OpenWithUnsavedPriority();
-  onBox = [](const MessageBoxRequest&) { CloseToDoListForm(); };
+  // The hot keys wait while the question is up: the rows must not be loaded again under it.
+  onBox = [](const MessageBoxRequest&) {
+    EXPECT_FALSE(UIEnabled);
+    CloseToDoListForm();
+  };
   yesNo = {IDYES};
   form->RemoveTaskExecute();
   EXPECT_EQ(ToDOListForm, nullptr);
@@ -144,11 +148,15 @@ TEST_F(ToDoKeepsChanges, EndDuringTheRemoveQuestion) {
 
 TEST_F(ToDoKeepsChanges, EndDuringTheInputBox) {
   OpenWithUnsavedPriority();
-  onInput = [](const InputBoxRequest&) { CloseToDoListForm(); };
+  onInput = [](const InputBoxRequest&) {
+    EXPECT_FALSE(UIEnabled);
+    CloseToDoListForm();
+  };
   inputs = {L"late"};
   form->CreateTask();
   Pump(20);
   EXPECT_EQ(OnDisk(L"Mine"), kChanged);
+  EXPECT_TRUE(UIEnabled);
 }
 
 TEST_F(ToDoKeepsChanges, EndWhileThePriorityMenuIsOpen) {
