@@ -409,7 +409,8 @@ bool TToDOListForm::KeepShownProject() {
 void TToDOListForm::ProjectListCBChange() {
   const std::wstring chosen = CurrentProject();
   TLifeCheck alive = Watch();
-  if (!shownFile_.empty() && unsaved_ && ProjectFileName(chosen) != shownFile_ && !KeepShownProject()) {
+  // Also when the same project is chosen again: it is read back from its file.
+  if (!KeepShownProject()) {
     // The shown project could not be written: it stays, and so does its entry (unless the
     // window went while the failure was told).
     if (!alive || Gone()) return;

@@ -26,6 +26,8 @@ class ToDoKeepsChanges : public ToDoWindowTest {
 
 TEST_F(ToDoKeepsChanges, BeforeAnotherProjectIsShown) {
   OpenWithUnsavedPriority();
+  Choose(L"Mine");
+  EXPECT_EQ(Rows(), "[task| |0][done|x|5]") << "chosen again, read back with the change";
   Choose(L"Other");
   EXPECT_EQ(OnDisk(L"Mine"), kChanged);
   // Remove Completed Tasks, then away and back: the done task stays removed.
