@@ -1,3 +1,3 @@
 #pragma once
-// The placement saver lives with the window layer, so that windows below the shell use it too.
+// The placement saver lives with the window layer, where every window can reach it.
 #include "ui/FormSaverClassUnit.h"
