@@ -528,6 +528,8 @@ void TToDOListForm::DeleteCurrentProject() {
 void TToDOListForm::ShowTasks(int selected) {
   ToDoList->Clear();
   SendMessageW(ToDoList->Handle(), WM_SETREDRAW, FALSE, 0);
+  // Room for every row at once, rather than growing with each.
+  SendMessageW(ToDoList->Handle(), LVM_SETITEMCOUNT, tasks_.size(), LVSICF_NOINVALIDATEALL);
   for (const TToDoTask& t : tasks_) {
     const int row = ToDoList->AddItem(t.Title, 0, PriorityImage(t.Priority));
     if (t.Done) ToDoList->SetChecked(row, true);
@@ -537,8 +539,6 @@ void TToDOListForm::ShowTasks(int selected) {
   FitTitleColumn();
   ToDoList->Invalidate();
 }
-
-int TToDOListForm::ToDoListCompare(int a, int b) const { return CompareTasks(tasks_.at(a), tasks_.at(b)); }
 
 void TToDOListForm::ResortTasks() {
   const int selected = ToDoList->ItemIndex();

@@ -101,7 +101,6 @@ class TToDOListForm : public TForm {
   void Priority0Execute(int priority);
   void TodolistClick();
   void ResortTasks();
-  int ToDoListCompare(int a, int b) const;
   void PrintProjectExecute();
   // Prints the shown project, page after page with the header on each; false when nothing or
   // not all was printed (the user has been told).
