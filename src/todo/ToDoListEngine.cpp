@@ -142,7 +142,7 @@ bool ReadProjectFile(const std::wstring& fileName, TToDoTasks& tasks, std::wstri
     return false;
   }
   if (!LooksLikeText(bytes)) {
-    // Written over, its bytes would be gone: a file that is no project is left alone.
+    // Read as old text, its bytes would turn into tasks of garbage: the user is told instead.
     failure = L"The file does not hold text: " + fileName;
     return false;
   }
