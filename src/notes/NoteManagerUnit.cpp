@@ -88,8 +88,9 @@ std::wstring TNotesManager::SaveChanged() {
   std::wstring failed;
   for (TNoteWrapper* w : Notes->List) {
     // A closed note was saved when it closed; only open ones and failed ones can hold
-    // changes (the shut-down saves everything once more anyway).
-    if (!w->IsOpen() && !w->SaveFailed) continue;
+    // changes, and closed ones whose file went or changed meanwhile must be written again
+    // (the shut-down saves everything once more anyway).
+    if (!w->IsOpen() && !w->SaveFailed && w->FileUnchanged()) continue;
     DWORD error = ERROR_SUCCESS;
     if (!w->TrySave(error)) failed += L"\n\r\"" + w->Note->Title + L"\": " + SystemErrorText(error);
   }
@@ -180,6 +181,8 @@ bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   deleted_.push_back(wrapper);
   if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
   DeleteFileW(fileName.c_str());
+  // Its window may still save it as it goes (a close, a timer): the file stays deleted.
+  wrapper->MarkDeleted();
   if (alive) RefreshView();
   return true;
 }

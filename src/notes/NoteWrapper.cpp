@@ -44,13 +44,16 @@ bool TNoteWrapper::Load(const std::string& idIn) {
   InvalidatePreview();
   delete Note;
   Note = nullptr;
-  bool fromFile = !idIn.empty() && FileExists(NoteFileName(idIn));
   ID = idIn.empty() ? NewNoteID() : idIn;
   FileName = NoteFileName(ID);
+  // Taken before the read: a change made to the file meanwhile only costs one save too many.
+  stamp_ = idIn.empty() ? std::nullopt : StampOf(FileName);
+  const bool fromFile = stamp_.has_value();
   Note = new TNoteClass(ID);
   stored_.clear();
   if (fromFile && !Note->LoadFromFile(FileName, &stored_)) {
     stored_.clear();
+    stamp_.reset();
     MarkCorrupted();
     return true;
   }
@@ -209,16 +212,35 @@ bool TNoteWrapper::UpdateFromForm() {
   return changed;
 }
 
+std::optional<TNoteWrapper::TFileStamp> TNoteWrapper::StampOf(const std::wstring& fileName) {
+  WIN32_FILE_ATTRIBUTE_DATA a{};
+  if (!GetFileAttributesExW(fileName.c_str(), GetFileExInfoStandard, &a) || (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  return TFileStamp{(std::uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow,
+                    (std::uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime};
+}
+
+bool TNoteWrapper::FileUnchanged() const {
+  if (Corrupted || deleted_) return true;  // never written
+  return !stored_.empty() && stamp_ && StampOf(FileName) == stamp_;
+}
+
 bool TNoteWrapper::TrySave(DWORD& error) {
   error = ERROR_SUCCESS;
-  if (Corrupted) return true;  // never written
+  if (Corrupted || deleted_) return true;  // never written
   UpdateFromForm();
   std::vector<std::uint8_t> image = EncodeNoteFile(*Note);
   // A failed write leaves the file as it was: when the note is back to that, nothing is owed.
-  if (image != stored_) {
+  // The file itself may have gone or changed behind our back (a restore or a sync tool that
+  // removed the folder and made it again): then the note is written whatever it holds.
+  if (image != stored_ || !FileUnchanged()) {
     SaveFailed = !Note->SaveToFile(FileName, &error);
+    // The folder itself may have gone: it is made again, and the save tried once more.
+    if (SaveFailed && error == ERROR_PATH_NOT_FOUND && ForceDirectories(ExtractFilePath(FileName)))
+      SaveFailed = !Note->SaveToFile(FileName, &error);
     if (SaveFailed) return false;
     stored_ = std::move(image);
+    stamp_ = StampOf(FileName);
   }
   SaveFailed = failureTold_ = false;
   return true;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,11 @@ class TNoteWrapper {
   // The same without telling anybody; error receives the system's reason.
   bool TrySave(DWORD& error);
   bool SaveFailed = false;
+  // Whether the note file still looks as this program last read or wrote it (a restore, a sync
+  // or the user may have removed or replaced it meanwhile). One look at its attributes, no read.
+  bool FileUnchanged() const;
+  // The user deleted the note: nothing brings its file back.
+  void MarkDeleted() { deleted_ = true; }
   void CheckAlarm();
   void CheckAutoShow();
   void HideUntil(TDateTime when);
@@ -84,6 +90,16 @@ class TNoteWrapper {
   // when its bytes differ: a note in an old layout is written once in the current one); empty
   // for a note that has no file yet.
   std::vector<std::uint8_t> stored_;
+  // Size and last-write time of the note file as stored_ was read or written, so that a save
+  // can tell cheaply whether the file still holds it; empty when unknown.
+  struct TFileStamp {
+    std::uint64_t Size = 0;
+    std::uint64_t Written = 0;
+    bool operator==(const TFileStamp&) const = default;
+  };
+  static std::optional<TFileStamp> StampOf(const std::wstring& fileName);
+  std::optional<TFileStamp> stamp_;
+  bool deleted_ = false;
   // Seen by code that ran the message loop (closing the window) before it goes on: a shut-down
   // meanwhile frees every note.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -225,21 +225,30 @@ TEST_F(NoteManagerTest, OnlyChangedNotesAreWrittenAndOnceAtExit) {
     n.SetHidden(i == 3);
     WriteBytes(NoteFileName(ids[i]), EncodeNoteFile(n));
   }
-  // Each file's last-write time, after setting it an hour back; changedFiles names those written since.
-  std::vector<std::filesystem::file_time_type> before(ids.size());
+  // Each file's last-write time, set an hour back before the start so that any write shows,
+  // however soon it follows; afterwards only read (a file changed behind the program's back is
+  // written again). changedFiles names those written since the last look.
+  // (Read to the system's 100 ns: the standard library's time here has whole seconds.)
+  std::vector<std::uint64_t> before(ids.size());
   auto file = [&](size_t i) { return std::filesystem::path(NoteFileName(ids[i])); };
-  auto setBack = [&] {
-    for (size_t i = 0; i < ids.size(); ++i)
-      std::filesystem::last_write_time(file(i), before[i] = std::filesystem::last_write_time(file(i)) - std::chrono::hours(1));
+  auto writtenAt = [&](size_t i) {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    EXPECT_TRUE(GetFileAttributesExW(NoteFileName(ids[i]).c_str(), GetFileExInfoStandard, &a));
+    return (std::uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
   };
+  auto look = [&] {
+    for (size_t i = 0; i < ids.size(); ++i) before[i] = writtenAt(i);
+  };
+  for (size_t i = 0; i < ids.size(); ++i)
+    std::filesystem::last_write_time(file(i), std::filesystem::last_write_time(file(i)) - std::chrono::hours(1));
   auto changedFiles = [&] {
     std::vector<std::string> changed;
     for (size_t i = 0; i < ids.size(); ++i)
-      if (std::filesystem::last_write_time(file(i)) != before[i]) changed.push_back(ids[i]);
+      if (writtenAt(i) != before[i]) changed.push_back(ids[i]);
     return changed;
   };
   const std::vector<std::string> none;
-  setBack();
+  look();
   TNotesManager& m = Manager();
   // Every open note's save timer runs once after start-up: nothing to write.
   for (TNoteWrapper* w : m.Notes->List)
@@ -265,7 +274,7 @@ TEST_F(NoteManagerTest, OnlyChangedNotesAreWrittenAndOnceAtExit) {
       {"made read-only", [&] { f->ReadOnlyToggle->Execute(); }},
   };
   for (const auto& [what, act] : changes) {
-    setBack();
+    look();
     act();
     Pump(20);
     EXPECT_TRUE(w->Save()) << what;
@@ -275,19 +284,69 @@ TEST_F(NoteManagerTest, OnlyChangedNotesAreWrittenAndOnceAtExit) {
 
   // The exit: the check before it writes what changed (typed, moved), the shut-down after it
   // writes nothing more and leaves every open note open for the next start.
-  setBack();
+  look();
   TypeChar(FindNote(m, "NAAA1")->Form, L'y');
   FindNote(m, "NAAA2")->Form->SetBounds(333, 144, 180, 150);
   Pump(20);
   EXPECT_TRUE(m.SaveBeforeExit());
   EXPECT_EQ(changedFiles(), (std::vector<std::string>{"NAAA1", "NAAA2"}));
   EXPECT_EQ(LoadNote(NoteFileName("NAAA2")).Top, 144);
-  setBack();
+  look();
   m.CloseAll();
   EXPECT_EQ(changedFiles(), none) << "written twice at exit";
   for (TNoteWrapper* n : m.Notes->List) EXPECT_EQ(n->Form, nullptr) << n->ID;
   manager.reset();
   for (TNoteWrapper* n : Manager().Notes->List) EXPECT_EQ(n->IsOpen(), n->ID != "NAAA3") << n->ID << " at the next start";
+}
+
+TEST_F(NoteManagerTest, NotesWhoseFilesWentOrChangedAreWrittenAgainAndADeletedOneStaysDeleted) {
+  WriteNote("NKOpen", 100, 100, 180, 150, L"Open", clNone, "{\\rtf1 open text\\par}");
+  TNoteClass hidden = WriteNote("NKHidden", 300, 100, 180, 150, L"Hidden", clNone, "{\\rtf1 hidden text\\par}");
+  hidden.SetHidden(true);
+  WriteBytes(NoteFileName("NKHidden"), EncodeNoteFile(hidden));
+  WriteNote("NKGone", 500, 100, 180, 150, L"Deleted");
+  TNotesManager& m = Manager();
+  TNoteWrapper* open = FindNote(m, "NKOpen");
+  ASSERT_TRUE(open && open->Form && FindNote(m, "NKGone")->Form && !FindNote(m, "NKHidden")->IsOpen());
+  open->Form->UpdateTimer->Tick();  // the save tick after opening: nothing changed, nothing written
+
+  // The user deletes one note; then the whole folder goes behind the program's back and comes
+  // back empty, as a restore or a sync tool leaves it.
+  RecordBoxes([](const MessageBoxRequest&) { return IDYES; });
+  EXPECT_TRUE(m.DeleteNote(FindNote(m, "NKGone"), true));
+  Pump(50);
+  const std::wstring users = ExeFolder() + L"Users";
+  ASSERT_TRUE(RemoveFolderTree(users));
+  ASSERT_TRUE(ForceDirectories(users));
+
+  // The open note's next save tick writes it, though nothing in it changed.
+  open->Form->RestartUpdateTimer();
+  open->Form->UpdateTimer->Tick();
+  ASSERT_TRUE(FileExists(open->FileName)) << "written again on the save tick";
+  EXPECT_EQ(Trim(PlainText(LoadNote(open->FileName))), L"open text");
+  // The saves before an exit or the end of the session write the closed note too.
+  EXPECT_EQ(m.SaveChanged(), L"");
+  ASSERT_TRUE(FileExists(NoteFileName("NKHidden"))) << "written again before the exit";
+  const TNoteClass back = LoadNote(NoteFileName("NKHidden"));
+  EXPECT_TRUE(back.Title == L"Hidden" && back.GetHidden() && Trim(PlainText(back)) == L"hidden text");
+
+  // An older copy put back in its place, of the same size and with its old time, is noticed too.
+  for (TNoteWrapper* w : {open, FindNote(m, "NKHidden")}) {
+    TNoteClass stale = LoadNote(w->FileName);
+    stale.Title.assign(stale.Title.size(), L'x');  // as long as the title the program holds
+    WriteBytes(w->FileName, EncodeNoteFile(stale));
+    const std::filesystem::path path(w->FileName);
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) - std::chrono::hours(24));
+  }
+  EXPECT_EQ(m.SaveChanged(), L"");
+  EXPECT_EQ(LoadNote(open->FileName).Title, L"Open");
+  EXPECT_EQ(LoadNote(NoteFileName("NKHidden")).Title, L"Hidden");
+
+  m.SaveAll();
+  m.CloseAll();
+  Pump(50);
+  EXPECT_FALSE(FileExists(NoteFileName("NKGone"))) << "a note the user deleted stays deleted";
+  EXPECT_EQ(boxes.size(), 1u) << "the delete question, and nothing else";
 }
 
 TEST_F(NoteManagerTest, GroupsAreFoundAndShownWithoutRegardToCase) {
