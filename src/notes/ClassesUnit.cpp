@@ -9,6 +9,7 @@
 
 #include "notes/InternalProcs.h"
 #include "ui/Clock.h"
+#include "ui/FileIO.h"
 #include "ui/MessageBox.h"
 #include "ui/Paths.h"
 #include "ui/Screen.h"
@@ -22,122 +23,6 @@ constexpr std::size_t kIoChunk = 10240;
 // A note's text length is a 32-bit number, so no real note file is much bigger than 2 GB;
 // anything larger is not ours and is not read into memory.
 constexpr std::uint64_t kMaxNoteFileSize = (std::uint64_t(1) << 31) + (std::uint64_t(1) << 20);
-
-std::optional<std::size_t> g_writeFailAfter;
-
-struct FileHandle {
-  HANDLE h = INVALID_HANDLE_VALUE;
-  explicit FileHandle(HANDLE handle) : h(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool Valid() const { return h != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    if (!Valid()) return true;
-    BOOL ok = CloseHandle(h);
-    h = INVALID_HANDLE_VALUE;
-    return ok != FALSE;
-  }
-};
-
-HANDLE OpenForReading(const std::wstring& fileName) {
-  // Other programs (a backup, a virus scanner) may hold the file open; reading alongside is fine.
-  return CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-bool ReadWholeFile(const std::wstring& fileName, std::vector<std::uint8_t>& bytes) {
-  FileHandle file(OpenForReading(fileName));
-  if (!file.Valid()) return false;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.h, &size) || size.QuadPart < 0 ||
-      static_cast<std::uint64_t>(size.QuadPart) > kMaxNoteFileSize)
-    return false;
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-    DWORD got = 0;
-    if (!ReadFile(file.h, bytes.data() + done, want, &got, nullptr)) return false;
-    if (got == 0) break;  // the file shrank meanwhile
-    done += got;
-  }
-  bytes.resize(done);
-  return true;
-}
-
-// Opens the temporary file of a save, made anew. Each look-up of a name that does not exist costs
-// Wine a scan of the whole folder, so the name is looked up once, by the creation itself. Only
-// when one was left behind by a crash does it go first, read-only or not: written over, it would
-// pass its attributes on to the note.
-HANDLE CreateTempFile(const std::wstring& tempName) {
-  auto create = [&tempName] {
-    return CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  };
-  HANDLE h = create();
-  if (h != INVALID_HANDLE_VALUE || (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS))
-    return h;
-  SetFileAttributesW(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(tempName.c_str());
-  return create();
-}
-
-// Where a rename lasts only once its folder is flushed: Wine on a Unix file system (on Windows
-// the write-through replace already covers it).
-bool FolderFlushNeeded() {
-  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
-}
-
-void FlushFolderOf(const std::wstring& fileName) {
-  std::wstring folder = ExtractFilePath(fileName);
-  FileHandle dir(CreateFileW(folder.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (dir.Valid()) FlushFileBuffers(dir.h);
-}
-
-// Writes the complete new file beside the old one and only then puts it in its place, so that
-// a full disk, a lost share or a crash half-way never costs the user the last good note.
-// Returns 0, or the system's error code.
-DWORD WriteFileReplacing(const std::wstring& fileName, const std::vector<std::uint8_t>& bytes) {
-  const std::wstring tempName = fileName + L".tmp";
-  DWORD error = ERROR_SUCCESS;
-  auto fail = [&error](DWORD e) {
-    if (error == ERROR_SUCCESS) error = e ? e : ERROR_WRITE_FAULT;
-  };
-  {
-    FileHandle file(CreateTempFile(tempName));
-    if (!file.Valid()) return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-    std::size_t limit = bytes.size();
-    bool simulatedFailure = false;
-    if (g_writeFailAfter && *g_writeFailAfter < limit) {
-      limit = *g_writeFailAfter;
-      simulatedFailure = true;
-    }
-    std::size_t done = 0;
-    while (error == ERROR_SUCCESS && done < limit) {
-      DWORD want = static_cast<DWORD>(std::min(limit - done, kIoChunk));
-      DWORD written = 0;
-      if (!WriteFile(file.h, bytes.data() + done, want, &written, nullptr))
-        fail(GetLastError());
-      else if (written != want)
-        fail(ERROR_DISK_FULL);
-      done += written;
-    }
-    if (simulatedFailure) fail(ERROR_DISK_FULL);
-    if (error == ERROR_SUCCESS && !FlushFileBuffers(file.h)) fail(GetLastError());
-    if (!file.Close()) fail(GetLastError());
-  }
-  if (error == ERROR_SUCCESS &&
-      !MoveFileExW(tempName.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    fail(GetLastError());
-  if (error != ERROR_SUCCESS) {
-    DeleteFileW(tempName.c_str());
-    return error;
-  }
-  if (FolderFlushNeeded()) FlushFolderOf(fileName);
-  return ERROR_SUCCESS;
-}
 
 template <class T>
 T ReadLE(const std::uint8_t* p) {
@@ -201,14 +86,14 @@ int TNoteClass::ReadFileVersion(const std::wstring& fileName) {
 
 bool TNoteClass::LoadLegacyFile(const std::wstring& fileName) {
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(fileName, bytes)) return false;
+  if (!ReadWholeFile(fileName, bytes, kMaxNoteFileSize)) return false;
   DecodeLegacy(bytes.data(), bytes.size(), *this);
   return true;
 }
 
 bool TNoteClass::LoadVersion3File(const std::wstring& fileName) {
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(fileName, bytes)) {
+  if (!ReadWholeFile(fileName, bytes, kMaxNoteFileSize)) {
     Text.clear();
     return false;
   }
@@ -221,7 +106,7 @@ bool TNoteClass::LoadFromFile(const std::wstring& fileName, std::vector<std::uin
     std::vector<std::uint8_t> local;
     std::vector<std::uint8_t>& bytes = fileBytes ? *fileBytes : local;
     // An unopenable or empty file has no version at all: as unreadable as a failed read.
-    if (!ReadWholeFile(fileName, bytes) || bytes.empty()) {
+    if (!ReadWholeFile(fileName, bytes, kMaxNoteFileSize) || bytes.empty()) {
       ShowMessageBox(L"Cannot load note", L"Vantaro", MB_OK);
       return false;
     }
@@ -287,7 +172,7 @@ std::vector<std::wstring> ListNoteFiles(const std::wstring& folderName) {
   return notes;
 }
 
-void SetNoteWriteFailAfter(std::optional<std::size_t> bytes) { g_writeFailAfter = bytes; }
+void SetNoteWriteFailAfter(std::optional<std::size_t> bytes) { SetWriteFailAfter(bytes); }
 
 // ---- Value stream ------------------------------------------------------------------------
 

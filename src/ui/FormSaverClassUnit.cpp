@@ -1,4 +1,4 @@
-#include "shell/FormSaverClassUnit.h"
+#include "ui/FormSaverClassUnit.h"
 
 #include "ui/Forms.h"
 #include "ui/Registry.h"

@@ -1,0 +1,173 @@
+#include "ui/IniText.h"
+
+#include "ui/FileIO.h"
+
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+std::wstring TrimBlanks(const std::wstring& s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+bool Quoted(const std::wstring& v) {
+  return v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front();
+}
+
+const TIniKey* FindKey(const TIniSection& section, const std::wstring& key) {
+  for (const TIniKey& k : section.Keys)
+    if (SameText(k.Name, key)) return &k;
+  return nullptr;
+}
+
+std::wstring Widen(const std::uint8_t* p, std::size_t n, UINT codePage) {
+  if (n == 0) return {};
+  int len = MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(p), static_cast<int>(n), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(len), L'\0');
+  MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(p), static_cast<int>(n), out.data(), len);
+  return out;
+}
+
+bool StartsWith(const std::vector<std::uint8_t>& b, std::initializer_list<std::uint8_t> mark) {
+  if (b.size() < mark.size()) return false;
+  std::size_t i = 0;
+  for (std::uint8_t m : mark)
+    if (b[i++] != m) return false;
+  return true;
+}
+
+}  // namespace
+
+std::wstring TIniSection::Read(const std::wstring& key, const std::wstring& def) const {
+  const TIniKey* k = FindKey(*this, key);
+  if (!k) return def;
+  std::wstring v = TrimBlanks(k->Value);
+  if (Quoted(v)) v = v.substr(1, v.size() - 2);
+  return v;
+}
+
+bool TIniSection::Has(const std::wstring& key) const { return FindKey(*this, key) != nullptr; }
+
+const TIniSection* TIniText::Find(const std::wstring& name) const {
+  for (const TIniSection& s : Sections)
+    if (SameText(s.Name, name)) return &s;
+  return nullptr;
+}
+
+TIniText ParseIniText(const std::wstring& text) {
+  TIniText ini;
+  TIniSection* current = nullptr;
+  std::size_t pos = 0;
+  const std::size_t n = text.size();
+  while (pos < n) {
+    std::size_t end = text.find_first_of(L"\r\n", pos);
+    if (end == std::wstring::npos) end = n;
+    std::size_t b = pos;
+    while (b < end && IsBlank(text[b])) ++b;
+    if (b < end && text[b] == L'[') {
+      std::size_t close = text.find(L']', b + 1);
+      if (close == std::wstring::npos || close > end) close = end;
+      ini.Sections.push_back(TIniSection{text.substr(b + 1, close - b - 1), {}});
+      current = &ini.Sections.back();
+      ini.SawSectionLine = true;
+    } else if (b < end && text[b] != L';' && current) {
+      const std::wstring line = text.substr(b, end - b);
+      const std::size_t eq = line.find(L'=');
+      if (eq == std::wstring::npos)
+        current->Keys.push_back(TIniKey{TrimBlanks(line), L""});
+      else
+        current->Keys.push_back(TIniKey{TrimBlanks(line.substr(0, eq)), line.substr(eq + 1)});
+    }
+    pos = end;
+    if (pos < n && text[pos] == L'\r') ++pos;
+    if (pos < n && text[pos] == L'\n') ++pos;
+  }
+  return ini;
+}
+
+std::wstring DecodeIniBytes(const std::vector<std::uint8_t>& bytes, TIniEncoding& encoding) {
+  if (StartsWith(bytes, {0xFF, 0xFE})) {
+    encoding = TIniEncoding::Utf16;
+    std::wstring out((bytes.size() - 2) / 2, L'\0');
+    for (std::size_t i = 0; i < out.size(); ++i)
+      out[i] = static_cast<wchar_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
+    return out;
+  }
+  if (StartsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+    encoding = TIniEncoding::Utf8;
+    return Widen(bytes.data() + 3, bytes.size() - 3, CP_UTF8);
+  }
+  encoding = TIniEncoding::Ansi;
+  return Widen(bytes.data(), bytes.size(), CP_ACP);
+}
+
+bool LooksLikeText(const std::vector<std::uint8_t>& bytes) {
+  if (StartsWith(bytes, {0xFF, 0xFE})) {
+    if (bytes.size() % 2) return false;
+    for (std::size_t i = 2; i < bytes.size(); i += 2)
+      if (bytes[i] == 0 && bytes[i + 1] == 0) return false;
+    return true;
+  }
+  for (std::uint8_t b : bytes)
+    if (b == 0) return false;
+  return true;
+}
+
+void TIniWriter::Section(const std::wstring& name) { FText += L"[" + name + L"]\r\n"; }
+
+void TIniWriter::Key(const std::wstring& name, const std::wstring& value) {
+  std::wstring v = value;
+  for (wchar_t& c : v)
+    if (c == L'\r' || c == L'\n') c = L' ';
+  if (!v.empty() && (IsBlank(v.front()) || IsBlank(v.back()) || Quoted(v))) v = L"\"" + v + L"\"";
+  FText += name + L"=" + v + L"\r\n";
+}
+
+std::vector<std::uint8_t> EncodeIniText(const std::wstring& text) {
+  std::vector<std::uint8_t> out;
+  if (text.empty()) return out;
+  const int n = static_cast<int>(text.size());
+  BOOL usedDefault = FALSE;
+  int len = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), n, nullptr, 0, nullptr, &usedDefault);
+  if (len > 0 && !usedDefault) {
+    out.resize(static_cast<std::size_t>(len));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), n, reinterpret_cast<char*>(out.data()), len,
+                        nullptr, &usedDefault);
+    // Some code pages map a character to bytes that come back as another one without saying so.
+    std::vector<std::uint8_t> bytes = out;
+    if (!usedDefault && Widen(bytes.data(), bytes.size(), CP_ACP) == text) return out;
+  }
+  out.assign({0xFF, 0xFE});
+  out.reserve(2 + text.size() * 2);
+  for (wchar_t c : text) {
+    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return out;
+}
+
+TIniLoad LoadIniFile(const std::wstring& fileName, TIniText& ini, DWORD* error) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(fileName, bytes)) {
+    const DWORD e = GetLastError();
+    if (error) *error = e;
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? TIniLoad::Missing : TIniLoad::Unreadable;
+  }
+  if (!LooksLikeText(bytes)) return TIniLoad::NotText;
+  TIniEncoding encoding;
+  ini = ParseIniText(DecodeIniBytes(bytes, encoding));
+  ini.Encoding = encoding;
+  return TIniLoad::Ok;
+}
+
+DWORD SaveIniFile(const std::wstring& fileName, const std::wstring& text) {
+  return WriteFileReplacing(fileName, EncodeIniText(text));
+}
