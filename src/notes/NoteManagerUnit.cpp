@@ -61,8 +61,10 @@ void TNotesManager::CheckTimers() {
   for (int i = 0; i < count && alive; ++i) {
     try {
       TNoteWrapper* w = Notes->Items(i);
+      // A note file that another program held is read again every second for a while.
+      if (w->LoadPending()) w->RetryLoad();
       // A save that failed is tried again every second until it succeeds.
-      if (w->SaveFailed) w->Save();
+      if (alive && w->SaveFailed) w->Save();
       if (alive) w->CheckAlarm();
       if (alive && !w->IsOpen()) w->CheckAutoShow();
     } catch (...) {

@@ -40,10 +40,29 @@ TNoteWrapper::~TNoteWrapper() {
   Note = nullptr;
 }
 
+namespace {
+// A virus scanner or a backup holds a file for seconds or minutes: ten minutes of tries.
+constexpr int kLoadTries = 600;
+}  // namespace
+
 bool TNoteWrapper::Load(const std::string& idIn) {
+  const DWORD error = ReadNoteFile(idIn);
+  if (error == ERROR_SUCCESS) return true;
+  // Held by another program, most likely, and readable again once it lets go. One too big to be
+  // a note will not change.
+  const bool retry = error != ERROR_FILE_TOO_LARGE;
+  if (retry) loadTriesLeft_ = kLoadTries;
+  ShowMessageBox(CannotLoadNoteText(FileName, SystemErrorText(error)) +
+                     (retry ? L"\n\rIt is loaded as soon as it can be read; until then its file is left as it is." : L""),
+                 L"Vantaro", MB_OK);
+  return true;
+}
+
+DWORD TNoteWrapper::ReadNoteFile(const std::string& idIn) {
   InvalidatePreview();
   delete Note;
   Note = nullptr;
+  Corrupted = false;
   ID = idIn.empty() ? NewNoteID() : idIn;
   FileName = NoteFileName(ID);
   // Taken before the read: a change made to the file meanwhile only costs one save too many.
@@ -51,11 +70,12 @@ bool TNoteWrapper::Load(const std::string& idIn) {
   const bool fromFile = stamp_.has_value();
   Note = new TNoteClass(ID);
   stored_.clear();
-  if (fromFile && !Note->LoadFromFile(FileName, &stored_)) {
+  DWORD readError = ERROR_SUCCESS;
+  if (fromFile && !Note->LoadFromFile(FileName, &stored_, &readError)) {
     stored_.clear();
     stamp_.reset();
     MarkCorrupted();
-    return true;
+    return readError;
   }
   if (!fromFile || !Note->GetHidden()) {
     try {
@@ -64,7 +84,25 @@ bool TNoteWrapper::Load(const std::string& idIn) {
       // No window could be made for it: the note is kept, closed, and opens when shown again.
     }
   }
-  return true;
+  return ERROR_SUCCESS;
+}
+
+void TNoteWrapper::RetryLoad() {
+  if (loadTriesLeft_ <= 0) return;
+  --loadTriesLeft_;
+  // A file gone meanwhile may come back (a sync); read now, it would make a new empty note.
+  const DWORD error = StampOf(FileName) ? ReadNoteFile(ID) : ERROR_FILE_NOT_FOUND;
+  if (error == ERROR_SUCCESS) {
+    loadTriesLeft_ = 0;
+    Changed();  // listed anew, as a note or as the corrupted one its content makes it
+    return;
+  }
+  if (error == ERROR_FILE_TOO_LARGE) loadTriesLeft_ = 0;
+  if (loadTriesLeft_ > 0) return;
+  // Last: the box runs the message loop.
+  ShowMessageBox(CannotLoadNoteText(FileName, SystemErrorText(error)) +
+                     L"\n\rIt is no longer tried; its file is left as it is.",
+                 L"Vantaro", MB_OK);
 }
 
 namespace {

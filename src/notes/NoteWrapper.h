@@ -39,7 +39,15 @@ class TNoteWrapper {
   TNoteForm* Form = nullptr;  // not owned: the application owns note windows
   TNoteClass* Note = nullptr;
 
+  // A note file that cannot be read (another program holds it) is named to the user with the
+  // reason, listed as corrupted and never written; RetryLoad reads it again.
   bool Load(const std::string& id);
+  // Whether the note's file could not be read yet and is still being tried.
+  bool LoadPending() const { return loadTriesLeft_ > 0; }
+  // One more try at reading a note file that could not be read: loaded and opened as at start-up
+  // once it can be; after ten minutes of tries (one a second, from the notes manager's check)
+  // the user is told that it is no longer tried.
+  void RetryLoad();
   bool OpenForm();
   void ShowNote();
   void HideNote(bool freeForm);
@@ -85,6 +93,10 @@ class TNoteWrapper {
 
  private:
   void MarkCorrupted();
+  // Reads the note (or makes a new one) and opens it unless hidden; returns why the file could
+  // not be read, or 0 (a note file whose content is no note is told by the loader).
+  DWORD ReadNoteFile(const std::string& id);
+  int loadTriesLeft_ = 0;
   bool failureTold_ = false;
   // The bytes the note file holds, as this program last read or wrote them (a save writes only
   // when its bytes differ: a note in an old layout is written once in the current one); empty
