@@ -94,6 +94,9 @@ void TNoteWrapper::RetryLoad() {
   const DWORD error = StampOf(FileName) ? ReadNoteFile(ID) : ERROR_FILE_NOT_FOUND;
   if (error == ERROR_SUCCESS) {
     loadTriesLeft_ = 0;
+    // A properties dialog opened on the stand-in ends as cancelled: its values would write over
+    // the note just read.
+    NotePropertiesWrapperGoing(this);
     Changed();  // listed anew, as a note or as the corrupted one its content makes it
     return;
   }
