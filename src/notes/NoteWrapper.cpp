@@ -46,8 +46,9 @@ constexpr int kLoadTries = 600;
 }  // namespace
 
 bool TNoteWrapper::Load(const std::string& idIn) {
+  TLifeCheck alive(alive_);
   const DWORD error = ReadNoteFile(idIn);
-  if (error == ERROR_SUCCESS) return true;
+  if (error == ERROR_SUCCESS || !alive) return true;
   // Held by another program, most likely, and readable again once it lets go. One too big to be
   // a note will not change.
   const bool retry = error != ERROR_FILE_TOO_LARGE;
@@ -59,25 +60,33 @@ bool TNoteWrapper::Load(const std::string& idIn) {
 }
 
 DWORD TNoteWrapper::ReadNoteFile(const std::string& idIn) {
+  const std::string id = idIn.empty() ? NewNoteID() : idIn;
+  const std::wstring fileName = NoteFileName(id);
+  // Taken before the read: a change made to the file meanwhile only costs one save too many.
+  const std::optional<TFileStamp> stamp = idIn.empty() ? std::nullopt : StampOf(fileName);
+  auto note = std::make_unique<TNoteClass>(id);
+  std::vector<std::uint8_t> bytes;
+  DWORD readError = ERROR_SUCCESS;
+  // The loader may ask something (a note from a newer version), and its box runs the message
+  // loop: a shut-down meanwhile frees this note, which is then left alone.
+  TLifeCheck alive(alive_);
+  const bool loaded = !stamp || note->LoadFromFile(fileName, &bytes, &readError);
+  if (!alive) return ERROR_CANCELLED;
   InvalidatePreview();
   delete Note;
-  Note = nullptr;
+  Note = note.release();
   Corrupted = false;
-  ID = idIn.empty() ? NewNoteID() : idIn;
-  FileName = NoteFileName(ID);
-  // Taken before the read: a change made to the file meanwhile only costs one save too many.
-  stamp_ = idIn.empty() ? std::nullopt : StampOf(FileName);
-  const bool fromFile = stamp_.has_value();
-  Note = new TNoteClass(ID);
-  stored_.clear();
-  DWORD readError = ERROR_SUCCESS;
-  if (fromFile && !Note->LoadFromFile(FileName, &stored_, &readError)) {
+  ID = id;
+  FileName = fileName;
+  stored_ = std::move(bytes);
+  stamp_ = stamp;
+  if (!loaded) {
     stored_.clear();
     stamp_.reset();
     MarkCorrupted();
     return readError;
   }
-  if (!fromFile || !Note->GetHidden()) {
+  if (!stamp || !Note->GetHidden()) {
     try {
       OpenForm();
     } catch (const std::exception&) {
@@ -91,7 +100,9 @@ void TNoteWrapper::RetryLoad() {
   if (loadTriesLeft_ <= 0) return;
   --loadTriesLeft_;
   // A file gone meanwhile may come back (a sync); read now, it would make a new empty note.
+  TLifeCheck alive(alive_);
   const DWORD error = StampOf(FileName) ? ReadNoteFile(ID) : ERROR_FILE_NOT_FOUND;
+  if (!alive) return;
   if (error == ERROR_SUCCESS) {
     loadTriesLeft_ = 0;
     // A properties dialog opened on the stand-in ends as cancelled: its values would write over

@@ -398,6 +398,23 @@ TEST_F(NoteManagerTest, ANoteFileHeldAtTheStartIsNamedThenLoadedOnceItCanBeReadA
   EXPECT_EQ(boxes.size(), 3u);
 }
 
+TEST_F(NoteManagerTest, AShutDownDuringTheQuestionAHeldNoteAsksOnceReadFreesItSafely) {
+  WriteBytes(NoteFileName("NLater"), {7, 1, 2, 3});  // from a newer version: the read asks
+  auto lock = std::make_unique<Lock>(NoteFileName("NLater"));
+  int questions = 0;
+  // The shut-down (a session end, say) runs while the question is up.
+  RecordBoxes([&](const MessageBoxRequest& r) {
+    if (r.Flags & MB_YESNO) ++questions, manager.reset();
+    return IDNO;
+  });
+  TNotesManager& m = Manager();
+  lock.reset();
+  m.CheckTimers();
+  EXPECT_EQ(questions, 1);
+  EXPECT_EQ(manager, nullptr);
+  EXPECT_EQ(ReadBytes(NoteFileName("NLater")), (Bytes{7, 1, 2, 3})) << "answered No: kept as it is";
+}
+
 TEST_F(NoteManagerTest, GroupsAreFoundAndShownWithoutRegardToCase) {
   // Two groups of one length outside the code page are two groups, not one of question marks.
   const wchar_t* groups[] = {L"Work", L"work", L"   ", L" Work", L"WORK", L"Home", L"Привет", L"ПРИВЕТ", L"Пример"};
