@@ -294,6 +294,25 @@ bool RunModal(const std::function<void()>& start, const std::function<void(F&)>&
   return ran;
 }
 
+// A TrueType font of variable pitch that this system has.
+inline std::wstring ProportionalFace() {
+  std::wstring face;
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(
+      dc, &lf,
+      [](const LOGFONTW* f, const TEXTMETRICW*, DWORD type, LPARAM lp) {
+        if (!(type & TRUETYPE_FONTTYPE) || f->lfFaceName[0] == L'@' || (f->lfPitchAndFamily & 3) == FIXED_PITCH)
+          return 1;
+        *reinterpret_cast<std::wstring*>(lp) = f->lfFaceName;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&face), 0);
+  ReleaseDC(nullptr, dc);
+  return face;
+}
+
 // Waits on its own thread for a standard dialog of the test's thread, then acts on it; one still
 // open a few seconds later is cancelled, so that no test can hang on one.
 class DialogCloser {

@@ -21,6 +21,7 @@
 #include "shell/ShortcutManagerUnit.h"
 #include "shell/VantaroEngineUnit.h"
 #include "shell/dlgDefaultNoteSize.h"
+#include "notewindows/frmNotesManagerForm.h"
 #include "shell/dlgShortcutEditor.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Registry.h"
