@@ -26,7 +26,6 @@ TVx_Shortcut* LiveShortcut(int row) {
   TVx_Shortcut* live[3] = {NewNoteShortCut, NotesManagerShortCut, ToDoListShortCut};
   return live[row];
 }
-
 }  // namespace
 
 TConfigurationForm::TConfigurationForm(TComponent* owner) : TForm(owner, L"TConfigurationForm") {
