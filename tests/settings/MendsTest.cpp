@@ -40,7 +40,7 @@ TEST_F(SettingsTest, AStoredSoundFileTheEditRefusesStillOpensTheDialogAndOkAsksF
   EXPECT_TRUE(UIEnabled);
 }
 
-TEST_F(SettingsTest, TheFirstDialogOfARunShowsTheTrayActionsInTheChosenLanguage) {
+TEST_F(SettingsTest, TheFirstDialogOfARunShowsTheTrayActionsInTheChosenLanguageAndItsDialogsTranslateToo) {
   MakeLanguageFile(L"tester.lng");
   const std::wstring file = LanguageFileName(L"tester");
   const struct {
@@ -50,7 +50,11 @@ TEST_F(SettingsTest, TheFirstDialogOfARunShowsTheTrayActionsInTheChosenLanguage)
                {L"LNG_Vantaro_Setup", L"_OpenNotesManager", L"Gestione note"},
                {L"LNG_Vantaro_Setup", L"_setup_title", L"Impostazioni"},
                {L"LNG_Vantaro_Generic", L"_size", L"Misura"},
-               {L"LNG_Vantaro_Generic", L"_change", L"Cambia"}};
+               {L"LNG_Vantaro_Generic", L"_change", L"Cambia"},
+               {L"LNG_Vantaro_Generic", L"_ok", L"Va bene"},
+               {L"LNG_ShortCut_Edit", L"_ShortCutEditor", L"Scorciatoia"},
+               {L"LNG_Vantaro_Sizer", L"_note_size_title", L"Misura della nota"},
+               {L"LNG_Vantaro_Sizer", L"_UsageLabel", L"OK per tenerla"}};
   for (const auto& t : texts) WritePrivateProfileStringW(t.section, t.key, t.text, file.c_str());
   LanguageEngine = new TVxMultiLanguage;
   LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
@@ -65,6 +69,18 @@ TEST_F(SettingsTest, TheFirstDialogOfARunShowsTheTrayActionsInTheChosenLanguage)
     EXPECT_EQ(d.Caption(), L"Impostazioni");
     EXPECT_EQ(d.SizeLabel->Caption(), L"Misura: 160x160");
     EXPECT_EQ(d.NoteSizeChange->Caption(), L"Cambia");
+    // The small dialogs translate themselves too.
+    RunModal<TShortCutEditor>([&] { EditShortcut(d.NewNoteKey, &d); }, [](TShortCutEditor& e) {
+      EXPECT_EQ(e.Caption(), L"Scorciatoia");
+      EXPECT_EQ(e._ok->Caption(), L"Va bene");
+      e._cancel->Click();
+    });
+    RunModal<TDefaultNoteSizeForm>([&] { d.NoteSizeChange->Click(); }, [](TDefaultNoteSizeForm& s) {
+      EXPECT_EQ(s._note_size->Caption(), L"Misura della nota");
+      EXPECT_EQ(s._UsageLabel->Caption(), L"OK per tenerla");
+      EXPECT_EQ(s._OK->Caption(), L"Va bene");
+      s._Cancel->Click();
+    });
     d._ok->Click();
   }));
   EXPECT_EQ(DefaultTrayIconAction, 2);

@@ -87,6 +87,10 @@ TEST_F(SettingsTest, TheSizeDialogKeepsTo100Through540AndCancelKeepsTheSize) {
       d.DefWidth = r.width, d.DefHeight = r.height;
       d.SizeLabel->SetCaption(L"");
       EXPECT_TRUE(RunModal<TDefaultNoteSizeForm>([&] { d.NoteSizeChange->Click(); }, [&](TDefaultNoteSizeForm& s) {
+        // No caption, a frame to size it by, and a taskbar button.
+        const LONG_PTR style = GetWindowLongPtrW(s.Handle(), GWL_STYLE);
+        EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU), WS_THICKFRAME | WS_SYSMENU);
+        EXPECT_EQ(GetWindowLongPtrW(s.Handle(), GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), WS_EX_APPWINDOW);
         EXPECT_EQ(s.Width(), r.shownWidth);
         EXPECT_EQ(s.Height(), r.shownHeight);
         EXPECT_EQ(testsupport::ScreenRect(s.Handle()).right - testsupport::ScreenRect(s.Handle()).left, r.shownWidth);
