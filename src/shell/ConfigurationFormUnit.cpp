@@ -75,7 +75,8 @@ TConfigurationForm::TConfigurationForm(TComponent* owner) : TForm(owner, L"TConf
   // Shortcuts.
   _TrayIcongroup =
       Place(new TGroupBox(this, L"_TrayIcongroup"), _ShortCutsTab, 8, 6, 337, 52, L"Double Click on tray icon");
-  TrayIconActionSelector = Place(new TComboBox(this, L"TrayIconActionSelector", TComboBoxStyle::csDropDownList), _TrayIcongroup, 16, 20, 305, 21);
+  TrayIconActionSelector = Place(new TComboBox(this, L"TrayIconActionSelector", TComboBoxStyle::csDropDownList),
+                                 _TrayIcongroup, 16, 20, 305, 21);
   _ShortCutsGroup =
       Place(new TGroupBox(this, L"_ShortCutsGroup"), _ShortCutsTab, 8, 64, 337, 124, L"Keyboard Shortcuts");
   ShortCutsThree = Place(new TTreeGrid(this, L"ShortCutsThree"), _ShortCutsGroup, 16, 20, 305, 92);
@@ -131,8 +132,8 @@ TConfigurationForm::TConfigurationForm(TComponent* owner) : TForm(owner, L"TConf
   LangNotes = Place(new TMemo(this, L"LangNotes"), LangNotesBox, 8, 16, 177, 128);
   LangNotes->ScrollBars = TScrollStyle::ssVertical;
   LangNotes->SetReadOnly(true);
-  _ChangesLabel =
-      Place(new TLabel(this, L"_ChangesLabel"), _language, 8, 164, 337, 13, L"Changes will take effect only on vantaro restart");
+  _ChangesLabel = Place(new TLabel(this, L"_ChangesLabel"), _language, 8, 164, 337, 13,
+                        L"Changes will take effect only on vantaro restart");
 
   OnShow = [this](TComponent* s) { FormShow(s); };
   OnCreate = [this](TComponent* s) { FormCreate(s); };

@@ -134,7 +134,8 @@ TEST_F(SettingsTest, ThePreviewFollowsEveryColourAndFontChangeBeforeOk) {
       f.button->Click();
       EXPECT_TRUE(answer.Found()) << "the font dialog opened";
       testsupport::Pump(100);  // the screen where the font dialog stood is drawn again
-      EXPECT_TRUE(PreviewShows(d, f.part, f.colour)) << std::hex << f.colour << (f.confirm ? " confirmed" : " cancelled");
+      EXPECT_TRUE(PreviewShows(d, f.part, f.colour))
+          << std::hex << f.colour << (f.confirm ? " confirmed" : " cancelled");
     }
     d._cancel->Click();
   }));

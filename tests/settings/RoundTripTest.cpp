@@ -27,7 +27,7 @@ Values Second(const std::wstring& folder) {
   return {false,
           true,
           false,
-          folder + L"second sound.wav",
+          folder + L"второй звук.wav",  // outside the code page, with a blank
           0x0A0B0C,
           0x0D0E0F,
           {L"Tahoma", 11, fsItalic | fsUnderline, 0x445566},
@@ -36,7 +36,7 @@ Values Second(const std::wstring& folder) {
           260,
           0,
           {Key(1, VK_F6), Key(0, 0), Key(1, VK_F9)},
-          L"deutsch"};
+          L"русский"};
 }
 
 class RoundTrip : public SettingsTest {
@@ -44,9 +44,10 @@ class RoundTrip : public SettingsTest {
   void SetUp() override {
     SettingsTest::SetUp();
     folder = ExeFolder();
-    for (const wchar_t* f : {L"first.wav", L"second sound.wav"}) testsupport::WriteBytes(folder + f, {'R', 'I', 'F', 'F'});
+    for (const wchar_t* f : {L"first.wav", L"второй звук.wav"})
+      testsupport::WriteBytes(folder + f, {'R', 'I', 'F', 'F'});
     MakeLanguageFile(L"english.lng");
-    MakeLanguageFile(L"deutsch.lng");
+    MakeLanguageFile(L"русский.lng");
     WriteRegistry(First(folder));
   }
   std::wstring folder;

@@ -176,7 +176,8 @@ inline void WriteDialog(TConfigurationForm& d, const Values& v) {
   SetWindowTextW(d.TrillFileEdit->Edit->Handle(), v.Sound.c_str());
   d.BColor->SetSelectionColor(v.Title);
   d.NColor->SetSelectionColor(v.Note);
-  for (auto [font, values] : {std::pair{&d.TitleFontDialog.Font, &v.TitleFont}, {&d.NoteFontDialog.Font, &v.NoteFont}}) {
+  for (auto [font, values] :
+       {std::pair{&d.TitleFontDialog.Font, &v.TitleFont}, {&d.NoteFontDialog.Font, &v.NoteFont}}) {
     font->SetName(values->Face);
     font->SetSize(values->Size);
     font->SetStyle(static_cast<TFontStyles>(values->Style));
