@@ -18,6 +18,7 @@
 
 #include "gtest/gtest.h"
 #include "ui/Application.h"
+#include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/Graphics.h"
 #include "ui/Paths.h"
@@ -279,6 +280,54 @@ class HangGuard {
   HANDLE done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread worker_;
 };
+
+// The open modal form of type F, or null.
+template <class F>
+F* OpenModalForm() {
+  if (!Application) return nullptr;
+  for (TForm* f : Application->Forms())
+    if (auto* d = dynamic_cast<F*>(f); d && d->Modal() && IsWindowVisible(d->HandleIfAllocated())) return d;
+  return nullptr;
+}
+
+// Runs start, which opens a modal form of type F; once it is up, act runs inside its loop (and
+// usually ends it). Returns whether act ran.
+template <class F>
+bool RunModal(const std::function<void()>& start, const std::function<void(F&)>& act, DWORD watchdogMs = 10000) {
+  Watchdog dog(watchdogMs);
+  bool ran = false;
+  TTimer driver(Application, L"Driver", 20);
+  driver.OnTimer = [&](TComponent*) {
+    F* d = ran ? nullptr : OpenModalForm<F>();
+    if (!d) return;
+    ran = true;
+    driver.SetEnabled(false);
+    act(*d);
+  };
+  driver.SetEnabled(true);
+  start();
+  EXPECT_FALSE(Watchdog::fired) << "the dialog had to be ended by the watchdog";
+  return ran;
+}
+
+// A TrueType font of variable pitch that this system has.
+inline std::wstring ProportionalFace() {
+  std::wstring face;
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(
+      dc, &lf,
+      [](const LOGFONTW* f, const TEXTMETRICW*, DWORD type, LPARAM lp) {
+        if (!(type & TRUETYPE_FONTTYPE) || f->lfFaceName[0] == L'@' || (f->lfPitchAndFamily & 3) == FIXED_PITCH)
+          return 1;
+        *reinterpret_cast<std::wstring*>(lp) = f->lfFaceName;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&face), 0);
+  ReleaseDC(nullptr, dc);
+  return face;
+}
 
 // Waits on its own thread for a standard dialog of the test's thread, then acts on it; one still
 // open a few seconds later is cancelled, so that no test can hang on one.

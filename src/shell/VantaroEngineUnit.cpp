@@ -4,6 +4,7 @@
 #include "notes/NoteManagerUnit.h"
 #include "notes/RegistryUnit.h"
 #include "notewindows/frmNotesManagerForm.h"
+#include "shell/ConfigurationFormUnit.h"
 #include "shell/MainFormUnit.h"
 #include "shell/ShortcutManagerUnit.h"
 #include "todowindows/ToDoListFormUnit.h"
@@ -122,7 +123,9 @@ void TVantaroEngine::ShowEventsManager() {}
 
 void TVantaroEngine::ShowLatestEvents(bool) {}
 
-bool TVantaroEngine::RunSettingsDialog() { return false; }
+bool TVantaroEngine::RunSettingsDialog() {
+  return ExecuteConfigurationForm(VantaroMainForm ? static_cast<TComponent*>(VantaroMainForm) : Application);
+}
 
 void TVantaroEngine::Setup() {
   TUIDisabled held;
@@ -136,4 +139,6 @@ void TVantaroEngine::Setup() {
     NotesManager->RefreshAll();
   }
   SaveSettings();
+  // Last, as it runs the message loop: the settings are stored as confirmed all the same.
+  if (confirmed) ReportUnregisteredShortcuts();
 }
