@@ -18,6 +18,7 @@
 
 #include "gtest/gtest.h"
 #include "ui/Application.h"
+#include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/Graphics.h"
 #include "ui/Paths.h"
@@ -54,15 +55,9 @@ class TempFolder {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Makes link a link to the folder target. Where the system makes symbolic links it is one;
-// Wine only pretends to (its CreateSymbolicLinkW does nothing) but shows a Unix link to a
-// folder as a link, so there ln makes one. Returns whether link now stands as a link.
-inline bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target) {
-  auto isLink = [](const std::wstring& p) {
-    const DWORD a = GetFileAttributesW(p.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-  };
-  if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink(link)) return true;
+// Makes link a Unix symbolic link to target through ln, as Wine itself makes none; returns
+// whether ln could be started.
+inline bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
   using UnixName = char*(CDECL*)(LPCWSTR);
   auto unixName = reinterpret_cast<UnixName>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
@@ -81,11 +76,33 @@ inline bool MakeDirectoryLink(const std::wstring& link, const std::wstring& targ
   if (!CreateProcessW(L"Z:\\bin\\ln", cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
+  return true;
+}
+
+// Makes link a link to the folder target. Where the system makes symbolic links it is one;
+// Wine only pretends to (its CreateSymbolicLinkW does nothing) but shows a Unix link to a
+// folder as a link, so there ln makes one. Returns whether link now stands as a link.
+inline bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target) {
+  auto isLink = [](const std::wstring& p) {
+    const DWORD a = GetFileAttributesW(p.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+  };
+  if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink(link)) return true;
+  if (!MakeUnixLink(link, target)) return false;
   // A Unix process is not waited for through its handle.
   for (int i = 0; i < 100 && !isLink(link); ++i) Sleep(50);
   return isLink(link);
 }
 
+// Makes link a symbolic link to the file target, as MakeDirectoryLink does for a folder. Wine
+// shows such a link as the file itself (not as a link): it stands once the file is found there.
+inline bool MakeFileLink(const std::wstring& link, const std::wstring& target) {
+  auto stands = [](const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; };
+  if (CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) && stands(link)) return true;
+  if (!MakeUnixLink(link, target)) return false;
+  for (int i = 0; i < 100 && !stands(link); ++i) Sleep(50);
+  return stands(link);
+}
 
 inline Bytes ReadBytes(const std::wstring& path) {
   std::ifstream f(std::filesystem::path(path), std::ios::binary);
@@ -263,6 +280,54 @@ class HangGuard {
   HANDLE done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread worker_;
 };
+
+// The open modal form of type F, or null.
+template <class F>
+F* OpenModalForm() {
+  if (!Application) return nullptr;
+  for (TForm* f : Application->Forms())
+    if (auto* d = dynamic_cast<F*>(f); d && d->Modal() && IsWindowVisible(d->HandleIfAllocated())) return d;
+  return nullptr;
+}
+
+// Runs start, which opens a modal form of type F; once it is up, act runs inside its loop (and
+// usually ends it). Returns whether act ran.
+template <class F>
+bool RunModal(const std::function<void()>& start, const std::function<void(F&)>& act, DWORD watchdogMs = 10000) {
+  Watchdog dog(watchdogMs);
+  bool ran = false;
+  TTimer driver(Application, L"Driver", 20);
+  driver.OnTimer = [&](TComponent*) {
+    F* d = ran ? nullptr : OpenModalForm<F>();
+    if (!d) return;
+    ran = true;
+    driver.SetEnabled(false);
+    act(*d);
+  };
+  driver.SetEnabled(true);
+  start();
+  EXPECT_FALSE(Watchdog::fired) << "the dialog had to be ended by the watchdog";
+  return ran;
+}
+
+// A TrueType font of variable pitch that this system has.
+inline std::wstring ProportionalFace() {
+  std::wstring face;
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(
+      dc, &lf,
+      [](const LOGFONTW* f, const TEXTMETRICW*, DWORD type, LPARAM lp) {
+        if (!(type & TRUETYPE_FONTTYPE) || f->lfFaceName[0] == L'@' || (f->lfPitchAndFamily & 3) == FIXED_PITCH)
+          return 1;
+        *reinterpret_cast<std::wstring*>(lp) = f->lfFaceName;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&face), 0);
+  ReleaseDC(nullptr, dc);
+  return face;
+}
 
 // Waits on its own thread for a standard dialog of the test's thread, then acts on it; one still
 // open a few seconds later is cancelled, so that no test can hang on one.

@@ -100,14 +100,28 @@ bool TNoteClass::LoadVersion3File(const std::wstring& fileName) {
   return DecodeVersion3(bytes.data(), bytes.size(), *this);
 }
 
-bool TNoteClass::LoadFromFile(const std::wstring& fileName, std::vector<std::uint8_t>* fileBytes) {
+std::wstring CannotLoadNoteText(const std::wstring& fileName, const std::wstring& reason) {
+  return L"Cannot load note\n\r" + fileName + L":\n\r" + reason;
+}
+
+bool TNoteClass::LoadFromFile(const std::wstring& fileName, std::vector<std::uint8_t>* fileBytes, DWORD* readError) {
+  if (readError) *readError = ERROR_SUCCESS;
   try {
     // One open and one read per note: start-up reads every note file of the user.
     std::vector<std::uint8_t> local;
     std::vector<std::uint8_t>& bytes = fileBytes ? *fileBytes : local;
     // An unopenable or empty file has no version at all: as unreadable as a failed read.
-    if (!ReadWholeFile(fileName, bytes, kMaxNoteFileSize) || bytes.empty()) {
-      ShowMessageBox(L"Cannot load note", L"Vantaro", MB_OK);
+    if (!ReadWholeFile(fileName, bytes, kMaxNoteFileSize)) {
+      DWORD error = GetLastError();
+      if (error == ERROR_SUCCESS) error = ERROR_READ_FAULT;
+      if (readError)
+        *readError = error;
+      else
+        ShowMessageBox(CannotLoadNoteText(fileName, SystemErrorText(error)), L"Vantaro", MB_OK);
+      return false;
+    }
+    if (bytes.empty()) {
+      ShowMessageBox(CannotLoadNoteText(fileName, L"The file is empty."), L"Vantaro", MB_OK);
       return false;
     }
     const int version = bytes[0];

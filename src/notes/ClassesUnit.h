@@ -69,7 +69,10 @@ class TNoteClass {
 
   // True when the record now holds the note. Never throws: a file that cannot be opened or
   // read counts as a note that did not load. fileBytes, when given, receives what was read.
-  bool LoadFromFile(const std::wstring& fileName, std::vector<std::uint8_t>* fileBytes = nullptr);
+  // readError, when given, receives the system's reason when the file cannot be opened or read
+  // (0 otherwise), and the caller tells the user; without it, the loader tells.
+  bool LoadFromFile(const std::wstring& fileName, std::vector<std::uint8_t>* fileBytes = nullptr,
+                    DWORD* readError = nullptr);
   // Writes the whole note (version 3). The file is replaced only once the new one is complete,
   // so a failed save leaves the previous note file as it was. Never throws. On failure, error
   // (when given) receives the system's error code.
@@ -140,6 +143,9 @@ class TNoteValueReader {
   std::size_t size_;
   std::size_t pos_;
 };
+
+// What the user is told of a note file that cannot be loaded: its name and why.
+std::wstring CannotLoadNoteText(const std::wstring& fileName, const std::wstring& reason);
 
 // The whole file, version byte included.
 std::vector<std::uint8_t> EncodeNoteFile(const TNoteClass& note);

@@ -131,12 +131,29 @@ bool IsWebAddress(const std::wstring& url) {
 }
 }  // namespace
 
+namespace {
+// Whether the file starts as a program does. The system runs a program by what it holds, not by
+// its name: one copied to "notes.txt" still runs. A file that cannot be read is taken for one.
+bool StartsAsProgram(const std::wstring& fileName) {
+  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return true;
+  char header[2] = {};
+  DWORD got = 0;
+  const BOOL read = ReadFile(file, header, 2, &got, nullptr);
+  CloseHandle(file);
+  return !read || (got == 2 && header[0] == 'M' && header[1] == 'Z');
+}
+}  // namespace
+
 bool IsRunnableFile(const std::wstring& fileName) {
+  if (StartsAsProgram(fileName)) return true;
   // The system drops dots and blanks at the end of a name: "x.bat." is x.bat.
   std::wstring name = ExtractFileName(fileName);
   while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
   const size_t dot = name.rfind(L'.');
-  if (dot == std::wstring::npos) return false;
+  // Without an extension the system tries the name as a program.
+  if (dot == std::wstring::npos) return true;
   const std::wstring extension = name.substr(dot);
   std::wstring list = L".exe;.bat;.cmd;.com;.scr;.lnk;.pif;.js;.jse;.vbs;.vbe;.wsf;.wsh;.msi;.msp;.cpl;.hta;.ps1;"
                       L".url;.jar;.reg;.inf;.application;.appref-ms;.gadget;.msc;.settingcontent-ms;";

@@ -78,7 +78,8 @@ bool IsAlreadyRunning(HANDLE& handle, const std::string& name);
 // its name, agrees.
 void OpenLinkedFile(const std::wstring& fileName);
 // Whether opening the file runs it: a program, script, installer, shortcut and the like, by
-// its extension (the system's PATHEXT list and the other kinds the shell runs).
+// its extension (the system's PATHEXT list and the other kinds the shell runs); a name without
+// an extension, and a file that starts with a program's header ("MZ") whatever its name.
 bool IsRunnableFile(const std::wstring& fileName);
 // Opens a web address (http, https, ftp, mailto, or one starting with "www.", which is opened
 // as http://); anything else, such as a file: address that could start a program, is not.

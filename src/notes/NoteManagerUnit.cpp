@@ -61,8 +61,10 @@ void TNotesManager::CheckTimers() {
   for (int i = 0; i < count && alive; ++i) {
     try {
       TNoteWrapper* w = Notes->Items(i);
+      // A note file that another program held is read again every second for a while.
+      if (w->LoadPending()) w->RetryLoad();
       // A save that failed is tried again every second until it succeeds.
-      if (w->SaveFailed) w->Save();
+      if (alive && w->SaveFailed) w->Save();
       if (alive) w->CheckAlarm();
       if (alive && !w->IsOpen()) w->CheckAutoShow();
     } catch (...) {
@@ -88,8 +90,9 @@ std::wstring TNotesManager::SaveChanged() {
   std::wstring failed;
   for (TNoteWrapper* w : Notes->List) {
     // A closed note was saved when it closed; only open ones and failed ones can hold
-    // changes (the shut-down saves everything once more anyway).
-    if (!w->IsOpen() && !w->SaveFailed) continue;
+    // changes, and closed ones whose file went or changed meanwhile must be written again
+    // (the shut-down saves everything once more anyway).
+    if (!w->IsOpen() && !w->SaveFailed && w->FileUnchanged()) continue;
     DWORD error = ERROR_SUCCESS;
     if (!w->TrySave(error)) failed += L"\n\r\"" + w->Note->Title + L"\": " + SystemErrorText(error);
   }
@@ -180,6 +183,8 @@ bool TNotesManager::DeleteNote(TNoteWrapper* wrapper, bool freeForm) {
   deleted_.push_back(wrapper);
   if (wrapper->IsOpen()) wrapper->CloseForm(freeForm);
   DeleteFileW(fileName.c_str());
+  // Its window may still save it as it goes (a close, a timer): the file stays deleted.
+  wrapper->MarkDeleted();
   if (alive) RefreshView();
   return true;
 }

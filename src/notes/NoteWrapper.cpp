@@ -40,28 +40,83 @@ TNoteWrapper::~TNoteWrapper() {
   Note = nullptr;
 }
 
+namespace {
+// A virus scanner or a backup holds a file for seconds or minutes: ten minutes of tries.
+constexpr int kLoadTries = 600;
+}  // namespace
+
 bool TNoteWrapper::Load(const std::string& idIn) {
+  TLifeCheck alive(alive_);
+  const DWORD error = ReadNoteFile(idIn);
+  if (error == ERROR_SUCCESS || !alive) return true;
+  // Held by another program, most likely, and readable again once it lets go. One too big to be
+  // a note will not change.
+  const bool retry = error != ERROR_FILE_TOO_LARGE;
+  if (retry) loadTriesLeft_ = kLoadTries;
+  ShowMessageBox(CannotLoadNoteText(FileName, SystemErrorText(error)) +
+                     (retry ? L"\n\rIt is loaded as soon as it can be read; until then its file is left as it is." : L""),
+                 L"Vantaro", MB_OK);
+  return true;
+}
+
+DWORD TNoteWrapper::ReadNoteFile(const std::string& idIn) {
+  const std::string id = idIn.empty() ? NewNoteID() : idIn;
+  const std::wstring fileName = NoteFileName(id);
+  // Taken before the read: a change made to the file meanwhile only costs one save too many.
+  const std::optional<TFileStamp> stamp = idIn.empty() ? std::nullopt : StampOf(fileName);
+  auto note = std::make_unique<TNoteClass>(id);
+  std::vector<std::uint8_t> bytes;
+  DWORD readError = ERROR_SUCCESS;
+  // The loader may ask something (a note from a newer version), and its box runs the message
+  // loop: a shut-down meanwhile frees this note, which is then left alone.
+  TLifeCheck alive(alive_);
+  const bool loaded = !stamp || note->LoadFromFile(fileName, &bytes, &readError);
+  if (!alive) return ERROR_CANCELLED;
   InvalidatePreview();
   delete Note;
-  Note = nullptr;
-  bool fromFile = !idIn.empty() && FileExists(NoteFileName(idIn));
-  ID = idIn.empty() ? NewNoteID() : idIn;
-  FileName = NoteFileName(ID);
-  Note = new TNoteClass(ID);
-  stored_.clear();
-  if (fromFile && !Note->LoadFromFile(FileName, &stored_)) {
+  Note = note.release();
+  Corrupted = false;
+  ID = id;
+  FileName = fileName;
+  stored_ = std::move(bytes);
+  stamp_ = stamp;
+  if (!loaded) {
     stored_.clear();
+    stamp_.reset();
     MarkCorrupted();
-    return true;
+    return readError;
   }
-  if (!fromFile || !Note->GetHidden()) {
+  if (!stamp || !Note->GetHidden()) {
     try {
       OpenForm();
     } catch (const std::exception&) {
       // No window could be made for it: the note is kept, closed, and opens when shown again.
     }
   }
-  return true;
+  return ERROR_SUCCESS;
+}
+
+void TNoteWrapper::RetryLoad() {
+  if (loadTriesLeft_ <= 0) return;
+  --loadTriesLeft_;
+  // A file gone meanwhile may come back (a sync); read now, it would make a new empty note.
+  TLifeCheck alive(alive_);
+  const DWORD error = StampOf(FileName) ? ReadNoteFile(ID) : ERROR_FILE_NOT_FOUND;
+  if (!alive) return;
+  if (error == ERROR_SUCCESS) {
+    loadTriesLeft_ = 0;
+    // A properties dialog opened on the stand-in ends as cancelled: its values would write over
+    // the note just read.
+    NotePropertiesWrapperGoing(this);
+    Changed();  // listed anew, as a note or as the corrupted one its content makes it
+    return;
+  }
+  if (error == ERROR_FILE_TOO_LARGE) loadTriesLeft_ = 0;
+  if (loadTriesLeft_ > 0) return;
+  // Last: the box runs the message loop.
+  ShowMessageBox(CannotLoadNoteText(FileName, SystemErrorText(error)) +
+                     L"\n\rIt is no longer tried; its file is left as it is.",
+                 L"Vantaro", MB_OK);
 }
 
 namespace {
@@ -209,16 +264,35 @@ bool TNoteWrapper::UpdateFromForm() {
   return changed;
 }
 
+std::optional<TNoteWrapper::TFileStamp> TNoteWrapper::StampOf(const std::wstring& fileName) {
+  WIN32_FILE_ATTRIBUTE_DATA a{};
+  if (!GetFileAttributesExW(fileName.c_str(), GetFileExInfoStandard, &a) || (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  return TFileStamp{(std::uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow,
+                    (std::uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime};
+}
+
+bool TNoteWrapper::FileUnchanged() const {
+  if (Corrupted || deleted_) return true;  // never written
+  return !stored_.empty() && stamp_ && StampOf(FileName) == stamp_;
+}
+
 bool TNoteWrapper::TrySave(DWORD& error) {
   error = ERROR_SUCCESS;
-  if (Corrupted) return true;  // never written
+  if (Corrupted || deleted_) return true;  // never written
   UpdateFromForm();
   std::vector<std::uint8_t> image = EncodeNoteFile(*Note);
   // A failed write leaves the file as it was: when the note is back to that, nothing is owed.
-  if (image != stored_) {
+  // The file itself may have gone or changed behind our back (a restore or a sync tool that
+  // removed the folder and made it again): then the note is written whatever it holds.
+  if (image != stored_ || !FileUnchanged()) {
     SaveFailed = !Note->SaveToFile(FileName, &error);
+    // The folder itself may have gone: it is made again, and the save tried once more.
+    if (SaveFailed && error == ERROR_PATH_NOT_FOUND && ForceDirectories(ExtractFilePath(FileName)))
+      SaveFailed = !Note->SaveToFile(FileName, &error);
     if (SaveFailed) return false;
     stored_ = std::move(image);
+    stamp_ = StampOf(FileName);
   }
   SaveFailed = failureTold_ = false;
   return true;

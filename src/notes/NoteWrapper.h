@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,15 @@ class TNoteWrapper {
   TNoteForm* Form = nullptr;  // not owned: the application owns note windows
   TNoteClass* Note = nullptr;
 
+  // A note file that cannot be read (another program holds it) is named to the user with the
+  // reason, listed as corrupted and never written; RetryLoad reads it again.
   bool Load(const std::string& id);
+  // Whether the note's file could not be read yet and is still being tried.
+  bool LoadPending() const { return loadTriesLeft_ > 0; }
+  // One more try at reading a note file that could not be read: loaded and opened as at start-up
+  // once it can be; after ten minutes of tries (one a second, from the notes manager's check)
+  // the user is told that it is no longer tried.
+  void RetryLoad();
   bool OpenForm();
   void ShowNote();
   void HideNote(bool freeForm);
@@ -62,6 +71,11 @@ class TNoteWrapper {
   // The same without telling anybody; error receives the system's reason.
   bool TrySave(DWORD& error);
   bool SaveFailed = false;
+  // Whether the note file still looks as this program last read or wrote it (a restore, a sync
+  // or the user may have removed or replaced it meanwhile). One look at its attributes, no read.
+  bool FileUnchanged() const;
+  // The user deleted the note: nothing brings its file back.
+  void MarkDeleted() { deleted_ = true; }
   void CheckAlarm();
   void CheckAutoShow();
   void HideUntil(TDateTime when);
@@ -79,11 +93,25 @@ class TNoteWrapper {
 
  private:
   void MarkCorrupted();
+  // Reads the note (or makes a new one) and opens it unless hidden; returns why the file could
+  // not be read, or 0 (a note file whose content is no note is told by the loader).
+  DWORD ReadNoteFile(const std::string& id);
+  int loadTriesLeft_ = 0;
   bool failureTold_ = false;
   // The bytes the note file holds, as this program last read or wrote them (a save writes only
   // when its bytes differ: a note in an old layout is written once in the current one); empty
   // for a note that has no file yet.
   std::vector<std::uint8_t> stored_;
+  // Size and last-write time of the note file as stored_ was read or written, so that a save
+  // can tell cheaply whether the file still holds it; empty when unknown.
+  struct TFileStamp {
+    std::uint64_t Size = 0;
+    std::uint64_t Written = 0;
+    bool operator==(const TFileStamp&) const = default;
+  };
+  static std::optional<TFileStamp> StampOf(const std::wstring& fileName);
+  std::optional<TFileStamp> stamp_;
+  bool deleted_ = false;
   // Seen by code that ran the message loop (closing the window) before it goes on: a shut-down
   // meanwhile frees every note.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

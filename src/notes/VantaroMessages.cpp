@@ -40,4 +40,10 @@ void ShowCodedErrorEx(std::int32_t code, const std::string& extra) {
 
 void ShowCodedError(std::int32_t code) { ShowCodedErrorEx(code, {}); }
 
+void ShowCodedErrorW(std::int32_t code, const std::wstring& extra) {
+  std::wstring text = AnsiToWide(CodedErrorText(code));
+  if (!extra.empty()) text += L"\n\r" + extra;
+  ShowMessageBox(text, L"Error", MB_OK | MB_ICONERROR);
+}
+
 void ShowTimeInPastWarning(std::int32_t code) { ShowErrorMessage(TimeInPastWarningText(code)); }

@@ -16,14 +16,6 @@
 #include "ui/Clock.h"
 
 namespace {
-template <class T>
-T* Place(T* control, TWinControl* parent, int left, int top, int width, int height, const std::wstring& caption = {}) {
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  if (!caption.empty()) control->SetCaption(caption);
-  return control;
-}
-
 // A panel holding a day and a time edit with their labels, on the auto-show and alarm pages.
 TPanel* MomentPanel(TNoteConf* form, TTabSheet* page, const std::wstring& name, TLabel*& dayLabel,
                     const std::wstring& dayLabelName, TDateEdit*& date, const std::wstring& dateName,

@@ -580,7 +580,14 @@ void TNotesManagerForm::NoteViewerEditing(TGridNode* node, int column, bool& all
 
 void TNotesManagerForm::NoteViewerNewText(TGridNode* node, int column, const std::wstring& text) {
   if (!node || node->Kind != nkNote || column != colTitle) return;
-  if (TNoteWrapper* w = WrapperOf(node)) w->SetTitle(text);
+  TNoteWrapper* w = WrapperOf(node);
+  if (!w) return;
+  w->SetTitle(text);
+  // On disk at once, as a pause in typing puts the text there: a kill or a power cut must not
+  // take the new title. No box inside the editor's end: a failure is told, and the save tried
+  // again, by the next tick.
+  DWORD error = ERROR_SUCCESS;
+  w->TrySave(error);
 }
 
 void TNotesManagerForm::NoteViewerEdited() {

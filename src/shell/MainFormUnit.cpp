@@ -8,6 +8,7 @@
 #include "notewindows/frmNotesManagerForm.h"
 #include "shell/ShortcutManagerUnit.h"
 #include "shell/VantaroEngineUnit.h"
+#include "todowindows/ToDoListFormUnit.h"
 #include "ui/Application.h"
 #include "ui/Glyphs.h"
 #include "ui/Paths.h"
@@ -21,8 +22,6 @@ const wchar_t kSite[] = L"http://www.belvanto.com";
 // True while the engine exists and the user interface is not held by a dialog or a new note.
 bool CanAct() { return VantaroEngine && UIEnabled; }
 }  // namespace
-
-void ShowToDoList() {}
 
 TStartSwitches ReadSwitches(std::wstring first, std::wstring second) {
   for (std::wstring* p : {&first, &second})
@@ -114,7 +113,7 @@ void TVantaroMainForm::BuildActions() {
   _notesManager = add(L"_notesManager", L"Show Notes &Manager", 13, [] {
     if (VantaroEngine) VantaroEngine->ShowNotesManager();
   });
-  _mytodolist = add(L"_mytodolist", L"My &ToDo List", 4, [] { ShowToDoList(); });
+  _mytodolist = add(L"_mytodolist", L"My &ToDo List", 4, [this] { ShowToDoList(this); });
   _editevents = add(L"_editevents", L"Edi&t My Events", 12, [] {
     if (VantaroEngine) VantaroEngine->ShowEventsManager();
   });
@@ -292,7 +291,7 @@ void TVantaroMainForm::WMHotKey(WPARAM id) {
   if (!CanAct()) return;
   if (NewNoteShortCut && id == NewNoteShortCut->Atom) VantaroEngine->NotesManager->NewNote();
   if (VantaroEngine && NotesManagerShortCut && id == NotesManagerShortCut->Atom) VantaroEngine->ShowNotesManager();
-  if (ToDoListShortCut && id == ToDoListShortCut->Atom) ShowToDoList();
+  if (ToDoListShortCut && id == ToDoListShortCut->Atom) ShowToDoList(this);
 }
 
 LRESULT TVantaroMainForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -100,6 +100,3 @@ struct TStartSwitches {
   bool Terminate = false;    // "/TERMINATE" first
 };
 TStartSwitches ReadSwitches(std::wstring first, std::wstring second);
-
-// The to-do window comes with its own unit; for now it shows nothing.
-void ShowToDoList();

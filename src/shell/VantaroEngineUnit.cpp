@@ -6,8 +6,10 @@
 #include "notes/NoteManagerUnit.h"
 #include "notes/RegistryUnit.h"
 #include "notewindows/frmNotesManagerForm.h"
+#include "shell/ConfigurationFormUnit.h"
 #include "shell/MainFormUnit.h"
 #include "shell/ShortcutManagerUnit.h"
+#include "todowindows/ToDoListFormUnit.h"
 #include "ui/Application.h"
 
 TVantaroEngine* VantaroEngine = nullptr;
@@ -60,6 +62,11 @@ TVantaroEngine::~TVantaroEngine() {
   // The notes manager window lets go of every note before the notes go.
   try {
     CloseNotesManagerForm();
+  } catch (...) {
+  }
+  // An open to-do window goes through its own close handling: its project and placement are saved.
+  try {
+    CloseToDoListForm();
   } catch (...) {
   }
   // Every step runs whatever became of the one before, and nothing leaves the destructor: a
@@ -136,7 +143,9 @@ void TVantaroEngine::ShowLatestEvents(bool always) {
   if (EventsManager) EventsManager->ShowLatest(always);
 }
 
-bool TVantaroEngine::RunSettingsDialog() { return false; }
+bool TVantaroEngine::RunSettingsDialog() {
+  return ExecuteConfigurationForm(VantaroMainForm ? static_cast<TComponent*>(VantaroMainForm) : Application);
+}
 
 void TVantaroEngine::Setup() {
   TUIDisabled held;
@@ -150,4 +159,6 @@ void TVantaroEngine::Setup() {
     NotesManager->RefreshAll();
   }
   SaveSettings();
+  // Last, as it runs the message loop: the settings are stored as confirmed all the same.
+  if (confirmed) ReportUnregisteredShortcuts();
 }

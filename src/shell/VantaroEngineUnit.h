@@ -39,8 +39,8 @@ class TVantaroEngine {
   void SaveAndFreeEventsManager();
 
  protected:
-  // The settings dialog; answers whether it was confirmed. There is none yet: nothing is
-  // ever confirmed.
+  // The settings dialog, filled from the settings; answers whether it was confirmed (its
+  // values are then the settings, and the hot keys are registered anew).
   virtual bool RunSettingsDialog();
 };
 

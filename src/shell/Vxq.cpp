@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "language/VxMultiLanguageEngine.h"
 #include "notes/InternalProcs.h"
@@ -29,11 +30,17 @@ std::wstring Param(int index) {
 void Uninstall() {
   if (ShowMessageBox(L"Do you want to remove all notes?", L"Vantaro", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   // Every Windows user's data goes, and not to the recycle bin. The folder is named to the
-  // system as it is, and a link in it is removed without entering it: the shell's own delete
-  // takes wildcards and follows links, and could reach another program's folder.
+  // system as it is, and a link in it is left where it is, unentered: the shell's own delete
+  // takes wildcards and follows links, and a system may remove what a link points to in its
+  // place. What stays is named, a few at most.
   const std::wstring users = ExeFolder() + L"Users";
-  if (!RemoveFolderTree(users))
-    ShowMessageBox(L"Some notes could not be removed from:\n\r" + users, L"Vantaro", MB_OK | MB_ICONERROR);
+  std::vector<std::wstring> left;
+  if (RemoveFolderTree(users, &left)) return;
+  std::wstring text = L"Some notes could not be removed from:\n\r" + users;
+  constexpr size_t kNamed = 15;
+  for (size_t i = 0; i < left.size() && i < kNamed; ++i) text += L"\n\r" + left[i];
+  if (left.size() > kNamed) text += L"\n\r(" + std::to_wstring(left.size() - kNamed) + L" more)";
+  ShowMessageBox(text, L"Vantaro", MB_OK | MB_ICONERROR);
 }
 
 void Terminate() {

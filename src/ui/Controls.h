@@ -257,3 +257,13 @@ TShiftState ShiftStateFromKeys(WPARAM keys, bool withAlt = true);
 // Runs f, handing any C++ exception to the application's error hook instead of letting it
 // cross a callback from Windows.
 void GuardCallback(const std::function<void()>& f);
+
+// Puts a control on parent at the given bounds, with the caption when one is given: a form's
+// layout reads as one line per control.
+template <class T>
+T* Place(T* control, TWinControl* parent, int left, int top, int width, int height, const std::wstring& caption = {}) {
+  control->SetParent(parent);
+  control->SetBounds(left, top, width, height);
+  if (!caption.empty()) control->SetCaption(caption);
+  return control;
+}

@@ -1,6 +1,7 @@
 #include "ui/FileNameEdit.h"
 
 #include "ui/Forms.h"
+#include "ui/MessageBox.h"
 
 bool IsValidFileName(const std::wstring& name) {
   for (size_t i = 0; i < name.size(); ++i) {
@@ -55,7 +56,14 @@ bool TFileNameEdit::Browse() {
   bool ok = dialog.Execute(owner);
   // The dialog ran the message loop: the edit may be gone.
   if (!alive || !ok) return false;
-  SetFileName(dialog.FileName);
+  try {
+    SetFileName(dialog.FileName);
+  } catch (const EInvalidFileName&) {
+    // The open-file dialog allows names this edit does not: the user hears why, and the text
+    // stays as it was.
+    ShowMessageBox(L"Invalid file name - " + dialog.FileName, L"Vantaro", MB_OK | MB_ICONERROR);
+    return false;
+  }
   Edit->SetFocus();
   return true;
 }

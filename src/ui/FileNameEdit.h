@@ -25,9 +25,9 @@ class TFileNameEdit : public TWinControl {
   TEdit* Edit;
   TButton* Button;
 
-  std::wstring FileName() const { return Edit->Text(); }
+  virtual std::wstring FileName() const { return Edit->Text(); }
   // Throws EInvalidFileName, and keeps the text, for a name that is not valid.
-  void SetFileName(const std::wstring& name);
+  virtual void SetFileName(const std::wstring& name);
   std::wstring Text() const { return Edit->Text(); }
   // Shows the text as it is, valid or not.
   void SetText(const std::wstring& text) { Edit->SetText(text); }
@@ -37,7 +37,7 @@ class TFileNameEdit : public TWinControl {
   std::wstring Filter = L"All files (*.*)|*.*";
   std::wstring InitialDir;
   // Opens the dialog at the present name; a chosen file becomes the text. Returns whether one
-  // was chosen.
+  // was chosen and taken: a chosen name the edit refuses is named in a message instead.
   bool Browse();
 
   TNotifyEvent OnChange;

@@ -84,7 +84,7 @@ void TFlatButton::Draw(const DRAWITEMSTRUCT& item) {
     DrawBevel(dc, inner, TBevelCut::bvRaised);
 
   // Glyph and caption side by side, centred together; pressed, they move down and right.
-  std::wstring caption = Caption();
+  std::wstring caption = ShowCaption ? Caption() : std::wstring();
   HGDIOBJ oldFont = SelectObject(dc, Font().Handle());
   SIZE text{0, 0};
   if (!caption.empty()) {

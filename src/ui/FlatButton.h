@@ -19,6 +19,8 @@ class TFlatButton : public TStdControl {
   TBitmap& Glyph() { return glyph_; }
   // Without Flat, the button shows its raised edge even when the mouse is elsewhere.
   bool Flat = true;
+  // Without it only the glyph shows (a tool bar's buttons); the caption still names the button.
+  bool ShowCaption = true;
   TPopupMenu* DropDownMenu = nullptr;
 
   // The look the button was last painted with.

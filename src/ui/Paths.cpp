@@ -63,30 +63,68 @@ std::wstring IncludeTrailingBackslash(const std::wstring& path) {
 }
 
 namespace {
-// Removes one entry of a folder being removed, with the attributes its listing gave.
-bool RemoveEntry(const std::wstring& path, DWORD attributes) {
-  // A link (symbolic link, junction, mount point) goes itself, file or folder: what it points
-  // to is somebody else's and is never entered.
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
-  if (attributes & FILE_ATTRIBUTE_READONLY)
-    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(path.c_str());
+// Where the system finds the file or folder that path names, as a path ("\\?\C:\..."); empty
+// when it cannot be opened. Opened as itself when it is a link, where the system can.
+std::wstring FinalPath(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(h, final.data(), static_cast<DWORD>(final.size()), VOLUME_NAME_DOS);
+  if (n >= final.size()) {
+    final.resize(n + 1);
+    n = GetFinalPathNameByHandleW(h, final.data(), static_cast<DWORD>(final.size()), VOLUME_NAME_DOS);
+  }
+  CloseHandle(h);
+  final.resize(n < final.size() ? n : 0);
+  return final;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+// Removes the folder at path (whose own place is finalPath) with everything in it but links.
+bool RemoveTree(const std::wstring& path, const std::wstring& finalPath, std::vector<std::wstring>& left) {
   bool all = true;
   WIN32_FIND_DATAW fd;
   HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
   if (find != INVALID_HANDLE_VALUE) {
     do {
       const std::wstring name = fd.cFileName;
-      if (name != L"." && name != L"..") all = RemoveEntry(path + L"\\" + name, fd.dwFileAttributes) && all;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring entry = path + L"\\" + name, entryFinal = FinalPath(entry);
+      // A link stays, file or folder: what it points to is somebody else's. Where a link to a
+      // file looks like the file itself (Wine), it shows by being found somewhere else; so does
+      // anything that cannot be looked at, and is left alone.
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || entryFinal.empty() ||
+          !SamePath(entryFinal, finalPath + L"\\" + name)) {
+        left.push_back(entry);
+        all = false;
+        continue;
+      }
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(entry.c_str(), fd.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        all = RemoveTree(entry, entryFinal, left) && all;
+      } else if (!DeleteFileW(entry.c_str())) {
+        left.push_back(entry);
+        all = false;
+      }
     } while (FindNextFileW(find, &fd));
     FindClose(find);
   }
-  return RemoveDirectoryW(path.c_str()) && all;
+  // A folder that stays because of what stays in it is not named again.
+  if (RemoveDirectoryW(path.c_str())) return all;
+  if (all) left.push_back(path);
+  return false;
 }
 }  // namespace
 
-bool RemoveFolderTree(const std::wstring& folder) {
+bool RemoveFolderTree(const std::wstring& folder, std::vector<std::wstring>* left) {
+  std::vector<std::wstring> own;
+  std::vector<std::wstring>& stays = left ? *left : own;
   std::wstring path = folder;
   while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
   if (path.empty()) return false;
@@ -95,7 +133,14 @@ bool RemoveFolderTree(const std::wstring& folder) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
   }
-  return RemoveEntry(path, attributes);
+  // The folder itself a link (or no folder at all): nothing of it is ours to remove.
+  const std::wstring finalPath = FinalPath(path);
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY) || finalPath.empty()) {
+    stays.push_back(path);
+    return false;
+  }
+  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  return RemoveTree(path, finalPath, stays);
 }
 
 bool IsPlainFileName(const std::wstring& name) {

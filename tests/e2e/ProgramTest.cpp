@@ -154,7 +154,7 @@ TEST_F(ProgramTest, ANoteThatCannotBeSavedHoldsUpTheCloseRequestUntilItCanBe) {
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NS1"))).find(L"typed"), std::wstring::npos);
 }
 
-TEST_F(ProgramTest, UninstallAsksAndOnYesRemovesItsOwnNotesOnlyWhateverItsFolderIsNamedAndEntersNoLink) {
+TEST_F(ProgramTest, UninstallAsksAndOnYesRemovesItsOwnNotesOnlyWhateverItsFolderIsNamedAndLeavesAndNamesEveryLink) {
   // "Ő" has "O" as its best fit in the code page: the sibling is what a narrowed name reaches.
   const std::wstring root = ExtractFilePath(exe_), own = root + L"Vantaro-Ő\\", sibling = root + L"Vantaro-O\\",
                      outside = root + L"outside\\";
@@ -163,25 +163,36 @@ TEST_F(ProgramTest, UninstallAsksAndOnYesRemovesItsOwnNotesOnlyWhateverItsFolder
     notetest::WriteBytes(f + L"N1.vxn", notetest::Bytes{1});
   }
   ASSERT_TRUE(CopyFileW(exe_.c_str(), (own + L"vxq.exe").c_str(), FALSE));
-  EXPECT_TRUE(testsupport::MakeDirectoryLink(own + L"Users\\me\\linked", outside)) << "no link could be made here";
+  // Links to a folder and to a file outside: the system may remove what a link points to in its
+  // place (Wine does, for a file), so the links stay, and are named.
+  const std::wstring folderLink = own + L"Users\\me\\linked", fileLink = own + L"Users\\me\\N2.vxn";
+  EXPECT_TRUE(testsupport::MakeDirectoryLink(folderLink, outside)) << "no link could be made here";
+  EXPECT_TRUE(testsupport::MakeFileLink(fileLink, outside + L"N1.vxn")) << "no link could be made here";
   for (int answer : {IDNO, IDYES}) {
     HANDLE uninstall = Start(L"/UNINSTALL", own + L"vxq.exe");
     const DWORD pid = GetProcessId(uninstall);
     const std::vector<HWND> boxes = AwaitWindows(pid, L"#32770");
     ASSERT_FALSE(boxes.empty()) << "the question";
     PostMessageW(boxes[0], WM_COMMAND, answer, 0);
-    // A link the system will not remove stays, and so does its folder: that is told.
     HWND told = nullptr;
     WaitUntil([&] {
       for (HWND box : WindowsOf(pid, L"#32770"))
         if (box != boxes[0]) told = box;
       return told || Ended(uninstall, 0);
     });
-    if (told) PostMessageW(told, WM_COMMAND, IDOK, 0);
+    wchar_t text[2048] = L"";
+    if (told) {
+      GetDlgItemTextW(told, 0xFFFF, text, 2048);  // the text of a message box
+      PostMessageW(told, WM_COMMAND, IDOK, 0);
+    }
     EXPECT_TRUE(Ended(uninstall, 10000));
     EXPECT_EQ(WindowsOf(pid, L"TVantaroMainForm", false).size(), 0u) << "the program never ran";
     EXPECT_EQ(FileExists(own + L"Users\\me\\N1.vxn"), answer == IDNO) << "its own notes go on Yes only";
-    EXPECT_TRUE(answer == IDNO || DirectoryExists(own + L"Users") == (told != nullptr)) << "all of it, or that is told";
+    if (answer == IDNO) continue;
+    const std::wstring said = text;
+    EXPECT_TRUE(said.find(folderLink) != std::wstring::npos && said.find(fileLink) != std::wstring::npos)
+        << "the links that stay are named: " << WideToUtf8(said);
+    EXPECT_TRUE(DirectoryExists(folderLink) && FileExists(fileLink)) << "the links stay";
   }
   EXPECT_TRUE(FileExists(sibling + L"Users\\me\\N1.vxn")) << "the sibling's notes stay";
   EXPECT_TRUE(FileExists(outside + L"N1.vxn")) << "what a link points to stays";

@@ -282,8 +282,8 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   EXPECT_EQ(w->Note->Title, renamed);
   EXPECT_FALSE(form->ActionList->Suspended);
   EXPECT_EQ(GetFocus(), v->Handle()) << "the keys stay in the list";
-  w->HideNote(true);  // saved as it closes
-  EXPECT_EQ(notetest::LoadNote(w->FileName).Title, renamed);
+  EXPECT_EQ(notetest::LoadNote(w->FileName).Title, renamed) << "on disk at once, as typed text is";
+  w->HideNote(true);
 
   // Every other end gives the edit up: the title stays, and every action works again. A click
   // on a column header sorts the rows away under the editor.
@@ -322,6 +322,13 @@ TEST_F(ManagerTest, RenameInPlaceReachesTheNoteAndCancelGivesTheActionsBack) {
   EXPECT_TRUE(first->Note->GetReadOnly());
   EXPECT_EQ(first->Form->NoteEdit->Text(), L"body");
   EXPECT_NE(GetWindowLongPtrW(first->Form->NoteEdit->Handle(), GWL_STYLE) & ES_READONLY, 0);
+  // A closed note's new title is on disk at once too.
+  first->HideNote(true);
+  ASSERT_TRUE(editTitle(L"Locked"));
+  Type(v->EditorHandle(), L"Closed");
+  Key(VK_RETURN);
+  const TNoteClass stored = notetest::LoadNote(first->FileName);
+  EXPECT_TRUE(stored.Title == L"Closed" && stored.GetHidden() && stored.GetReadOnly());
   // Other columns are never edited.
   Click(v, Row(L"second"));
   EXPECT_FALSE(v->EditNode(Row(L"second"), 1));

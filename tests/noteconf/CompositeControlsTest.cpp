@@ -11,6 +11,7 @@
 #include "ui/ColorPicker.h"
 #include "ui/DateEdit.h"
 #include "ui/FileNameEdit.h"
+#include "ui/QuotedFileNameEdit.h"
 #include "ui/UiTestEnv.h"
 
 namespace {
@@ -273,3 +274,36 @@ TEST_F(AppTest, FileNameEditBrowsesFromThePresentNameAndTakesTheChosenFile) {
 }
 
 }  // namespace
+
+TEST_F(AppTest, QuotedFileNameEditReadsItsTextAsTheStartOfACommandLine) {
+  testsupport::TempFolder folder(L"quoted");
+  const std::wstring existing = folder.Path() + L"two words.wav";
+  testsupport::WriteBytes(existing, {'R'});
+  const struct {
+    std::wstring text, file;
+    bool accepted;
+  } rows[] = {{L"", L"", true},
+              {existing, existing, true},  // a file of that name: the whole text
+              {folder.Path() + L"no such.wav", folder.Path() + L"no", true},
+              {L"\"C:\\a b\\x.wav\" /play", L"C:\\a b\\x.wav", true},  // a quoted part is one word
+              {L"  C:\\lead.wav tail", L"C:\\lead.wav", true},
+              {L"C:\\ok.wav [tail]", L"C:\\ok.wav", true},  // only what the name reduces to counts
+              {L"C:\\x[1].wav", L"C:\\x[1].wav", false},
+              {L"C:\\x]", L"C:\\x]", false},
+              {L"a|b", L"a|b", false},
+              {L"<x>", L"<x>", false}};
+  Host host;
+  auto* edit = host.Shown<TQuotedFileNameEdit>(L"Sound", 291, 21);
+  for (const auto& r : rows) {
+    edit->SetText(r.text);
+    EXPECT_EQ(edit->FileName(), r.file) << WideToUtf8(r.text);
+    EXPECT_EQ(IsAcceptedQuotedFileName(r.text), r.accepted) << WideToUtf8(r.text);
+  }
+  edit->SetFileName(existing);
+  EXPECT_EQ(edit->Text(), L"\"" + existing + L"\"") << "quoted for its blank";
+  EXPECT_EQ(edit->FileName(), existing);
+  edit->SetFileName(L"\"C:\\a b\" c");
+  EXPECT_EQ(edit->Text(), L"\"C:\\a b\" c") << "already quoted: shown as given";
+  EXPECT_THROW(edit->SetFileName(L"C:\\x[1].wav"), EInvalidFileName);
+  EXPECT_EQ(edit->Text(), L"\"C:\\a b\" c") << "a refused name leaves the text alone";
+}

@@ -68,6 +68,29 @@ TEST_F(NoteTest, ANoteDeletedWhileItsDialogAndCalendarAreOpenStaysDeleted) {
   EXPECT_TRUE(UIEnabled);
 }
 
+TEST_F(NoteTest, ANoteReadOnceItsFileIsLetGoEndsTheDialogOpenOnItsStandInWithoutWritingIt) {
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDOK; });
+  notetest::WriteNote("NHeld", 100, 100, 200, 150, L"Held", 0x80FF80);
+  auto lock = std::make_unique<notetest::Lock>(NoteFileName("NHeld"));
+  TNoteWrapper* w = notetest::FindNote(Manager(), "NHeld");
+  ASSERT_TRUE(w && w->LoadPending()) << "another program holds its file";
+  TModalResult endedWith = -1;
+  ASSERT_TRUE(RunDialog(w, nullptr, 100, 100, [&](TNoteConf& d) {
+    SetWindowTextW(d.Titleedit->Handle(), L"Typed over the stand-in");
+    TLifeCheck alive = d.Watch();
+    lock.reset();
+    manager->CheckTimers();  // the tick that reads it
+    endedWith = alive ? d.ModalResult : -2;
+    if (alive && d.ModalResult == mrNone) d._ok->Click();
+  }));
+  EXPECT_EQ(endedWith, mrCancel);
+  testsupport::Pump(50);
+  ASSERT_TRUE(w->IsOpen());
+  manager->CloseAll();
+  const TNoteClass stored = LoadNote(NoteFileName("NHeld"));
+  EXPECT_TRUE(stored.Title == L"Held" && stored.NoteColor == 0x80FF80) << "the note as its file held it";
+}
+
 // What is open over the dialog when the message comes: nothing, the colour dialog of a picker,
 // or the colour dialog of a palette's Custom entry (whose key handler is then still running;
 // that dialog is the main window's).

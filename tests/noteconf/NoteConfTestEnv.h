@@ -59,29 +59,12 @@ inline void UseLanguage(const std::wstring& name, const std::string& text) {
 }
 
 // The open properties dialog, or null.
-inline TNoteConf* OpenDialog() {
-  for (TForm* f : Application->Forms())
-    if (auto* d = dynamic_cast<TNoteConf*>(f); d && d->Modal() && IsWindowVisible(d->HandleIfAllocated())) return d;
-  return nullptr;
-}
+inline TNoteConf* OpenDialog() { return testsupport::OpenModalForm<TNoteConf>(); }
 
 // Opens the dialog through start; once it is up, act runs inside its modal loop (and usually
 // ends it). Returns whether act ran.
 inline bool RunDialogBy(const std::function<void()>& start, const std::function<void(TNoteConf&)>& act) {
-  testsupport::Watchdog dog(8000);
-  bool ran = false;
-  TTimer driver(Application, L"Driver", 20);
-  driver.OnTimer = [&](TComponent*) {
-    TNoteConf* d = ran ? nullptr : OpenDialog();
-    if (!d) return;
-    ran = true;
-    driver.SetEnabled(false);
-    act(*d);
-  };
-  driver.SetEnabled(true);
-  start();
-  EXPECT_FALSE(testsupport::Watchdog::fired) << "the dialog had to be ended by the watchdog";
-  return ran;
+  return testsupport::RunModal<TNoteConf>(start, act, 8000);
 }
 
 // The dialog for the note, run directly.

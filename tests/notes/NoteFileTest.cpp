@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "notes/ClassesUnit.h"
+#include "notes/InternalProcs.h"
 #include "ui/Clock.h"
 #include "ui/MessageBox.h"
 
@@ -373,30 +374,44 @@ TEST_F(NoteFileTest, NewerVersionIsOfferedForDeletion) {
   EXPECT_FALSE(FileExists(file)) << "Yes deletes the file";
 }
 
-TEST_F(NoteFileTest, UnreadableFilesAreFailedLoads) {
-  auto expectCannotLoad = [&](const std::wstring& file, const char* what) {
+TEST_F(NoteFileTest, UnreadableFilesAreFailedLoadsThatNameTheFileAndWhy) {
+  // The box names the file and gives the reason; given a place for the reason, the caller tells.
+  auto expectCannotLoad = [&](const std::wstring& file, const std::wstring& why, bool callerTells, const char* what) {
     shown_.clear();
     TNoteClass note("x");
     bool loaded = true;
-    EXPECT_NO_THROW(loaded = note.LoadFromFile(file)) << what;
+    DWORD error = 12345;
+    EXPECT_NO_THROW(loaded = note.LoadFromFile(file, nullptr, callerTells ? &error : nullptr)) << what;
     EXPECT_FALSE(loaded) << what;
+    if (callerTells) {
+      EXPECT_TRUE(shown_.empty()) << what;
+      EXPECT_EQ(SystemErrorText(error), why) << what;
+      return;
+    }
     ASSERT_EQ(shown_.size(), 1u) << what;
-    EXPECT_EQ(shown_[0].Text, L"Cannot load note") << what;
+    const std::wstring& text = shown_[0].Text;
+    EXPECT_EQ(text.substr(0, text.find(L'\n')), L"Cannot load note") << what;
+    EXPECT_NE(text.find(file), std::wstring::npos) << WideToUtf8(text);
+    EXPECT_NE(text.find(why), std::wstring::npos) << WideToUtf8(text);
     EXPECT_EQ(shown_[0].Flags & (MB_YESNO | MB_ICONQUESTION), 0u) << what;
   };
   const std::wstring empty = Path(L"empty.vxn");
   WriteBytes(empty, {});
-  expectCannotLoad(empty, "zero-length file");
+  expectCannotLoad(empty, L"empty", false, "zero-length file");
   EXPECT_TRUE(FileExists(empty)) << "an unreadable note is never deleted";
 
-  const std::wstring locked = Path(L"locked.vxn");
+  const std::wstring locked = Path(L"locked Заметка.vxn");
   WriteBytes(locked, ExampleFile());
   HANDLE h = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  expectCannotLoad(locked, "file held open without sharing");
+  const std::wstring sharing = SystemErrorText(ERROR_SHARING_VIOLATION);
+  expectCannotLoad(locked, sharing, false, "file held open without sharing");
+  expectCannotLoad(locked, sharing, true, "file held open without sharing, told by the caller");
   CloseHandle(h);
   TNoteClass note("locked");
-  EXPECT_TRUE(note.LoadFromFile(locked)) << "readable again once released";
+  DWORD error = 12345;
+  EXPECT_TRUE(note.LoadFromFile(locked, nullptr, &error)) << "readable again once released";
+  EXPECT_EQ(error, DWORD(ERROR_SUCCESS));
 }
 
 TEST_F(NoteFileTest, FailedSaveLeavesThePreviousFileIntact) {

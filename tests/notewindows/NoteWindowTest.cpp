@@ -317,13 +317,18 @@ TEST_F(NoteWindowTest, AClickOpensOnlyWebAddressesAndALinkedFileThatRunsOnlyWhen
   wchar_t pathExt[1024] = L"";
   GetEnvironmentVariableW(L"PATHEXT", pathExt, 1024);
   SetEnvironmentVariableW(L"PATHEXT", L".COM;.EXE;.BAT;.CMD;.XYZ");
+  // The system runs a program by its content, and tries a name without an extension as one.
+  const Bytes plain{'@'}, program{'M', 'Z', 0x90, 0}, lowerCase{'m', 'z', 0x90, 0};
   struct Row {
     const wchar_t* name;
+    const Bytes& bytes;
     int answer;  // 0: no question is asked
-  } rows[] = {{L"list.txt", 0}, {L"run.bat", IDNO}, {L"run.CMD", IDYES}, {L"tool.xyz", IDNO}, {L"page.hta", IDNO}};
+  } rows[] = {{L"list.txt", plain, 0},       {L"run.bat", plain, IDNO},   {L"run.CMD", plain, IDYES},
+              {L"tool.xyz", plain, IDNO},    {L"page.hta", plain, IDNO},  {L"noext", plain, IDNO},
+              {L"dotted.", plain, IDYES},    {L"evil.txt", program, IDNO}, {L"mz.txt", lowerCase, 0}};
   for (const Row& row : rows) {
     const std::wstring file = NotesFolder + row.name;
-    WriteBytes(file, {'@'});
+    WriteBytes(file, row.bytes);
     w->Note->LinkedFile = file;
     opened.clear();
     boxes.clear();

@@ -1,6 +1,8 @@
 // The shell's small windows and services: splash, About box, closing window, window placement,
 // file version, theme start and help file.
 
+#include <algorithm>
+
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "language/VxMultiLanguageEngine.h"
 #include "notewindows/NoteTestEnv.h"
@@ -196,20 +198,43 @@ TEST_F(SmallWindows, ImplausibleOrBrokenPlacementLeavesTheWindowWhereItOpens) {
   EXPECT_EQ(f.Left(), cx) << "the screen's far edge itself is still accepted";
 }
 
-TEST(ShellServices, FolderTreeGoesWithItsReadOnlyFilesAndALinkGoesWithoutWhatItPointsTo) {
+TEST(ShellServices, FolderTreeGoesWithItsReadOnlyFilesButNoLinkNorWhatALinkPointsTo) {
   testsupport::TempFolder folder(L"tree");
-  const std::wstring own = folder.Path() + L"own", outside = folder.Path() + L"outside\\", link = folder.Path() + L"Users";
+  const std::wstring own = folder.Path() + L"own", outside = folder.Path() + L"outside\\",
+                     users = folder.Path() + L"Users";
   ForceDirectories(own + L"\\sub");
   testsupport::WriteBytes(own + L"\\sub\\own.txt", {1});
   SetFileAttributesW((own + L"\\sub\\own.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(RemoveFolderTree(own + L"\\"));
+  std::vector<std::wstring> left;
+  EXPECT_TRUE(RemoveFolderTree(own + L"\\", &left));
   EXPECT_FALSE(DirectoryExists(own));
+  EXPECT_TRUE(left.empty());
+
+  // Links to a folder and to a file outside, among notes of the user's own; the system may
+  // remove what a link points to when asked to remove the link (Wine does), so links stay.
   ForceDirectories(outside);
   testsupport::WriteBytes(outside + L"keep.txt", {1});
-  ASSERT_TRUE(testsupport::MakeDirectoryLink(link, outside));
-  // Wine cannot remove a link it shows: there the link stays, and that is reported.
-  EXPECT_EQ(RemoveFolderTree(link), !DirectoryExists(link));
-  EXPECT_TRUE(FileExists(outside + L"keep.txt")) << "what the link points to stays";
+  testsupport::WriteBytes(outside + L"target.vxn", {2});
+  const std::wstring me = users + L"\\Анна 日本";
+  ForceDirectories(me + L"\\sub");
+  testsupport::WriteBytes(me + L"\\N1.vxn", {3});
+  testsupport::WriteBytes(me + L"\\sub\\N2.vxn", {4});
+  ASSERT_TRUE(testsupport::MakeDirectoryLink(me + L"\\linked", outside));
+  ASSERT_TRUE(testsupport::MakeFileLink(me + L"\\sub\\N3.vxn", outside + L"target.vxn"));
+  EXPECT_FALSE(RemoveFolderTree(users, &left)) << "the links are left";
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::wstring>{me + L"\\linked", me + L"\\sub\\N3.vxn"})) << "each named";
+  EXPECT_FALSE(FileExists(me + L"\\N1.vxn") || FileExists(me + L"\\sub\\N2.vxn")) << "the notes go";
+  EXPECT_EQ(testsupport::ReadBytes(outside + L"target.vxn"), testsupport::Bytes{2}) << "what a link points to stays";
+  EXPECT_EQ(testsupport::ReadBytes(outside + L"keep.txt"), testsupport::Bytes{1});
+  EXPECT_EQ(testsupport::ReadBytes(me + L"\\sub\\N3.vxn"), testsupport::Bytes{2}) << "the link itself stays";
+
+  // The folder itself a link: nothing through it is touched.
+  left.clear();
+  ASSERT_TRUE(testsupport::MakeDirectoryLink(folder.Path() + L"Linked Users", outside));
+  EXPECT_FALSE(RemoveFolderTree(folder.Path() + L"Linked Users\\", &left));
+  EXPECT_EQ(left, std::vector<std::wstring>{folder.Path() + L"Linked Users"});
+  EXPECT_TRUE(FileExists(outside + L"keep.txt") && FileExists(outside + L"target.vxn"));
   EXPECT_TRUE(RemoveFolderTree(L"C:\\no such folder\\Users")) << "nothing there is nothing left";
 }
 

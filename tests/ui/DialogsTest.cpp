@@ -28,24 +28,7 @@ std::wstring WindowText(HWND h) {
   return text;
 }
 
-// A TrueType font of variable pitch that this system has.
-std::wstring ProportionalFace() {
-  std::wstring face;
-  LOGFONTW lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(
-      dc, &lf,
-      [](const LOGFONTW* f, const TEXTMETRICW*, DWORD type, LPARAM lp) {
-        if (!(type & TRUETYPE_FONTTYPE) || f->lfFaceName[0] == L'@' || (f->lfPitchAndFamily & 3) == FIXED_PITCH)
-          return 1;
-        *reinterpret_cast<std::wstring*>(lp) = f->lfFaceName;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&face), 0);
-  ReleaseDC(nullptr, dc);
-  return face;
-}
+using testsupport::ProportionalFace;
 
 }  // namespace
 

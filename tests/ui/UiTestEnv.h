@@ -26,10 +26,7 @@ inline void Idle(DWORD ms) { RunLoopUntil([] { return false; }, ms); }
 
 template <class T>
 T* Put(T* control, TWinControl* parent, int x, int y, int w, int h, const std::wstring& caption = {}) {
-  control->SetParent(parent);
-  control->SetBounds(x, y, w, h);
-  if (!caption.empty()) control->SetCaption(caption);
-  return control;
+  return Place(control, parent, x, y, w, h, caption);
 }
 
 // A panel, tab sheets, a labelled edit and the three buttons, in creation order.

@@ -1,0 +1,183 @@
+// Changes of the shown project are never dropped: not by another project, a rename, the hot
+// key, a failed save, or the program's end at an awkward moment.
+#include "ToDoTestEnv.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Registry.h"
+
+namespace {
+using todotest::ToDoWindowTest;
+using testsupport::Pump;
+
+class ToDoKeepsChanges : public ToDoWindowTest {
+ protected:
+  // Two projects, the window on "Mine" with the priority of its only task changed, unsaved.
+  void OpenWithUnsavedPriority() {
+    Write(L"Mine", {{L"task", false, 5}, {L"done", true, 5}});
+    Write(L"Other", {{L"o", false, 1}});
+    Open();
+    Choose(L"Mine");
+    SelectRow(1);  // "task", after "done"
+    form->Priority0Execute(0);
+    ASSERT_TRUE(form->Unsaved());
+    ASSERT_EQ(OnDisk(L"Mine"), "[task| |5][done|x|5]");
+  }
+  const std::string kChanged = "[task| |0][done|x|5]";
+};
+
+TEST_F(ToDoKeepsChanges, BeforeAnotherProjectIsShown) {
+  OpenWithUnsavedPriority();
+  Choose(L"Mine");
+  EXPECT_EQ(Rows(), "[task| |0][done|x|5]") << "chosen again, read back with the change";
+  Choose(L"Other");
+  EXPECT_EQ(OnDisk(L"Mine"), kChanged);
+  // Remove Completed Tasks, then away and back: the done task stays removed.
+  Choose(L"Mine");
+  yesNo = {IDYES};
+  form->RemoveCTasksExecute();
+  Choose(L"Other");
+  Choose(L"Mine");
+  EXPECT_EQ(Rows(), "[task| |0]");
+}
+
+TEST_F(ToDoKeepsChanges, BeforeTheHotKeyShowsTheList) {
+  OpenWithUnsavedPriority();
+  Open();
+  EXPECT_EQ(OnDisk(L"Mine"), kChanged);
+}
+
+TEST_F(ToDoKeepsChanges, BeforeCreateRenameAndDelete) {
+  OpenWithUnsavedPriority();
+  inputs = {L"Renamed"};
+  form->RenameCurrentProject();
+  EXPECT_EQ(OnDisk(L"Renamed"), kChanged) << "the file moves with the tasks as shown";
+  SelectRow(0);
+  form->Priority0Execute(9);
+  inputs = {L"Third"};
+  form->CreateProject();
+  EXPECT_EQ(OnDisk(L"Renamed"), "[done|x|5][task| |9]");
+  // Declined, a delete keeps the project and its changes.
+  Choose(L"Renamed");
+  SelectRow(0);
+  form->Priority0Execute(1);
+  yesNo = {IDNO};
+  form->DeleteCurrentProject();
+  ClickList();
+  EXPECT_EQ(OnDisk(L"Renamed"), "[done|x|1][task| |9]");
+}
+
+TEST_F(ToDoKeepsChanges, AtTheProgramsEndWithPlacement) {
+  OpenWithUnsavedPriority();
+  form->SetBounds(30, 40, 350, 300);
+  TLifeCheck alive = form->Watch();
+  CloseToDoListForm();
+  EXPECT_EQ(ToDOListForm, nullptr);
+  Pump(20);
+  EXPECT_FALSE(alive);
+  EXPECT_EQ(OnDisk(L"Mine"), kChanged);
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kToDoWinKey, false));
+  EXPECT_EQ(reg.ReadInteger(L"FormX"), 30);
+  EXPECT_EQ(reg.ReadInteger(L"FormH"), 300);
+}
+
+TEST_F(ToDoKeepsChanges, DoneMarkByTheKeyboard) {
+  Write(L"Mine", {{L"a", false, 1}, {L"b", false, 2}});
+  Open();
+  HWND list = form->ToDoList->Handle();
+  SetFocus(list);
+  SelectRow(1);
+  SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0x00390001);
+  SendMessageW(list, WM_CHAR, L' ', 0x00390001);
+  SendMessageW(list, WM_KEYUP, VK_SPACE, 0xC0390001);
+  Pump(30);
+  EXPECT_EQ(Rows(), "[a| |1][b|x|2]");
+  EXPECT_EQ(OnDisk(L"Mine"), "[a| |1][b|x|2]");
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ToDoKeepsChanges, FailedSaveToldOnceAndTheTasksStay) {
+  Write(L"Mine", {{L"old", false, 1}});
+  Open();
+  SetWriteFailAfter(0);
+  inputs = {L"new"};
+  form->CreateTask();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find(ProjectFileName(L"Mine")), std::wstring::npos) << WideToUtf8(boxes[0]);
+  EXPECT_EQ(Rows(), "[new| |1][old| |1]");
+  EXPECT_EQ(OnDisk(L"Mine"), "[old| |1]") << "the old file is whole";
+  // The user closes: the window stays, with its tasks, and says why.
+  form->Close();
+  Pump(20);
+  EXPECT_EQ(ToDOListForm, form);
+  EXPECT_EQ(boxes.size(), 2u);
+  SetWriteFailAfter(std::nullopt);
+  ClickList();
+  EXPECT_EQ(OnDisk(L"Mine"), "[new| |1][old| |1]");
+}
+
+TEST_F(ToDoKeepsChanges, UnsafeNamesRefused) {
+  Write(L"Mine", {});
+  Open();
+  const std::wstring parent = ExtractFilePath(NotesFolder.substr(0, NotesFolder.size() - 1));
+  inputs = {L"..\\Escape", L"CON", L"sub/x"};
+  form->CreateProject();
+  EXPECT_EQ(form->CurrentProject(), L"") << "after a failed creation no project is selected";
+  Choose(L"Mine");
+  form->RenameCurrentProject();
+  Choose(L"Mine");
+  form->RenameCurrentProject();
+  ASSERT_EQ(boxes.size(), 3u);
+  for (const std::wstring& b : boxes) EXPECT_EQ(b.rfind(L"Error creating project\n\r", 0), 0u) << WideToUtf8(b);
+  EXPECT_FALSE(FileExists(parent + L"Escape.tdl"));
+  EXPECT_EQ(ProjectNames(), std::vector<std::wstring>{L"Mine"});
+}
+
+// ---------------------------------------------------------------- the end while a box is up
+
+TEST_F(ToDoKeepsChanges, EndDuringTheRemoveQuestion) {
+  OpenWithUnsavedPriority();
+  // The hot keys wait while the question is up: the rows must not be loaded again under it.
+  onBox = [](const MessageBoxRequest&) {
+    EXPECT_FALSE(UIEnabled);
+    CloseToDoListForm();
+  };
+  yesNo = {IDYES};
+  form->RemoveTaskExecute();
+  EXPECT_EQ(ToDOListForm, nullptr);
+  Pump(20);
+  EXPECT_EQ(OnDisk(L"Mine"), kChanged) << "saved as it stood when the program ended";
+}
+
+TEST_F(ToDoKeepsChanges, EndDuringTheInputBox) {
+  OpenWithUnsavedPriority();
+  onInput = [](const InputBoxRequest&) {
+    EXPECT_FALSE(UIEnabled);
+    CloseToDoListForm();
+  };
+  inputs = {L"late"};
+  form->CreateTask();
+  Pump(20);
+  EXPECT_EQ(OnDisk(L"Mine"), kChanged);
+  EXPECT_TRUE(UIEnabled);
+}
+
+TEST_F(ToDoKeepsChanges, EndWhileThePriorityMenuIsOpen) {
+  OpenWithUnsavedPriority();
+  auto* ender = new TTimer(nullptr, L"Ender", 50);
+  ender->OnTimer = [&](TComponent*) {
+    if (!TPopupMenu::Current()) return;
+    ender->SetEnabled(false);
+    CloseToDoListForm();
+    EndMenu();
+  };
+  ender->SetEnabled(true);
+  testsupport::Watchdog watchdog(10000);
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  form->PriorityPopUP->Popup(10, 10);
+  delete ender;
+  EXPECT_FALSE(testsupport::Watchdog::fired);
+  EXPECT_EQ(ToDOListForm, nullptr);
+  Pump(20);
+  EXPECT_EQ(OnDisk(L"Mine"), kChanged);
+}
+}  // namespace
