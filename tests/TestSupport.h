@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "notes/InternalProcs.h"
 #include "ui/Application.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
@@ -51,6 +52,21 @@ class TempFolder {
     SHFileOperationW(&op);
   }
   std::wstring path_;
+};
+
+// A user of the current test's own: the program's folder is a fresh temp folder named after the
+// test, with the user's data folder made in it; both go at the end.
+class TestUserFolder {
+ public:
+  TestUserFolder() : folder_(Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    SetExeFolderOverride(folder_.Path());
+    InitUserFolder();
+  }
+  ~TestUserFolder() { SetExeFolderOverride(L""); }
+  const std::wstring& Path() const { return folder_.Path(); }
+
+ private:
+  TempFolder folder_;
 };
 
 using Bytes = std::vector<std::uint8_t>;

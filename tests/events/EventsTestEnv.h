@@ -55,10 +55,7 @@ struct FakeEditor {
 class EventsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::make_unique<testsupport::TempFolder>(
-        Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    SetExeFolderOverride(folder_->Path());
-    InitUserFolder();
+    folder_ = std::make_unique<testsupport::TestUserFolder>();
     Closing = false;
     SetNow(2026, 5, 10, 12);
     SetMessageBoxAnswerer([this](const MessageBoxRequest& r) {
@@ -87,7 +84,6 @@ class EventsTest : public ::testing::Test {
     SetNowOverride(std::nullopt);
     SetWriteFailAfter(std::nullopt);
     Closing = false;
-    SetExeFolderOverride(L"");
     folder_.reset();
   }
 
@@ -125,7 +121,7 @@ class EventsTest : public ::testing::Test {
   ShortDateFormat format_{L"M/d/yyyy"};
 
  private:
-  std::unique_ptr<testsupport::TempFolder> folder_;
+  std::unique_ptr<testsupport::TestUserFolder> folder_;
 };
 
 }  // namespace eventstest

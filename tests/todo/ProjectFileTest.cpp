@@ -25,14 +25,10 @@ Bytes Ascii(const std::string& s) { return Bytes(s.begin(), s.end()); }
 class ProjectFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::make_unique<testsupport::TempFolder>(
-        Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    SetExeFolderOverride(folder_->Path());
-    InitUserFolder();
+    folder_ = std::make_unique<testsupport::TestUserFolder>();
   }
   void TearDown() override {
     SetWriteFailAfter(std::nullopt);
-    SetExeFolderOverride(L"");
     folder_.reset();
   }
   TToDoTasks Read(const std::wstring& name) {
@@ -46,7 +42,7 @@ class ProjectFiles : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  std::unique_ptr<testsupport::TempFolder> folder_;
+  std::unique_ptr<testsupport::TestUserFolder> folder_;
 };
 
 TEST(ProjectText, OldPlainTextLines) {
