@@ -435,18 +435,31 @@ void TToDOListForm::LoadProject(const std::wstring& fileName) {
   unsaved_ = false;
   std::wstring failure;
   const bool read = ReadProjectFile(fileName, tasks_, failure);
+  unreadable_ = !read && FileExists(fileName);
   SortTasks(tasks_);
   ShowTasks(-1);
   if (!read) ShowCodedErrorW(105, failure);
 }
 
 bool TToDOListForm::SaveProject(const std::wstring& fileName) {
+  if (fileName == shownFile_ && unreadable_ && FileExists(fileName)) {
+    // A file held by another program or holding no text was never shown: an empty list must not
+    // take its place. Unchanged, it is left alone; once the user adds to the list, the file is
+    // kept aside under a name of its own before the list is written.
+    if (!unsaved_) return true;
+    std::wstring aside = fileName + L".unread";
+    for (int n = 2; FileExists(aside); ++n) aside = fileName + L".unread" + std::to_wstring(n);
+    if (!MoveFileExW(fileName.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      SaveFailed(fileName, GetLastError());
+      return false;
+    }
+  }
   const unsigned long error = WriteProjectFile(fileName, tasks_);
   if (error != 0) {
     SaveFailed(fileName, error);
     return false;
   }
-  if (fileName == shownFile_) unsaved_ = false;
+  if (fileName == shownFile_) unsaved_ = unreadable_ = false;
   return true;
 }
 

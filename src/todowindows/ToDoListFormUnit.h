@@ -139,6 +139,7 @@ class TToDOListForm : public TForm {
   TToDoTasks tasks_;
   std::wstring shownFile_;  // the file the rows came from, empty when none
   bool unsaved_ = false;
+  bool unreadable_ = false;  // shownFile_ is there but could not be read: not ours to write over
   bool closed_ = false;
   bool shuttingDown_ = false;
   std::unique_ptr<TFormSaver> ToDoFormSaver;

@@ -132,6 +132,38 @@ TEST_F(ToDoKeepsChanges, UnsafeNamesRefused) {
   EXPECT_EQ(ProjectNames(), std::vector<std::wstring>{L"Mine"});
 }
 
+TEST_F(ToDoKeepsChanges, AProjectThatCouldNotBeReadIsNeverWrittenOver) {
+  // Held by another program while the window read it: closing must not write the empty list.
+  Write(L"Held", {{L"keep", false, 1}});
+  {
+    FileHandle lock(CreateFileW(ProjectFileName(L"Held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.Valid());
+    Open();
+  }
+  EXPECT_EQ(boxes.size(), 1u) << "the failed read is told";
+  form->Close();
+  Pump(20);
+  EXPECT_EQ(OnDisk(L"Held"), "[keep| |1]");
+  ASSERT_TRUE(DeleteFileW(ProjectFileName(L"Held").c_str()));
+
+  // No text at all: left alone while unchanged, kept aside once the user writes a task.
+  const std::wstring file = ProjectFileName(L"Bin");
+  const std::vector<std::uint8_t> binary = {'M', 'Z', 0, 1, 2, 0, 'x'};
+  ASSERT_EQ(WriteFileReplacing(file, binary), 0u);
+  Open();
+  form->Close();
+  Pump(20);
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(file, bytes));
+  EXPECT_EQ(bytes, binary);
+  Open();
+  inputs = {L"new"};
+  form->CreateTask();
+  EXPECT_EQ(OnDisk(L"Bin"), "[new| |1]");
+  ASSERT_TRUE(ReadWholeFile(file + L".unread", bytes));
+  EXPECT_EQ(bytes, binary);
+}
+
 // ---------------------------------------------------------------- the end while a box is up
 
 TEST_F(ToDoKeepsChanges, EndDuringTheRemoveQuestion) {
