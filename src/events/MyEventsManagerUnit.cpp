@@ -202,7 +202,11 @@ bool TMyEventsmanager::SaveEvents() {
     ini.Key(L"Text", e->Text);
     ini.Key(L"date", e->DateDisplay());
   }
-  const unsigned long error = SaveIniFile(FileName, ini.Text());
+  DWORD error = SaveIniFile(FileName, ini.Text());
+  // The folder itself may have gone (a restore or a sync tool): it is made again, and the save
+  // tried once more.
+  if (error == ERROR_PATH_NOT_FOUND && ForceDirectories(ExtractFilePath(FileName)))
+    error = SaveIniFile(FileName, ini.Text());
   if (error == 0) {
     failureTold_ = false;
     return true;

@@ -195,6 +195,15 @@ TEST_F(EventsTest, AFailedSaveLeavesTheOldFileWholeAndIsToldOnce) {
   EXPECT_EQ(Texts(Load()->Events), (std::vector<std::wstring>{L"first", L"second", L"third"}));
 }
 
+TEST_F(EventsTest, AUserFolderTakenAwayIsMadeAgainByTheNextSave) {
+  auto m = Saved({{L"kept", Day(1990, 5, 10)}});
+  ASSERT_TRUE(RemoveFolderTree(Folder() + L"Users"));
+  editor.Text = L"added";
+  ASSERT_TRUE(m->AddEvent());
+  EXPECT_EQ(Texts(Load()->Events), (std::vector<std::wstring>{L"kept", L"added"}));
+  EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(EventsTest, EveryConfirmedChangeIsOnDiskAtOnce) {
   auto m = Load();
   editor.Text = L"added";
