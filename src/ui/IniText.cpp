@@ -28,11 +28,20 @@ const TIniKey* FindKey(const TIniSection& section, const std::wstring& key) {
   return nullptr;
 }
 
+// False when a byte cannot be read in that code page (flags MB_ERR_INVALID_CHARS).
+bool Widen(const std::uint8_t* p, std::size_t n, UINT codePage, DWORD flags, std::wstring& out) {
+  out.clear();
+  if (n == 0) return true;
+  int len = MultiByteToWideChar(codePage, flags, reinterpret_cast<const char*>(p), static_cast<int>(n), nullptr, 0);
+  if (len <= 0) return false;
+  out.resize(static_cast<std::size_t>(len));
+  MultiByteToWideChar(codePage, flags, reinterpret_cast<const char*>(p), static_cast<int>(n), out.data(), len);
+  return true;
+}
+
 std::wstring Widen(const std::uint8_t* p, std::size_t n, UINT codePage) {
-  if (n == 0) return {};
-  int len = MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(p), static_cast<int>(n), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(len), L'\0');
-  MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(p), static_cast<int>(n), out.data(), len);
+  std::wstring out;
+  Widen(p, n, codePage, 0, out);
   return out;
 }
 
@@ -104,9 +113,13 @@ std::wstring DecodeIniBytes(const std::vector<std::uint8_t>& bytes, TIniEncoding
       out[i] = static_cast<wchar_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
     return out;
   }
-  if (StartsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+  std::wstring text;
+  // A byte that is not UTF-8 after the mark would become U+FFFD and be lost at the next save:
+  // such a file is read byte for byte in the ANSI code page instead, which writes it back as it was.
+  if (StartsWith(bytes, {0xEF, 0xBB, 0xBF}) &&
+      Widen(bytes.data() + 3, bytes.size() - 3, CP_UTF8, MB_ERR_INVALID_CHARS, text)) {
     encoding = TIniEncoding::Utf8;
-    return Widen(bytes.data() + 3, bytes.size() - 3, CP_UTF8);
+    return text;
   }
   encoding = TIniEncoding::Ansi;
   return Widen(bytes.data(), bytes.size(), CP_ACP);

@@ -104,6 +104,14 @@ TEST(IniTextTest, TextOutsideTheCodePageIsKeptWholeInUtf16AndEverythingElseStays
     GetPrivateProfileStringW(L"main", L"Text", L"", buffer, 64, file.c_str());
     EXPECT_EQ(buffer, ini.Sections[0].Read(L"text"));
   }
+  // A UTF-8 mark before bytes that are not UTF-8: read byte for byte, written back unchanged.
+  const std::vector<std::uint8_t> mixed = Bytes("\xEF\xBB\xBF[main]\r\nText=caf\xE9\r\n");
+  TIniEncoding encoding;
+  const std::wstring decoded = DecodeIniBytes(mixed, encoding);
+  EXPECT_EQ(encoding, TIniEncoding::Ansi);
+  EXPECT_EQ(EncodeIniText(decoded), mixed);
+  EXPECT_EQ(DecodeIniBytes(Bytes("\xEF\xBB\xBF[m]\r\nk=\xC3\xA9"), encoding), L"[m]\r\nk=\u00e9");
+  EXPECT_EQ(encoding, TIniEncoding::Utf8);
 }
 
 TEST(IniTextTest, FilesThatAreMissingBinaryLockedOrHalfWrittenLoseNothing) {
