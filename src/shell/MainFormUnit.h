@@ -23,6 +23,9 @@ class TVantaroEngine;
 // Sent by a copy started with "/TERMINATE" to the running one; answered with 1.
 inline constexpr UINT WM_CLOSEREQUEST = WM_USER + 5678;
 
+// Posted by the main window to itself: what a double-click on the tray icon does.
+inline constexpr UINT WM_TRAYDBLCLICK = WM_APP + 0x400;
+
 class TVantaroMainForm : public TForm {
  public:
   // The window and its components; FormCreate (through DoCreate) then builds the engine.
@@ -69,6 +72,7 @@ class TVantaroMainForm : public TForm {
   void AppDeactivate();
   void TrayIconClick(TComponent* sender);
   void TrayIconDblClick(TComponent* sender);
+  void TrayIconDblClickAction();
   void NoteSystemTimerTimer(TComponent* sender);
   LRESULT WMQueryEndSession();
   LRESULT WMCloseRequest();
