@@ -20,7 +20,8 @@
 
 class TVantaroEngine;
 
-// Sent by a copy started with "/TERMINATE" to the running one; answered with 1.
+// Sent by a copy started with "/TERMINATE" to the running one, which answers 1 (the sender
+// does not wait for the answer).
 inline constexpr UINT WM_CLOSEREQUEST = WM_USER + 5678;
 
 // Posted by the main window to itself: what a double-click on the tray icon does.
