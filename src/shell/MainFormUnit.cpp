@@ -252,6 +252,10 @@ void TVantaroMainForm::FormCloseQuery(TComponent*, bool& canClose) {
 
 void TVantaroMainForm::FormClose(TComponent*, TCloseAction& action) {
   CloseNotesManagerForm();
+  // From here on the program ends: each note closes at once, without its animation and
+  // without handling the messages of the others (the repaints of what each close uncovers
+  // would cost seconds with many notes open).
+  Closing = true;
   Shutdown(false);
   // Closing the main window ends the program; the window itself goes once this message has
   // been handled.

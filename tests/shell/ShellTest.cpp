@@ -255,6 +255,42 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByTrayAndHotKeyAndExitsOnlyWhenEvery
   EXPECT_EQ(notetest::LoadNote(file).Title, L"Unsaved");
 }
 
+// Exit with many notes open: each note closes at once, and no message of the others is handled
+// in between (with a thousand notes, repainting what each close uncovers took half a minute).
+TEST_F(NoteTest, ExitClosesEveryNoteAtOnceWithoutHandlingMessagesBetweenTheCloses) {
+  static int handled = 0;
+  for (bool animations : {false, true}) {
+    SCOPED_TRACE(animations ? "with the close animation" : "without it");
+    Closing = false;
+    NoteAnimations = animations;
+    CreateMainForm();
+    ASSERT_NE(VantaroEngine, nullptr);
+    std::vector<HWND> windows;
+    for (int i = 0; i < 5; ++i) {
+      VantaroEngine->NotesManager->NewNote();
+      TNoteForm* f = VantaroEngine->NotesManager->Notes->Items(i)->Form;
+      f->SetBounds(100 + 20 * i, 100 + 20 * i, 200, 150);  // each over the one before
+      windows.push_back(f->Handle());
+    }
+    testsupport::Pump(50);
+    handled = 0;
+    HHOOK hook = SetWindowsHookExW(
+        WH_GETMESSAGE,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+          if (code == HC_ACTION && wp == PM_REMOVE) ++handled;
+          return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        nullptr, GetCurrentThreadId());
+    VantaroMainForm->_exit->Execute();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(VantaroEngine, nullptr);
+    EXPECT_EQ(handled, 0) << "no message taken from the queue while the notes close";
+    for (HWND h : windows) EXPECT_FALSE(IsWindow(h) && IsWindowVisible(h)) << "every note gone at once";
+    testsupport::Pump(50);
+  }
+  NoteAnimations = false;
+}
+
 // The real main window and engine with one note, saved and then retitled: a change to save.
 TNoteWrapper* RunWithOneChangedNote(const std::wstring& title) {
   CreateMainForm();
