@@ -271,7 +271,9 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
   // Yes, then, finds the note gone from the program and must not delete it.
   HANDLE terminate = Start(L"/TERMINATE");
   EXPECT_TRUE(Ended(terminate, 15000));
-  EXPECT_TRUE(WaitUntil([&] { return !IconShown(tray, TTrayIcon::IconId); })) << "shut down under the question";
+  // The asking copy does not wait for the request to be carried out: the test does, until the
+  // shut-down under the question has ended it.
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << "the shut-down ends the question";
   PostMessageW(box, WM_COMMAND, IDYES, 0);
   EXPECT_TRUE(EndedNormally(running, 10000)) << "the running copy ends normally";
   EXPECT_EQ(LoadNote(NoteFileName("NM1")).Title, L"Listed");
