@@ -257,6 +257,7 @@ LRESULT TTimeEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   if (msg == WM_KEYDOWN && wp == VK_DELETE && !ReadOnly()) {
+    if (GetKeyState(VK_SHIFT) < 0) SendMessageW(HandleIfAllocated(), WM_COPY, 0, 0);  // Shift+Delete cuts
     Erase(true);
     return 0;
   }
