@@ -74,15 +74,17 @@ class EndingTest : public ProgramTest {
       ADD_FAILURE() << "the double-click makes a note";
       return nullptr;
     }
-    // A user starts typing as soon as the note is there.
+    // A user starts typing as soon as the note is there (a window manager may take a moment
+    // more to hand it the focus than the program takes to show it).
     std::wstring keys;
     for (wchar_t c : text) keys += c == L' ' ? std::wstring(L"space ") : std::wstring(1, c) + L" ";
-    EXPECT_TRUE(notetest::StartXdotool(L"key --delay 60 " + keys));
+    EXPECT_TRUE(notetest::StartXdotool(L"sleep 0.3 key --delay 60 " + keys));
     HWND edit = RichEditOf(note);
     const bool typed = WaitUntil([&] { return SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0) >= LRESULT(text.size()); }, 8000);
     wchar_t got[256] = {};
     SendMessageW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(got));
-    EXPECT_TRUE(typed) << "the keys went to the new note, not to " << Describe(GetForegroundWindow());
+    EXPECT_TRUE(typed) << "the keys went to the new note; the foreground is "
+                       << (GetForegroundWindow() == note ? std::string("the note") : Describe(GetForegroundWindow()));
     EXPECT_EQ(std::wstring(got), text);
     return note;
   }

@@ -246,7 +246,9 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
   Choose(menu, {VK_DOWN, VK_DOWN, VK_RETURN});  // past New Note and the separator to the manager
   const std::vector<HWND> managers = AwaitWindows(pid, L"TNotesManagerForm", 1);
   ASSERT_EQ(managers.size(), 1u) << "the tray menu opens the notes manager";
-  // A window of ours covers it; the hot key brings the same window back to the front.
+  // A window of ours covers it once it has come to the front; the hot key brings the same
+  // window back there.
+  WaitUntil([&] { return GetForegroundWindow() == managers[0] && Painted(managers[0]); }, 3000);
   HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr, nullptr,
                                nullptr, nullptr);
   SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
