@@ -279,7 +279,15 @@ LRESULT TVantaroMainForm::WMCloseRequest() {
   }
   closeRequestRunning_ = true;
   ShowClosingWindow();
-  Sleep(1000);
+  // The closing window stays a second before the shut-down; the thread keeps answering meanwhile
+  // (a session end, the tray's Exit, typing), and the request ends if the program did.
+  TLifeCheck alive = Watch();
+  const ULONGLONG until = GetTickCount64() + 1000;
+  for (ULONGLONG now; (now = GetTickCount64()) < until;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_ALLINPUT);
+    if (Application) Application->ProcessMessages();
+    if (!alive || Closing || !Application || Application->Terminated()) return 1;
+  }
   if (!VantaroEngine) {
     // No engine was built: nothing to save, and the program ends as Exit ends it.
     Close();

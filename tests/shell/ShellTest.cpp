@@ -1,7 +1,9 @@
 // The shell inside one process: hot keys, the main window's menu and actions, the engine's
 // shut-down.
+#include <atomic>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "ForeignWindows.h"
 #include "notewindows/NoteConfUnit.h"
@@ -346,6 +348,33 @@ TEST_F(NoteTest, SessionEndWaitsWhileANoteCannotBeSavedAndOtherwiseSavesBeforeIt
   EXPECT_EQ(SendMessageW(form->Handle(), WM_CLOSEREQUEST, 0, 0), 1);
   EXPECT_EQ(FindWindowW(L"TClosingVantaroDLG", nullptr), nullptr) << "a late close request finds nothing to do";
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }, 1000)) << "freed once the handler returned";
+}
+
+// The closing window's second does not stop the program from answering: a session end asked
+// meanwhile (from another thread, as the system asks) gets its answer at once, and the request
+// then finds the program already ended.
+TEST_F(NoteTest, TheClosingWindowsSecondLeavesTheProgramAnswering) {
+  TNoteWrapper* w = RunWithOneChangedNote(L"Pause");
+  ASSERT_NE(w, nullptr);
+  const HWND main = VantaroMainForm->Handle();
+  const std::wstring file = w->FileName;
+  w->Form->NoteEdit->SetText(L"typed before the request");
+  std::atomic<bool> answered{false};
+  std::atomic<ULONGLONG> waited{0};
+  std::thread system([&] {
+    // Wait until the request is being carried out: its closing window is up.
+    while (!FindWindowW(L"TClosingVantaroDLG", nullptr)) Sleep(5);
+    const ULONGLONG start = GetTickCount64();
+    DWORD_PTR answer = 0;
+    answered = SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 500, &answer) && answer;
+    waited = GetTickCount64() - start;
+    if (answered) SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &answer);
+  });
+  EXPECT_EQ(SendMessageW(main, WM_CLOSEREQUEST, 0, 0), 1);
+  system.join();
+  EXPECT_TRUE(answered) << "answered within half a second, not after the pause (" << waited << " ms)";
+  EXPECT_EQ(VantaroEngine, nullptr) << "the session's end ended the program";
+  EXPECT_EQ(notetest::PlainText(notetest::LoadNote(file)), L"typed before the request");
 }
 
 // A session end while one of our boxes about an unsaved note is open saves and frees every
