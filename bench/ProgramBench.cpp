@@ -3,6 +3,7 @@
 //   vxq_progbench <vxq.exe> <notes> <open> ours|floor
 //   vxq_progbench - <notes> <open> floorchild        (the floor process itself)
 //   vxq_progbench <vxq.exe> <notes> <open> windows   (the windows a user opens, ROUNDS times)
+//   vxq_progbench <vxq.exe> <notes> <open> ending    (Exit from the tray and /TERMINATE, timed)
 //
 // ours: writes the notes beside a copy of vxq.exe, starts it with /S and times until every open
 // note is mapped; then the hot key (a posted WM_HOTKEY) until a new note has the keyboard focus.
@@ -44,6 +45,7 @@
 #include "BenchNotes.h"
 #include "notes/InternalProcs.h"
 #include "ui/Paths.h"
+#include "ui/TrayIcon.h"
 #include "ui/Types.h"
 
 namespace {
@@ -377,6 +379,53 @@ int MeasureWindows(const std::wstring& program, int n, int open, int rounds) {
   CloseHandle(process);
   return 0;
 }
+
+// The two ways a running copy is ended from its tray and from outside, with every note open:
+// the tray menu's Exit (chosen with the keys in the real menu) and vxq.exe /TERMINATE, each
+// until the program has ended. /TERMINATE shows its closing window for a second first; that
+// pause is also given taken off.
+int MeasureEnding(const std::wstring& program, int n, int open) {
+  for (const char* way : {"exit", "terminate"}) {
+    double t0 = 0;
+    HANDLE process = StartOurs(program, n, open, t0);
+    if (!process) return 1;
+    const DWORD pid = GetProcessId(process);
+    const bool shown =
+        WaitFor([&] { return static_cast<int>(VisibleWindowsOf(pid, L"TNoteForm").size()) >= open; }, 120000);
+    HWND tray = nullptr;
+    WaitFor([&] { return (tray = FindOwned(pid, L"TTrayIconWindow", nullptr)) != nullptr; }, 10000);
+    Sleep(2000);  // each opened note's save timer runs a second after it opens
+    double e0 = Ms();
+    bool asked = false;
+    if (std::strcmp(way, "exit") == 0 && tray) {
+      PostMessageW(tray, TTrayIcon::CallbackMessage, TTrayIcon::IconId, WM_RBUTTONUP);  // a right click on the icon
+      HWND menu = nullptr;
+      if (WaitFor([&] { return (menu = FindOwned(pid, L"#32768", nullptr)) && IsWindowVisible(menu); }, 10000)) {
+        Sleep(200);
+        e0 = Ms();
+        PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);  // up from nothing chosen: the last entry, Exit
+        PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+        asked = true;
+      }
+    } else if (HANDLE terminate = Launch(BenchFolder() + L"vxq.exe", L"/TERMINATE", BenchFolder())) {
+      e0 = Ms();
+      asked = true;
+      CloseHandle(terminate);
+    }
+    const bool ended = asked && WaitForSingleObject(process, 180000) == WAIT_OBJECT_0;
+    const double ms = Ms() - e0;
+    std::printf("ENDING way=%-9s notes=%5d open=%5d ms=%8.1f less_pause_ms=%8.1f%s\n", way, n, open, ms,
+                std::strcmp(way, "terminate") == 0 ? ms - 1000 : ms,
+                !shown ? " (not all shown)" : ended ? "" : " (did not end)");
+    std::fflush(stdout);
+    if (!ended) TerminateProcess(process, 1);
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Belvanto");
+    SetExeFolderOverride(L"");
+  }
+  return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -388,6 +437,7 @@ int main(int argc, char** argv) {
   const int open = std::atoi(argv[3]);
   const std::string mode = argv[4];
   if (mode == "floorchild") return FloorChild(open);
+  if (mode == "ending") return MeasureEnding(ToWindowsPath(argv[1]), n, open);
   if (mode == "windows") {
     const char* rounds = std::getenv("ROUNDS");
     return MeasureWindows(ToWindowsPath(argv[1]), n, open, rounds ? std::atoi(rounds) : 5);

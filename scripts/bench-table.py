@@ -20,6 +20,7 @@ show = defaultdict(dict)      # (placement, pair, notes, open, mode) -> fields
 typing = defaultdict(dict)    # (placement, pair, mode) -> fields
 prog = defaultdict(dict)      # (placement, pair, notes, open, mode) -> fields
 windows = defaultdict(list)  # wm -> fields of each round
+ending = defaultdict(list)   # (placement, way) -> fields of each run
 saves, kills, requests = [], [], {}
 for line in open(sys.argv[1], errors="replace", newline="").read().split("\n"):
     line = line.replace("\r", "")
@@ -35,6 +36,9 @@ for line in open(sys.argv[1], errors="replace", newline="").read().split("\n"):
     elif kind == "PROGRAM":
         mode = "ours" if " ours " in line else "floor"
         prog[(f["placement"], int(f["pair"]), int(f["notes"]), int(f["open"]), mode)] = f
+    elif kind == "ENDING":
+        f["ended"] = "(" not in line  # "(did not end)", "(not all shown)"
+        ending[(f["placement"], f["way"])].append(f)
     elif kind == "WINDOWS" and "wm" in f:
         windows[f["wm"]].append(f)
     elif kind == "SAVE":
@@ -128,6 +132,16 @@ if windows:
             failed = len(rounds) - len(xs)
             cells.append(f"{what} {med(xs):.1f} (worst {max(xs) if xs else float('nan'):.1f}{f', {failed} failed' if failed else ''})")
         print(f"{wm:8} " + "; ".join(cells) + f"; {len(rounds)} rounds")
+    print()
+if ending:
+    print("Ending a run with 1,000 notes, all open, until the program has ended: medians and worst of the runs, ms")
+    for p in sorted({k[0] for k in ending}):
+        cells = []
+        for way, what in [("exit", "the tray menu's Exit"), ("terminate", "/TERMINATE less its one-second pause")]:
+            xs = [num(r, "less_pause_ms") for r in ending.get((p, way), []) if r["ended"]]
+            xs = [x for x in xs if x is not None]
+            cells.append(f"{what} {med(xs):.1f} (worst {max(xs) if xs else float('nan'):.1f}, {len(xs)} runs)")
+        print(f"{p:9} " + "; ".join(cells))
     print()
 for line in saves:
     print(line)

@@ -196,6 +196,15 @@ inline void Pump(int ms) {
   if (Application) Application->ProcessMessages();
 }
 
+// The end of the Windows session as the system brings it to one window: the question, then
+// WM_ENDSESSION saying whether the session ends (it does when this window and every other
+// program agreed). Returns the window's answer to the question.
+inline LRESULT EndSession(HWND h, bool othersAgree = true) {
+  const LRESULT answer = SendMessageW(h, WM_QUERYENDSESSION, 0, 0);
+  if (IsWindow(h)) SendMessageW(h, WM_ENDSESSION, answer && othersAgree, 0);
+  return answer;
+}
+
 // Pumps until pred() holds or ms pass; returns pred().
 template <class Pred>
 bool PumpUntil(Pred pred, int ms) {

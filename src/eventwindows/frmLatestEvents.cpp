@@ -245,6 +245,9 @@ void TLatestEvents::EndSizingRight(bool keep) {
 LRESULT TLatestEvents::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_QUERYENDSESSION: return QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      EndSession(wp != FALSE);
+      return 0;
     case WM_MOUSEMOVE:
       if (sizingRight_) {
         SetBounds(Left(), Top(), std::max(GET_X_LPARAM(lp) + grab_, 40), Height());

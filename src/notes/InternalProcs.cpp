@@ -249,8 +249,13 @@ bool QueryEndSession() {
     return false;
   }
   SetShutdownBlockReason(L"");
-  ShutdownOnce();
+  // Another program may still refuse: the end comes with WM_ENDSESSION, if it comes.
   return true;
+}
+
+void EndSession(bool ending) {
+  // Saved once more as the program shuts down: typing may have come since the question.
+  if (ending) ShutdownOnce();
 }
 
 const std::wstring& ShutdownBlockReason() { return g_blockReason; }

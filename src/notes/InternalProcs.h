@@ -96,10 +96,14 @@ void ShellOpen(HWND wnd, const std::wstring& target, const std::wstring& folder)
 void Shutdown(bool freeMainForm);
 // The guarded entry for session end and the close request: runs the shut-down once.
 void ShutdownOnce();
-// The answer to WM_QUERYENDSESSION, on any window of ours: every note is saved and the program
-// shut down before the answer. While a note cannot be saved the answer is no, the program runs
-// on and the system is told which note, until saving works again.
+// The answer to WM_QUERYENDSESSION, on any window of ours: every note is saved before the
+// answer. While a note cannot be saved the answer is no, the program runs on and the system is
+// told which note, until saving works again.
 bool QueryEndSession();
+// WM_ENDSESSION, on any window of ours: when the session ends, the program shuts down (saving
+// everything) before it returns, as the process may be ended right after; when another program
+// refused, the session and the program go on.
+void EndSession(bool ending);
 // What the system was told holds up the end of the session; empty when nothing does.
 const std::wstring& ShutdownBlockReason();
 // Withdraws that reason once no note's save fails any more; the main tick calls it.

@@ -104,8 +104,14 @@ bool TNotesManager::SaveBeforeExit() {
   for (;;) {
     const std::wstring failed = SaveChanged();
     if (failed.empty()) return true;
-    if (ShowMessageBox(L"These notes cannot be saved:" + failed + L"\n\rTheir changes are lost if the program ends now.",
-                       L"Error", MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
+    // The one-second tick keeps trying: once every note is saved (or a shut-down has done the
+    // work) the question no longer holds, and goes as if Retry had been pressed.
+    auto answered = [this, alive] {
+      return !alive || std::none_of(Notes->List.begin(), Notes->List.end(), [](TNoteWrapper* w) { return w->SaveFailed; });
+    };
+    if (ShowWithdrawableMessageBox(
+            L"These notes cannot be saved:" + failed + L"\n\rTheir changes are lost if the program ends now.", L"Error",
+            MB_RETRYCANCEL | MB_ICONERROR, answered, IDRETRY) != IDRETRY)
       return false;
     // The box ran the message loop: a session end or a close request may have saved and
     // freed every note, and this manager with them. Nothing is left to try, nor to exit.

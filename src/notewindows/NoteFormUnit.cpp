@@ -911,6 +911,9 @@ void TNoteForm::FilesDropped(const std::vector<std::wstring>& files) {
 LRESULT TNoteForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_QUERYENDSESSION: return QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      EndSession(wp != FALSE);
+      return 0;
     case WM_DROPFILES: {
       auto drop = reinterpret_cast<HDROP>(wp);
       std::vector<std::wstring> files;

@@ -221,6 +221,14 @@ void TVantaroMainForm::TrayIconClick(TComponent*) {
 
 void TVantaroMainForm::TrayIconDblClick(TComponent*) {
   doubleClicked_ = true;
+  // The shell's icon messages are sent, and a sent message brings no time: a note made while
+  // handling one asks for the keyboard focus dated by the last message this thread took from
+  // its queue, often older than the click on the tray, and a window system that orders focus
+  // requests by time (X) leaves the keys with the tray. A posted message is dated when posted.
+  PostMessageW(Handle(), WM_TRAYDBLCLICK, 0, 0);
+}
+
+void TVantaroMainForm::TrayIconDblClickAction() {
   if (!CanAct()) return;
   if (DefaultTrayIconAction == 1)
     VantaroEngine->NotesManager->NewNote();
@@ -243,6 +251,10 @@ void TVantaroMainForm::FormCloseQuery(TComponent*, bool& canClose) {
 
 void TVantaroMainForm::FormClose(TComponent*, TCloseAction& action) {
   CloseNotesManagerForm();
+  // From here on the program ends: each note closes at once, without its animation and
+  // without handling the messages of the others (the repaints of what each close uncovers
+  // would cost seconds with many notes open).
+  Closing = true;
   Shutdown(false);
   // Closing the main window ends the program; the window itself goes once this message has
   // been handled.
@@ -252,7 +264,7 @@ void TVantaroMainForm::FormClose(TComponent*, TCloseAction& action) {
 }
 
 LRESULT TVantaroMainForm::WMQueryEndSession() {
-  // Everything is saved before the answer: the session may kill the process right after it.
+  // Everything is saved before the answer: a note that cannot be saved is the one reason to refuse.
   return QueryEndSession() ? TRUE : FALSE;
 }
 
@@ -267,7 +279,15 @@ LRESULT TVantaroMainForm::WMCloseRequest() {
   }
   closeRequestRunning_ = true;
   ShowClosingWindow();
-  Sleep(1000);
+  // The closing window stays a second before the shut-down; the thread keeps answering meanwhile
+  // (a session end, the tray's Exit, typing), and the request ends if the program did.
+  TLifeCheck alive = Watch();
+  const ULONGLONG until = GetTickCount64() + 1000;
+  for (ULONGLONG now; (now = GetTickCount64()) < until;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_ALLINPUT);
+    if (Application) Application->ProcessMessages();
+    if (!alive || Closing || !Application || Application->Terminated()) return 1;
+  }
   if (!VantaroEngine) {
     // No engine was built: nothing to save, and the program ends as Exit ends it.
     Close();
@@ -297,7 +317,13 @@ void TVantaroMainForm::WMHotKey(WPARAM id) {
 LRESULT TVantaroMainForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_QUERYENDSESSION: return WMQueryEndSession();
+    case WM_ENDSESSION:
+      EndSession(wp != FALSE);
+      return 0;
     case WM_CLOSEREQUEST: return WMCloseRequest();
+    case WM_TRAYDBLCLICK:
+      TrayIconDblClickAction();
+      return 0;
     case WM_HOTKEY:
       WMHotKey(wp);
       return 0;

@@ -20,8 +20,12 @@
 
 class TVantaroEngine;
 
-// Sent by a copy started with "/TERMINATE" to the running one; answered with 1.
+// Sent by a copy started with "/TERMINATE" to the running one, which answers 1 (the sender
+// does not wait for the answer).
 inline constexpr UINT WM_CLOSEREQUEST = WM_USER + 5678;
+
+// Posted by the main window to itself: what a double-click on the tray icon does.
+inline constexpr UINT WM_TRAYDBLCLICK = WM_APP + 0x400;
 
 class TVantaroMainForm : public TForm {
  public:
@@ -69,6 +73,7 @@ class TVantaroMainForm : public TForm {
   void AppDeactivate();
   void TrayIconClick(TComponent* sender);
   void TrayIconDblClick(TComponent* sender);
+  void TrayIconDblClickAction();
   void NoteSystemTimerTimer(TComponent* sender);
   LRESULT WMQueryEndSession();
   LRESULT WMCloseRequest();

@@ -44,8 +44,10 @@ void Uninstall() {
 }
 
 void Terminate() {
-  // Returns once the running copy has saved everything and shut down.
-  if (HWND running = FindWindowA("TVANTAROMAINFORM", nullptr)) SendMessageA(running, WM_CLOSEREQUEST, 0, 0);
+  // The request is handed over without waiting for it to be carried out: the running copy
+  // may ask its user something (a note that cannot be saved), and an installer or a script
+  // that called us must not hang until somebody answers.
+  if (HWND running = FindWindowA("TVANTAROMAINFORM", nullptr)) SendNotifyMessageA(running, WM_CLOSEREQUEST, 0, 0);
 }
 
 void Run(bool splash) {

@@ -8,6 +8,11 @@
 
 // Returns the pressed button (IDOK, IDYES, IDNO, ...). Flags are the MessageBoxW flags.
 int ShowMessageBox(const std::wstring& text, const std::wstring& caption, UINT flags);
+// The same box, taken back as if withdrawnAnswer had been pressed once withdrawn() holds (asked
+// a few times a second while the box is up): a question that what happened meanwhile has
+// answered does not wait for a person who may not be there.
+int ShowWithdrawableMessageBox(const std::wstring& text, const std::wstring& caption, UINT flags,
+                               std::function<bool()> withdrawn, int withdrawnAnswer);
 
 struct MessageBoxRequest {
   std::wstring Text;

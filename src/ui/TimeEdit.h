@@ -1,7 +1,9 @@
 #pragma once
 // The two-digit time edit: hours, the user's time separator, minutes ("hh:mm"), at most five
 // characters. Only digits and the separator can be typed or pasted; the separator comes by
-// itself after two digits of hours.
+// itself after two digits of hours, and once there it is never erased. Over a whole time the
+// edit works as a masked field: a click chooses the part under it, digits fill that part and
+// go on into the minutes, and a digit that would take a part out of its range is refused.
 #include <string>
 
 #include "ui/StdCtrls.h"
@@ -21,4 +23,15 @@ class TTimeEdit : public TEdit {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void Select(size_t start, size_t end);
+  // The whole text becomes text, as an edit of the user's, with the caret at caret.
+  void Replace(const std::wstring& text, size_t caret);
+  void Refuse();
+  // Backspace (backward) and Delete (forward), and Cut and Clear on a selection.
+  bool Erase(bool forward);
+  bool TypeDigit(wchar_t c);
+  bool TypeSeparator();
+  void SelectClickedPart(int x);
 };

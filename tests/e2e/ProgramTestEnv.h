@@ -87,6 +87,37 @@ inline void Choose(HWND menu, std::initializer_list<WPARAM> keys) {
   for (WPARAM k : keys) PostMessageW(menu, WM_KEYDOWN, k, 0);
 }
 
+// openbox on the test's display while this lives, with the program's windows handed to it (the
+// test prefix keeps Wine's windows from any window manager, as Xvfb has none). A Unix process
+// cannot be waited on from here: a file stands while openbox runs.
+class WindowManager {
+ public:
+  WindowManager() {
+    if (GetFileAttributesW(L"Z:\\usr\\bin\\openbox") == INVALID_FILE_ATTRIBUTES) return;
+    const std::wstring flag = L"/tmp/vxq-openbox-" + std::to_wstring(GetCurrentProcessId());
+    flag_ = L"Z:" + flag;
+    std::replace(flag_.begin(), flag_.end(), L'/', L'\\');
+    DeleteFileW(flag_.c_str());
+    const std::wstring script = L"openbox --startup 'touch " + flag + L"' 2>/dev/null; rm -f " + flag;
+    if (!notetest::StartUnixProgram(L"Z:\\bin\\sh", L"-c \"" + script + L"\"")) return;
+    running_ = WaitUntil([&] { return FileExists(flag_); });
+    TRegistry reg;
+    if (reg.OpenKey(kAppKey, true)) reg.WriteString(L"Managed", L"Y");
+  }
+  ~WindowManager() {
+    RegDeleteKeyW(HKEY_CURRENT_USER, kAppKey + 1);
+    if (running_ && notetest::StartUnixProgram(L"Z:\\usr\\bin\\openbox", L"--exit")) {
+      EXPECT_TRUE(WaitUntil([&] { return !FileExists(flag_); })) << "openbox ends";
+    }
+  }
+  bool Running() const { return running_; }
+
+ private:
+  static constexpr const wchar_t* kAppKey = L"\\Software\\Wine\\AppDefaults\\vxq.exe\\X11 Driver";
+  std::wstring flag_;
+  bool running_ = false;
+};
+
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {

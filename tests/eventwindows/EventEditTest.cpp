@@ -72,6 +72,12 @@ TEST_F(EventWindowsTest, ANewEventOpensEmptyWithTodaysDate) {
   EXPECT_EQ(Manager().Events.Count(), 0);
 }
 
+// The session ends as the system ends it: the question, then the end.
+void EndTheSession() {
+  EXPECT_EQ(SendMessageW(VantaroMainForm->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+  SendMessageW(VantaroMainForm->Handle(), WM_ENDSESSION, TRUE, 0);
+}
+
 // The events manager window of a started program (as far as a session end needs one), on the
 // saved events "one" and "two" and a third one that only the shut-down saves, row focused.
 TEventsManager* ManagerOfRunningProgram(TMyEventsmanager* events, int row) {
@@ -98,7 +104,7 @@ TEST_F(EventWindowsTest, ASessionEndDuringTheEditDialogCancelsItAndSavesTheEvent
     d.EventText->SetText(L"typed, then the session ended");
     d.EventDate->DropDown();
     calendarWasOpen = d.EventDate->DroppedDown();
-    EXPECT_EQ(SendMessageW(VantaroMainForm->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+    EndTheSession();
   });
   HWND window = form->Handle();
   form->_EditEvent->Execute();
@@ -114,7 +120,7 @@ TEST_F(EventWindowsTest, ASessionEndDuringTheDeleteQuestionDeletesNothingAndSave
   ASSERT_TRUE(form);
   SetMessageBoxAnswerer([&](const MessageBoxRequest& r) {
     boxes.push_back(r.Text);
-    SendMessageW(VantaroMainForm->Handle(), WM_QUERYENDSESSION, 0, 0);
+    EndTheSession();
     return IDYES;
   });
   form->_DeleteEvent->Execute();

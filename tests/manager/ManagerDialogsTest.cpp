@@ -151,7 +151,8 @@ void EndWhileOpenTest::Run(UINT message, OpenThing thing) {
   bool ended = false;
   auto end = [&] {
     ended = true;
-    answer = SendMessageW(VantaroMainForm->Handle(), message, 0, 0);
+    HWND main = VantaroMainForm->Handle();
+    answer = message == WM_QUERYENDSESSION ? testsupport::EndSession(main) : SendMessageW(main, message, 0, 0);
   };
   int asked = 0;
   {

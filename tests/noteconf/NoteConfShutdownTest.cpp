@@ -116,7 +116,7 @@ void EndWhileOpen(UINT message, Over over = Over::Nothing) {
     TLifeCheck alive = d.Watch();
     HWND main = VantaroMainForm->Handle();
     auto end = [&] {
-      answer = SendMessageW(main, message, 0, 0);
+      answer = message == WM_QUERYENDSESSION ? testsupport::EndSession(main) : SendMessageW(main, message, 0, 0);
       atShutdown = ReadBytes(file);
     };
     if (over == Over::Nothing) {

@@ -469,7 +469,7 @@ TEST_F(NoteManagerTest, ShutdownOnceRunsOnceAndLeavesNoWindowPointingAtAFreedNot
   w->Form->OnCloseQuery = [](TComponent*, bool&) { throw std::runtime_error("cannot close"); };
 
   // The session ends: a note window gets the question first.
-  EXPECT_EQ(SendMessageW(w->Form->Handle(), WM_QUERYENDSESSION, 0, 0), 1) << "the session may end";
+  EXPECT_EQ(testsupport::EndSession(w->Form->Handle()), 1) << "the session may end";
   EXPECT_TRUE(Closing && VantaroEngine == nullptr && VantaroMainForm == nullptr);
   EXPECT_EQ(CountingEngine::Freed, 1);
   EXPECT_TRUE(Application->Terminated()) << "the message loop ends";

@@ -82,6 +82,7 @@ TEST_F(NoteMenuTest, ASnoozeThatMeetsTheSessionEndLeavesTheFreedNoteAlone) {
   // The session ends while the snooze closes the window (its messages are handled meanwhile):
   // the note is saved and freed under the snooze.
   PostMessageW(h, WM_QUERYENDSESSION, 0, 0);
+  PostMessageW(h, WM_ENDSESSION, TRUE, 0);
   SetNowOverride(EncodeDateTime(2026, 7, 1, 10, 0));
   f->N10Minutes1->Click();
   EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the session ended";

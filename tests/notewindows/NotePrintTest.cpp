@@ -123,7 +123,7 @@ TEST_F(NotePrintTest, TheSessionEndingWhileThePrintDialogIsUpLeavesTheFreedMainW
   SetPrintDialogAnswerer([&](HWND) {
     ++asked;
     // The session ends meanwhile: everything is saved, the main window and the notes are freed.
-    SendMessageW(h, WM_QUERYENDSESSION, 0, 0);
+    testsupport::EndSession(h);
     Pump(100);
     return false;  // the dialog went with the session
   });

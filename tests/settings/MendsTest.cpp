@@ -140,7 +140,9 @@ void EndWhileOpen(UINT message, Over over) {
                    {L"Tahoma", 12, 2, 6}, 300, 260, 0, {Key(1, VK_F6), Key(1, VK_F7), Key(1, VK_F9)}, L""};
     WriteDialog(d, changed);
     TLifeCheck alive = d.Watch();
-    auto end = [&] { answer = SendMessageW(main, message, 0, 0); };
+    auto end = [&] {
+      answer = message == WM_QUERYENDSESSION ? testsupport::EndSession(main) : SendMessageW(main, message, 0, 0);
+    };
     auto ownDialog = [&]<class F>(std::function<void()> open, TButton* F::*ok) {
       ran = RunModal<F>(open, [&](F& f) {
         TLifeCheck up = f.Watch();

@@ -1,7 +1,9 @@
 // The shell inside one process: hot keys, the main window's menu and actions, the engine's
 // shut-down.
+#include <atomic>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "ForeignWindows.h"
 #include "notewindows/NoteConfUnit.h"
@@ -202,6 +204,7 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByTrayAndHotKeyAndExitsOnlyWhenEvery
     else  // what the system sends for a double-click: the last release comes after it
       for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
         SendMessageW(form->TrayIcon->Handle(), TTrayIcon::CallbackMessage, TTrayIcon::IconId, m);
+    testsupport::Pump(0);  // the double-click acts from a message of its own
     UIEnabled = true;
     ASSERT_EQ(notes->Notes->Count() - before, r.newNote ? 1 : 0);
     EXPECT_EQ(NotesManagerForm != nullptr, r.manager);
@@ -254,6 +257,42 @@ TEST_F(NoteTest, RunningMainWindowMakesNotesByTrayAndHotKeyAndExitsOnlyWhenEvery
   EXPECT_EQ(notetest::LoadNote(file).Title, L"Unsaved");
 }
 
+// Exit with many notes open: each note closes at once, and no message of the others is handled
+// in between (with a thousand notes, repainting what each close uncovers took half a minute).
+TEST_F(NoteTest, ExitClosesEveryNoteAtOnceWithoutHandlingMessagesBetweenTheCloses) {
+  static int handled = 0;
+  for (bool animations : {false, true}) {
+    SCOPED_TRACE(animations ? "with the close animation" : "without it");
+    Closing = false;
+    NoteAnimations = animations;
+    CreateMainForm();
+    ASSERT_NE(VantaroEngine, nullptr);
+    std::vector<HWND> windows;
+    for (int i = 0; i < 5; ++i) {
+      VantaroEngine->NotesManager->NewNote();
+      TNoteForm* f = VantaroEngine->NotesManager->Notes->Items(i)->Form;
+      f->SetBounds(100 + 20 * i, 100 + 20 * i, 200, 150);  // each over the one before
+      windows.push_back(f->Handle());
+    }
+    testsupport::Pump(50);
+    handled = 0;
+    HHOOK hook = SetWindowsHookExW(
+        WH_GETMESSAGE,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+          if (code == HC_ACTION && wp == PM_REMOVE) ++handled;
+          return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        nullptr, GetCurrentThreadId());
+    VantaroMainForm->_exit->Execute();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(VantaroEngine, nullptr);
+    EXPECT_EQ(handled, 0) << "no message taken from the queue while the notes close";
+    for (HWND h : windows) EXPECT_FALSE(IsWindow(h) && IsWindowVisible(h)) << "every note gone at once";
+    testsupport::Pump(50);
+  }
+  NoteAnimations = false;
+}
+
 // The real main window and engine with one note, saved and then retitled: a change to save.
 TNoteWrapper* RunWithOneChangedNote(const std::wstring& title) {
   CreateMainForm();
@@ -277,7 +316,7 @@ TEST_F(NoteTest, SessionEndWaitsWhileANoteCannotBeSavedAndOtherwiseSavesBeforeIt
 
   Lock lock(file);
   for (HWND asked : {form->Handle(), note})
-    EXPECT_EQ(SendMessageW(asked, WM_QUERYENDSESSION, 0, 0), 0) << "the session is asked to wait, by any window";
+    EXPECT_EQ(testsupport::EndSession(asked), 0) << "the session is asked to wait, by any window";
   EXPECT_NE(VantaroEngine, nullptr) << "and the program runs on";
   EXPECT_NE(ShutdownBlockReason().find(L"\"Unsaved\""), std::wstring::npos) << "the system is told which note";
   form->NoteSystemTimer->Tick();
@@ -286,15 +325,56 @@ TEST_F(NoteTest, SessionEndWaitsWhileANoteCannotBeSavedAndOtherwiseSavesBeforeIt
   form->NoteSystemTimer->Tick();
   EXPECT_EQ(ShutdownBlockReason(), L"") << "withdrawn once saving works again";
 
-  EXPECT_EQ(SendMessageW(note, WM_QUERYENDSESSION, 0, 0), 1);
-  EXPECT_EQ(notetest::PlainText(notetest::LoadNote(file)), L"before the answer");
+  // Saved when asked; another program refuses, and the session and the program go on.
+  for (HWND asked : {form->Handle(), note})
+    EXPECT_EQ(testsupport::EndSession(asked, false), 1) << "the session may end";
+  EXPECT_EQ(notetest::PlainText(notetest::LoadNote(file)), L"before the answer") << "saved before the answer";
   EXPECT_EQ(notetest::LoadNote(file).Title, L"Unsaved");
+  ASSERT_NE(VantaroEngine, nullptr) << "the program runs on";
+  EXPECT_EQ(VantaroMainForm, form);
+  EXPECT_TRUE(form->NoteSystemTimer->Enabled() && form->TrayIcon->Active() && IsWindowVisible(note));
+  EXPECT_FALSE(Closing || Application->Terminated());
+
+  // The next time it ends: typed since the question, saved as the program shuts down.
+  w->Form->NoteEdit->SetText(L"after the answer");
+  EXPECT_EQ(SendMessageW(note, WM_QUERYENDSESSION, 0, 0), 1);
+  EXPECT_NE(VantaroEngine, nullptr) << "the question alone ends nothing";
+  w->Form->NoteEdit->SetText(L"after the question");
+  SendMessageW(note, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(notetest::PlainText(notetest::LoadNote(file)), L"after the question");
   EXPECT_EQ(VantaroEngine, nullptr);
   EXPECT_EQ(VantaroMainForm, nullptr);
   EXPECT_TRUE(alive) << "not freed inside a handler";
   EXPECT_EQ(SendMessageW(form->Handle(), WM_CLOSEREQUEST, 0, 0), 1);
   EXPECT_EQ(FindWindowW(L"TClosingVantaroDLG", nullptr), nullptr) << "a late close request finds nothing to do";
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }, 1000)) << "freed once the handler returned";
+}
+
+// The closing window's second does not stop the program from answering: a session end asked
+// meanwhile (from another thread, as the system asks) gets its answer at once, and the request
+// then finds the program already ended.
+TEST_F(NoteTest, TheClosingWindowsSecondLeavesTheProgramAnswering) {
+  TNoteWrapper* w = RunWithOneChangedNote(L"Pause");
+  ASSERT_NE(w, nullptr);
+  const HWND main = VantaroMainForm->Handle();
+  const std::wstring file = w->FileName;
+  w->Form->NoteEdit->SetText(L"typed before the request");
+  std::atomic<bool> answered{false};
+  std::atomic<ULONGLONG> waited{0};
+  std::thread system([&] {
+    // Wait until the request is being carried out: its closing window is up.
+    while (!FindWindowW(L"TClosingVantaroDLG", nullptr)) Sleep(5);
+    const ULONGLONG start = GetTickCount64();
+    DWORD_PTR answer = 0;
+    answered = SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 500, &answer) && answer;
+    waited = GetTickCount64() - start;
+    if (answered) SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &answer);
+  });
+  EXPECT_EQ(SendMessageW(main, WM_CLOSEREQUEST, 0, 0), 1);
+  system.join();
+  EXPECT_TRUE(answered) << "answered within half a second, not after the pause (" << waited << " ms)";
+  EXPECT_EQ(VantaroEngine, nullptr) << "the session's end ended the program";
+  EXPECT_EQ(notetest::PlainText(notetest::LoadNote(file)), L"typed before the request");
 }
 
 // A session end while one of our boxes about an unsaved note is open saves and frees every
@@ -323,7 +403,7 @@ TEST_F(NoteTest, SessionEndInsideAWarningAboutAnUnsavedNoteEndsCleanly) {
     RecordBoxes([&](const MessageBoxRequest&) {
       if (boxes.size() > 1) return IDCANCEL;
       lock.reset();  // saving works again, and the session ends while the box is open
-      EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), 1);
+      EXPECT_EQ(testsupport::EndSession(main), 1);
       return r.answer;
     });
     r.open();

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <atomic>
 #include <windows.h>
 // after windows.h
 #include <cderr.h>
@@ -8,6 +9,7 @@
 #include "PrintTestSupport.h"
 #include "TestSupport.h"
 #include "ui/Dialogs.h"
+#include "ui/MessageBox.h"
 #include "ui/Printers.h"
 
 namespace {
@@ -31,6 +33,27 @@ std::wstring WindowText(HWND h) {
 using testsupport::ProportionalFace;
 
 }  // namespace
+
+// A question that what happens meanwhile settles goes by itself, answered as told; while it
+// stands, it waits for the person.
+TEST(Dialogs, AWithdrawableBoxStaysWhileItsQuestionStandsAndGoesAnsweredOnceItIsSettled) {
+  std::atomic<DWORD> settledAt{0};
+  DialogCloser closer([&](HWND) {
+    Sleep(800);
+    settledAt = GetTickCount();
+  });
+  int asked = 0;
+  const DWORD start = GetTickCount();
+  const int answer = ShowWithdrawableMessageBox(
+      L"Still there?", L"Test", MB_RETRYCANCEL, [&] { return ++asked, settledAt != 0; }, IDRETRY);
+  const DWORD end = GetTickCount();
+  EXPECT_TRUE(closer.Found()) << "the box came up";
+  EXPECT_FALSE(closer.Forced()) << "and went by itself";
+  EXPECT_EQ(answer, IDRETRY);
+  EXPECT_GE(asked, 2) << "asked again while it was up";
+  EXPECT_GE(end - start, 750u) << "not before it was settled";
+  EXPECT_LT(end - settledAt, 1000u) << "soon after";
+}
 
 TEST(Dialogs, ColourDialogReturnsTheColourAndKeepsCustomColours) {
   TColorDialog dialog;
