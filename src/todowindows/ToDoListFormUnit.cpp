@@ -82,6 +82,15 @@ void Tell(const std::wstring& text) {
   TUIDisabled held;
   ShowMessageBox(text, Application ? Application->Title() : L"Vantaro", MB_OK);
 }
+// Numbered messages, waited on in the same way.
+void TellCoded(std::int32_t code) {
+  TUIDisabled held;
+  ShowCodedError(code);
+}
+void TellCoded(std::int32_t code, const std::wstring& detail) {
+  TUIDisabled held;
+  ShowCodedErrorW(code, detail);
+}
 std::wstring AskText(TForm* owner, const std::wstring& caption, const std::wstring& prompt, const std::wstring& def) {
   TUIDisabled held;
   return Trim(InputBox(owner, caption, prompt, def));
@@ -342,7 +351,7 @@ void TToDOListForm::LayoutProjectBar() {
 void TToDOListForm::FormCloseQuery(TComponent*, bool& canClose) {
   // The rows stay when they cannot be written: the user is told and the window stays open,
   // unless the program is ending (the error log has them then).
-  if (ProjectSelected() && !SaveCurrentProject() && !shuttingDown_) {
+  if (!SaveCurrentProject() && !shuttingDown_) {
     canClose = false;
     return;
   }
@@ -438,7 +447,7 @@ void TToDOListForm::LoadProject(const std::wstring& fileName) {
   unreadable_ = !read && FileExists(fileName);
   SortTasks(tasks_);
   ShowTasks(-1);
-  if (!read) ShowCodedErrorW(105, failure);
+  if (!read) TellCoded(105, failure);
 }
 
 bool TToDOListForm::SaveProject(const std::wstring& fileName) {
@@ -473,12 +482,17 @@ void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error
     AppendToErrorLog(lost);
     return;
   }
+  // While the box is up the hot keys and the tray wait: they would save these rows again, and
+  // read the list anew under the box.
+  TUIDisabled held;
   ShowMessageBox(text, L"Error", MB_OK | MB_ICONERROR);
 }
 
 bool TToDOListForm::SaveCurrentProject() {
-  if (!ProjectSelected()) return true;
-  return SaveProject(ProjectFileName(CurrentProject()));
+  // The rows go back where they came from: while a change of project is under way (its failure
+  // told in a box) the project box already names the next one.
+  if (shownFile_.empty()) return true;
+  return SaveProject(shownFile_);
 }
 
 void TToDOListForm::AskAndShowProject(const std::wstring& caption, const std::wstring& prompt,
@@ -490,8 +504,8 @@ void TToDOListForm::AskAndShowProject(const std::wstring& caption, const std::ws
     std::wstring failure;
     switch (act(answer, failure)) {
       case TProjectFileResult::Done: break;
-      case TProjectFileResult::Exists: ShowCodedError(102); break;
-      case TProjectFileResult::Failed: ShowCodedErrorW(101, failure); break;
+      case TProjectFileResult::Exists: TellCoded(102); break;
+      case TProjectFileResult::Failed: TellCoded(101, failure); break;
     }
     if (!alive || Gone()) return;
   }
@@ -577,7 +591,7 @@ void TToDOListForm::TodolistClick() {
 }
 
 void TToDOListForm::CreateTask() {
-  if (!ProjectSelected()) return ShowCodedError(104);
+  if (!ProjectSelected()) return TellCoded(104);
   TLifeCheck alive = Watch();
   const std::wstring answer = AskText(this, ToDoTexts.NewTask, ToDoTexts.TaskText, L"");
   if (!alive || Gone()) return;
@@ -593,9 +607,9 @@ void TToDOListForm::CreateTask() {
 }
 
 void TToDOListForm::EditSelectedTask() {
-  if (!ProjectSelected()) return ShowCodedError(104);
+  if (!ProjectSelected()) return TellCoded(104);
   const int row = ToDoList->ItemIndex();
-  if (row < 0 || row >= static_cast<int>(tasks_.size())) return ShowCodedError(103);
+  if (row < 0 || row >= static_cast<int>(tasks_.size())) return TellCoded(103);
   TLifeCheck alive = Watch();
   std::wstring answer = AskText(this, ToDoTexts.EditTask, ToDoTexts.TaskText, Trim(tasks_[row].Title));
   if (!alive || Gone() || answer.empty() || row >= static_cast<int>(tasks_.size())) return;

@@ -88,6 +88,7 @@ class TToDOListForm : public TForm {
   void LoadProject(const std::wstring& fileName);
   // Writes the rows as they stand; a failure is told with the file's name and the rows stay.
   bool SaveProject(const std::wstring& fileName);
+  // Writes the shown rows to the file they were read from.
   bool SaveCurrentProject();
   void CreateProject();
   void RenameCurrentProject();

@@ -193,6 +193,24 @@ TEST_F(ToDoKeepsChanges, EndDuringTheInputBox) {
   EXPECT_TRUE(UIEnabled);
 }
 
+TEST_F(ToDoKeepsChanges, EndWhileTheFailedSaveOfAProjectChangeIsTold) {
+  OpenWithUnsavedPriority();
+  SetWriteFailAfter(0);
+  // The box already names "Other" while the failure of "Mine" is told; the end writes "Mine".
+  onBox = [](const MessageBoxRequest&) {
+    EXPECT_FALSE(UIEnabled) << "the hot key and the tray would save and read the list again";
+    SetWriteFailAfter(std::nullopt);
+    CloseToDoListForm();
+  };
+  Choose(L"Other");
+  Pump(20);
+  EXPECT_EQ(ToDOListForm, nullptr);
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(OnDisk(L"Other"), "[o| |1]") << "another project is never written over";
+  EXPECT_EQ(OnDisk(L"Mine"), kChanged);
+  EXPECT_TRUE(UIEnabled);
+}
+
 TEST_F(ToDoKeepsChanges, EndWhileThePriorityMenuIsOpen) {
   OpenWithUnsavedPriority();
   auto* ender = new TTimer(nullptr, L"Ender", 50);

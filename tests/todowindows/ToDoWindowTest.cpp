@@ -181,6 +181,7 @@ TEST_F(ToDoWindowTest, VanishedProjectTellsWhy) {
   Write(L"P", {{L"a", false, 1}});
   Open();
   DeleteFileW(ProjectFileName(L"P").c_str());
+  onBox = [](const MessageBoxRequest&) { EXPECT_FALSE(UIEnabled) << "the hot keys and the tray wait"; };
   Choose(L"P");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].rfind(L"Error loading project\n\r", 0), 0u) << WideToUtf8(boxes[0]);
