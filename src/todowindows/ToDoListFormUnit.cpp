@@ -115,7 +115,7 @@ TToDOListForm::TToDOListForm(TComponent* owner) : TForm(owner, L"TToDOListForm")
   OnMessage = [this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
     if (msg != WM_TODO_SAVECHECK) return false;
     // A done mark changed by the keyboard; a click has saved it already.
-    if (!Gone() && unsaved_ && ProjectSelected()) SaveCurrentProject();
+    if (!Gone()) SaveCurrentProject();
     result = 0;
     return true;
   };
@@ -410,16 +410,11 @@ void TToDOListForm::SelectProject(const std::wstring& name) {
   ProjectListCBChange();
 }
 
-bool TToDOListForm::KeepShownProject() {
-  if (!unsaved_ || shownFile_.empty()) return true;
-  return SaveProject(shownFile_);
-}
-
 void TToDOListForm::ProjectListCBChange() {
   const std::wstring chosen = CurrentProject();
   TLifeCheck alive = Watch();
   // Also when the same project is chosen again: it is read back from its file.
-  if (!KeepShownProject()) {
+  if (!SaveCurrentProject()) {
     // The shown project could not be written: it stays, and so does its entry (unless the
     // window went while the failure was told).
     if (!alive || Gone()) return;
@@ -490,8 +485,9 @@ void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error
 
 bool TToDOListForm::SaveCurrentProject() {
   // The rows go back where they came from: while a change of project is under way (its failure
-  // told in a box) the project box already names the next one.
-  if (shownFile_.empty()) return true;
+  // told in a box) the project box already names the next one. Unchanged, the file is left as
+  // it is: another program may have written it since, or the user deleted it.
+  if (!unsaved_ || shownFile_.empty()) return true;
   return SaveProject(shownFile_);
 }
 
@@ -516,14 +512,14 @@ void TToDOListForm::AskAndShowProject(const std::wstring& caption, const std::ws
 }
 
 void TToDOListForm::CreateProject() {
-  if (!KeepShownProject()) return;
+  if (!SaveCurrentProject()) return;
   AskAndShowProject(ToDoTexts.NewProject, ToDoTexts.NewProjectName, CreateProjectFile);
 }
 
 void TToDOListForm::RenameCurrentProject() {
   if (!ProjectSelected()) return;
   // The file moves with the rows as they stand.
-  if (!KeepShownProject()) return;
+  if (!SaveCurrentProject()) return;
   const std::wstring current = CurrentProject();
   AskAndShowProject(ToDoTexts.RenameProject, ToDoTexts.RenameProjectName,
                     [current](const std::wstring& answer, std::wstring& failure) {
@@ -587,7 +583,7 @@ void TToDOListForm::ItemChecked(int index, bool checked) {
 }
 
 void TToDOListForm::TodolistClick() {
-  if (ProjectSelected() && unsaved_) SaveCurrentProject();
+  SaveCurrentProject();
 }
 
 void TToDOListForm::CreateTask() {
@@ -612,7 +608,8 @@ void TToDOListForm::EditSelectedTask() {
   if (row < 0 || row >= static_cast<int>(tasks_.size())) return TellCoded(103);
   TLifeCheck alive = Watch();
   std::wstring answer = AskText(this, ToDoTexts.EditTask, ToDoTexts.TaskText, Trim(tasks_[row].Title));
-  if (!alive || Gone() || answer.empty() || row >= static_cast<int>(tasks_.size())) return;
+  if (!alive || Gone() || answer.empty() || row >= static_cast<int>(tasks_.size()) || answer == tasks_[row].Title)
+    return;
   tasks_[row].Title = answer;
   unsaved_ = true;
   ToDoList->SetItemText(row, answer);
@@ -736,7 +733,7 @@ void ShowToDoList(TComponent* owner) {
   SetForegroundWindow(form->Handle());
   // Changes of the shown project are written before the list is read again; when they cannot
   // be, the project stays shown.
-  if (!form->Unsaved() || form->SaveCurrentProject()) {
+  if (form->SaveCurrentProject()) {
     if (ToDOListForm != form) return;
     form->FillProjectList();
     form->SelectProject(L"");

@@ -88,7 +88,8 @@ class TToDOListForm : public TForm {
   void LoadProject(const std::wstring& fileName);
   // Writes the rows as they stand; a failure is told with the file's name and the rows stay.
   bool SaveProject(const std::wstring& fileName);
-  // Writes the shown rows to the file they were read from.
+  // Writes the shown rows to the file they were read from, when they changed; false (told) when
+  // they could not be written: they stay shown.
   bool SaveCurrentProject();
   void CreateProject();
   void RenameCurrentProject();
@@ -124,9 +125,6 @@ class TToDOListForm : public TForm {
   void FormClose(TComponent* sender, TCloseAction& action);
   // The window was closed (or is closing) while a box or menu ran: nothing more may be done.
   bool Gone() const { return closed_; }
-  // Saves a change of the shown project before another one replaces it; false (told) when it
-  // could not be saved: the project then stays shown.
-  bool KeepShownProject();
   // Asks for a project name, acts on it, and shows the list again with that project.
   void AskAndShowProject(const std::wstring& caption, const std::wstring& prompt,
                          const std::function<TProjectFileResult(const std::wstring&, std::wstring&)>& act);

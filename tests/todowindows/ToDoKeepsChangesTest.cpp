@@ -115,6 +115,45 @@ TEST_F(ToDoKeepsChanges, FailedSaveToldOnceAndTheTasksStay) {
   EXPECT_EQ(OnDisk(L"Mine"), "[new| |1][old| |1]");
 }
 
+TEST_F(ToDoKeepsChanges, UnchangedTasksLeaveTheFileToOthers) {
+  Write(L"P", {{L"a", false, 1}, {L"b", false, 2}});
+  Open();
+  // Another program writes the file while the window shows it.
+  Write(L"P", {{L"theirs", false, 3}});
+  const std::string theirs = "[theirs| |3]";
+  inputs = {std::nullopt};
+  form->CreateTask();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "New Task cancelled";
+  SelectRow(0);
+  yesNo = {IDNO};
+  form->RemoveTaskExecute();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "Remove Task answered No";
+  SelectRow(0);
+  inputs = {std::nullopt, L"a"};
+  form->EditSelectedTask();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "Edit Task cancelled";
+  form->EditSelectedTask();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "Edit Task confirmed unchanged";
+  ClickList();
+  Open();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "a click, the hot key";
+  form->Close();
+  Pump(20);
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "closed";
+  // Deleted by the user meanwhile: not made again, neither by a close nor by the program's end.
+  Open();
+  ASSERT_TRUE(DeleteFileW(ProjectFileName(L"P").c_str()));
+  form->Close();
+  Pump(20);
+  Write(L"Q", {});
+  Open();
+  ASSERT_TRUE(DeleteFileW(ProjectFileName(L"Q").c_str()));
+  CloseToDoListForm();
+  Pump(20);
+  EXPECT_FALSE(FileExists(ProjectFileName(L"P")));
+  EXPECT_FALSE(FileExists(ProjectFileName(L"Q")));
+}
+
 TEST_F(ToDoKeepsChanges, UnsafeNamesRefused) {
   Write(L"Mine", {});
   Open();
