@@ -3,6 +3,7 @@
 #include <cderr.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
@@ -91,9 +92,13 @@ void TellCoded(std::int32_t code, const std::wstring& detail) {
   TUIDisabled held;
   ShowCodedErrorW(code, detail);
 }
-std::wstring AskText(TForm* owner, const std::wstring& caption, const std::wstring& prompt, const std::wstring& def) {
+// The answer as typed, or nothing when the box was cancelled.
+std::optional<std::wstring> AskText(TForm* owner, const std::wstring& caption, const std::wstring& prompt,
+                                    const std::wstring& start = L"", int maxLength = 255) {
   TUIDisabled held;
-  return Trim(InputBox(owner, caption, prompt, def));
+  std::wstring value = start;
+  if (!InputQuery(owner, caption, prompt, value, maxLength)) return std::nullopt;
+  return value;
 }
 }  // namespace
 
@@ -494,7 +499,7 @@ bool TToDOListForm::SaveCurrentProject() {
 void TToDOListForm::AskAndShowProject(const std::wstring& caption, const std::wstring& prompt,
                                       const std::function<TProjectFileResult(const std::wstring&, std::wstring&)>& act) {
   TLifeCheck alive = Watch();
-  const std::wstring answer = AskText(this, caption, prompt, L"");
+  const std::wstring answer = Trim(AskText(this, caption, prompt).value_or(L""));
   if (!alive || Gone()) return;
   if (!answer.empty()) {
     std::wstring failure;
@@ -589,7 +594,7 @@ void TToDOListForm::TodolistClick() {
 void TToDOListForm::CreateTask() {
   if (!ProjectSelected()) return TellCoded(104);
   TLifeCheck alive = Watch();
-  const std::wstring answer = AskText(this, ToDoTexts.NewTask, ToDoTexts.TaskText, L"");
+  const std::wstring answer = Trim(AskText(this, ToDoTexts.NewTask, ToDoTexts.TaskText).value_or(L""));
   if (!alive || Gone()) return;
   if (!answer.empty()) {
     tasks_.push_back(TToDoTask{answer, false, kNewTaskPriority});
@@ -607,9 +612,13 @@ void TToDOListForm::EditSelectedTask() {
   const int row = ToDoList->ItemIndex();
   if (row < 0 || row >= static_cast<int>(tasks_.size())) return TellCoded(103);
   TLifeCheck alive = Watch();
-  std::wstring answer = AskText(this, ToDoTexts.EditTask, ToDoTexts.TaskText, Trim(tasks_[row].Title));
-  if (!alive || Gone() || answer.empty() || row >= static_cast<int>(tasks_.size()) || answer == tasks_[row].Title)
-    return;
+  // The title as it stands, blanks and all: confirmed unchanged or cancelled, it stays as it was.
+  const std::wstring title = tasks_[row].Title;
+  // No limit: a title may have been written longer than a new one can be typed.
+  const std::optional<std::wstring> typed = AskText(this, ToDoTexts.EditTask, ToDoTexts.TaskText, title, 0);
+  if (!alive || Gone() || !typed || *typed == title) return;
+  const std::wstring answer = Trim(*typed);
+  if (answer.empty() || answer == title || row >= static_cast<int>(tasks_.size()) || tasks_[row].Title != title) return;
   tasks_[row].Title = answer;
   unsaved_ = true;
   ToDoList->SetItemText(row, answer);
