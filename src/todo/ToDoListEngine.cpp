@@ -137,7 +137,10 @@ std::wstring ProjectText(const TToDoTasks& tasks) {
 bool ReadProjectFile(const std::wstring& fileName, TToDoTasks& tasks, std::wstring& failure) {
   tasks.clear();
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(fileName, bytes)) {
+  // Far beyond any list typed by hand: a bigger file is not read into memory but refused, and
+  // so kept from being written over.
+  constexpr std::uint64_t kMaxProjectBytes = std::uint64_t(64) << 20;
+  if (!ReadWholeFile(fileName, bytes, kMaxProjectBytes)) {
     failure = FailureText(GetLastError());
     return false;
   }

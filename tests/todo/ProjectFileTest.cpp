@@ -190,6 +190,24 @@ TEST_F(ProjectFiles, UnreadableFilesTellWhy) {
   EXPECT_NE(failure.find(L"Binary.tdl"), std::wstring::npos);
 }
 
+TEST_F(ProjectFiles, AHugeFileIsRefusedUnread) {
+  // 100 MB of nothing (the file system keeps it sparse): refused for its size, not read.
+  const std::wstring file = ProjectFileName(L"Huge");
+  {
+    FileHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(h.Valid());
+    LARGE_INTEGER size{};
+    size.QuadPart = 100LL << 20;
+    ASSERT_TRUE(SetFilePointerEx(h.h, size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(h.h));
+  }
+  TToDoTasks tasks;
+  std::wstring failure;
+  EXPECT_FALSE(ReadProjectFile(file, tasks, failure));
+  EXPECT_TRUE(tasks.empty());
+  EXPECT_EQ(failure, SystemErrorText(ERROR_FILE_TOO_LARGE));
+}
+
 TEST_F(ProjectFiles, Listing) {
   std::wstring failure;
   for (const wchar_t* name : {L"Work", L"Дом", L"x.tdl"}) ASSERT_EQ(CreateProjectFile(name, failure), TProjectFileResult::Done);
