@@ -146,7 +146,7 @@ bool ReadProjectFile(const std::wstring& fileName, TToDoTasks& tasks, std::wstri
   }
   if (!LooksLikeText(bytes)) {
     // Read as old text, its bytes would turn into tasks of garbage: the user is told instead.
-    failure = L"The file does not hold text: " + fileName;
+    failure = L"The file does not hold text.";
     return false;
   }
   TIniEncoding encoding;

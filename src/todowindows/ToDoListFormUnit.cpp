@@ -447,7 +447,8 @@ void TToDOListForm::LoadProject(const std::wstring& fileName) {
   unreadable_ = !read && FileExists(fileName);
   SortTasks(tasks_);
   ShowTasks(-1);
-  if (!read) TellCoded(105, failure);
+  // Whatever the reason, the user learns which file it is.
+  if (!read) TellCoded(105, fileName + L": " + failure);
 }
 
 bool TToDOListForm::SaveProject(const std::wstring& fileName) {

@@ -207,8 +207,16 @@ TEST_F(ToDoWindowTest, VanishedProjectTellsWhy) {
   onBox = [](const MessageBoxRequest&) { EXPECT_FALSE(UIEnabled) << "the hot keys and the tray wait"; };
   Choose(L"P");
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].rfind(L"Error loading project\n\r", 0), 0u) << WideToUtf8(boxes[0]);
+  EXPECT_EQ(boxes[0].rfind(L"Error loading project\n\r" + ProjectFileName(L"P") + L": ", 0), 0u)
+      << WideToUtf8(boxes[0]);
   EXPECT_EQ(form->ToDoList->ItemCount(), 0);
+  // Not text, or too big: the file is named for every reason, on the one detail line.
+  testsupport::WriteBytes(ProjectFileName(L"P"), {'M', 'Z', 0, 0, 1});
+  Choose(L"P");
+  ASSERT_EQ(boxes.size(), 2u);
+  const std::wstring detail = boxes[1].substr(boxes[1].find(L"\n\r") + 2);
+  EXPECT_EQ(detail.rfind(ProjectFileName(L"P") + L": ", 0), 0u) << WideToUtf8(boxes[1]);
+  EXPECT_EQ(detail.find_first_of(L"\r\n"), std::wstring::npos) << WideToUtf8(boxes[1]);
 }
 
 TEST_F(ToDoWindowTest, PlacementKeptAndAnOffScreenOneIgnored) {
