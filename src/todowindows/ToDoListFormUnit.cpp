@@ -356,7 +356,10 @@ void TToDOListForm::LayoutProjectBar() {
 void TToDOListForm::FormCloseQuery(TComponent*, bool& canClose) {
   // The rows stay when they cannot be written: the user is told and the window stays open,
   // unless the program is ending (the error log has them then).
-  if (!SaveCurrentProject() && !shuttingDown_) {
+  TLifeCheck alive = Watch();
+  const bool saved = SaveCurrentProject();
+  // A box about the save ran the loop: the program's end may have closed the window meanwhile.
+  if (!alive || Gone() || (!saved && !shuttingDown_)) {
     canClose = false;
     return;
   }
@@ -419,7 +422,9 @@ void TToDOListForm::ProjectListCBChange() {
   const std::wstring chosen = CurrentProject();
   TLifeCheck alive = Watch();
   // Also when the same project is chosen again: it is read back from its file.
-  if (!SaveCurrentProject()) {
+  const bool saved = SaveCurrentProject();
+  if (saved && (!alive || Gone())) return;
+  if (!saved) {
     // The shown project could not be written: it stays, and so does its entry (unless the
     // window went while the failure was told).
     if (!alive || Gone()) return;
@@ -452,30 +457,47 @@ void TToDOListForm::LoadProject(const std::wstring& fileName) {
 }
 
 bool TToDOListForm::SaveProject(const std::wstring& fileName) {
+  std::wstring aside;
   if (fileName == shownFile_ && unreadable_ && FileExists(fileName)) {
     // A file held by another program or holding no text was never shown: an empty list must not
     // take its place. Unchanged, it is left alone; once the user adds to the list, the file is
     // kept aside under a name of its own before the list is written.
     if (!unsaved_) return true;
-    std::wstring aside = fileName + L".unread";
-    for (int n = 2; FileExists(aside); ++n) aside = fileName + L".unread" + std::to_wstring(n);
-    if (!MoveFileExW(fileName.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    std::wstring candidate = fileName + L".unread";
+    for (int n = 2; FileExists(candidate); ++n) candidate = fileName + L".unread" + std::to_wstring(n);
+    if (!MoveFileExW(fileName.c_str(), candidate.c_str(), MOVEFILE_WRITE_THROUGH)) {
       SaveFailed(fileName, GetLastError());
       return false;
     }
+    aside = candidate;
   }
   const unsigned long error = WriteProjectFile(fileName, tasks_);
   if (error != 0) {
-    SaveFailed(fileName, error);
+    SaveFailed(fileName, error, aside);
     return false;
   }
   if (fileName == shownFile_) unsaved_ = unreadable_ = false;
+  // The user may want what the file held: where it went is told, not left to be found.
+  if (!aside.empty()) Report(KeptAsideText(fileName, aside));
   return true;
 }
 
-void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error) {
+std::wstring TToDOListForm::KeptAsideText(const std::wstring& fileName, const std::wstring& aside) {
+  return L"The project file could not be read and was kept under another name:\n\r" + fileName + L"\n\r" + aside;
+}
+
+void TToDOListForm::Report(const std::wstring& text) {
+  // Nobody may be there to answer a box at the program's end: the log keeps it.
+  if (shuttingDown_)
+    AppendToErrorLog(text);
+  else
+    Tell(text);
+}
+
+void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error, const std::wstring& aside) {
   unsaved_ = true;
-  const std::wstring text = L"The project could not be saved:\n\r" + fileName + L"\n\r" + SystemErrorText(error);
+  std::wstring text = L"The project could not be saved:\n\r" + fileName + L"\n\r" + SystemErrorText(error);
+  if (!aside.empty()) text += L"\n\r\n\r" + KeptAsideText(fileName, aside);
   if (shuttingDown_) {
     // Nobody may be there to answer a box: the log keeps the file's name and the tasks.
     std::wstring lost = text + L"\r\nTasks:";
@@ -518,14 +540,16 @@ void TToDOListForm::AskAndShowProject(const std::wstring& caption, const std::ws
 }
 
 void TToDOListForm::CreateProject() {
-  if (!SaveCurrentProject()) return;
+  TLifeCheck alive = Watch();
+  if (!SaveCurrentProject() || !alive || Gone()) return;
   AskAndShowProject(ToDoTexts.NewProject, ToDoTexts.NewProjectName, CreateProjectFile);
 }
 
 void TToDOListForm::RenameCurrentProject() {
   if (!ProjectSelected()) return;
   // The file moves with the rows as they stand.
-  if (!SaveCurrentProject()) return;
+  TLifeCheck alive = Watch();
+  if (!SaveCurrentProject() || !alive || Gone()) return;
   const std::wstring current = CurrentProject();
   AskAndShowProject(ToDoTexts.RenameProject, ToDoTexts.RenameProjectName,
                     [current](const std::wstring& answer, std::wstring& failure) {

@@ -133,7 +133,10 @@ class TToDOListForm : public TForm {
   // The one column takes the list's width, beside the scroll bar when there is one.
   void FitTitleColumn();
   void ItemChecked(int index, bool checked);
-  void SaveFailed(const std::wstring& fileName, unsigned long error);
+  void SaveFailed(const std::wstring& fileName, unsigned long error, const std::wstring& aside = L"");
+  // A box, or the error log at the program's end.
+  void Report(const std::wstring& text);
+  static std::wstring KeptAsideText(const std::wstring& fileName, const std::wstring& aside);
 
   TToDoTasks tasks_;
   std::wstring shownFile_;  // the file the rows came from, empty when none

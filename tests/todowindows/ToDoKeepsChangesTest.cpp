@@ -196,11 +196,41 @@ TEST_F(ToDoKeepsChanges, AProjectThatCouldNotBeReadIsNeverWrittenOver) {
   ASSERT_TRUE(ReadWholeFile(file, bytes));
   EXPECT_EQ(bytes, binary);
   Open();
+  boxes.clear();
   inputs = {L"new"};
   form->CreateTask();
   EXPECT_EQ(OnDisk(L"Bin"), "[new| |1]");
   ASSERT_TRUE(ReadWholeFile(file + L".unread", bytes));
   EXPECT_EQ(bytes, binary);
+  ASSERT_EQ(boxes.size(), 1u) << "the user is told where the file went";
+  EXPECT_NE(boxes[0].find(file + L".unread"), std::wstring::npos) << WideToUtf8(boxes[0]);
+}
+
+TEST_F(ToDoKeepsChanges, AFileKeptAsideAtTheProgramsEndIsNamedInTheLog) {
+  const std::wstring file = ProjectFileName(L"Held");
+  Write(L"Held", {{L"keep", false, 1}});
+  testsupport::WriteBytes(file + L".unread", {'x'});
+  const std::wstring log = ExeFolder() + L"ExceptionsLog.txt";
+  DeleteFileW(log.c_str());
+  {
+    // Held by another program: not read, and not moved while it is held.
+    FileHandle lock(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.Valid());
+    Open();
+    inputs = {L"new"};
+    form->CreateTask();
+    ASSERT_TRUE(form->Unsaved());
+  }
+  boxes.clear();
+  CloseToDoListForm();
+  Pump(20);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(OnDisk(L"Held"), "[new| |1]");
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(file + L".unread2", bytes));
+  ASSERT_TRUE(ReadWholeFile(log, bytes));
+  const std::wstring text = Utf8ToWide(std::string(bytes.begin(), bytes.end()));
+  EXPECT_NE(text.find(file + L".unread2"), std::wstring::npos) << WideToUtf8(text);
 }
 
 // ---------------------------------------------------------------- the end while a box is up
