@@ -290,6 +290,20 @@ void PlaySoundFile(const std::wstring& fileName, bool wait) {
 
 void PlayAlarmSound() { PlaySoundFile(TrillFile, false); }
 
+void PlayTrialSound(const std::wstring& fileName) {
+  if (g_soundHook)
+    g_soundHook(fileName, SND_ASYNC);
+  else
+    sndPlaySoundW(fileName.c_str(), SND_ASYNC);
+}
+
+void StopSound() {
+  if (g_soundHook)
+    g_soundHook(L"", 0);
+  else
+    sndPlaySoundW(nullptr, 0);
+}
+
 std::wstring SystemErrorText(DWORD error) {
   wchar_t* buffer = nullptr;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -112,8 +112,13 @@ void CheckShutdownBlockReason();
 void HideAppWindows();
 void PlaySoundFile(const std::wstring& fileName, bool wait);
 void PlayAlarmSound();
+// Plays a sound to try it out: at once, in place of any that plays, and without holding up the
+// window thread (a long file must not freeze the program).
+void PlayTrialSound(const std::wstring& fileName);
+// Stops the sound that plays, if any.
+void StopSound();
 // For tests: receives what would be played (the file and the sndPlaySound flags) in place of
-// the sound; an empty hook plays again.
+// the sound, an empty file name for a stop; an empty hook plays again.
 void SetSoundHook(std::function<void(const std::wstring& fileName, UINT flags)> hook);
 
 // The system's text for an error code, on one line.
