@@ -104,6 +104,16 @@ bool QueryEndSession();
 // everything) before it returns, as the process may be ended right after; when another program
 // refused, the session and the program go on.
 void EndSession(bool ending);
+// Documents held by windows above the notes (the to-do list) that may hold changes. Their window
+// registers one function that writes their changes, asking nothing, and returns what could not
+// be written (a text naming it), empty when all is on disk.
+using TPendingDocuments = std::function<std::wstring()>;
+void SetPendingDocuments(TPendingDocuments pending);
+// Writes them; what could not be written, or empty.
+std::wstring SavePendingDocuments();
+// Before the program ends at the user's wish: while they cannot be saved the user is asked to try
+// again or to stay; false when the user stays (or a shut-down ran during the question).
+bool SavePendingDocumentsBeforeExit();
 // What the system was told holds up the end of the session; empty when nothing does.
 const std::wstring& ShutdownBlockReason();
 // Withdraws that reason once no note's save fails any more; the main tick calls it.

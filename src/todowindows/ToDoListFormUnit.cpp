@@ -124,6 +124,9 @@ TToDOListForm::TToDOListForm(TComponent* owner) : TForm(owner, L"TToDOListForm")
     result = 0;
     return true;
   };
+  // The program's end asks for the shown tasks before it goes (the close request, the session's
+  // end): a change not yet written must not be left to the error log.
+  SetPendingDocuments([] { return ToDOListForm ? ToDOListForm->SavePending() : std::wstring(); });
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnResize = [this](TComponent* s) { FormResize(s); };
   OnCloseQuery = [this](TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
@@ -488,7 +491,7 @@ std::wstring TToDOListForm::KeptAsideText(const std::wstring& fileName, const st
 
 void TToDOListForm::Report(const std::wstring& text) {
   // Nobody may be there to answer a box at the program's end: the log keeps it.
-  if (shuttingDown_)
+  if (shuttingDown_ || quiet_)
     AppendToErrorLog(text);
   else
     Tell(text);
@@ -498,6 +501,9 @@ void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error
   unsaved_ = true;
   std::wstring text = L"The project could not be saved:\n\r" + fileName + L"\n\r" + SystemErrorText(error);
   if (!aside.empty()) text += L"\n\r\n\r" + KeptAsideText(fileName, aside);
+  lastFailure_ = text;
+  // The program's end, asking before it goes, tells the user itself.
+  if (quiet_) return;
   if (shuttingDown_) {
     // Nobody may be there to answer a box: the log keeps the file's name and the tasks.
     std::wstring lost = text + L"\r\nTasks:";
@@ -509,6 +515,14 @@ void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error
   // read the list anew under the box.
   TUIDisabled held;
   ShowMessageBox(text, L"Error", MB_OK | MB_ICONERROR);
+}
+
+std::wstring TToDOListForm::SavePending() {
+  if (closed_) return L"";
+  quiet_ = true;
+  const bool saved = SaveCurrentProject();
+  quiet_ = false;
+  return saved ? std::wstring() : lastFailure_;
 }
 
 bool TToDOListForm::SaveCurrentProject() {

@@ -110,6 +110,9 @@ class TToDOListForm : public TForm {
 
   void Translate();
   void LayoutProjectBar();
+  // For the program's end: a change of the shown tasks is written without a box; the failure
+  // that keeps it from the file, or empty.
+  std::wstring SavePending();
   // The close handling of the window: the project and the placement are saved. At the
   // program's end a project that cannot be saved goes to the error log instead of a box.
   void CloseForShutdown();
@@ -144,6 +147,8 @@ class TToDOListForm : public TForm {
   bool unreadable_ = false;  // shownFile_ is there but could not be read: not ours to write over
   bool closed_ = false;
   bool shuttingDown_ = false;
+  bool quiet_ = false;        // a failed save is told by the caller, not by a box
+  std::wstring lastFailure_;  // why the last save failed
   std::unique_ptr<TFormSaver> ToDoFormSaver;
 };
 
