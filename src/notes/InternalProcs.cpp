@@ -237,15 +237,33 @@ void SetShutdownBlockReason(const std::wstring& reason) {
   }
   g_blockReason = reason;
 }
+
+TPendingDocuments g_pending;
 }  // namespace
+
+void SetPendingDocuments(TPendingDocuments pending) { g_pending = std::move(pending); }
+
+std::wstring SavePendingDocuments() { return g_pending ? g_pending() : std::wstring(); }
+
+bool SavePendingDocumentsBeforeExit() {
+  for (;;) {
+    const std::wstring failed = SavePendingDocuments();
+    if (failed.empty()) return true;
+    if (ShowMessageBox(failed + L"\n\rThe changes are lost if the program ends now.", L"Error",
+                       MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
+      return false;
+    // The box ran the message loop: a shut-down meanwhile has done all there was to do.
+    if (!VantaroEngine) return false;
+  }
+}
 
 bool QueryEndSession() {
   // Before the engine is built nothing can have been typed; after the shut-down all is saved.
   if (!VantaroEngine) return true;
-  const std::wstring failed = VantaroEngine->NotesManager->SaveChanged();
-  if (!failed.empty()) {
+  const std::wstring failed = VantaroEngine->NotesManager->SaveChanged(), pending = SavePendingDocuments();
+  if (!failed.empty() || !pending.empty()) {
     // Nobody may be there to answer a box: the system shows the user why we hold it up.
-    SetShutdownBlockReason(L"These notes cannot be saved:" + failed);
+    SetShutdownBlockReason((failed.empty() ? L"" : L"These notes cannot be saved:" + failed + L"\n\r") + pending);
     return false;
   }
   SetShutdownBlockReason(L"");
@@ -263,7 +281,8 @@ const std::wstring& ShutdownBlockReason() { return g_blockReason; }
 void CheckShutdownBlockReason() {
   if (g_blockReason.empty()) return;
   const std::vector<TNoteWrapper*>* notes = VantaroEngine ? &VantaroEngine->NotesManager->Notes->List : nullptr;
-  if (!notes || std::none_of(notes->begin(), notes->end(), [](TNoteWrapper* w) { return w->SaveFailed; }))
+  if ((!notes || std::none_of(notes->begin(), notes->end(), [](TNoteWrapper* w) { return w->SaveFailed; })) &&
+      SavePendingDocuments().empty())
     SetShutdownBlockReason(L"");
 }
 
@@ -289,6 +308,20 @@ void PlaySoundFile(const std::wstring& fileName, bool wait) {
 }
 
 void PlayAlarmSound() { PlaySoundFile(TrillFile, false); }
+
+void PlayTrialSound(const std::wstring& fileName) {
+  if (g_soundHook)
+    g_soundHook(fileName, SND_ASYNC);
+  else
+    sndPlaySoundW(fileName.c_str(), SND_ASYNC);
+}
+
+void StopSound() {
+  if (g_soundHook)
+    g_soundHook(L"", 0);
+  else
+    sndPlaySoundW(nullptr, 0);
+}
 
 std::wstring SystemErrorText(DWORD error) {
   wchar_t* buffer = nullptr;

@@ -104,6 +104,16 @@ bool QueryEndSession();
 // everything) before it returns, as the process may be ended right after; when another program
 // refused, the session and the program go on.
 void EndSession(bool ending);
+// Documents held by windows above the notes (the to-do list) that may hold changes. Their window
+// registers one function that writes their changes, asking nothing, and returns what could not
+// be written (a text naming it), empty when all is on disk.
+using TPendingDocuments = std::function<std::wstring()>;
+void SetPendingDocuments(TPendingDocuments pending);
+// Writes them; what could not be written, or empty.
+std::wstring SavePendingDocuments();
+// Before the program ends at the user's wish: while they cannot be saved the user is asked to try
+// again or to stay; false when the user stays (or a shut-down ran during the question).
+bool SavePendingDocumentsBeforeExit();
 // What the system was told holds up the end of the session; empty when nothing does.
 const std::wstring& ShutdownBlockReason();
 // Withdraws that reason once no note's save fails any more; the main tick calls it.
@@ -112,8 +122,13 @@ void CheckShutdownBlockReason();
 void HideAppWindows();
 void PlaySoundFile(const std::wstring& fileName, bool wait);
 void PlayAlarmSound();
+// Plays a sound to try it out: at once, in place of any that plays, and without holding up the
+// window thread (a long file must not freeze the program).
+void PlayTrialSound(const std::wstring& fileName);
+// Stops the sound that plays, if any.
+void StopSound();
 // For tests: receives what would be played (the file and the sndPlaySound flags) in place of
-// the sound; an empty hook plays again.
+// the sound, an empty file name for a stop; an empty hook plays again.
 void SetSoundHook(std::function<void(const std::wstring& fileName, UINT flags)> hook);
 
 // The system's text for an error code, on one line.

@@ -244,7 +244,17 @@ void TConfigurationForm::BColorDefaultSelect(TComponent* sender) {
   picker->SetSelectionColor(picker == BColor ? 0x00ECEC : 0x00FFFF);
 }
 
-void TConfigurationForm::SpeedButton1Click(TComponent*) { PlaySoundFile(TrillFileEdit->FileName(), true); }
+void TConfigurationForm::SpeedButton1Click(TComponent*) {
+  // Played alongside the dialog: a long file must leave the program answering (a close request,
+  // the session's end) while it plays.
+  PlayTrialSound(TrillFileEdit->FileName());
+  soundTried_ = true;
+}
+
+TConfigurationForm::~TConfigurationForm() {
+  // The sound tried here ends with the dialog.
+  if (soundTried_) StopSound();
+}
 
 void TConfigurationForm::NoteSizeChangeClick(TComponent*) {
   auto* sizer = new TDefaultNoteSizeForm(this);

@@ -26,6 +26,7 @@ extern std::wstring TrayActionNames[3];
 class TConfigurationForm : public TForm {
  public:
   explicit TConfigurationForm(TComponent* owner);
+  ~TConfigurationForm() override;
 
   TPageControl* SetupPages;
   TTabSheet* _Options;
@@ -96,6 +97,7 @@ class TConfigurationForm : public TForm {
  private:
   void RunFontDialog(TFontDialog& dialog);
   TTreeGridEvents shortCutsSource_;
+  bool soundTried_ = false;
 };
 
 // Fills the dialog from the settings (the hot keys' values included).

@@ -245,8 +245,9 @@ void TVantaroMainForm::NoteSystemTimerTimer(TComponent*) {
 
 void TVantaroMainForm::FormCloseQuery(TComponent*, bool& canClose) {
   if (!VantaroEngine) return;
-  // The user asked to end: a note that cannot be saved is named, and the user may stay.
-  canClose = VantaroEngine->NotesManager->SaveBeforeExit();
+  // The user asked to end: a note (or the to-do list) that cannot be saved is named, and the
+  // user may stay.
+  canClose = VantaroEngine->NotesManager->SaveBeforeExit() && SavePendingDocumentsBeforeExit();
 }
 
 void TVantaroMainForm::FormClose(TComponent*, TCloseAction& action) {
@@ -293,11 +294,11 @@ LRESULT TVantaroMainForm::WMCloseRequest() {
     Close();
     return 1;
   }
-  if (!VantaroEngine->NotesManager->SaveChanged().empty()) {
+  if (!VantaroEngine->NotesManager->SaveChanged().empty() || !SavePendingDocuments().empty()) {
     // Exit's question, which must not sit under the closing window: the user may keep the
-    // program and the notes that cannot be saved.
+    // program and the notes (or the to-do list) that cannot be saved.
     HideClosingWindow();
-    if (!VantaroEngine->NotesManager->SaveBeforeExit()) {
+    if (!VantaroEngine->NotesManager->SaveBeforeExit() || !SavePendingDocumentsBeforeExit()) {
       // Unless a shut-down ran during the question, the program stays and takes requests again.
       if (VantaroEngine) closeRequestRunning_ = false;
       return 1;

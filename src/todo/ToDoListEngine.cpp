@@ -137,13 +137,16 @@ std::wstring ProjectText(const TToDoTasks& tasks) {
 bool ReadProjectFile(const std::wstring& fileName, TToDoTasks& tasks, std::wstring& failure) {
   tasks.clear();
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(fileName, bytes)) {
+  // Far beyond any list typed by hand: a bigger file is not read into memory but refused, and
+  // so kept from being written over.
+  constexpr std::uint64_t kMaxProjectBytes = std::uint64_t(64) << 20;
+  if (!ReadWholeFile(fileName, bytes, kMaxProjectBytes)) {
     failure = FailureText(GetLastError());
     return false;
   }
   if (!LooksLikeText(bytes)) {
     // Read as old text, its bytes would turn into tasks of garbage: the user is told instead.
-    failure = L"The file does not hold text: " + fileName;
+    failure = L"The file does not hold text.";
     return false;
   }
   TIniEncoding encoding;

@@ -3,6 +3,7 @@
 #include <cderr.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
@@ -82,9 +83,22 @@ void Tell(const std::wstring& text) {
   TUIDisabled held;
   ShowMessageBox(text, Application ? Application->Title() : L"Vantaro", MB_OK);
 }
-std::wstring AskText(TForm* owner, const std::wstring& caption, const std::wstring& prompt, const std::wstring& def) {
+// Numbered messages, waited on in the same way.
+void TellCoded(std::int32_t code) {
   TUIDisabled held;
-  return Trim(InputBox(owner, caption, prompt, def));
+  ShowCodedError(code);
+}
+void TellCoded(std::int32_t code, const std::wstring& detail) {
+  TUIDisabled held;
+  ShowCodedErrorW(code, detail);
+}
+// The answer as typed, or nothing when the box was cancelled.
+std::optional<std::wstring> AskText(TForm* owner, const std::wstring& caption, const std::wstring& prompt,
+                                    const std::wstring& start = L"", int maxLength = 255) {
+  TUIDisabled held;
+  std::wstring value = start;
+  if (!InputQuery(owner, caption, prompt, value, maxLength)) return std::nullopt;
+  return value;
 }
 }  // namespace
 
@@ -106,10 +120,13 @@ TToDOListForm::TToDOListForm(TComponent* owner) : TForm(owner, L"TToDOListForm")
   OnMessage = [this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
     if (msg != WM_TODO_SAVECHECK) return false;
     // A done mark changed by the keyboard; a click has saved it already.
-    if (!Gone() && unsaved_ && ProjectSelected()) SaveCurrentProject();
+    if (!Gone()) SaveCurrentProject();
     result = 0;
     return true;
   };
+  // The program's end asks for the shown tasks before it goes (the close request, the session's
+  // end): a change not yet written must not be left to the error log.
+  SetPendingDocuments([] { return ToDOListForm ? ToDOListForm->SavePending() : std::wstring(); });
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnResize = [this](TComponent* s) { FormResize(s); };
   OnCloseQuery = [this](TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
@@ -342,7 +359,10 @@ void TToDOListForm::LayoutProjectBar() {
 void TToDOListForm::FormCloseQuery(TComponent*, bool& canClose) {
   // The rows stay when they cannot be written: the user is told and the window stays open,
   // unless the program is ending (the error log has them then).
-  if (ProjectSelected() && !SaveCurrentProject() && !shuttingDown_) {
+  TLifeCheck alive = Watch();
+  const bool saved = SaveCurrentProject();
+  // A box about the save ran the loop: the program's end may have closed the window meanwhile.
+  if (!alive || Gone() || (!saved && !shuttingDown_)) {
     canClose = false;
     return;
   }
@@ -401,16 +421,13 @@ void TToDOListForm::SelectProject(const std::wstring& name) {
   ProjectListCBChange();
 }
 
-bool TToDOListForm::KeepShownProject() {
-  if (!unsaved_ || shownFile_.empty()) return true;
-  return SaveProject(shownFile_);
-}
-
 void TToDOListForm::ProjectListCBChange() {
   const std::wstring chosen = CurrentProject();
   TLifeCheck alive = Watch();
   // Also when the same project is chosen again: it is read back from its file.
-  if (!KeepShownProject()) {
+  const bool saved = SaveCurrentProject();
+  if (saved && (!alive || Gone())) return;
+  if (!saved) {
     // The shown project could not be written: it stays, and so does its entry (unless the
     // window went while the failure was told).
     if (!alive || Gone()) return;
@@ -438,34 +455,55 @@ void TToDOListForm::LoadProject(const std::wstring& fileName) {
   unreadable_ = !read && FileExists(fileName);
   SortTasks(tasks_);
   ShowTasks(-1);
-  if (!read) ShowCodedErrorW(105, failure);
+  // Whatever the reason, the user learns which file it is.
+  if (!read) TellCoded(105, fileName + L": " + failure);
 }
 
 bool TToDOListForm::SaveProject(const std::wstring& fileName) {
+  std::wstring aside;
   if (fileName == shownFile_ && unreadable_ && FileExists(fileName)) {
     // A file held by another program or holding no text was never shown: an empty list must not
     // take its place. Unchanged, it is left alone; once the user adds to the list, the file is
     // kept aside under a name of its own before the list is written.
     if (!unsaved_) return true;
-    std::wstring aside = fileName + L".unread";
-    for (int n = 2; FileExists(aside); ++n) aside = fileName + L".unread" + std::to_wstring(n);
-    if (!MoveFileExW(fileName.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    std::wstring candidate = fileName + L".unread";
+    for (int n = 2; FileExists(candidate); ++n) candidate = fileName + L".unread" + std::to_wstring(n);
+    if (!MoveFileExW(fileName.c_str(), candidate.c_str(), MOVEFILE_WRITE_THROUGH)) {
       SaveFailed(fileName, GetLastError());
       return false;
     }
+    aside = candidate;
   }
   const unsigned long error = WriteProjectFile(fileName, tasks_);
   if (error != 0) {
-    SaveFailed(fileName, error);
+    SaveFailed(fileName, error, aside);
     return false;
   }
   if (fileName == shownFile_) unsaved_ = unreadable_ = false;
+  // The user may want what the file held: where it went is told, not left to be found.
+  if (!aside.empty()) Report(KeptAsideText(fileName, aside));
   return true;
 }
 
-void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error) {
+std::wstring TToDOListForm::KeptAsideText(const std::wstring& fileName, const std::wstring& aside) {
+  return L"The project file could not be read and was kept under another name:\n\r" + fileName + L"\n\r" + aside;
+}
+
+void TToDOListForm::Report(const std::wstring& text) {
+  // Nobody may be there to answer a box at the program's end: the log keeps it.
+  if (shuttingDown_ || quiet_)
+    AppendToErrorLog(text);
+  else
+    Tell(text);
+}
+
+void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error, const std::wstring& aside) {
   unsaved_ = true;
-  const std::wstring text = L"The project could not be saved:\n\r" + fileName + L"\n\r" + SystemErrorText(error);
+  std::wstring text = L"The project could not be saved:\n\r" + fileName + L"\n\r" + SystemErrorText(error);
+  if (!aside.empty()) text += L"\n\r\n\r" + KeptAsideText(fileName, aside);
+  lastFailure_ = text;
+  // The program's end, asking before it goes, tells the user itself.
+  if (quiet_) return;
   if (shuttingDown_) {
     // Nobody may be there to answer a box: the log keeps the file's name and the tasks.
     std::wstring lost = text + L"\r\nTasks:";
@@ -473,25 +511,39 @@ void TToDOListForm::SaveFailed(const std::wstring& fileName, unsigned long error
     AppendToErrorLog(lost);
     return;
   }
+  // While the box is up the hot keys and the tray wait: they would save these rows again, and
+  // read the list anew under the box.
+  TUIDisabled held;
   ShowMessageBox(text, L"Error", MB_OK | MB_ICONERROR);
 }
 
+std::wstring TToDOListForm::SavePending() {
+  if (closed_) return L"";
+  quiet_ = true;
+  const bool saved = SaveCurrentProject();
+  quiet_ = false;
+  return saved ? std::wstring() : lastFailure_;
+}
+
 bool TToDOListForm::SaveCurrentProject() {
-  if (!ProjectSelected()) return true;
-  return SaveProject(ProjectFileName(CurrentProject()));
+  // The rows go back where they came from: while a change of project is under way (its failure
+  // told in a box) the project box already names the next one. Unchanged, the file is left as
+  // it is: another program may have written it since, or the user deleted it.
+  if (!unsaved_ || shownFile_.empty()) return true;
+  return SaveProject(shownFile_);
 }
 
 void TToDOListForm::AskAndShowProject(const std::wstring& caption, const std::wstring& prompt,
                                       const std::function<TProjectFileResult(const std::wstring&, std::wstring&)>& act) {
   TLifeCheck alive = Watch();
-  const std::wstring answer = AskText(this, caption, prompt, L"");
+  const std::wstring answer = Trim(AskText(this, caption, prompt).value_or(L""));
   if (!alive || Gone()) return;
   if (!answer.empty()) {
     std::wstring failure;
     switch (act(answer, failure)) {
       case TProjectFileResult::Done: break;
-      case TProjectFileResult::Exists: ShowCodedError(102); break;
-      case TProjectFileResult::Failed: ShowCodedErrorW(101, failure); break;
+      case TProjectFileResult::Exists: TellCoded(102); break;
+      case TProjectFileResult::Failed: TellCoded(101, failure); break;
     }
     if (!alive || Gone()) return;
   }
@@ -502,14 +554,16 @@ void TToDOListForm::AskAndShowProject(const std::wstring& caption, const std::ws
 }
 
 void TToDOListForm::CreateProject() {
-  if (!KeepShownProject()) return;
+  TLifeCheck alive = Watch();
+  if (!SaveCurrentProject() || !alive || Gone()) return;
   AskAndShowProject(ToDoTexts.NewProject, ToDoTexts.NewProjectName, CreateProjectFile);
 }
 
 void TToDOListForm::RenameCurrentProject() {
   if (!ProjectSelected()) return;
   // The file moves with the rows as they stand.
-  if (!KeepShownProject()) return;
+  TLifeCheck alive = Watch();
+  if (!SaveCurrentProject() || !alive || Gone()) return;
   const std::wstring current = CurrentProject();
   AskAndShowProject(ToDoTexts.RenameProject, ToDoTexts.RenameProjectName,
                     [current](const std::wstring& answer, std::wstring& failure) {
@@ -573,13 +627,13 @@ void TToDOListForm::ItemChecked(int index, bool checked) {
 }
 
 void TToDOListForm::TodolistClick() {
-  if (ProjectSelected() && unsaved_) SaveCurrentProject();
+  SaveCurrentProject();
 }
 
 void TToDOListForm::CreateTask() {
-  if (!ProjectSelected()) return ShowCodedError(104);
+  if (!ProjectSelected()) return TellCoded(104);
   TLifeCheck alive = Watch();
-  const std::wstring answer = AskText(this, ToDoTexts.NewTask, ToDoTexts.TaskText, L"");
+  const std::wstring answer = Trim(AskText(this, ToDoTexts.NewTask, ToDoTexts.TaskText).value_or(L""));
   if (!alive || Gone()) return;
   if (!answer.empty()) {
     tasks_.push_back(TToDoTask{answer, false, kNewTaskPriority});
@@ -593,12 +647,17 @@ void TToDOListForm::CreateTask() {
 }
 
 void TToDOListForm::EditSelectedTask() {
-  if (!ProjectSelected()) return ShowCodedError(104);
+  if (!ProjectSelected()) return TellCoded(104);
   const int row = ToDoList->ItemIndex();
-  if (row < 0 || row >= static_cast<int>(tasks_.size())) return ShowCodedError(103);
+  if (row < 0 || row >= static_cast<int>(tasks_.size())) return TellCoded(103);
   TLifeCheck alive = Watch();
-  std::wstring answer = AskText(this, ToDoTexts.EditTask, ToDoTexts.TaskText, Trim(tasks_[row].Title));
-  if (!alive || Gone() || answer.empty() || row >= static_cast<int>(tasks_.size())) return;
+  // The title as it stands, blanks and all: confirmed unchanged or cancelled, it stays as it was.
+  const std::wstring title = tasks_[row].Title;
+  // No limit: a title may have been written longer than a new one can be typed.
+  const std::optional<std::wstring> typed = AskText(this, ToDoTexts.EditTask, ToDoTexts.TaskText, title, 0);
+  if (!alive || Gone() || !typed || *typed == title) return;
+  const std::wstring answer = Trim(*typed);
+  if (answer.empty() || answer == title || row >= static_cast<int>(tasks_.size()) || tasks_[row].Title != title) return;
   tasks_[row].Title = answer;
   unsaved_ = true;
   ToDoList->SetItemText(row, answer);
@@ -722,7 +781,7 @@ void ShowToDoList(TComponent* owner) {
   SetForegroundWindow(form->Handle());
   // Changes of the shown project are written before the list is read again; when they cannot
   // be, the project stays shown.
-  if (!form->Unsaved() || form->SaveCurrentProject()) {
+  if (form->SaveCurrentProject()) {
     if (ToDOListForm != form) return;
     form->FillProjectList();
     form->SelectProject(L"");

@@ -88,6 +88,8 @@ class TToDOListForm : public TForm {
   void LoadProject(const std::wstring& fileName);
   // Writes the rows as they stand; a failure is told with the file's name and the rows stay.
   bool SaveProject(const std::wstring& fileName);
+  // Writes the shown rows to the file they were read from, when they changed; false (told) when
+  // they could not be written: they stay shown.
   bool SaveCurrentProject();
   void CreateProject();
   void RenameCurrentProject();
@@ -108,6 +110,9 @@ class TToDOListForm : public TForm {
 
   void Translate();
   void LayoutProjectBar();
+  // For the program's end: a change of the shown tasks is written without a box; the failure
+  // that keeps it from the file, or empty.
+  std::wstring SavePending();
   // The close handling of the window: the project and the placement are saved. At the
   // program's end a project that cannot be saved goes to the error log instead of a box.
   void CloseForShutdown();
@@ -123,9 +128,6 @@ class TToDOListForm : public TForm {
   void FormClose(TComponent* sender, TCloseAction& action);
   // The window was closed (or is closing) while a box or menu ran: nothing more may be done.
   bool Gone() const { return closed_; }
-  // Saves a change of the shown project before another one replaces it; false (told) when it
-  // could not be saved: the project then stays shown.
-  bool KeepShownProject();
   // Asks for a project name, acts on it, and shows the list again with that project.
   void AskAndShowProject(const std::wstring& caption, const std::wstring& prompt,
                          const std::function<TProjectFileResult(const std::wstring&, std::wstring&)>& act);
@@ -134,7 +136,10 @@ class TToDOListForm : public TForm {
   // The one column takes the list's width, beside the scroll bar when there is one.
   void FitTitleColumn();
   void ItemChecked(int index, bool checked);
-  void SaveFailed(const std::wstring& fileName, unsigned long error);
+  void SaveFailed(const std::wstring& fileName, unsigned long error, const std::wstring& aside = L"");
+  // A box, or the error log at the program's end.
+  void Report(const std::wstring& text);
+  static std::wstring KeptAsideText(const std::wstring& fileName, const std::wstring& aside);
 
   TToDoTasks tasks_;
   std::wstring shownFile_;  // the file the rows came from, empty when none
@@ -142,6 +147,8 @@ class TToDOListForm : public TForm {
   bool unreadable_ = false;  // shownFile_ is there but could not be read: not ours to write over
   bool closed_ = false;
   bool shuttingDown_ = false;
+  bool quiet_ = false;        // a failed save is told by the caller, not by a box
+  std::wstring lastFailure_;  // why the last save failed
   std::unique_ptr<TFormSaver> ToDoFormSaver;
 };
 

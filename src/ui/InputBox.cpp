@@ -25,9 +25,7 @@ class TInputBoxForm : public TForm {
     Edit->SetParent(this);
     Edit->SetBounds(8, 30, kWidth - 16, 21);
     Edit->SetMaxLength(request.MaxLength);
-    Edit->SetText(request.MaxLength > 0 && static_cast<int>(request.Default.size()) > request.MaxLength
-                      ? request.Default.substr(0, request.MaxLength)
-                      : request.Default);
+    Edit->SetText(request.Default);
     Ok = new TButton(this, L"OK");
     Ok->SetParent(this);
     Ok->SetCaption(L"OK");
@@ -60,6 +58,9 @@ void SetInputBoxAnswerer(InputBoxAnswerer answerer) { g_answerer = std::move(ans
 
 bool InputQuery(TForm* owner, const std::wstring& caption, const std::wstring& prompt, std::wstring& value,
                 int maxLength) {
+  // The limit is for what is typed: a longer starting text (a title written by an older version
+  // or by hand) is shown and kept whole, never cut.
+  if (maxLength > 0) maxLength = std::max(maxLength, static_cast<int>(value.size()));
   const InputBoxRequest request{caption, prompt, value, maxLength};
   if (g_answerer) {
     std::wstring answer = value;

@@ -17,7 +17,8 @@ using InputBoxAnswerer = std::function<bool(const InputBoxRequest& request, std:
 // Installs an answerer (tests); an empty one shows the real box again.
 void SetInputBoxAnswerer(InputBoxAnswerer answerer);
 
-// Asks for one line of at most maxLength characters, starting from value. True on OK (value is
+// Asks for one line of at most maxLength characters (or as many as value holds, if more),
+// starting from value. True on OK (value is
 // the answer); false on Cancel, and when the box or its owner went away meanwhile (value keeps
 // what it had). owner may be null: the box then belongs to the application.
 bool InputQuery(TForm* owner, const std::wstring& caption, const std::wstring& prompt, std::wstring& value,

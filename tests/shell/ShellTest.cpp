@@ -11,6 +11,9 @@
 #include "notewindows/frmNotesManagerForm.h"
 #include "shell/ShortcutManagerUnit.h"
 #include "notes/RegistryUnit.h"
+#include "todo/ToDoListEngine.h"
+#include "todowindows/ToDoListFormUnit.h"
+#include "ui/FileIO.h"
 #include "ui/Registry.h"
 
 namespace {
@@ -414,6 +417,80 @@ TEST_F(NoteTest, SessionEndInsideAWarningAboutAnUnsavedNoteEndsCleanly) {
     DeleteFileW(file.c_str());  // the next row starts with no notes
   }
 }
+
+// A to-do change that cannot be written holds up the program's end as an unsaved note does:
+// the session is asked to wait, and a close request or Exit asks the user, instead of leaving the
+// tasks to the error log.
+enum class ToDoEnd { SessionEnd, CloseRequest, Exit };
+class ToDoAtTheEnd : public NoteTest {
+ protected:
+  void TearDown() override {
+    SetWriteFailAfter(std::nullopt);
+    NoteTest::TearDown();
+  }
+  void ChangesAreSavedFirstOrHoldItUp(ToDoEnd how);
+};
+
+void ToDoAtTheEnd::ChangesAreSavedFirstOrHoldItUp(ToDoEnd how) {
+  CreateMainForm();
+  ASSERT_NE(VantaroEngine, nullptr);
+  const std::wstring file = ProjectFileName(L"Mine");
+  ASSERT_EQ(WriteProjectFile(file, {{L"task", false, 5}}), 0u);
+  const HWND main = VantaroMainForm->Handle();
+  TLifeCheck alive = VantaroMainForm->Watch();
+  ShowToDoList(VantaroMainForm);
+  ASSERT_NE(ToDOListForm, nullptr);
+  ToDOListForm->ToDoList->SetItemIndex(0);
+  ToDOListForm->Priority0Execute(0);
+  boxes.clear();
+  RecordBoxes([&](const MessageBoxRequest&) {
+    // The first question is cancelled: the program stays. The second is retried once the
+    // file can be written again.
+    if (boxes.size() == 1) return IDCANCEL;
+    SetWriteFailAfter(std::nullopt);
+    return IDRETRY;
+  });
+  SetWriteFailAfter(0);
+  // The user's request to end, once.
+  auto ask = [&] {
+    if (how == ToDoEnd::Exit)
+      VantaroMainForm->_exit->Execute();
+    else
+      SendMessageW(main, WM_CLOSEREQUEST, 0, 0);
+  };
+  if (how == ToDoEnd::SessionEnd) {
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), 0) << "the session is asked to wait";
+    EXPECT_NE(ShutdownBlockReason().find(file), std::wstring::npos) << WideToUtf8(ShutdownBlockReason());
+    EXPECT_TRUE(boxes.empty()) << "nobody may be there to answer";
+    VantaroMainForm->NoteSystemTimer->Tick();
+    EXPECT_FALSE(ShutdownBlockReason().empty()) << "while it still cannot be saved";
+    SetWriteFailAfter(std::nullopt);
+    VantaroMainForm->NoteSystemTimer->Tick();
+    EXPECT_EQ(ShutdownBlockReason(), L"") << "withdrawn once it is saved";
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), 1);
+    SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+  } else {
+    ask();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(file), std::wstring::npos) << WideToUtf8(boxes[0]);
+    EXPECT_NE(VantaroEngine, nullptr) << "cancelled: the program stays";
+    ask();
+    EXPECT_EQ(boxes.size(), 2u);
+  }
+  SetWriteFailAfter(std::nullopt);
+  EXPECT_EQ(VantaroEngine, nullptr);
+  TToDoTasks tasks;
+  std::wstring failure;
+  ASSERT_TRUE(ReadProjectFile(file, tasks, failure));
+  EXPECT_EQ(tasks, (TToDoTasks{{L"task", false, 0}}));
+  EXPECT_FALSE(FileExists(ExeFolder() + L"ExceptionsLog.txt")) << "nothing left to the log";
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }, 1000));
+}
+
+// One test each: an ended program's application object does not start again.
+TEST_F(ToDoAtTheEnd, SessionEnd) { ChangesAreSavedFirstOrHoldItUp(ToDoEnd::SessionEnd); }
+TEST_F(ToDoAtTheEnd, CloseRequest) { ChangesAreSavedFirstOrHoldItUp(ToDoEnd::CloseRequest); }
+TEST_F(ToDoAtTheEnd, Exit) { ChangesAreSavedFirstOrHoldItUp(ToDoEnd::Exit); }
 
 TEST_F(NoteTest, ShutDownWritesTheHotKeysWithTheSettingsOnlyOnceTheyWereConfirmed) {
   for (bool confirmed : {false, true}) {

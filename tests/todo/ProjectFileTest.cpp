@@ -182,8 +182,28 @@ TEST_F(ProjectFiles, UnreadableFilesTellWhy) {
   EXPECT_FALSE(failure.empty());
   WriteBytes(ProjectFileName(L"Binary"), Bytes{0x01, 0x00, 0x02, 0x00, 0x00, 0xFF});
   failure.clear();
+  const std::wstring missing = failure;
   EXPECT_FALSE(ReadProjectFile(ProjectFileName(L"Binary"), tasks, failure));
-  EXPECT_NE(failure.find(L"Binary.tdl"), std::wstring::npos);
+  EXPECT_FALSE(failure.empty());
+  EXPECT_NE(failure, missing) << "each reason its own text";
+}
+
+TEST_F(ProjectFiles, AHugeFileIsRefusedUnread) {
+  // 100 MB of nothing (the file system keeps it sparse): refused for its size, not read.
+  const std::wstring file = ProjectFileName(L"Huge");
+  {
+    FileHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(h.Valid());
+    LARGE_INTEGER size{};
+    size.QuadPart = 100LL << 20;
+    ASSERT_TRUE(SetFilePointerEx(h.h, size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(h.h));
+  }
+  TToDoTasks tasks;
+  std::wstring failure;
+  EXPECT_FALSE(ReadProjectFile(file, tasks, failure));
+  EXPECT_TRUE(tasks.empty());
+  EXPECT_EQ(failure, SystemErrorText(ERROR_FILE_TOO_LARGE));
 }
 
 TEST_F(ProjectFiles, Listing) {

@@ -115,6 +115,45 @@ TEST_F(ToDoKeepsChanges, FailedSaveToldOnceAndTheTasksStay) {
   EXPECT_EQ(OnDisk(L"Mine"), "[new| |1][old| |1]");
 }
 
+TEST_F(ToDoKeepsChanges, UnchangedTasksLeaveTheFileToOthers) {
+  Write(L"P", {{L"a", false, 1}, {L"b", false, 2}});
+  Open();
+  // Another program writes the file while the window shows it.
+  Write(L"P", {{L"theirs", false, 3}});
+  const std::string theirs = "[theirs| |3]";
+  inputs = {std::nullopt};
+  form->CreateTask();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "New Task cancelled";
+  SelectRow(0);
+  yesNo = {IDNO};
+  form->RemoveTaskExecute();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "Remove Task answered No";
+  SelectRow(0);
+  inputs = {std::nullopt, L"a"};
+  form->EditSelectedTask();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "Edit Task cancelled";
+  form->EditSelectedTask();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "Edit Task confirmed unchanged";
+  ClickList();
+  Open();
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "a click, the hot key";
+  form->Close();
+  Pump(20);
+  EXPECT_EQ(OnDisk(L"P"), theirs) << "closed";
+  // Deleted by the user meanwhile: not made again, neither by a close nor by the program's end.
+  Open();
+  ASSERT_TRUE(DeleteFileW(ProjectFileName(L"P").c_str()));
+  form->Close();
+  Pump(20);
+  Write(L"Q", {});
+  Open();
+  ASSERT_TRUE(DeleteFileW(ProjectFileName(L"Q").c_str()));
+  CloseToDoListForm();
+  Pump(20);
+  EXPECT_FALSE(FileExists(ProjectFileName(L"P")));
+  EXPECT_FALSE(FileExists(ProjectFileName(L"Q")));
+}
+
 TEST_F(ToDoKeepsChanges, UnsafeNamesRefused) {
   Write(L"Mine", {});
   Open();
@@ -157,11 +196,41 @@ TEST_F(ToDoKeepsChanges, AProjectThatCouldNotBeReadIsNeverWrittenOver) {
   ASSERT_TRUE(ReadWholeFile(file, bytes));
   EXPECT_EQ(bytes, binary);
   Open();
+  boxes.clear();
   inputs = {L"new"};
   form->CreateTask();
   EXPECT_EQ(OnDisk(L"Bin"), "[new| |1]");
   ASSERT_TRUE(ReadWholeFile(file + L".unread", bytes));
   EXPECT_EQ(bytes, binary);
+  ASSERT_EQ(boxes.size(), 1u) << "the user is told where the file went";
+  EXPECT_NE(boxes[0].find(file + L".unread"), std::wstring::npos) << WideToUtf8(boxes[0]);
+}
+
+TEST_F(ToDoKeepsChanges, AFileKeptAsideAtTheProgramsEndIsNamedInTheLog) {
+  const std::wstring file = ProjectFileName(L"Held");
+  Write(L"Held", {{L"keep", false, 1}});
+  testsupport::WriteBytes(file + L".unread", {'x'});
+  const std::wstring log = ExeFolder() + L"ExceptionsLog.txt";
+  DeleteFileW(log.c_str());
+  {
+    // Held by another program: not read, and not moved while it is held.
+    FileHandle lock(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.Valid());
+    Open();
+    inputs = {L"new"};
+    form->CreateTask();
+    ASSERT_TRUE(form->Unsaved());
+  }
+  boxes.clear();
+  CloseToDoListForm();
+  Pump(20);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(OnDisk(L"Held"), "[new| |1]");
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(file + L".unread2", bytes));
+  ASSERT_TRUE(ReadWholeFile(log, bytes));
+  const std::wstring text = Utf8ToWide(std::string(bytes.begin(), bytes.end()));
+  EXPECT_NE(text.find(file + L".unread2"), std::wstring::npos) << WideToUtf8(text);
 }
 
 // ---------------------------------------------------------------- the end while a box is up
@@ -189,6 +258,24 @@ TEST_F(ToDoKeepsChanges, EndDuringTheInputBox) {
   inputs = {L"late"};
   form->CreateTask();
   Pump(20);
+  EXPECT_EQ(OnDisk(L"Mine"), kChanged);
+  EXPECT_TRUE(UIEnabled);
+}
+
+TEST_F(ToDoKeepsChanges, EndWhileTheFailedSaveOfAProjectChangeIsTold) {
+  OpenWithUnsavedPriority();
+  SetWriteFailAfter(0);
+  // The box already names "Other" while the failure of "Mine" is told; the end writes "Mine".
+  onBox = [](const MessageBoxRequest&) {
+    EXPECT_FALSE(UIEnabled) << "the hot key and the tray would save and read the list again";
+    SetWriteFailAfter(std::nullopt);
+    CloseToDoListForm();
+  };
+  Choose(L"Other");
+  Pump(20);
+  EXPECT_EQ(ToDOListForm, nullptr);
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(OnDisk(L"Other"), "[o| |1]") << "another project is never written over";
   EXPECT_EQ(OnDisk(L"Mine"), kChanged);
   EXPECT_TRUE(UIEnabled);
 }

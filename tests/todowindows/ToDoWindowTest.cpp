@@ -78,24 +78,47 @@ TEST_F(ToDoWindowTest, NewTaskTakesItsPlaceAmongPriorityOne) {
 }
 
 TEST_F(ToDoWindowTest, EditTask) {
-  Write(L"P", {{L"  padded  ", false, 2}, {L"b", false, 3}});
+  // An old plain-text file keeps the blanks of a title.
+  const testsupport::Bytes old = {'0', ' ', ' ', 'p', 'a', 'd', 'd', 'e', 'd', ' ', ' ', '\r', '\n', '0', 'b'};
+  testsupport::WriteBytes(ProjectFileName(L"P"), old);
   Open();
   form->EditSelectedTask();
   EXPECT_EQ(boxes, std::vector<std::wstring>{L"No Task Selected"});
-  // Cancel gives the default back: the title is trimmed and the project saved.
+  // Cancelled, or confirmed as it stands, the title stays whole and nothing is written.
   SelectRow(0);
-  inputs = {std::nullopt};
+  inputs = {std::nullopt, L"  padded  "};
+  form->EditSelectedTask();
+  form->EditSelectedTask();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0].Default, L"  padded  ") << "the starting text is the title as it is";
+  EXPECT_EQ(Rows(), "[  padded  | |-][b| |-]");
+  EXPECT_EQ(testsupport::ReadBytes(ProjectFileName(L"P")), old);
+  // A new title keeps the row's place: the list is not sorted again.
+  inputs = {L" zzz ", L"   "};
+  form->EditSelectedTask();
+  EXPECT_EQ(Rows(), "[zzz| |-][b| |-]");
+  EXPECT_EQ(OnDisk(L"P"), "[zzz| |9][b| |9]");
+  form->EditSelectedTask();
+  EXPECT_EQ(Rows(), "[zzz| |-][b| |-]") << "a blank answer changes nothing";
+}
+
+TEST_F(ToDoWindowTest, EditingALongTitleNeverCutsIt) {
+  const std::wstring title(300, L'x');
+  Write(L"P", {{title, false, 1}});
+  Open();
+  SelectRow(0);
+  inputs = {title, title + L"!"};
   form->EditSelectedTask();
   ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].Default, L"padded");
-  EXPECT_EQ(OnDisk(L"P"), "[padded| |2][b| |3]");
-  // A new title keeps the row's place: the list is not sorted again.
-  inputs = {L"zzz", L"   "};
+  EXPECT_EQ(asked[0].Default, title);
+  EXPECT_TRUE(asked[0].MaxLength == 0 || asked[0].MaxLength > 300) << "room for more than the title";
+  EXPECT_EQ(OnDisk(L"P"), "[" + std::string(300, 'x') + "| |1]");
   form->EditSelectedTask();
-  EXPECT_EQ(Rows(), "[zzz| |2][b| |3]");
-  EXPECT_EQ(OnDisk(L"P"), "[zzz| |2][b| |3]");
-  form->EditSelectedTask();
-  EXPECT_EQ(Rows(), "[zzz| |2][b| |3]") << "a blank answer changes nothing";
+  EXPECT_EQ(OnDisk(L"P"), "[" + std::string(300, 'x') + "!| |1]");
+  // A new project's name is still at most 255 characters.
+  inputs = {std::nullopt};
+  form->CreateProject();
+  EXPECT_EQ(asked.back().MaxLength, 255);
 }
 
 TEST_F(ToDoWindowTest, RemoveTask) {
@@ -181,10 +204,19 @@ TEST_F(ToDoWindowTest, VanishedProjectTellsWhy) {
   Write(L"P", {{L"a", false, 1}});
   Open();
   DeleteFileW(ProjectFileName(L"P").c_str());
+  onBox = [](const MessageBoxRequest&) { EXPECT_FALSE(UIEnabled) << "the hot keys and the tray wait"; };
   Choose(L"P");
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].rfind(L"Error loading project\n\r", 0), 0u) << WideToUtf8(boxes[0]);
+  EXPECT_EQ(boxes[0].rfind(L"Error loading project\n\r" + ProjectFileName(L"P") + L": ", 0), 0u)
+      << WideToUtf8(boxes[0]);
   EXPECT_EQ(form->ToDoList->ItemCount(), 0);
+  // Not text, or too big: the file is named for every reason, on the one detail line.
+  testsupport::WriteBytes(ProjectFileName(L"P"), {'M', 'Z', 0, 0, 1});
+  Choose(L"P");
+  ASSERT_EQ(boxes.size(), 2u);
+  const std::wstring detail = boxes[1].substr(boxes[1].find(L"\n\r") + 2);
+  EXPECT_EQ(detail.rfind(ProjectFileName(L"P") + L": ", 0), 0u) << WideToUtf8(boxes[1]);
+  EXPECT_EQ(detail.find_first_of(L"\r\n"), std::wstring::npos) << WideToUtf8(boxes[1]);
 }
 
 TEST_F(ToDoWindowTest, PlacementKeptAndAnOffScreenOneIgnored) {

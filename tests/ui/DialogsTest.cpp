@@ -9,6 +9,7 @@
 #include "PrintTestSupport.h"
 #include "TestSupport.h"
 #include "ui/Dialogs.h"
+#include "ui/InputBox.h"
 #include "ui/MessageBox.h"
 #include "ui/Printers.h"
 
@@ -245,3 +246,22 @@ TEST(Printing, PrintsPagesOnTheChosenPrinter) {
   printer.Abort();
   EXPECT_TRUE(printer.Aborted() && !printer.Printing());
 }
+
+namespace {
+TEST(Dialogs, InputQueryNeverCutsItsStartingText) {
+  const std::wstring start(300, L'a');
+  int limit = 0;
+  std::wstring shown;
+  SetInputBoxAnswerer([&](const InputBoxRequest& r, std::wstring&) {
+    limit = r.MaxLength;
+    shown = r.Default;
+    return true;
+  });
+  std::wstring value = start;
+  EXPECT_TRUE(InputQuery(nullptr, L"c", L"p", value, 255));
+  SetInputBoxAnswerer({});
+  EXPECT_EQ(shown, start);
+  EXPECT_EQ(value, start) << "confirmed as it stands";
+  EXPECT_GE(limit, 300);
+}
+}  // namespace
