@@ -131,8 +131,16 @@ TEST_F(ProgramTest, SetupFromTheTrayGivesNewNotesAnotherKeyAndTheOpenNotesAnothe
   ASSERT_EQ(ok.size(), 1u);
   ASSERT_TRUE(XClick(ok[0], 20, 10));
   ASSERT_TRUE(WaitUntil([&] { return WindowsOf(pid, L"TConfigurationForm").empty(); }, 5000)) << "OK closes it";
+  // Read until the same colour shows twice: a repaint caught half-way shows something else.
   COLORREF refreshed = yellow;
-  EXPECT_TRUE(WaitUntil([&] { return (refreshed = NotePixel(notes[0])) != yellow; }, 5000))
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const COLORREF now = NotePixel(notes[0]);
+        const bool settled = now != yellow && now == refreshed;
+        refreshed = now;
+        return settled;
+      },
+      5000))
       << "the open note takes the new default colour";
 
   EXPECT_TRUE(PressHotKey(pid, L"F9", 2)) << "Win+F9 makes a new note now";
