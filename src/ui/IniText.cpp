@@ -1,6 +1,7 @@
 #include "ui/IniText.h"
 
 #include "ui/FileIO.h"
+#include "ui/Types.h"
 
 namespace {
 
@@ -13,7 +14,8 @@ std::wstring TrimBlanks(const std::wstring& s) {
   return s.substr(b, e - b);
 }
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
+// Ordinal, as the profile functions match section and key names.
+bool SameIniName(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
          CSTR_EQUAL;
 }
@@ -24,7 +26,7 @@ bool Quoted(const std::wstring& v) {
 
 const TIniKey* FindKey(const TIniSection& section, const std::wstring& key) {
   for (const TIniKey& k : section.Keys)
-    if (SameText(k.Name, key)) return &k;
+    if (SameIniName(k.Name, key)) return &k;
   return nullptr;
 }
 
@@ -67,7 +69,7 @@ bool TIniSection::Has(const std::wstring& key) const { return FindKey(*this, key
 
 const TIniSection* TIniText::Find(const std::wstring& name) const {
   for (const TIniSection& s : Sections)
-    if (SameText(s.Name, name)) return &s;
+    if (SameIniName(s.Name, name)) return &s;
   return nullptr;
 }
 
@@ -155,20 +157,8 @@ void TIniWriter::Key(const std::wstring& name, const std::wstring& value) {
 }
 
 std::vector<std::uint8_t> EncodeIniText(const std::wstring& text) {
-  std::vector<std::uint8_t> out;
-  if (text.empty()) return out;
-  const int n = static_cast<int>(text.size());
-  BOOL usedDefault = FALSE;
-  int len = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), n, nullptr, 0, nullptr, &usedDefault);
-  if (len > 0 && !usedDefault) {
-    out.resize(static_cast<std::size_t>(len));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), n, reinterpret_cast<char*>(out.data()), len,
-                        nullptr, &usedDefault);
-    // Some code pages map a character to bytes that come back as another one without saying so.
-    std::vector<std::uint8_t> bytes = out;
-    if (!usedDefault && Widen(bytes.data(), bytes.size(), CP_ACP) == text) return out;
-  }
-  out.assign({0xFF, 0xFE});
+  if (std::string ansi; TryWideToAnsi(text, ansi)) return {ansi.begin(), ansi.end()};
+  std::vector<std::uint8_t> out{0xFF, 0xFE};
   out.reserve(2 + text.size() * 2);
   for (wchar_t c : text) {
     out.push_back(static_cast<std::uint8_t>(c & 0xFF));

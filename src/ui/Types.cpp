@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 std::wstring AnsiToWide(const std::string& s) {
   if (s.empty()) return {};
   int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -26,7 +28,10 @@ bool TryWideToAnsi(const std::wstring& s, std::string& out) {
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr,
                         &lost);
   if (lost) return false;
-  out = WideToAnsi(s);
+  std::string bytes = WideToAnsi(s);
+  // Some code pages give a character bytes that read back as another one without saying so.
+  if (AnsiToWide(bytes) != s) return false;
+  out = std::move(bytes);
   return true;
 }
 
