@@ -156,11 +156,11 @@ void TToDOListForm::BuildImages() {
       {Note, 0xF0F0F0, L"/"},     // 6 edit task
       {Note, 0xF0F0F0, L""},      // 7 new task
       {Note, 0xF0F0F0, L"x"},     // 8 remove task
-      {Box, 0x408040, L"R"},      // 9 remove completed tasks
+      {Bin, 0xC8C0B8, L""},       // 9 remove completed tasks
       {Blank, 0, L""},            // 10
       {Blank, 0, L""},            // 11
       {Printer, 0xC0C0C0, L""},   // 12 print
-      {Box, 0x2060A0, L">"},      // 13 close
+      {Door, 0x3070B0, L""},      // 13 close
       {Disc, 0x806040, L"="},     // 14 the menu button
   };
   ImageList = std::make_unique<TImageList>(16, 16);
