@@ -311,6 +311,43 @@ TEST_F(ToDoWindowTest, TranslatedFromTheLanguageFile) {
   ToDoTexts = TToDoTexts();
 }
 
+TEST_F(ToDoWindowTest, UnderALanguageWithLongTextsNoLabelOfTheWindowOrItsBoxesIsCut) {
+  ForceDirectories(LanguagesFolder());
+  testsupport::WriteLanguageTexts(
+      LanguageFileName(L"italiano"),
+      {{L"Vantaro_TODOList_l", L"_Title", L"Titolo dell'attività"},
+       {L"Vantaro_TODOList_l", L"_NewTask", L"Nuova attività"},
+       {L"Vantaro_TODOList_l", L"_TaskText",
+        L"Testo della nuova attività da aggiungere al progetto scelto (potrà essere cambiato in seguito)?"}});
+  InitLanguageEngine();
+  LoadLanguage(L"italiano");
+  SetInputBoxAnswerer({});
+  Write(L"P", {});
+  Open();
+  Pump(50);
+  EXPECT_EQ(testsupport::CutTexts(form->Handle()), std::vector<std::string>{});
+  testsupport::SaveScreenShot(L"todo-long-texts", testsupport::ScreenRect(form->Handle()));
+  std::vector<std::string> cut{"not shown"};
+  auto* typist = new TTimer(form, L"Typist", 50);
+  typist->OnTimer = [&](TComponent* t) {
+    HWND box = FindWindowW(L"TInputBoxForm", nullptr);
+    if (!box || !IsWindowVisible(box)) return;
+    static_cast<TTimer*>(t)->SetEnabled(false);
+    cut = testsupport::CutTexts(box);
+    testsupport::SaveScreenShot(L"todo-input-box-long-texts", testsupport::ScreenRect(box));
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+  };
+  typist->SetEnabled(true);
+  testsupport::Watchdog watchdog(10000);
+  form->CreateTask();
+  EXPECT_FALSE(testsupport::Watchdog::fired);
+  EXPECT_EQ(cut, std::vector<std::string>{}) << "the prompt wraps and the box grows";
+  CloseToDoListForm();
+  Pump(20);
+  DoneLanguageEngine();
+  ToDoTexts = TToDoTexts();
+}
+
 TEST_F(ToDoWindowTest, SelectProjectTakesTheLastMatchLettersAToZAside) {
   Write(L"abc", {{L"lower", false, 1}});
   Open();
