@@ -321,13 +321,20 @@ inline std::vector<std::string> CutTexts(HWND window) {
   return cut;
 }
 
-// Writes texts into a language file: rows of section (without "LNG_"), key and text.
-struct LanguageText {
-  const wchar_t *Section, *Key, *Text;
-};
-inline void WriteLanguageTexts(const std::wstring& file, const std::vector<LanguageText>& texts) {
-  for (const LanguageText& t : texts)
-    WritePrivateProfileStringW((std::wstring(L"LNG_") + t.Section).c_str(), t.Key, t.Text, file.c_str());
+// Writes the texts of an INI text ("[section]" lines, then "key=text" lines) into a language
+// file, as a translator would have them there.
+inline void WriteLanguageTexts(const std::wstring& file, const std::wstring& ini) {
+  std::wstring section;
+  for (size_t start = 0, end; start < ini.size(); start = end + 1) {
+    end = std::min(ini.find(L'\n', start), ini.size());
+    const std::wstring line = ini.substr(start, end - start);
+    const size_t equals = line.find(L'=');
+    if (line.size() > 2 && line.front() == L'[' && line.back() == L']')
+      section = line.substr(1, line.size() - 2);
+    else if (equals != std::wstring::npos && equals > 0)
+      WritePrivateProfileStringW(section.c_str(), line.substr(0, equals).c_str(), line.substr(equals + 1).c_str(),
+                                 file.c_str());
+  }
 }
 
 // The program's visual styles (its manifest asks for the common controls 6) for the windows this

@@ -109,16 +109,21 @@ TEST_F(EventWindowsTest, UnderTheProgramsStylesTheCalendarButtonShowsAndTheDescr
 
 TEST_F(EventWindowsTest, UnderALanguageWithLongTextsNoLabelOfTheEventsWindowsIsCut) {
   ForceDirectories(LanguagesFolder());
-  testsupport::WriteLanguageTexts(LanguageFileName(L"deutsch"),
-                                  {{L"Vantaro_EventEdit", L"_event_edit_title", L"Eigenschaften des Ereignisses"},
-                                   {L"Vantaro_EventEdit", L"_description", L"&Beschreibung des Ereignisses:"},
-                                   {L"Vantaro_EventEdit", L"_date", L"Da&tum:"},
-                                   {L"Vantaro_EditEvents", L"_NewEvent", L"&Neues Ereignis hinzufügen"},
-                                   {L"Vantaro_EditEvents", L"_text", L"Beschreibung des Ereignisses"},
-                                   {L"Vantaro_EditEvents", L"_date", L"Datum des Ereignisses"},
-                                   {L"Vantaro_LatestsEvents", L"_MyEvents", L"Meine Ereignisse"},
-                                   {L"Vantaro_LatestsEvents", L"_Today", L"Heute"},
-                                   {L"Vantaro_Generic", L"_cancel", L"Abbrechen"}});
+  testsupport::WriteLanguageTexts(LanguageFileName(L"deutsch"), LR"(
+[LNG_Vantaro_EventEdit]
+_event_edit_title=Eigenschaften des Ereignisses
+_description=&Beschreibung des Ereignisses:
+_date=Da&tum:
+[LNG_Vantaro_EditEvents]
+_NewEvent=&Neues Ereignis hinzufügen
+_text=Beschreibung des Ereignisses
+_date=Datum des Ereignisses
+[LNG_Vantaro_LatestsEvents]
+_MyEvents=Meine Ereignisse
+_Today=Heute
+[LNG_Vantaro_Generic]
+_cancel=Abbrechen
+)");
   InitLanguageEngine();
   LoadLanguage(L"deutsch");
   auto m = Saved({{L"Geburtstag", Day(1990, 5, 10)}});

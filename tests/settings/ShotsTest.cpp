@@ -48,36 +48,38 @@ TEST_F(SettingsTest, ScreenshotsOfThePagesTheShortcutEditorAndTheSizeDialog) {
 // ones: no label, check box, button or group caption is cut.
 TEST_F(SettingsTest, UnderALanguageWithLongTextsNoLabelIsCut) {
   MakeLanguageFile(L"italiano.lng", L"Testi lunghi.");
-  testsupport::WriteLanguageTexts(
-      LanguageFileName(L"italiano"),
-      {{L"Vantaro_Setup", L"_setup_title", L"Impostazioni di Vantaro"},
-       {L"Vantaro_Setup", L"_Options", L"Opzioni"},
-       {L"Vantaro_Setup", L"_NotesOptions", L"Opzioni delle note"},
-       {L"Vantaro_Setup", L"SafeSave", L"Abilita il &salvataggio sicuro delle note"},
-       {L"Vantaro_Setup", L"Noteanim", L"&Animazioni all'apertura e alla chiusura delle note"},
-       {L"Vantaro_Setup", L"TransNote", L"Note trasparenti (solo Windows 2000 e XP)"},
-       {L"Vantaro_Setup", L"_AlarmSoundFile", L"File audio da suonare per l'allarme delle note"},
-       {L"Vantaro_Setup", L"_noteStyle", L"Stile predefinito delle note"},
-       {L"Vantaro_Setup", L"_NoteLayoutSetup", L"Aspetto predefinito delle nuove note"},
-       {L"Vantaro_Setup", L"_TitleColor", L"Colore del titolo"},
-       {L"Vantaro_Setup", L"_NoteColor", L"Colore della nota"},
-       {L"Vantaro_Setup", L"_TitleFont", L"Carattere del titolo"},
-       {L"Vantaro_Setup", L"_TextFont", L"Carattere del testo"},
-       {L"Vantaro_Setup", L"_ShortCutsTab", L"Scorciatoie"},
-       {L"Vantaro_Setup", L"_TrayIcongroup", L"Doppio clic sull'icona nell'area di notifica"},
-       {L"Vantaro_Setup", L"_ShortCutsGroup", L"Scorciatoie da tastiera di Windows"},
-       {L"Vantaro_Setup", L"_language", L"Lingua"},
-       {L"Vantaro_Setup", L"LangNotesBox", L"Note sulla traduzione"},
-       {L"Vantaro_Setup", L"_ChangesLabel",
-        L"Le modifiche avranno effetto solo al prossimo avvio di Vantaro, dopo averlo chiuso dal menu"},
-       {L"Vantaro_Generic", L"_size", L"Dimensione"},
-       {L"Vantaro_Generic", L"_change", L"Cambia"},
-       {L"Vantaro_Generic", L"_custom", L"Personalizzato"},
-       {L"Vantaro_Generic", L"_cancel", L"Annulla"},
-       {L"ShortCut_Edit", L"_ShortCutEditor", L"Modifica la scorciatoia"},
-       {L"Vantaro_Sizer", L"_note_size_title", L"Dimensione della nota"},
-       {L"Vantaro_Sizer", L"_UsageLabel",
-        L"Premere OK per accettare la nuova dimensione della nota, Annulla per mantenere quella precedente"}});
+  testsupport::WriteLanguageTexts(LanguageFileName(L"italiano"), LR"(
+[LNG_Vantaro_Setup]
+_setup_title=Impostazioni di Vantaro
+_Options=Opzioni
+_NotesOptions=Opzioni delle note
+SafeSave=Abilita il &salvataggio sicuro delle note
+Noteanim=&Animazioni all'apertura e alla chiusura delle note
+TransNote=Note trasparenti (solo Windows 2000 e XP)
+_AlarmSoundFile=File audio da suonare per l'allarme delle note
+_noteStyle=Stile predefinito delle note
+_NoteLayoutSetup=Aspetto predefinito delle nuove note
+_TitleColor=Colore del titolo
+_NoteColor=Colore della nota
+_TitleFont=Carattere del titolo
+_TextFont=Carattere del testo
+_ShortCutsTab=Scorciatoie
+_TrayIcongroup=Doppio clic sull'icona nell'area di notifica
+_ShortCutsGroup=Scorciatoie da tastiera di Windows
+_language=Lingua
+LangNotesBox=Note sulla traduzione
+_ChangesLabel=Le modifiche avranno effetto solo al prossimo avvio di Vantaro, dopo averlo chiuso dal menu
+[LNG_Vantaro_Generic]
+_size=Dimensione
+_change=Cambia
+_custom=Personalizzato
+_cancel=Annulla
+[LNG_ShortCut_Edit]
+_ShortCutEditor=Modifica la scorciatoia
+[LNG_Vantaro_Sizer]
+_note_size_title=Dimensione della nota
+_UsageLabel=Premere OK per accettare la nuova dimensione della nota, Annulla per mantenere quella precedente
+)");
   LanguageName = L"italiano";
   InitLanguageEngine();
   LoadLanguage(L"italiano");
