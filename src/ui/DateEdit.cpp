@@ -160,7 +160,6 @@ LRESULT TCalendarPopup::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 TDateEdit::TDateEdit(TComponent* owner, const std::wstring& name) : TEdit(owner, name) {
   DropButton = new TButton(this, name + L"Button");
-  DropButton->SetParent(this);
   DropButton->SetCaption(L"...");
   // Not a stop of its own: Alt+Down and F4 in the edit do what it does.
   DropButton->OnCreateParams = [](TCreateParams& p) { p.Style &= ~WS_TABSTOP; };
@@ -168,22 +167,42 @@ TDateEdit::TDateEdit(TComponent* owner, const std::wstring& name) : TEdit(owner,
   SetBounds(0, 0, 121, 21);
 }
 
-void TDateEdit::CreateParams(TCreateParams& params) {
-  TEdit::CreateParams(params);
-  // The text must not paint over the button.
-  params.Style |= WS_CLIPCHILDREN;
+void TDateEdit::SetParent(TWinControl* parent) {
+  TEdit::SetParent(parent);
+  if (!DropButton) return;
+  DropButton->SetParent(parent);
+  PlaceButton();
 }
 
-void TDateEdit::BoundsChanged() {
-  if (!DropButton) return;
-  const int h = std::max(ClientHeight(), 1);
-  DropButton->SetBounds(ClientWidth() - h, 0, h, h);
-  if (HWND e = HandleIfAllocated()) SendMessageW(e, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, h + 1));
+void TDateEdit::SetVisible(bool visible) {
+  TEdit::SetVisible(visible);
+  if (DropButton) DropButton->SetVisible(visible);
 }
+
+void TDateEdit::SetEnabled(bool enabled) {
+  TEdit::SetEnabled(enabled);
+  if (DropButton) DropButton->SetEnabled(enabled);
+}
+
+void TDateEdit::PlaceButton() {
+  if (!DropButton) return;
+  // Inside the sunken border, as high as the client area; the text keeps clear of it.
+  const int edge = GetSystemMetrics(SM_CXEDGE);
+  const int h = std::max(Height() - 2 * edge, 1);
+  DropButton->SetBounds(Left() + Width() - edge - h, Top() + edge, h, h);
+  HWND e = HandleIfAllocated(), b = DropButton->HandleIfAllocated();
+  if (e) SendMessageW(e, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, h + 1));
+  // Above the edit, which then leaves its place alone.
+  if (b) SetWindowPos(b, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TDateEdit::BoundsChanged() { PlaceButton(); }
 
 void TDateEdit::HandleCreated() {
   TEdit::HandleCreated();
-  BoundsChanged();
+  // The button's window comes after the edit's when the parent makes its children.
+  if (DropButton && Parent()) DropButton->Handle();
+  PlaceButton();
 }
 
 TDateTime TDateEdit::Date() const {

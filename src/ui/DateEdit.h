@@ -1,7 +1,7 @@
 #pragma once
 // An edit for a date that may be left empty. It shows and reads the user's short date format;
 // an empty or unreadable text is the null date 0 (30 December 1899), which shows as empty.
-// A button inside its right end (or Alt+Down, F4) drops down a month calendar to pick from.
+// A button over its right end (or Alt+Down, F4) drops down a month calendar to pick from.
 #include <string>
 
 #include "ui/Forms.h"
@@ -61,21 +61,26 @@ class TDateEdit : public TEdit {
   // Shows the whole-day part of date; 0 (and anything that is no calendar date) empties it.
   void SetDate(TDateTime date);
 
+  // A sibling of the edit lying over its right end, inside its border: the visual-styles edit
+  // paints over a child window of its own.
   TButton* DropButton = nullptr;
   // Opens the calendar at the edit's day (today for none).
   void DropDown();
   void CloseUp();
   bool DroppedDown() const;
+  void SetParent(TWinControl* parent) override;
+  void SetVisible(bool visible) override;
+  void SetEnabled(bool enabled) override;
   // Made on the first DropDown.
   TCalendarPopup* Popup() const { return popup_; }
 
  protected:
-  void CreateParams(TCreateParams& params) override;
   void HandleCreated() override;
   void BoundsChanged() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  void PlaceButton();
   TCalendarPopup* popup_ = nullptr;
   TLifeCheck popupAlive_;
 };

@@ -152,6 +152,9 @@ TEST_F(LatestEventsWindowTest, DressedInTheNoteColours) {
   // Below the last line the tree shows the note colour.
   const RECT r = testsupport::ScreenRect(f->EventsTree->Handle());
   EXPECT_EQ(testsupport::ScreenPixel(r.left + 40, r.bottom - 10), static_cast<COLORREF>(NoteColor));
+  // No sunken edge round the tree: its outermost pixels are the note's too.
+  EXPECT_FALSE(GetWindowLongW(f->EventsTree->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_EQ(testsupport::ScreenPixel(r.left, r.bottom - 10), static_cast<COLORREF>(NoteColor));
 }
 
 }  // namespace
