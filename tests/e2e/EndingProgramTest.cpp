@@ -200,4 +200,23 @@ TEST_F(EndingTest, ACloseRequestRightAfterTypingIntoANoteThatCannotBeSavedAsksOn
   EXPECT_NE(ErrorLogOf(exe_).find("\"Held\" cannot be saved"), std::string::npos) << ErrorLogOf(exe_);
 }
 
+// The session ends while the note's word that its save failed is up: the box goes into the error
+// log, and the program saves and ends with the session.
+TEST_F(EndingTest, TheSessionEndTakesBackTheBoxOfANoteThatCouldNotBeSaved) {
+  notetest::WriteNote("NL2", 100, 100, 200, 150, L"Was held");
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  const std::vector<HWND> notes = AwaitWindows(pid, L"TNoteForm", 1);
+  ASSERT_EQ(notes.size(), 1u);
+  ASSERT_NE(TrayWindow(running), nullptr);
+  auto lock = std::make_unique<notetest::Lock>(NoteFileName("NL2"));
+  Type(notes[0], L"typed");
+  ASSERT_NE(AwaitWindow(pid, L"#32770"), nullptr) << "the note's save tells that it failed";
+  lock.reset();
+  EXPECT_EQ(EndSession(pid, true), 0);
+  EXPECT_TRUE(EndedNormally(running, 15000));
+  EXPECT_EQ(PlainText(LoadNote(NoteFileName("NL2"))), L"typed");
+  EXPECT_NE(ErrorLogOf(exe_).find("\"Was held\" cannot be saved"), std::string::npos) << ErrorLogOf(exe_);
+}
+
 }  // namespace

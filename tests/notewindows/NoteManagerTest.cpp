@@ -415,32 +415,6 @@ TEST_F(NoteManagerTest, AShutDownDuringTheQuestionAHeldNoteAsksOnceReadFreesItSa
   EXPECT_EQ(ReadBytes(NoteFileName("NLater")), (Bytes{7, 1, 2, 3})) << "answered No: kept as it is";
 }
 
-// A note file listed but gone when it is read (a sync tool or a restore took it) is left out, as
-// if it had not been listed. The question that a note from a newer version asks comes between
-// the listing and the reading of the notes after it (listed in name order).
-TEST_F(NoteManagerTest, ANoteFileGoneBetweenTheListingAndItsReadingIsLeftOut) {
-  WriteBytes(NoteFileName("NA"), {7, 1, 2, 3});  // from a newer version: the read asks
-  WriteNote("NB", 100, 100, 160, 160, L"Taken away");
-  WriteNote("NC", 300, 100, 160, 160, L"Stays");
-  RecordBoxes([](const MessageBoxRequest&) {
-    EXPECT_TRUE(std::none_of(Application->Forms().begin(), Application->Forms().end(),
-                             [](TForm* f) { return dynamic_cast<TNoteForm*>(f); }))
-        << "the notes after it are not read yet";
-    DeleteFileW(NoteFileName("NB").c_str());
-    return IDNO;
-  });
-  TNotesManager& m = Manager();
-  std::vector<std::string> ids;
-  for (TNoteWrapper* w : m.Notes->List) ids.push_back(w->ID);
-  EXPECT_EQ(ids, (std::vector<std::string>{"NA", "NC"}));
-  EXPECT_EQ(std::count_if(Application->Forms().begin(), Application->Forms().end(),
-                          [](TForm* f) { return dynamic_cast<TNoteForm*>(f); }),
-            1)
-      << "no blank note in its place";
-  m.CloseAll();
-  EXPECT_FALSE(FileExists(NoteFileName("NB"))) << "nothing is written under its name";
-}
-
 TEST_F(NoteManagerTest, GroupsAreFoundAndShownWithoutRegardToCase) {
   // Two groups of one length outside the code page are two groups, not one of question marks.
   const wchar_t* groups[] = {L"Work", L"work", L"   ", L" Work", L"WORK", L"Home", L"Привет", L"ПРИВЕТ", L"Пример"};
