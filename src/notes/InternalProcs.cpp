@@ -249,8 +249,10 @@ bool SavePendingDocumentsBeforeExit() {
   for (;;) {
     const std::wstring failed = SavePendingDocuments();
     if (failed.empty()) return true;
-    if (ShowMessageBox(failed + L"\n\rThe changes are lost if the program ends now.", L"Error",
-                       MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
+    // The end's own question: taken back, as Retry, once the documents could be written.
+    if (ShowWithdrawableMessageBox(
+            failed + L"\n\rThe changes are lost if the program ends now.", L"Error", MB_RETRYCANCEL | MB_ICONERROR,
+            [] { return !VantaroEngine || SavePendingDocuments().empty(); }, IDRETRY) != IDRETRY)
       return false;
     // The box ran the message loop: a shut-down meanwhile has done all there was to do.
     if (!VantaroEngine) return false;
@@ -273,7 +275,10 @@ bool QueryEndSession() {
 
 void EndSession(bool ending) {
   // Saved once more as the program shuts down: typing may have come since the question.
-  if (ending) ShutdownOnce();
+  if (!ending) return;
+  // Nobody waits for the program's boxes now.
+  BeginEnding();
+  ShutdownOnce();
 }
 
 const std::wstring& ShutdownBlockReason() { return g_blockReason; }
