@@ -147,15 +147,15 @@ void TToDOListForm::BuildImages() {
   }
   using enum TGlyphShape;
   static const TGlyph glyphs[] = {
-      {Box, 0x3030D0, L"-"},      // 0 delete project
-      {Box, 0x20A020, L"+"},      // 1 new project
+      {Box, 0xF0F0F0, L"-", 0x2020E0},  // 0 delete project: a red minus
+      {Box, 0xF0F0F0, L"+", 0x20A020},  // 1 new project: a green plus
       {Disc, 0x808080, L"v"},     // 2 down
       {Disc, 0x808080, L"^"},     // 3 up
       {Blank, 0, L""},            // 4
       {Blank, 0, L""},            // 5
       {Note, 0xF0F0F0, L"/"},     // 6 edit task
       {Note, 0xF0F0F0, L""},      // 7 new task
-      {Note, 0xF0F0F0, L"x"},     // 8 remove task
+      {Note, 0xF0F0F0, L"x", 0x2020E0},  // 8 remove task: a red cross
       {Bin, 0xC8C0B8, L""},       // 9 remove completed tasks
       {Blank, 0, L""},            // 10
       {Blank, 0, L""},            // 11

@@ -94,7 +94,7 @@ int AddGlyph(TImageList& list, const TGlyph& g) {
     c.Font.SetName(L"Arial");
     c.Font.SetSize(8);
     c.Font.SetStyle(FontStyle::Bold);
-    c.Font.SetColor(darkSign ? 0x404040 : clWhite);
+    c.Font.SetColor(g.SignColor != clNone ? g.SignColor : darkSign ? 0x404040 : clWhite);
     c.TextOut((w - c.TextWidth(sign)) / 2, std::max(0, (h - c.TextHeight(L"X")) / 2), sign);
   }
   return list.Add(b, transparent);

@@ -12,6 +12,7 @@ struct TGlyph {
   TGlyphShape Shape;
   TColor Fill;
   const wchar_t* Sign;  // drawn in white on dark shapes, dark on notes, folders and printers
+  TColor SignColor = clNone;  // or in a colour of its own (a red cross, a green plus)
 };
 
 // Draws the glyph at the list's size and adds it; returns its index.

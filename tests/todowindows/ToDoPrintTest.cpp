@@ -143,6 +143,19 @@ TEST_F(ToDoWindowTest, ToolPicturesShowTheirSubjects) {
   for (const auto& row : rows(form->CloseTODO))
     for (TColor c : row) knob = knob || ((c & 0xFF) > 180 && ((c >> 8) & 0xFF) > 150 && ((c >> 16) & 0xFF) < 80);
   EXPECT_TRUE(knob);
+  // The signs in their colours: a red minus and a red cross, a green plus.
+  auto shows = [&](TAction* a, auto strong) {
+    for (const auto& row : rows(a))
+      for (TColor c : row)
+        if (strong(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF)) return true;
+    return false;
+  };
+  auto red = [](int r, int g, int b) { return r > 180 && g < 90 && b < 90; };
+  auto green = [](int r, int g, int b) { return g > 130 && r < 90 && b < 90; };
+  EXPECT_TRUE(shows(form->RemoveTask, red));
+  EXPECT_TRUE(shows(form->DeleteProject, red));
+  EXPECT_TRUE(shows(form->NewProject, green));
+  EXPECT_FALSE(shows(form->NewProject, red));
 }
 
 TEST_F(ToDoWindowTest, Screenshots) {
