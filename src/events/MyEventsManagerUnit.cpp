@@ -213,7 +213,7 @@ TMyEventsmanager::TRead TMyEventsmanager::ReadAgain() {
   // The file's events come first, as they would have at start-up; what the user entered
   // meanwhile follows in its order.
   Events.InsertFront(read);
-  if (TForm* f = ManagerForm(); f && f->Visible() && f->OnShow) f->OnShow(f);
+  if (EventsWindows.EventsChanged) EventsWindows.EventsChanged(*this);
   return result;
 }
 

@@ -81,6 +81,8 @@ struct TEventsWindows {
   // The event edit dialog, modal, on copies of an event's fields: true when confirmed (they
   // then hold what the user entered).
   std::function<bool(std::wstring& text, TDateTime& date)> EditEvent;
+  // The events list changed under an open events manager window (the file came in late).
+  std::function<void(TMyEventsmanager& manager)> EventsChanged;
 };
 extern TEventsWindows EventsWindows;
 

@@ -140,6 +140,8 @@ TEST_F(EventsProgramTest, AFileHeldAtStartUpIsReadOnceLetGoAndKeepsWhatWasAddedM
   HWND told = Box(pid, false);
   ASSERT_NE(told, nullptr) << "start-up tells that the file cannot be read";
   PostMessageW(told, WM_COMMAND, IDOK, 0);
+  ASSERT_NE(TrayWindow(running), nullptr);
+  WaitForInputIdle(running, 10000);
   HWND manager = OpenManager(running);
   ASSERT_NE(manager, nullptr);
   EXPECT_EQ(Rows(manager), 0);
@@ -160,6 +162,7 @@ TEST_F(EventsProgramTest, AnEventThatCannotBeSavedHoldsUpTheCloseRequestUntilItC
   HANDLE running = Start(L"/S");
   const DWORD pid = GetProcessId(running);
   ASSERT_NE(TrayWindow(running), nullptr);
+  WaitForInputIdle(running, 10000);
   auto lock = std::make_unique<notetest::Lock>(EventsFile());
   HWND manager = OpenManager(running);
   ASSERT_NE(manager, nullptr);
