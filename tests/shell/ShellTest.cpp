@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "ForeignWindows.h"
-#include "events/MyEventsManagerUnit.h"
 #include "notewindows/NoteConfUnit.h"
 #include "notewindows/NoteTestEnv.h"
 #include "notewindows/frmNotesManagerForm.h"
@@ -492,36 +491,6 @@ void ToDoAtTheEnd::ChangesAreSavedFirstOrHoldItUp(ToDoEnd how) {
 TEST_F(ToDoAtTheEnd, SessionEnd) { ChangesAreSavedFirstOrHoldItUp(ToDoEnd::SessionEnd); }
 TEST_F(ToDoAtTheEnd, CloseRequest) { ChangesAreSavedFirstOrHoldItUp(ToDoEnd::CloseRequest); }
 TEST_F(ToDoAtTheEnd, Exit) { ChangesAreSavedFirstOrHoldItUp(ToDoEnd::Exit); }
-
-// An event that cannot be written holds up the session's end as a to-do change does; lost all
-// the same when the session ends anyway, it is in the error log with its date.
-TEST_F(NoteTest, AnEventThatCannotBeWrittenHoldsUpTheSessionEndAndIsLoggedWhenItEndsAnyway) {
-  CreateMainForm();
-  ASSERT_NE(VantaroEngine, nullptr);
-  const HWND main = VantaroMainForm->Handle();
-  TLifeCheck alive = VantaroMainForm->Watch();
-  TMyEventsmanager* events = VantaroEngine->EventsManager;
-  auto* e = new TMYEvent;
-  e->Text = L"lost at the end";
-  e->Date = EncodeDateTime(1935, 12, 8);
-  e->Unsaved = true;
-  events->Events.Add(e);
-  const std::wstring file = events->FileName;
-  SetWriteFailAfter(0);
-  EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), 0) << "the session is asked to wait";
-  EXPECT_NE(ShutdownBlockReason().find(file), std::wstring::npos) << WideToUtf8(ShutdownBlockReason());
-  SendMessageW(main, WM_ENDSESSION, TRUE, 0);
-  SetWriteFailAfter(std::nullopt);
-  EXPECT_EQ(VantaroEngine, nullptr);
-  SYSTEMTIME st{};
-  st.wYear = 1935, st.wMonth = 12, st.wDay = 8;
-  char date[64] = "";
-  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 64);
-  const std::string log = testsupport::ReadText(ExeFolder() + L"ExceptionsLog.txt");
-  EXPECT_NE(log.find(WideToUtf8(file)), std::string::npos) << log;
-  EXPECT_NE(log.find(std::string(date) + "  lost at the end"), std::string::npos) << log;
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }, 1000));
-}
 
 TEST_F(NoteTest, ShutDownWritesTheHotKeysWithTheSettingsOnlyOnceTheyWereConfirmed) {
   for (bool confirmed : {false, true}) {
