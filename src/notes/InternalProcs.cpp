@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include <mmsystem.h>
 
@@ -238,12 +240,22 @@ void SetShutdownBlockReason(const std::wstring& reason) {
   g_blockReason = reason;
 }
 
-TPendingDocuments g_pending;
+std::vector<std::pair<std::wstring, TPendingDocuments>> g_pending;
 }  // namespace
 
-void SetPendingDocuments(TPendingDocuments pending) { g_pending = std::move(pending); }
+void SetPendingDocuments(const std::wstring& kind, TPendingDocuments pending) {
+  std::erase_if(g_pending, [&kind](const auto& p) { return p.first == kind; });
+  if (pending) g_pending.emplace_back(kind, std::move(pending));
+}
 
-std::wstring SavePendingDocuments() { return g_pending ? g_pending() : std::wstring(); }
+std::wstring SavePendingDocuments() {
+  std::wstring failed;
+  // A copy: a document's save may register anew.
+  const auto pending = g_pending;
+  for (const auto& [kind, save] : pending)
+    if (std::wstring f = save(); !f.empty()) failed += (failed.empty() ? L"" : L"\n\r") + f;
+  return failed;
+}
 
 bool SavePendingDocumentsBeforeExit() {
   for (;;) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "events/MyEventsManagerUnit.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
@@ -240,6 +241,8 @@ void TVantaroMainForm::TrayIconDblClickAction() {
 void TVantaroMainForm::NoteSystemTimerTimer(TComponent*) {
   if (Loading || !VantaroEngine) return;
   VantaroEngine->NotesManager->CheckTimers();
+  // A note's box may have run a shut-down meanwhile.
+  if (VantaroEngine && VantaroEngine->EventsManager) VantaroEngine->EventsManager->Tick();
   CheckShutdownBlockReason();
   HideAppWindows();
 }

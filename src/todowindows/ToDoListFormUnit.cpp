@@ -126,7 +126,7 @@ TToDOListForm::TToDOListForm(TComponent* owner) : TForm(owner, L"TToDOListForm")
   };
   // The program's end asks for the shown tasks before it goes (the close request, the session's
   // end): a change not yet written must not be left to the error log.
-  SetPendingDocuments([] { return ToDOListForm ? ToDOListForm->SavePending() : std::wstring(); });
+  SetPendingDocuments(L"todo", [] { return ToDOListForm ? ToDOListForm->SavePending() : std::wstring(); });
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnResize = [this](TComponent* s) { FormResize(s); };
   OnCloseQuery = [this](TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };

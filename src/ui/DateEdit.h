@@ -10,13 +10,26 @@
 // Whether a calendar date (1601 to 9999) stands for the moment: not so for NaN, infinities
 // and moments out of that range, which a damaged file may hold.
 bool IsCalendarDay(TDateTime date);
-// The short date of the user's locale; empty for the null date and for a moment that no
-// calendar date stands for.
+// The short date of the user's locale, with the year always in four digits; empty for the null
+// date and for a moment that no calendar date stands for.
 std::wstring DateToStr(TDateTime date);
 // Reads a date in the order of the user's short date format: day, month and year as numbers
-// with any separators; a missing year is this year's, a two-digit one lies between 1950 and
-// 2049. False for anything else, or a day the month does not have.
+// with the format's separators between them (blanks around the whole are dropped); a missing
+// year is this year's, a two-digit one lies between 1950 and 2049. False for anything else
+// (a sign, a letter, another separator), or a day the month does not have.
 bool TryStrToDate(const std::wstring& text, TDateTime& date);
+
+// DateToStr for many dates, the null date included (30 December 1899): the format is taken once,
+// when it is made.
+class TShortDateWriter {
+ public:
+  TShortDateWriter();
+  // Empty for a moment that no calendar date stands for.
+  std::wstring Write(TDateTime date) const;
+
+ private:
+  std::wstring format_;
+};
 
 // TryStrToDate for many dates: the format and this year are taken once, when it is made.
 class TShortDateReader {
@@ -29,6 +42,7 @@ class TShortDateReader {
 
  private:
   Order order_;
+  std::wstring separators_;
   int thisYear_;
 };
 

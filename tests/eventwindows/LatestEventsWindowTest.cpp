@@ -92,6 +92,21 @@ TEST_F(LatestEventsWindowTest, ADeletedEventIsGoneWhenTheWindowOpensAgain) {
   EXPECT_EQ(Lines(LatestWindow())[1], L">tomorrow|26");
 }
 
+TEST_F(LatestEventsWindowTest, IncomingEventsSortsTheEventsFromTheCurrentDay) {
+  TLatestEvents* f = Show({{L"birthday", Day(1990, 5, 10)}, {L"tomorrow", Day(2000, 5, 11)}});
+  ASSERT_TRUE(f);
+  // The program ran past midnight; an event for the new day came meanwhile.
+  SetNow(2026, 5, 11, 0);
+  UseFakeEditor();
+  editor.Text = L"added";
+  editor.Date = Day(1980, 5, 11);
+  ASSERT_TRUE(manager->AddEvent());
+  manager->ShowLatest(true);
+  Pump(50);
+  ASSERT_EQ(LatestWindow(), f) << "the open window is brought up";
+  EXPECT_EQ(Lines(f), (std::vector<std::wstring>{L"Today|", L">tomorrow|26", L">added|46"}));
+}
+
 TEST_F(LatestEventsWindowTest, TransparencyFollowsTheSettingAndTheActivation) {
   TForm other(Application, L"TOtherWindow");
   other.SetBounds(600, 600, 100, 100);
