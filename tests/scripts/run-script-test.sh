@@ -116,6 +116,9 @@ if command -v Xvfb >/dev/null && command -v openbox >/dev/null && command -v xpr
   reg_with ""
   run ":$dn" /S
   check "a bare display: windows unmanaged" grep -q 'ran: reg add .*Managed /d N' "$RUN_TRACE"
+  reg_with '"Managed"="0"'
+  run ":$dn" /S
+  check "already unmanaged (Wine reads 0 as no): nothing to restart" no_prefix_change
   DISPLAY=":$dn" openbox >/dev/null 2>&1 &
   wm=$!
   pids+=($wm)
