@@ -1,14 +1,14 @@
 // Measures the real program from outside, against a floor process of the same shape.
 //
 //   vxq_progbench <vxq.exe> <notes> <open> ours|floor
-//   vxq_progbench - <notes> <open> floorchild        (the floor process itself)
 //   vxq_progbench <vxq.exe> <notes> <open> windows   (the windows a user opens, ROUNDS times)
 //   vxq_progbench <vxq.exe> <notes> <open> ending    (Exit from the tray and /TERMINATE, timed)
 //
 // ours: writes the notes beside a copy of vxq.exe, starts it with /S and times until every open
 // note is mapped; then the hot key (a posted WM_HOTKEY) until a new note has the keyboard focus.
-// floor: starts this program as floorchild: plain caption-less windows with a rich-edit child,
-// one of which a posted WM_HOTKEY adds and focuses.
+// floor: starts the floor process, "vxq_floor child" (bench/FloorBench, beside this program; it
+// links no code of ours): plain caption-less windows with a rich-edit child, one of which a
+// posted WM_HOTKEY adds and focuses.
 // Both: private bytes and working set after start-up, and the CPU time the process uses over
 // VXQ_IDLE_S idle seconds (default 60; 0 skips it), by GetProcessTimes and by Linux, with the
 // Wine server's.
@@ -29,7 +29,6 @@
 // window manager on the display: that is where the two differ.
 #include <windows.h>
 #include <psapi.h>
-#include <richedit.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -51,46 +50,6 @@
 namespace {
 
 constexpr int kHotKeyId = 0x4242;
-
-// ---- The floor process ----
-
-HWND PlainNote(int i) {
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  const POINT at = BenchNotePosition(i);
-  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"", WS_POPUP | WS_CLIPCHILDREN, at.x, at.y,
-                           kBenchNoteSize, kBenchNoteSize, nullptr, nullptr, inst, nullptr);
-  HWND re = CreateWindowExW(0, RICHEDIT_CLASSW, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 3, 13, 154,
-                            144, w, nullptr, inst, nullptr);
-  std::string rtf = SampleRtf(i);
-  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, ReadIn};
-  SendMessageW(re, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
-  ShowWindow(w, SW_SHOW);
-  return w;
-}
-
-LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_HOTKEY) {
-    HWND note = PlainNote(0);
-    SetForegroundWindow(note);
-    SetFocus(GetWindow(note, GW_CHILD));
-    return 0;
-  }
-  return DefWindowProcW(h, m, w, l);
-}
-
-int FloorChild(int open) {
-  const HINSTANCE inst = RegisterPlainClass(PlainProc);
-  // The hidden window that owns the hot key, as the program's main window does.
-  CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlain", L"bench-floor-main", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                  inst, nullptr);
-  for (int i = 0; i < open; ++i) PlainNote(i);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return 0;
-}
 
 // ---- The measuring process ----
 
@@ -230,7 +189,8 @@ WPARAM NewNoteHotKey() {
 int Measure(const std::wstring& program, int n, int open, bool ours) {
   const std::wstring dir = BenchFolder();
   wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring here(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+  const std::wstring floor = here.substr(0, here.rfind(L'\\') + 1) + L"vxq_floor.exe";
   HANDLE process = nullptr;
   const wchar_t* noteClass = ours ? L"TNoteForm" : L"BenchPlain";
   double t0 = 0;
@@ -238,7 +198,7 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
     process = StartOurs(program, n, open, t0);
   } else {
     t0 = Ms();
-    process = Launch(self, L"- " + std::to_wstring(n) + L" " + std::to_wstring(open) + L" floorchild", dir);
+    process = Launch(floor, L"child " + std::to_wstring(open), dir);
   }
   if (!process) {
     std::printf("cannot start\n");
@@ -253,7 +213,7 @@ int Measure(const std::wstring& program, int n, int open, bool ours) {
   PROCESS_MEMORY_COUNTERS_EX pmc{};
   pmc.cb = sizeof pmc;
   GetProcessMemoryInfo(query, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-  const int unixPid = ours ? LinuxPidOf("vxq-progbench\\vxq.exe") : LinuxPidOf("vxq_progbench.exe", "floorchild");
+  const int unixPid = ours ? LinuxPidOf("vxq-progbench\\vxq.exe") : LinuxPidOf("vxq_floor.exe", "child");
   const long pssKb = unixPid ? LinuxPssKb(std::to_string(unixPid)) : -1;
 
   // Hot key: a new note with the keyboard focus.
@@ -436,7 +396,6 @@ int main(int argc, char** argv) {
   const int n = std::atoi(argv[2]);
   const int open = std::atoi(argv[3]);
   const std::string mode = argv[4];
-  if (mode == "floorchild") return FloorChild(open);
   if (mode == "ending") return MeasureEnding(ToWindowsPath(argv[1]), n, open);
   if (mode == "windows") {
     const char* rounds = std::getenv("ROUNDS");

@@ -7,6 +7,7 @@ function(vxq_add_test_suite name)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${target} PRIVATE vxqcore gtest gtest_main)
   add_dependencies(${target} vxq)
+  vxq_split_debug(${target})
   add_test(NAME ${name} COMMAND ${target} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "VXQ_EXE=$<TARGET_FILE:vxq>;VXQ_BUILD_DIR=${CMAKE_BINARY_DIR}"

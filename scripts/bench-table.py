@@ -99,7 +99,7 @@ if show:
 if prog:
     print("The real program (vxq.exe /S) from outside against a floor process, medians over the pairs")
     for p in placements:
-        for notes, open_ in [(1000, 100), (100, 100)]:
+        for notes, open_ in [(1000, 100), (100, 100), (1000, 1000)]:
             rows = [(prog.get((p, i, notes, open_, "ours")), prog.get((p, i, notes, open_, "floor"))) for i in pairs]
             rows = [(o, fl) for o, fl in rows if o and fl]
             if not rows:
@@ -121,6 +121,15 @@ if prog:
                 print(f"     processor time idle, per minute (over {s:.0f} s, the program and the Wine server, Linux's counts): "
                       f"{med([per_min(o) for o, _ in idle]):.1f} ms (floor {med([per_min(fl) for _, fl in idle]):.1f}); "
                       f"GetProcessTimes {med([num(o, 'idle_cpu_ms') * 60 / s for o, _ in idle]):.1f} ms")
+    # The headline: the real program against the floor with both on one core, as ratios.
+    def ratio(notes, open_, value):
+        rows = [(prog.get(("one", i, notes, open_, "ours")), prog.get(("one", i, notes, open_, "floor"))) for i in pairs]
+        return med([value(o) / value(fl) for o, fl in rows if o and fl and value(o) and value(fl)])
+    pss = lambda f: num(f, "pss_kb")
+    if any(k[0] == "one" for k in prog):
+        print(f"Against the floor, one core: start-up to every note painted {ratio(100, 100, screen_ms):.2f} x at 100 of 100, "
+              f"{ratio(1000, 1000, screen_ms):.2f} x at 1,000 of 1,000; proportional set size with 100 notes open "
+              f"{ratio(100, 100, pss):.2f} x (100 of 100), {ratio(1000, 100, pss):.2f} x (100 of 1,000)")
     print()
 if windows:
     print("The windows a user opens (vxq.exe /S, 3 of 10 notes open), medians and worst of the rounds, ms")

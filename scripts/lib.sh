@@ -19,7 +19,9 @@ install_missing() {
 
 build() {
   cd "$ROOT"
-  if [ ! -f "$BUILD/build.ninja" ]; then
+  # Configured afresh also when the preset changed since (an older build folder keeps the build
+  # type it was first configured with otherwise).
+  if [ ! -f "$BUILD/build.ninja" ] || [ "$ROOT/CMakePresets.json" -nt "$BUILD/CMakeCache.txt" ]; then
     cmake --preset cross -DVXQ_WERROR=${VXQ_WERROR:-ON} >/dev/null
   fi
   cmake --build --preset cross

@@ -26,12 +26,20 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept {
+namespace {
+// Out of line: inlined into a delete expression, it would show the optimiser a free() of what
+// operator new returned, which it takes for a mismatch.
+[[gnu::noinline]] void PoisonAndFree(void* p) noexcept {
   if (!p) return;
   std::memset(p, 0xDD, _msize(p));
+  // Nothing reads the fill before the free, so the optimiser would drop it as a dead store:
+  // the empty statement tells it that the memory is looked at.
+  asm volatile("" : : "r"(p) : "memory");
   std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+}  // namespace
+void operator delete(void* p) noexcept { PoisonAndFree(p); }
+void operator delete(void* p, std::size_t) noexcept { PoisonAndFree(p); }
 
 namespace {
 LONG CALLBACK Crashed(EXCEPTION_POINTERS* e) {

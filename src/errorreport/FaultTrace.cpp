@@ -52,10 +52,15 @@ const wchar_t* FaultName(DWORD code) {
 
 bool Ours(DWORD64 address) { return address >= g_imageStart && address < g_imageEnd; }
 
+// The thread's block is read through the gs segment at offset 0, which GCC 12 optimising takes
+// for a read of the null address and warns about.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
 bool OnStack(DWORD64 sp) {
   const auto* tib = reinterpret_cast<const NT_TIB*>(NtCurrentTeb());
   return sp >= reinterpret_cast<DWORD64>(tib->StackLimit) && sp < reinterpret_cast<DWORD64>(tib->StackBase);
 }
+#pragma GCC diagnostic pop
 
 // One frame outwards: the caller's registers as they were at its call. False at the end of
 // the stack or where the stack no longer makes sense.

@@ -2,6 +2,8 @@
 // keep coming while the dialog is up, for a C++ exception and for a processor fault alike. The
 // dialog is answered by a thread timer that clicks its buttons, so no test can hang on it.
 
+#include <algorithm>
+#include <cstring>
 #include <regex>
 #include <stdexcept>
 
@@ -71,6 +73,27 @@ int Matches(const std::wstring& text, const std::wstring& pattern) {
 
 std::wstring Escaped(const std::wstring& text) {
   return std::regex_replace(text, std::wregex(LR"([\\^$.|?*+()\[\]{}])"), LR"(\$&)");
+}
+
+// The names of an executable file's sections; a name longer than eight characters stands in
+// the file's string table, after its symbols, and the header holds "/<offset>" there.
+std::vector<std::string> SectionNames(const Bytes& file) {
+  auto read = [&](size_t offset, auto& value) { std::memcpy(&value, file.data() + offset, sizeof value); };
+  IMAGE_DOS_HEADER dos;
+  read(0, dos);
+  IMAGE_FILE_HEADER header;
+  read(dos.e_lfanew + sizeof(DWORD), header);
+  const size_t strings = header.PointerToSymbolTable + header.NumberOfSymbols * size_t{IMAGE_SIZEOF_SYMBOL};
+  size_t at = dos.e_lfanew + sizeof(DWORD) + sizeof header + header.SizeOfOptionalHeader;
+  std::vector<std::string> names;
+  for (int i = 0; i < header.NumberOfSections; ++i, at += sizeof(IMAGE_SECTION_HEADER)) {
+    IMAGE_SECTION_HEADER section;
+    read(at, section);
+    std::string name(reinterpret_cast<const char*>(section.Name), strnlen(reinterpret_cast<const char*>(section.Name), 8));
+    if (name[0] == '/') name = reinterpret_cast<const char*>(file.data() + strings + std::atoi(name.c_str() + 1));
+    names.push_back(name);
+  }
+  return names;
 }
 
 // The two ways a window handler fails: a C++ exception, and a processor fault.
@@ -173,6 +196,12 @@ TEST_F(ErrorReportTest, AnErrorInAHandlerIsLoggedWhereItHappenedAndCloseGoesOn) 
   WriteBytes(ExeFolder() + L"probe.dll", Bytes{});  // a file of ours without version information
   DialogAnswer::shot = L"error-dialog";
   DialogAnswer::delayMs = 300;
+  // The functions and lines below come from the debug information in a file beside the
+  // executable, which the optimised build keeps out of it and names.
+  wchar_t self[MAX_PATH];
+  const std::vector<std::string> sections = SectionNames(ReadBytes(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))));
+  EXPECT_EQ(std::count(sections.begin(), sections.end(), ".gnu_debuglink"), 1);
+  EXPECT_EQ(std::count_if(sections.begin(), sections.end(), [](const std::string& s) { return s.rfind(".debug_", 0) == 0; }), 0);
   for (const Failure& f : kFailures) {
     SCOPED_TRACE(WideToUtf8(f.function));
     const size_t logged = ReadLog().size();

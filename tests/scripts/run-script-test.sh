@@ -43,6 +43,7 @@ for display in "" ":0"; do
   out=$(DISPLAY="$display" PATH="$tmp/bin:$PATH" "$ROOT/scripts/run" /S 2>&1)
   check "$what: it ran" test $? -eq 0
   check "$what: the program was started with its switches" grep -q 'ran: .*Vantaro/vxq.exe /S' "$RUN_TRACE"
+  check "$what: its debug information beside it" cmp -s "$BUILD/vxq.debug" "$tmp/prefix/drive_c/Vantaro/vxq.debug"
   [ -z "$display" ] && check "$what: on a virtual display" grep -q "display: virtual" "$RUN_TRACE"
   check "$what: nothing of the platform's on the terminal" \
     bash -c '! grep -Eqi "wine32|fixme|configuration directory|XSERVTrans" <<<"$1"' _ "$out"

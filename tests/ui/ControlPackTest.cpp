@@ -106,11 +106,16 @@ class TPackForm : public TForm {
     DoCreate();
   }
 
-  template <class T>
-  static T* Put(T* control, TWinControl* parent, RECT r, TAlign align = TAlign::alNone) {
+  // The placing is done on the base class: instantiated for each control, its identical bodies
+  // are folded into one, and the optimiser then warns of a memo used as the larger list box.
+  static void Place(TControl* control, TWinControl* parent, RECT r, TAlign align) {
     control->SetParent(parent);
     control->SetBounds(r.left, r.top, r.right, r.bottom ? r.bottom : control->Height());
     control->SetAlign(align);
+  }
+  template <class T>
+  static T* Put(T* control, TWinControl* parent, RECT r, TAlign align = TAlign::alNone) {
+    Place(control, parent, r, align);
     return control;
   }
   TFlatButton* Button(const std::wstring& caption, int left, bool withGlyph) {
