@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -27,14 +28,24 @@
 
 namespace testsupport {
 
-// A fresh folder under the temp folder, removed with everything in it at the end.
+// A name part that no other process or run has used: Wine reuses process ids, and a run that
+// failed (or was killed) may have left a folder named after the same id behind.
+inline std::wstring UniquePart() {
+  static std::atomic<unsigned> made{0};
+  wchar_t random[16];
+  _ultow(std::random_device{}(), random, 36);
+  return std::to_wstring(GetCurrentProcessId()) + L"-" + random + L"-" + std::to_wstring(made++);
+}
+
+// A fresh folder under the temp folder, of a name no other one has, removed with everything in
+// it at the end.
 class TempFolder {
  public:
   explicit TempFolder(const std::wstring& name) {
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
-    path_ = std::wstring(tmp) + L"vxq-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    Remove();
+    do path_ = std::wstring(tmp) + L"vxq-" + name + L"-" + UniquePart() + L"\\";
+    while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     ForceDirectories(path_);
   }
   ~TempFolder() { Remove(); }

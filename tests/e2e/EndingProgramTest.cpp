@@ -80,7 +80,7 @@ class EndingTest : public ProgramTest {
     for (wchar_t c : text) keys += c == L' ' ? std::wstring(L"space ") : std::wstring(1, c) + L" ";
     EXPECT_TRUE(notetest::StartXdotool(L"sleep 0.3 key --delay 60 " + keys));
     HWND edit = RichEditOf(note);
-    const bool typed = WaitUntil([&] { return SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0) >= LRESULT(text.size()); }, 8000);
+    const bool typed = WaitUntil([&] { return SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0) >= LRESULT(text.size()); });
     wchar_t got[256] = {};
     SendMessageW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(got));
     EXPECT_TRUE(typed) << "the keys went to the new note; the foreground is "
@@ -140,7 +140,7 @@ TEST_F(EndingTest, ATrayDoubleClickMakesANoteThatTakesTheKeysAndASessionEndRefus
 
   // The next session end is carried out.
   EXPECT_EQ(EndSession(pid, true), 0);
-  EXPECT_TRUE(EndedNormally(running, 10000)) << "the program ends with the session";
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "the program ends with the session";
   EXPECT_EQ(NoteTextWith(L"first words"), L"first words and more");
 }
 
@@ -149,7 +149,7 @@ TEST_F(EndingTest, UnderAWindowManagerATrayDoubleClickMakesANoteThatTakesTheKeys
   if (!wm.Running() || !notetest::HaveXdotool()) GTEST_SKIP() << "needs openbox and xdotool";
   SetSetting(L"", L"DefaultTrayIconAction", 1);
   HANDLE running = Start(L"/S");
-  ASSERT_NE(TrayWindow(running), nullptr);
+  ASSERT_NE(AwaitStartUp(running), nullptr) << "the icon is in the tray before it is clicked";
   EXPECT_NE(DoubleClickTrayAndType(running, {}, L"under openbox"), nullptr);
   testsupport::SaveScreenShot(L"e2e_tray_double_click_openbox");
   EXPECT_TRUE(Terminate(running));

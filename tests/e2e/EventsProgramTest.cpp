@@ -88,7 +88,7 @@ TEST_F(EventsProgramTest, NothingDueShowsNothingAtStartUpButIncomingEventsAlways
   const DWORD pid = GetProcessId(running);
   HWND tray = TrayWindow(running);
   ASSERT_NE(tray, nullptr);
-  WaitForInputIdle(running, 10000);
+  WaitForInputIdle(running, kPatience);
   EXPECT_TRUE(WindowsOf(pid, L"TLatestEvents").empty()) << "nothing is announced";
   HWND submenu = EventsSubmenu(tray);
   ASSERT_NE(submenu, nullptr);

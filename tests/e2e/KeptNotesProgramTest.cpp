@@ -15,19 +15,19 @@ TEST_F(ProgramTest, NotesWhoseFolderIsRemovedAndMadeAgainWhileItRunsAreWrittenAg
   HANDLE running = Start(L"/s");
   const DWORD pid = GetProcessId(running);
   ASSERT_EQ(AwaitWindows(pid, L"TNoteForm", 1).size(), 1u);
-  HWND tray = TrayWindow(running);
-  ASSERT_NE(tray, nullptr) << "start-up is over";
+  HWND tray = AwaitStartUp(running);
+  ASSERT_NE(tray, nullptr) << "start-up is over: the hidden note was read too";
 
   // A restore or a sync tool takes the folder away and makes it again, empty.
   const std::wstring users = ExtractFilePath(exe_) + L"Users";
   // (A save of the program's own may come in between and leave a file to remove once more.)
-  ASSERT_TRUE(WaitUntil([&] { return RemoveFolderTree(users); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return RemoveFolderTree(users); }));
   ASSERT_TRUE(ForceDirectories(users));
 
   HWND menu = TrayMenu(tray);
   ASSERT_NE(menu, nullptr);
   Choose(menu, {VK_UP, VK_RETURN});  // Exit
-  EXPECT_TRUE(EndedNormally(running, 15000)) << "Exit ends the program";
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "Exit ends the program";
   for (const auto& [id, title, text] : {std::tuple{"NK1", L"On the screen", L"kept on the screen"},
                                         std::tuple{"NK2", L"Hidden", L"kept hidden"}}) {
     ASSERT_TRUE(FileExists(NoteFileName(id))) << id << " is written again";

@@ -30,7 +30,11 @@ inline std::wstring ProgramPath() {
   return AnsiToWide(p);
 }
 
-inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = 10000) {
+// How long a wait for the program may take before it counts as hung: many times what it takes
+// here, as a machine with every core busy may be that much slower.
+inline constexpr DWORD kPatience = 30000;
+
+inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kPatience) {
   for (DWORD start = GetTickCount(); !done(); Sleep(50))
     if (GetTickCount() - start > ms) return false;
   return true;
@@ -94,7 +98,7 @@ class WindowManager {
  public:
   WindowManager() {
     if (GetFileAttributesW(L"Z:\\usr\\bin\\openbox") == INVALID_FILE_ATTRIBUTES) return;
-    const std::wstring flag = L"/tmp/vxq-openbox-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring flag = L"/tmp/vxq-openbox-" + testsupport::UniquePart();
     flag_ = L"Z:" + flag;
     std::replace(flag_.begin(), flag_.end(), L'/', L'\\');
     DeleteFileW(flag_.c_str());
@@ -167,13 +171,23 @@ class ProgramTest : public ::testing::Test {
   // one by itself (neither killed nor crashed).
   bool Terminate(HANDLE running) {
     HANDLE terminate = Start(L"/TERMINATE");
-    EXPECT_TRUE(Ended(terminate, 15000)) << "the asking copy returns";
-    return EndedNormally(running, 5000);
+    EXPECT_TRUE(Ended(terminate, kPatience)) << "the asking copy returns";
+    return EndedNormally(running, kPatience);
   }
 
   static HWND MainWindow(HANDLE process) { return AwaitWindow(GetProcessId(process), L"TVantaroMainForm", false); }
-  // The tray icon's window: it stands once the engine is built.
+  // The tray icon's window: it stands from the first moment of start-up, before any note is read.
   static HWND TrayWindow(HANDLE process) { return AwaitWindow(GetProcessId(process), L"TTrayIconWindow", false); }
+  // Waits until start-up is over (every note read, the engine built) and returns the tray
+  // window: the tray menu opens only once the program's message loop runs. Its menu is closed
+  // again.
+  static HWND AwaitStartUp(HANDLE process) {
+    HWND tray = TrayWindow(process);
+    HWND menu = tray ? TrayMenu(tray) : nullptr;
+    if (!menu) return nullptr;
+    Choose(menu, {VK_ESCAPE});
+    return WaitUntil([&] { return !IsWindowVisible(menu); }) ? tray : nullptr;
+  }
   // Opens the tray menu (by a click the system would send) and returns its window.
   static HWND TrayMenu(HWND tray, bool click = false) {
     if (!click || !notetest::HaveXdotool() || !notetest::StartXdotool(L"mousemove 13 32 sleep 0.2 click 3"))
@@ -185,7 +199,7 @@ class ProgramTest : public ::testing::Test {
   // The atom of a hot key, once the running copy has registered it.
   static ATOM HotKeyAtom(const char* name) {
     ATOM atom = 0;
-    WaitUntil([&] { return (atom = GlobalFindAtomA(name)) != 0; }, 5000);
+    WaitUntil([&] { return (atom = GlobalFindAtomA(name)) != 0; });
     return atom;
   }
 
