@@ -28,6 +28,10 @@
 
 namespace testsupport {
 
+// How long a test waits for a state before it counts as never coming: many times what it takes
+// here, as a machine with every core busy may be that much slower. Only a hang runs into it.
+inline constexpr DWORD kPatience = 30000;
+
 // A name part that no other process or run has used: Wine reuses process ids, and a run that
 // failed (or was killed) may have left a folder named after the same id behind.
 inline std::wstring UniquePart() {
@@ -218,7 +222,7 @@ inline LRESULT EndSession(HWND h, bool othersAgree = true) {
 
 // Pumps until pred() holds or ms pass; returns pred().
 template <class Pred>
-bool PumpUntil(Pred pred, int ms) {
+bool PumpUntil(Pred pred, int ms = kPatience) {
   DWORD end = GetTickCount() + ms;
   while (!pred() && static_cast<int>(end - GetTickCount()) > 0) Pump(10);
   return pred();
@@ -271,7 +275,7 @@ inline DWORD RunThisTestAlone(const wchar_t* mode, DWORD timeoutMs, DWORD* pid =
 
 // Runs the application's own message loop until done() holds. A thread timer keeps the loop's
 // idle wait short, so that a failing test ends instead of hanging.
-inline bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
+inline bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = kPatience) {
   UINT_PTR tick = SetTimer(nullptr, 0, 10, nullptr);
   DWORD start = GetTickCount();
   bool ok = done();
@@ -365,8 +369,8 @@ inline std::wstring ProportionalFace() {
   return face;
 }
 
-// Waits on its own thread for a standard dialog of the test's thread, then acts on it; one still
-// open a few seconds later is cancelled, so that no test can hang on one.
+// Waits on its own thread for a standard dialog of the test's thread (until the closer goes),
+// then acts on it; one still open long after is cancelled, so that no test can hang on one.
 class DialogCloser {
  public:
   explicit DialogCloser(std::function<void(HWND dialog)> action)
@@ -397,14 +401,14 @@ class DialogCloser {
   }
   void Run() {
     HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !stop_ && !dialog; ++i) {
+    for (const DWORD start = GetTickCount(); !stop_ && !dialog && GetTickCount() - start < kPatience;) {
       dialog = FindDialog();
       if (!dialog) Sleep(10);
     }
     if (!dialog) return;
     found_ = true;
     action_(dialog);
-    for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
+    for (const DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < kPatience;) Sleep(10);
     if (IsWindow(dialog)) {
       forced_ = true;
       PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);

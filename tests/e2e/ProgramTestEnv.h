@@ -30,9 +30,7 @@ inline std::wstring ProgramPath() {
   return AnsiToWide(p);
 }
 
-// How long a wait for the program may take before it counts as hung: many times what it takes
-// here, as a machine with every core busy may be that much slower.
-inline constexpr DWORD kPatience = 30000;
+using testsupport::kPatience;
 
 inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kPatience) {
   for (DWORD start = GetTickCount(); !done(); Sleep(50))

@@ -154,7 +154,7 @@ class ErrorReportTest : public NoteTest {
   // A note with words typed that wait for their save.
   TNoteWrapper* TypeUnsavedWords() {
     TNoteWrapper* w = OpenNote(300, 300, 200, 160, L"Typing");
-    EXPECT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
+    EXPECT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }));
     Pump(1200);
     for (wchar_t c : std::wstring(L"unsaved words")) TypeChar(w->Form, c);
     Pump(100);
@@ -178,7 +178,7 @@ TEST_F(ErrorReportTest, AnErrorInAHandlerIsLoggedWhereItHappenedAndCloseGoesOn) 
     const size_t logged = ReadLog().size();
     const int shown = ErrorHandler->DialogsShown, handled = probe->handled;
     PostMessageW(probe->Handle(), f.message, 0, 0);
-    ASSERT_TRUE(RunLoopUntil([&] { return ErrorHandler->DialogsShown == shown + 1 && !DialogAnswer::Showing(); }, 8000));
+    ASSERT_TRUE(RunLoopUntil([&] { return ErrorHandler->DialogsShown == shown + 1 && !DialogAnswer::Showing(); }));
 
     const std::wstring entry = ReadLog().substr(logged);
     for (const std::wstring& pattern : EntryPatterns(f))
@@ -189,7 +189,7 @@ TEST_F(ErrorReportTest, AnErrorInAHandlerIsLoggedWhereItHappenedAndCloseGoesOn) 
 
     // Close let the program go on: the window answers its next message.
     PostMessageW(probe->Handle(), WM_APP + 2, 0, 0);
-    EXPECT_TRUE(RunLoopUntil([&] { return probe->handled == handled + 1; }, 2000));
+    EXPECT_TRUE(RunLoopUntil([&] { return probe->handled == handled + 1; }));
     DialogAnswer::shot.clear();
   }
 }
@@ -227,7 +227,7 @@ TEST_F(ErrorReportTest, TerminateSavesTypedTextThenEndsWithCodeOne) {
       onDisk = PlainText(LoadNote(w->FileName));
     };
     PostMessageW(probe->Handle(), f.message, 0, 0);
-    ASSERT_TRUE(RunLoopUntil([&] { return exitCode != -1; }, 8000));
+    ASSERT_TRUE(RunLoopUntil([&] { return exitCode != -1; }));
     EXPECT_EQ(exitCode, 1);
     EXPECT_NE(onDisk.find(L"unsaved words"), std::wstring::npos) << WideToUtf8(onDisk);
   }
@@ -261,7 +261,7 @@ TEST_F(ErrorReportTest, ARepeatingErrorWhileTheDialogIsUpIsLoggedEachTimeInOneDi
   // The dialog stays up for several ticks; it is answered only once the failures stop.
   DialogAnswer::delayMs = 700;
   DialogAnswer::before = [this] { probe->failing = false; };
-  ASSERT_TRUE(RunLoopUntil([] { return ErrorHandler->DialogsShown >= 1 && !DialogAnswer::Showing(); }, 8000));
+  ASSERT_TRUE(RunLoopUntil([] { return ErrorHandler->DialogsShown >= 1 && !DialogAnswer::Showing(); }));
   Pump(300);
   probe->FailTimer->SetEnabled(false);
 

@@ -82,7 +82,7 @@ TEST_F(ManagerDialogsTest, NotePropertiesFromCtrlPAndThePopupMenuEditTheFocusedN
   } seen{};
   auto edit = [&](const std::wstring& newTitle, const std::function<void()>& open) {
     seen = {};
-    testsupport::Watchdog dog(8000);
+    testsupport::Watchdog dog(testsupport::kPatience);
     TTimer driver(Application, L"Driver", 20);
     WhenDialogUp(driver, [&](TNoteConf& d) {
       seen.Title = d.Titleedit->Text();
@@ -156,7 +156,7 @@ void EndWhileOpenTest::Run(UINT message, OpenThing thing) {
   };
   int asked = 0;
   {
-    testsupport::Watchdog dog(8000);
+    testsupport::Watchdog dog(testsupport::kPatience);
     TTimer driver(Application, L"Driver", 20);
     switch (thing) {
       case OpenThing::PropertiesDialog:

@@ -631,7 +631,7 @@ TEST_F(ManagerTest, PopupMenuAndAboutGiveTheActionsAndHotKeysBack) {
   });
   TLifeCheck alive = form->Watch();
   {
-    testsupport::Watchdog guard(3000);
+    testsupport::Watchdog guard(testsupport::kPatience);
     form->_About->Execute();
   }
   KillTimer(nullptr, probe);

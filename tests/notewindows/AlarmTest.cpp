@@ -156,11 +156,11 @@ TEST_F(AlarmTest, SixNotesRingingAtOnceLeaveTheWindowThreadFree) {
   TNoteForm* doomed = notes[4]->Form;
   const HWND h = doomed->Handle();
   {
-    testsupport::HangGuard guard(20000, "deleting a note while six notes ring");
+    testsupport::HangGuard guard(testsupport::kPatience, "deleting a note while six notes ring");
     doomed->DeleteNoteAction->Execute();
   }
   EXPECT_EQ(boxes.size(), 1u);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "the deleted note's window goes";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "the deleted note's window goes";
   EXPECT_FALSE(FileExists(notes[4]->FileName));
   for (size_t i = 0; i < notes.size(); ++i) {
     if (i == 4) continue;

@@ -56,7 +56,7 @@ TEST_F(NoteMenuTest, EverySnoozeItemOfBothMenusHidesTheNoteForItsMinutes) {
       HWND h = f->Handle();
       item->Click();
       EXPECT_EQ(w->Form, nullptr) << what;
-      EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << what << ": the window went";
+      EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << what << ": the window went";
       TNoteClass saved = LoadNote(w->FileName);
       EXPECT_TRUE(saved.GetHidden()) << what;
       EXPECT_EQ(saved.AutoShowPending, 1u) << what;
@@ -86,7 +86,7 @@ TEST_F(NoteMenuTest, ASnoozeThatMeetsTheSessionEndLeavesTheFreedNoteAlone) {
   SetNowOverride(EncodeDateTime(2026, 7, 1, 10, 0));
   f->N10Minutes1->Click();
   EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the session ended";
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << "the window went";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "the window went";
   TNoteClass saved = LoadNote(file);
   EXPECT_TRUE(saved.GetHidden()) << "saved away";
   EXPECT_NEAR(saved.ShowAt, EncodeDateTime(2026, 7, 1, 10, 10), kSecond / 100) << "until its moment";
@@ -206,7 +206,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   ASSERT_EQ(f->AnimationSteps.size(), 5u) << "closes with its animation: 200 pixels shrink to 85 % five times";
   EXPECT_EQ(f->AnimationSteps.front(), 170);
   EXPECT_LT(f->AnimationSteps.back(), 90);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "Yes closes the window";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "Yes closes the window";
   EXPECT_FALSE(FileExists(w->FileName)) << "and deletes the file";
   EXPECT_EQ(Manager().Notes->Count(), count - 1);
   Manager().CheckTimers();
@@ -229,7 +229,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   f->DeleteNoteAction->Execute();
   EXPECT_EQ(questions, 2);
   EXPECT_EQ(Manager().Notes->Count(), before2 - 1) << "one note less, not two";
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }));
   manager.reset();  // frees each deleted note once
   Manager();
 
@@ -249,7 +249,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   f->DeleteNoteAction->Execute();
   EXPECT_EQ(manager, nullptr);
   EXPECT_FALSE(FileExists(file)) << "Yes was the answer";
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "and the window goes";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "and the window goes";
 }
 
 TEST_F(NoteMenuTest, TheKeysGoToTheTextAgainAfterEachMenuAndTheDeleteQuestion) {
@@ -354,7 +354,7 @@ TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExi
     HeldKey ctrl(VK_CONTROL);
     PressKey(f, 'O');
   }
-  ASSERT_TRUE(PumpUntil([&] { return dialogs == 1 && !noteconftest::OpenDialog(); }, 3000)) << "Ctrl+O opens the dialog";
+  ASSERT_TRUE(PumpUntil([&] { return dialogs == 1 && !noteconftest::OpenDialog(); })) << "Ctrl+O opens the dialog";
   EXPECT_TRUE(f->UpdateTimer->Enabled()) << "Ctrl+O: the save timer runs again after the dialog";
 
   // The window goes while the dialog is up.

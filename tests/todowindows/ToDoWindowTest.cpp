@@ -276,7 +276,7 @@ TEST_F(ToDoWindowTest, RealInputBox) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
   };
   typist->SetEnabled(true);
-  testsupport::Watchdog watchdog(10000);
+  testsupport::Watchdog watchdog(testsupport::kPatience);
   form->CreateTask();
   EXPECT_FALSE(testsupport::Watchdog::fired);
   EXPECT_EQ(OnDisk(L"P"), "[Задача| |1]");

@@ -54,7 +54,7 @@ TEST_F(LifetimeKeyboardTest, AFormReleasedInsideItsOwnHandlerLivesUntilTheHandle
   SendMessageW(button->Handle(), BM_CLICK, 0, 0);
   EXPECT_TRUE(aliveInHandler) << "a release asked for inside a handler waits for it to return";
   EXPECT_EQ(captionInHandler, L"still here");
-  EXPECT_TRUE(RunLoopUntil([&] { return !alive; }, 1000)) << "and is carried out afterwards";
+  EXPECT_TRUE(RunLoopUntil([&] { return !alive; })) << "and is carried out afterwards";
   EXPECT_FALSE(IsWindow(h));
 
   // Queued by serial, never by address: a release outlived by its form frees no newcomer,
@@ -86,14 +86,14 @@ TEST_F(LifetimeKeyboardTest, ModalLoopsEndCleanlyWhenTheirFormOrItsOwnerGoes) {
   timer->SetEnabled(true);
   TModalResult result;
   {
-    Watchdog watchdog(5000);
+    Watchdog watchdog(kPatience);
     result = dialog->ShowModal();
   }
   EXPECT_FALSE(Watchdog::fired);
   EXPECT_EQ(result, mrCancel);
   EXPECT_TRUE(IsWindowEnabled(bystander->Handle())) << "the other windows are enabled again";
   EXPECT_EQ(app_->ModalLevel, 0);
-  EXPECT_TRUE(RunLoopUntil([&] { return !ownerAlive && !dialogAlive; }, 1000));
+  EXPECT_TRUE(RunLoopUntil([&] { return !ownerAlive && !dialogAlive; }));
 
   // A dialog freed outright while its loop runs: the loop notices and touches nothing of it.
   auto* doomed = new TForm(app_.get(), L"TDoomedDialog");
@@ -103,7 +103,7 @@ TEST_F(LifetimeKeyboardTest, ModalLoopsEndCleanlyWhenTheirFormOrItsOwnerGoes) {
   };
   timer->SetEnabled(true);
   {
-    Watchdog watchdog(5000);
+    Watchdog watchdog(kPatience);
     result = doomed->ShowModal();
   }
   EXPECT_FALSE(Watchdog::fired);
@@ -137,7 +137,7 @@ TEST_F(LifetimeKeyboardTest, ErrorsComeOneAtATimeAndNeverDestroyAWindowOrStopThe
   });
   int suppressedBefore = TApplication::SuppressedErrors();
   failing->SetEnabled(true);
-  RunLoopUntil([&] { return boxes > 0; }, 2000);
+  RunLoopUntil([&] { return boxes > 0; });
   failing->SetEnabled(false);
   EXPECT_EQ(boxes, 1) << "one box while the errors go on";
   EXPECT_GE(TApplication::SuppressedErrors() - suppressedBefore, 3);
@@ -151,7 +151,7 @@ TEST_F(LifetimeKeyboardTest, ErrorsComeOneAtATimeAndNeverDestroyAWindowOrStopThe
   app_->OnIdle = [&] {
     if (++idles == 1) throw std::runtime_error("idle failed");
   };
-  EXPECT_TRUE(RunLoopUntil([&] { return idles > 2; }, 2000));
+  EXPECT_TRUE(RunLoopUntil([&] { return idles > 2; }));
   app_->OnIdle = nullptr;
   ASSERT_FALSE(errors_.empty());
   EXPECT_EQ(errors_.front(), "idle failed");
@@ -182,7 +182,7 @@ TEST_F(LifetimeKeyboardTest, APopupMenuLeavesTheActivationAndFocusWithItsWindow)
     EndMenu();
   });
   {
-    Watchdog watchdog(3000);
+    Watchdog watchdog(kPatience);
     menu->PopupComponent = edit;
     menu->Popup(60, 60);
   }
