@@ -46,17 +46,35 @@ inline std::wstring UniquePart() {
 class TempFolder {
  public:
   explicit TempFolder(const std::wstring& name) {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    do path_ = std::wstring(tmp) + L"vxq-" + name + L"-" + UniquePart() + L"\\";
+    do path_ = Temp() + L"vxq-" + name + L"-" + UniquePart() + L"\\";
     while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     ForceDirectories(path_);
+  }
+  // Takes over the latest folder of name that the process pid made and could not remove (it
+  // ended abruptly), to remove it at the end; Path() is empty when there is none.
+  TempFolder(const std::wstring& name, DWORD pid) {
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((Temp() + L"vxq-" + name + L"-" + std::to_wstring(pid) + L"-*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    FILETIME latest{};
+    do {
+      if (CompareFileTime(&found.ftCreationTime, &latest) < 0) continue;
+      latest = found.ftCreationTime;
+      path_ = Temp() + found.cFileName + L"\\";
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
   }
   ~TempFolder() { Remove(); }
   const std::wstring& Path() const { return path_; }
 
  private:
+  static std::wstring Temp() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    return tmp;
+  }
   void Remove() {
+    if (path_.empty()) return;
     std::wstring from = path_.substr(0, path_.size() - 1);
     from.push_back(L'\0');
     from.push_back(L'\0');

@@ -243,8 +243,10 @@ TEST_F(ErrorReportTest, AFaultOutsideTheHandlersIsReportedTheTypingSavedAndThePr
   }
   DWORD pid = 0;
   EXPECT_EQ(testsupport::RunThisTestAlone(L"VXQ_FAULT_OUTSIDE", 30000, &pid), 1u);
-  // Its folder is ours with its process id; it ended before it could remove it.
-  const std::wstring ours = ExeFolder(), folder = ours.substr(0, ours.rfind(L'-') + 1) + std::to_wstring(pid) + L"\\";
+  // It ended before it could remove its folder: this test does.
+  const testsupport::TempFolder left(Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name()), pid);
+  ASSERT_FALSE(left.Path().empty()) << "the faulting run's folder";
+  const std::wstring ours = ExeFolder(), folder = left.Path();
   EXPECT_EQ(Matches(ReadLog(folder),
                     L"\r\nAccess violation at address [^\\[]+\\[[0-9A-F]{16}\\] test_errorreport\\.exe WriteThroughNull "),
             1);
