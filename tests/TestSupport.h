@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -304,6 +305,33 @@ inline bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = kP
   KillTimer(nullptr, tick);
   return ok;
 }
+
+// Runs act once ready() holds, from a timer of this thread: the message loops of a menu and of
+// a modal dialog run it too, so act can answer what they show, however long a busy machine
+// takes to show it. Gives up after kPatience; KillTimer with the id returned stops it early.
+inline UINT_PTR WhenReady(std::function<bool()> ready, std::function<void()> act) {
+  struct Pending {
+    std::function<bool()> ready;
+    std::function<void()> act;
+    DWORD start;
+  };
+  static std::map<UINT_PTR, Pending> pending;
+  const UINT_PTR id = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+    const auto it = pending.find(id);
+    if (it != pending.end() && !it->second.ready() && GetTickCount() - it->second.start < kPatience) return;
+    KillTimer(nullptr, id);
+    if (it == pending.end()) return;
+    const bool ready = it->second.ready();
+    const std::function<void()> act = std::move(it->second.act);
+    pending.erase(it);
+    if (ready) act();
+  });
+  pending[id] = Pending{std::move(ready), std::move(act), GetTickCount()};
+  return id;
+}
+
+// Whether a pop-up menu is up on the screen.
+inline bool MenuUp() { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }
 
 // Ends a menu or a modal loop that a failing test would otherwise leave open for good.
 class Watchdog {

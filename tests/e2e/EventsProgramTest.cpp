@@ -86,9 +86,8 @@ TEST_F(EventsProgramTest, NothingDueShowsNothingAtStartUpButIncomingEventsAlways
   testsupport::WriteBytes(EventsFile(), notetest::Bytes(file.begin(), file.end()));
   HANDLE running = Start();
   const DWORD pid = GetProcessId(running);
-  HWND tray = TrayWindow(running);
+  HWND tray = AwaitStartUp(running);
   ASSERT_NE(tray, nullptr);
-  WaitForInputIdle(running, kPatience);
   EXPECT_TRUE(WindowsOf(pid, L"TLatestEvents").empty()) << "nothing is announced";
   HWND submenu = EventsSubmenu(tray);
   ASSERT_NE(submenu, nullptr);

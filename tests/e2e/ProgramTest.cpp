@@ -84,8 +84,7 @@ TEST_F(ProgramTest, TerminateShowsTheClosingWindowAndSavesEveryNoteOrEndsAtOnceW
         mostClosing = std::max(mostClosing, closing);
         if (closing && !closingFrom) closingFrom = GetTickCount();
         return Ended(terminate, 0) && Ended(running, 0);
-      },
-      8000);
+      });
   EXPECT_TRUE(Ended(terminate, 0)) << "the asking copy returns";
   EXPECT_TRUE(EndedNormally(running, 0)) << "the running copy ends";
   EXPECT_EQ(mostClosing, 1u) << "one closing window shows while the request is handled";
@@ -240,8 +239,7 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
           MSG msg;
           while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
           return WindowsOf(pid, L"TNoteForm").size() == 2;
-        },
-        8000);
+        });
     DestroyWindow(focus);
     EXPECT_TRUE(pressed) << "Win+F8 on the keyboard makes a new note";
   }
@@ -327,8 +325,7 @@ TEST_F(ProgramTest, UnderAWindowManagerWindowsComeAtOnceAndAClickedManagerComesA
         for (HWND h : WindowsOf(pid, L"TNoteForm"))
           if (h != notes[0] && h != notes[1]) note = h;
         return note && FocusOf(note) == RichEditOf(note) && Painted(note);
-      },
-      5000));
+      }));
   const DWORD newNoteMs = GetTickCount() - t0;
   WaitUntil([&] { return GetForegroundWindow() == note; });
   INPUT keys[4] = {};

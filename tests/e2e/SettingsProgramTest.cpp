@@ -49,8 +49,9 @@ COLORREF NotePixel(HWND note) {
 
 // Win and a key pressed on the keyboard, while a window of this process has the X focus (Wine
 // hands hot keys over only then); returns once the program shows count notes, or after a while.
-// xdotool's search may trip over a window that goes meanwhile: it is asked again then.
-bool PressHotKey(DWORD pid, const wchar_t* key, size_t count, int attempts = 2, DWORD waitMs = 4000) {
+// xdotool's search may trip over a window that goes meanwhile: it is asked again then, after a
+// wait long enough for a busy machine to have started xdotool and handed the key over.
+bool PressHotKey(DWORD pid, const wchar_t* key, size_t count, int attempts = 2, DWORD waitMs = kPatience / 3) {
   bool seen = false;
   for (int i = 0; i < attempts && !seen; ++i) {
     HWND focus = CreateWindowExW(0, L"STATIC", L"vxq-e2e-settings-keys", WS_POPUP | WS_VISIBLE, 600, 600, 80, 40,
@@ -139,8 +140,7 @@ TEST_F(ProgramTest, SetupFromTheTrayGivesNewNotesAnotherKeyAndTheOpenNotesAnothe
         const bool settled = now != yellow && now == refreshed;
         refreshed = now;
         return settled;
-      },
-      5000))
+      }))
       << "the open note takes the new default colour";
 
   EXPECT_TRUE(PressHotKey(pid, L"F9", 2)) << "Win+F9 makes a new note now";

@@ -63,8 +63,7 @@ TEST_F(ProgramTest, ToDoHotKeyOpensTheFirstProjectAndTheTasksSurviveTerminate) {
           MSG msg;
           while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
           return (window = FindWindowW(L"TToDOListForm", nullptr)) != nullptr && IsWindowVisible(window);
-        },
-        8000);
+        });
     DestroyWindow(focus);
     EXPECT_NE(window, nullptr) << "Win+F6 on the keyboard opens the to-do list";
   }

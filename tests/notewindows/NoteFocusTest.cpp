@@ -57,15 +57,13 @@ TEST_F(NoteFocusTest, TheTextTakesTheKeysAfterStartTitleClicksMenusAndAnotherNot
     RECT ra = ScreenRect(fa->Handle());
     StartXdotool(L"mousemove " + std::to_wstring(ra.left + 60) + L" " + std::to_wstring(ra.top + 5) + L" click 1");
     EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == fa->Handle(); }));
-    Pump(100);
-    EXPECT_EQ(GetFocus(), fa->NoteEdit->Handle()) << "after a click on the title bar";
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == fa->NoteEdit->Handle(); })) << "after a click on the title bar";
     SetForegroundWindow(fb->Handle());
-    Pump(50);
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == fb->NoteEdit->Handle(); }));
   }
   fb->CloseNote();
-  Pump(100);
-  EXPECT_EQ(GetActiveWindow(), fa->Handle());
-  EXPECT_EQ(GetFocus(), fa->NoteEdit->Handle()) << "after the other note closed";
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == fa->Handle(); }));
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == fa->NoteEdit->Handle(); })) << "after the other note closed";
   TypeText(L"e");
   EXPECT_EQ(fa->NoteEdit->Text(), L"a\tb\r\ncde");
   // Alt and Alt+Space open no menu of the system's that would take the next keys.

@@ -366,7 +366,9 @@ TEST_F(NoteTest, TheClosingWindowsSecondLeavesTheProgramAnswering) {
   std::atomic<ULONGLONG> waited{0};
   std::thread system([&] {
     // Wait until the request is being carried out: its closing window is up.
-    while (!FindWindowW(L"TClosingVantaroDLG", nullptr)) Sleep(5);
+    for (const ULONGLONG from = GetTickCount64();
+         !FindWindowW(L"TClosingVantaroDLG", nullptr) && GetTickCount64() - from < testsupport::kPatience;)
+      Sleep(5);
     const ULONGLONG start = GetTickCount64();
     DWORD_PTR answer = 0;
     answered = SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 500, &answer) && answer;

@@ -177,10 +177,7 @@ TEST_F(LifetimeKeyboardTest, APopupMenuLeavesTheActivationAndFocusWithItsWindow)
   int deactivations = 0;
   form->OnDeactivate = [&](TComponent*) { ++deactivations; };
   // The menu closes by itself a moment later, as when the user clicks elsewhere.
-  UINT_PTR closer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    EndMenu();
-  });
+  const UINT_PTR closer = testsupport::WhenReady(testsupport::MenuUp, [] { EndMenu(); });
   {
     Watchdog watchdog(kPatience);
     menu->PopupComponent = edit;
@@ -210,8 +207,8 @@ TEST_F(LifetimeKeyboardTest, DialogKeyboardWalksPressesAndRemembersTheFocus) {
   auto* dialog = new TKeyDialog(app_.get());
   dialog->Show();
   SetForegroundWindow(dialog->Handle());
-  Idle(50);
-  EXPECT_EQ(GetFocus(), dialog->First->Handle()) << "the first control takes the keys when none was chosen";
+  EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == dialog->First->Handle(); }))
+      << "the first control takes the keys when none was chosen; not " << FocusName();
 
   // Every control has its own id; the default and cancel buttons have the system's.
   std::set<UINT> ids;
@@ -265,17 +262,14 @@ TEST_F(LifetimeKeyboardTest, DialogKeyboardWalksPressesAndRemembersTheFocus) {
   dialog->Third->SetFocus();
   TForm* other = NewShownForm(L"TOtherForm", 500);
   SetForegroundWindow(other->Handle());
-  Idle(30);
-  ASSERT_NE(GetActiveWindow(), dialog->Handle());
+  ASSERT_TRUE(RunLoopUntil([&] { return GetActiveWindow() == other->Handle(); }));
   SetForegroundWindow(dialog->Handle());
-  Idle(30);
-  EXPECT_EQ(GetFocus(), dialog->Third->Handle());
+  EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == dialog->Third->Handle(); })) << FocusName();
   // And after the window above it closes.
   SetForegroundWindow(other->Handle());
-  Idle(30);
+  ASSERT_TRUE(RunLoopUntil([&] { return GetActiveWindow() == other->Handle(); }));
   other->Hide();
-  Idle(30);
-  EXPECT_EQ(GetFocus(), dialog->Third->Handle());
+  EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == dialog->Third->Handle(); })) << FocusName();
 }
 
 TEST_F(LifetimeKeyboardTest, ShortcutsRunActionsAfterControlsThatWantTheKeysAndListsCanBeSuspended) {
