@@ -105,6 +105,13 @@ class TestUserFolder {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Waits, without handling messages, until done() holds or ms have passed; returns whether it held.
+inline bool WaitFor(const std::function<bool()>& done, DWORD ms = kPatience) {
+  for (const DWORD start = GetTickCount(); !done(); Sleep(20))
+    if (GetTickCount() - start > ms) return false;
+  return true;
+}
+
 // Makes link a Unix symbolic link to target through ln, as Wine itself makes none; returns
 // whether ln could be started.
 inline bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
@@ -140,8 +147,7 @@ inline bool MakeDirectoryLink(const std::wstring& link, const std::wstring& targ
   if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink(link)) return true;
   if (!MakeUnixLink(link, target)) return false;
   // A Unix process is not waited for through its handle.
-  for (int i = 0; i < 100 && !isLink(link); ++i) Sleep(50);
-  return isLink(link);
+  return WaitFor([&] { return isLink(link); });
 }
 
 // Makes link a symbolic link to the file target, as MakeDirectoryLink does for a folder. Wine
@@ -150,8 +156,7 @@ inline bool MakeFileLink(const std::wstring& link, const std::wstring& target) {
   auto stands = [](const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; };
   if (CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) && stands(link)) return true;
   if (!MakeUnixLink(link, target)) return false;
-  for (int i = 0; i < 100 && !stands(link); ++i) Sleep(50);
-  return stands(link);
+  return WaitFor([&] { return stands(link); });
 }
 
 inline Bytes ReadBytes(const std::wstring& path) {

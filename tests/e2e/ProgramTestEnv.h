@@ -32,11 +32,7 @@ inline std::wstring ProgramPath() {
 
 using testsupport::kPatience;
 
-inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kPatience) {
-  for (DWORD start = GetTickCount(); !done(); Sleep(50))
-    if (GetTickCount() - start > ms) return false;
-  return true;
-}
+inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kPatience) { return testsupport::WaitFor(done, ms); }
 
 // The top-level windows of a class that belong to a process.
 inline std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className, bool visibleOnly = true) {
