@@ -2,7 +2,9 @@
 // Helpers shared by the test suites: throwaway folders, pumping messages, screenshots.
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -271,6 +273,134 @@ inline bool SaveScreenShot(const std::wstring& name, RECT r) {
 inline bool SaveScreenShot(const std::wstring& name) {
   return SaveScreenShot(name, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
+
+// The texts a window shows cut, one line each, naming the control's text: a label whose text,
+// measured with its own font, is wider than the label or (wrapped) higher; a check box, radio
+// button, push button or group box whose caption is wider than the room it leaves for it; or
+// such a control lying partly outside its parent. Hidden controls (another page's) are passed
+// over, and so are the buttons that paint themselves.
+inline std::vector<std::string> CutTexts(HWND window) {
+  std::vector<std::string> cut;
+  auto check = [&](HWND h) {
+    wchar_t kind[32] = L"";
+    GetClassNameW(h, kind, 32);
+    const bool label = !lstrcmpiW(kind, L"Static"), button = !lstrcmpiW(kind, L"Button");
+    const DWORD style = GetWindowLongW(h, GWL_STYLE);
+    if (!lstrcmpiW(kind, WC_HEADERW) && IsWindowVisible(h)) {
+      // A list's column headers: each caption within its column, beside the item's margins.
+      HDC dc = GetDC(h);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+      for (int i = 0; i < Header_GetItemCount(h); ++i) {
+        wchar_t text[256] = L"";
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        RECT r{};
+        SIZE need{};
+        if (!Header_GetItem(h, i, &item) || !Header_GetItemRect(h, i, &r) || !*text) continue;
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &need);
+        if (need.cx + 12 > r.right - r.left)
+          cut.push_back("header \"" + WideToUtf8(text) + "\" needs " + std::to_string(need.cx + 12) + " and has " +
+                        std::to_string(r.right - r.left));
+      }
+      SelectObject(dc, old);
+      ReleaseDC(h, dc);
+      return;
+    }
+    if (!IsWindowVisible(h) || !(label || button)) return;
+    const DWORD type = label ? style & SS_TYPEMASK : style & BS_TYPEMASK;
+    const bool wraps = label ? type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT : (style & BS_MULTILINE) != 0;
+    // Room the control's own drawing takes beside the text: the box of a check box, the frame.
+    int beside = 0;
+    if (label && type > SS_LEFTNOWORDWRAP && type != SS_SIMPLE) return;  // pictures, frames
+    if (button) switch (type) {
+        case BS_GROUPBOX: beside = 16; break;
+        case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_3STATE: case BS_AUTO3STATE:
+        case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON: beside = GetSystemMetrics(SM_CXMENUCHECK) + 4; break;
+        case BS_PUSHBUTTON: case BS_DEFPUSHBUTTON: beside = 4; break;
+        default: return;
+      }
+    const int length = GetWindowTextLengthW(h);
+    std::wstring text(length + 1, L'\0');
+    text.resize(GetWindowTextW(h, text.data(), length + 1));
+    RECT client;
+    GetClientRect(h, &client);
+    const std::string name = "\"" + WideToUtf8(text) + "\"";
+    if (HWND parent = GetParent(h); parent && parent != GetDesktopWindow()) {
+      RECT own = ScreenRect(h), inside;
+      GetClientRect(parent, &inside);
+      MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+      if (own.left < inside.left || own.top < inside.top || own.right > inside.right || own.bottom > inside.bottom)
+        cut.push_back(name + " lies partly outside its parent");
+    }
+    if (text.empty()) return;
+    HDC dc = GetDC(h);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+    const int room = std::max<int>(client.right - beside, 1);
+    RECT need{0, 0, room, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+              DT_CALCRECT | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : 0) |
+                  (label && (style & SS_NOPREFIX) ? DT_NOPREFIX : 0));
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    // A group box's caption stands on its frame: only its width counts.
+    if (need.right > room || (type != BS_GROUPBOX && need.bottom > client.bottom))
+      cut.push_back(name + " needs " + std::to_string(need.right + beside) + "x" + std::to_string(need.bottom) +
+                    " and has " + std::to_string(client.right) + "x" + std::to_string(client.bottom));
+  };
+  EnumChildWindows(
+      window,
+      [](HWND h, LPARAM f) {
+        (*reinterpret_cast<decltype(check)*>(f))(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&check));
+  return cut;
+}
+
+// Writes the texts of an INI text ("[section]" lines, then "key=text" lines) into a language
+// file, as a translator would have them there.
+inline void WriteLanguageTexts(const std::wstring& file, const std::wstring& ini) {
+  std::wstring section;
+  for (size_t start = 0, end; start < ini.size(); start = end + 1) {
+    end = std::min(ini.find(L'\n', start), ini.size());
+    const std::wstring line = ini.substr(start, end - start);
+    const size_t equals = line.find(L'=');
+    if (line.size() > 2 && line.front() == L'[' && line.back() == L']')
+      section = line.substr(1, line.size() - 2);
+    else if (equals != std::wstring::npos && equals > 0)
+      WritePrivateProfileStringW(section.c_str(), line.substr(0, equals).c_str(), line.substr(equals + 1).c_str(),
+                                 file.c_str());
+  }
+}
+
+// The program's visual styles (its manifest asks for the common controls 6) for the windows this
+// thread makes while it lives, as the program has them.
+class ProgramVisualStyles {
+ public:
+  ProgramVisualStyles() {
+    const std::wstring exe = BuildFolder() + L"vxq.exe";
+    ACTCTXW ctx{};
+    ctx.cbSize = sizeof ctx;
+    ctx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    ctx.lpSource = exe.c_str();
+    ctx.lpResourceName = MAKEINTRESOURCEW(1);
+    context_ = CreateActCtxW(&ctx);
+    active_ = context_ != INVALID_HANDLE_VALUE && ActivateActCtx(context_, &cookie_);
+  }
+  ~ProgramVisualStyles() {
+    if (active_) DeactivateActCtx(0, cookie_);
+    if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
+  }
+  bool Active() const { return active_; }
+
+ private:
+  HANDLE context_ = INVALID_HANDLE_VALUE;
+  ULONG_PTR cookie_ = 0;
+  bool active_ = false;
+};
 
 // Runs the current test again in a process of its own, with the variable mode set (the test
 // looks for it to play its part there); returns that process's exit code, or WAIT_TIMEOUT

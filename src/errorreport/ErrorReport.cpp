@@ -231,21 +231,15 @@ std::string LogBytes(HANDLE h, const std::wstring& text) {
   if (!GetFileSizeEx(h, &size) || size.QuadPart == 0) return kUtf8Mark + WideToUtf8(text);
   if (ReadFile(h, head, 3, &read, nullptr) && read == 3 && memcmp(head, kUtf8Mark, 3) == 0) return WideToUtf8(text);
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const int n = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]) ? 2 : 1;
-    char bytes[8];
-    BOOL lost = FALSE;
-    const int k = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &text[i], n, bytes, sizeof bytes, nullptr, &lost);
-    if (k > 0 && !lost) {
-      out.append(bytes, k);
+  ForEachAnsiChar(text, [&out](char32_t code, std::string_view bytes) {
+    if (!bytes.empty()) {
+      out += bytes;
     } else {
-      const unsigned code = n == 2 ? 0x10000 + ((text[i] - 0xD800) << 10) + (text[i + 1] - 0xDC00) : text[i];
       char escaped[16];
-      snprintf(escaped, sizeof escaped, "\\x{%04X}", code);
+      snprintf(escaped, sizeof escaped, "\\x{%04X}", static_cast<unsigned>(code));
       out += escaped;
     }
-    i += n - 1;
-  }
+  });
   return out;
 }
 }  // namespace

@@ -18,6 +18,8 @@ TEventsWindows EventsWindows;
 
 namespace {
 constexpr wchar_t kCaption[] = L"Vantaro";
+// A backup or a sync tool holds a file for seconds or minutes: ten minutes of tries, as for notes.
+constexpr int kLoadTries = 600;
 
 TDateTime CurrentDay() { return std::floor(Now()); }
 
@@ -44,14 +46,7 @@ std::wstring AsideName(const std::wstring& fileName) {
 }
 }  // namespace
 
-std::wstring EventDateToStr(TDateTime date) {
-  if (!IsCalendarDay(date)) return L"";
-  SYSTEMTIME st;
-  DateTimeToSystemTime(std::floor(date), st);
-  wchar_t text[128] = L"";
-  if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 128)) return L"";
-  return text;
-}
+std::wstring EventDateToStr(TDateTime date) { return TShortDateWriter().Write(date); }
 
 // ---------------------------------------------------------------- TMYEvent
 
@@ -108,6 +103,10 @@ int TMyEventsList::IndexOf(const TMYEvent* event) const {
   return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
 }
 
+void TMyEventsList::InsertFront(const TMyEventsList& other) {
+  items_.insert(items_.begin(), other.items_.begin(), other.items_.end());
+}
+
 void TMyEventsList::Delete(int index) { items_.erase(items_.begin() + index); }
 
 void TMyEventsList::Remove(const TMYEvent* event) {
@@ -141,16 +140,14 @@ void TMyEventsmanager::Report(const std::wstring& text) {
   ShowMessageBox(text, kCaption, MB_OK | MB_ICONERROR);
 }
 
-void TMyEventsmanager::LoadEvents() {
+TMyEventsmanager::TRead TMyEventsmanager::ReadFile(TMyEventsList& read) {
   TIniText ini;
   unsigned long error = 0;
   switch (LoadIniFile(FileName, ini, &error)) {
-    case TIniLoad::Missing: return;
+    case TIniLoad::Missing: return TRead::Done;
     case TIniLoad::Unreadable:
-      keepFile_ = true;
-      loadProblem_ = L"The events file " + FileName + L" cannot be read: " + SystemErrorText(error) +
-                     L"\n\rIt is left as it is, and the events of this run are not saved.";
-      return Report(loadProblem_);
+      loadProblem_ = L"The events file " + FileName + L" cannot be read: " + SystemErrorText(error);
+      return TRead::Held;
     case TIniLoad::NotText: break;
     case TIniLoad::Ok: {
       if (ini.SawSectionLine) {
@@ -158,6 +155,7 @@ void TMyEventsmanager::LoadEvents() {
         for (const TIniSection& section : ini.Sections) {
           if (section.Name.size() < 4 || !SameText(section.Name.substr(0, 4), L"item")) continue;
           auto* e = new TMYEvent;
+          e->OnDisk = true;
           e->Text = section.Read(L"text");
           const std::wstring date = section.Read(L"date");
           TDateTime day = 0;
@@ -168,12 +166,12 @@ void TMyEventsmanager::LoadEvents() {
             e->DateUnread = true;
             e->DateText = date;
           }
-          Events.Add(e);
+          read.Add(e);
         }
-        return;
+        return TRead::Done;
       }
       // Nothing at all, or only blanks: an events file without events.
-      if (BlankFile(FileName)) return;
+      if (BlankFile(FileName)) return TRead::Done;
       break;
     }
   }
@@ -182,43 +180,136 @@ void TMyEventsmanager::LoadEvents() {
   if (MoveFileExW(FileName.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
     loadProblem_ = L"The events file " + FileName + L" holds no events. It was kept as " + aside +
                    L" and a new events file is started.";
-  } else {
+    return TRead::Aside;
+  }
+  loadProblem_ = L"The events file " + FileName + L" holds no events, and it cannot be kept aside: " +
+                 SystemErrorText(GetLastError());
+  return TRead::Held;
+}
+
+void TMyEventsmanager::LoadEvents() {
+  TMyEventsList read;
+  const TRead result = ReadFile(read);
+  Events.InsertFront(read);
+  if (result == TRead::Done) return;
+  if (result == TRead::Held) {
     keepFile_ = true;
-    loadProblem_ = L"The events file " + FileName + L" holds no events, and it cannot be kept aside: " +
-                   SystemErrorText(GetLastError()) + L"\n\rIt is left as it is, and the events of this run are not saved.";
+    loadTriesLeft_ = kLoadTries;
+    loadProblem_ += L"\n\rIt is read again as soon as it can be, and the events you enter meanwhile are added to it; "
+                    L"until then it is left as it is.";
   }
   Report(loadProblem_);
 }
 
-bool TMyEventsmanager::SaveEvents() {
-  if (keepFile_) return false;
+TMyEventsmanager::TRead TMyEventsmanager::ReadAgain() {
+  if (!keepFile_) return TRead::Done;
+  TMyEventsList read;
+  const TRead result = ReadFile(read);
+  if (result == TRead::Held) return result;
+  keepFile_ = false;
+  loadTriesLeft_ = 0;
+  failureTold_ = false;
+  if (result == TRead::Done) loadProblem_.clear();
+  // The file's events come first, as they would have at start-up; what the user entered
+  // meanwhile follows in its order.
+  Events.InsertFront(read);
+  if (EventsWindows.EventsChanged) EventsWindows.EventsChanged(*this);
+  return result;
+}
+
+void TMyEventsmanager::RetryLoad() {
+  if (loadTriesLeft_ <= 0) return;
+  --loadTriesLeft_;
+  TLifeCheck alive = Watch();
+  const TRead result = ReadAgain();
+  if (result == TRead::Held) {
+    if (loadTriesLeft_ > 0) return;
+    return Report(loadProblem_ + L"\n\rIt is no longer tried. " +
+                  (Unsaved() ? L"The events entered meanwhile are added to it at the end if it can be read then, "
+                               L"or else written to the error log."
+                             : L"It is left as it is."));
+  }
+  if (result == TRead::Aside) Report(loadProblem_);
+  // What the start-up could not announce, the file being held then; an open window shows the
+  // events that came.
+  if (alive) ShowLatest(LatestForm() != nullptr);
+  if (alive && Unsaved()) SaveEvents();
+}
+
+void TMyEventsmanager::Tick() {
+  TLifeCheck alive = Watch();
+  if (loadTriesLeft_ > 0) RetryLoad();
+  // A save that failed is tried again every second until it succeeds; the failure was told once.
+  if (alive && !keepFile_ && Unsaved()) SaveEvents();
+}
+
+bool TMyEventsmanager::Unsaved() const {
+  return !unsavedDeletes_.empty() ||
+         std::any_of(Events.Items().begin(), Events.Items().end(), [](const TMYEvent* e) { return e->Unsaved; });
+}
+
+std::wstring TMyEventsmanager::LostChanges() const {
+  std::wstring lines;
+  const TShortDateWriter dates;
+  for (const TMYEvent* e : Events.Items())
+    if (e->Unsaved) lines += L"\n\r" + (e->DateUnread ? e->DateText : dates.Write(e->Date)) + L"  " + e->Text;
+  for (const std::wstring& deleted : unsavedDeletes_) lines += L"\n\rDeleted: " + deleted;
+  return lines.empty() ? lines : L"\n\rThese events are not saved:" + lines;
+}
+
+bool TMyEventsmanager::WriteEventsFile() {
   TIniWriter ini;
   ini.Section(L"main");
   ini.Key(L"fileinfo", L"1");
+  const TShortDateWriter dates;
   const int count = Events.Count();
   for (int i = 0; i < count; ++i) {
     const TMYEvent* e = Events.GetItem(i);
     ini.Section(L"item" + std::to_wstring(i));
     ini.Key(L"Text", e->Text);
-    ini.Key(L"date", e->DateDisplay());
+    ini.Key(L"date", e->DateUnread ? e->DateText : dates.Write(e->Date));
   }
   DWORD error = SaveIniFile(FileName, ini.Text());
   // The folder itself may have gone (a restore or a sync tool): it is made again, and the save
   // tried once more.
   if (error == ERROR_PATH_NOT_FOUND && ForceDirectories(ExtractFilePath(FileName)))
     error = SaveIniFile(FileName, ini.Text());
-  if (error == 0) {
-    failureTold_ = false;
-    return true;
+  if (error != 0) {
+    lastFailure_ = L"Unable to write to " + FileName + L": " + SystemErrorText(error);
+    return false;
   }
-  const std::wstring text = L"Unable to write to " + FileName + L": " + SystemErrorText(error) +
-                            L"\n\rThe file keeps the events it held before.";
-  // One box for a run of failures; the log gets every one of them.
-  if (Closing || !failureTold_) {
+  for (TMYEvent* e : Events.Items()) e->Unsaved = false, e->OnDisk = true;
+  unsavedDeletes_.clear();
+  lastFailure_.clear();
+  failureTold_ = false;
+  return true;
+}
+
+bool TMyEventsmanager::SaveEvents() {
+  // At the end the file held so far gets one more read: what the user entered joins it.
+  if (keepFile_ && Closing && Unsaved()) ReadAgain();
+  if (keepFile_) {
+    // Nothing the user confirmed goes without a word.
+    if (Closing && Unsaved()) AppendToErrorLog(loadProblem_ + LostChanges());
+    return false;
+  }
+  if (WriteEventsFile()) return true;
+  const std::wstring text = lastFailure_ + L"\n\rThe file keeps the events it held before.";
+  // During the shut-down nobody is there to read a box: the log gets every failure, with what
+  // it costs. Otherwise one box for a run of failures.
+  if (Closing) {
+    AppendToErrorLog(text + LostChanges());
+  } else if (!failureTold_) {
     failureTold_ = true;
     Report(text);
   }
   return false;
+}
+
+std::wstring TMyEventsmanager::SavePending() {
+  if (!Unsaved()) return L"";
+  if (keepFile_ && ReadAgain() == TRead::Held) return loadProblem_;
+  return WriteEventsFile() ? std::wstring() : lastFailure_;
 }
 
 bool TMyEventsmanager::Classify(bool rebuild) {
@@ -241,6 +332,7 @@ bool TMyEventsmanager::AddEvent() {
   TLifeCheck alive = Watch();
   const bool confirmed = event->Edit();
   if (!alive || !confirmed) return false;
+  event->Unsaved = true;
   Events.Add(event.release());
   // A confirmed change goes to disk at once: a crash must not cost the events of a whole run.
   SaveEvents();
@@ -250,8 +342,11 @@ bool TMyEventsmanager::AddEvent() {
 bool TMyEventsmanager::EditEvent(int index) {
   if (index < 0 || index >= Events.Count()) return false;
   TLifeCheck alive = Watch();
-  const bool confirmed = Events.GetItem(index)->Edit();
-  if (!alive || !confirmed) return false;
+  TMYEvent* e = Events.GetItem(index);
+  TLifeCheck eventAlive = e->Watch();
+  const bool confirmed = e->Edit();
+  if (!alive || !eventAlive || !confirmed) return false;
+  e->Unsaved = true;
   // A confirmed change goes to disk at once: a crash must not cost the events of a whole run.
   SaveEvents();
   return true;
@@ -269,6 +364,8 @@ void TMyEventsmanager::DeleteEvent(int index) {
 
 void TMyEventsmanager::DeleteEventAndSave(int index) {
   if (index < 0 || index >= Events.Count()) return;
+  if (const TMYEvent* e = Events.GetItem(index); e->OnDisk)
+    unsavedDeletes_.push_back(e->DateDisplay() + L"  " + e->Text);
   DeleteEvent(index);
   // A confirmed change goes to disk at once: a crash must not cost the events of a whole run.
   SaveEvents();
@@ -292,8 +389,11 @@ TForm* TMyEventsmanager::OpenForm(TForm*& form, TLifeCheck& alive,
   if (!form) return nullptr;
   TForm* shown = form;
   TLifeCheck shownAlive = alive;
+  const bool wasShown = shown->Visible();
   shown->Show();
-  // Showing runs the window's own show handler, which may close it again.
+  // Showing runs the window's own show handler, which may close it again. One that was open
+  // already shows the events as they stand now, as a new one would.
+  if (shownAlive && wasShown && shown->OnShow) shown->OnShow(shown);
   return shownAlive ? shown : nullptr;
 }
 
@@ -315,7 +415,10 @@ void TMyEventsmanager::ShowManager() { OpenForm(managerForm_, managerAlive_, Eve
 void TMyEventsmanager::CloseManager() { CloseForm(managerForm_, managerAlive_, false); }
 
 void TMyEventsmanager::ShowLatest(bool force) {
-  if (!force && !Classify(true)) return;
+  // Sorted from the current day whenever they are shown: the program may run for days.
+  Today.Clear();
+  Tomorrow.Clear();
+  if (!Classify(true) && !force) return;
   ShowLatestForm();
 }
 

@@ -31,6 +31,9 @@ class TMYEvent {
   // Date then holds the moment of loading.
   bool DateUnread = false;
   std::wstring DateText;
+  // Confirmed by the user and not yet in the file; and whether the file holds the event at all.
+  bool Unsaved = false;
+  bool OnDisk = false;
 
   // The day of this year (or of next year, for an event dated later than today) on which the
   // event is announced.
@@ -62,6 +65,8 @@ class TMyEventsList {
   // Removes every reference to event.
   void Remove(const TMYEvent* event);
   void Clear() { items_.clear(); }
+  // Puts the events of other before those of this list, in their order.
+  void InsertFront(const TMyEventsList& other);
   const std::vector<TMYEvent*>& Items() const { return items_; }
 
  private:
@@ -76,11 +81,13 @@ struct TEventsWindows {
   // The event edit dialog, modal, on copies of an event's fields: true when confirmed (they
   // then hold what the user entered).
   std::function<bool(std::wstring& text, TDateTime& date)> EditEvent;
+  // The events list changed under an open events manager window (the file came in late).
+  std::function<void(TMyEventsmanager& manager)> EventsChanged;
 };
 extern TEventsWindows EventsWindows;
 
 // The short date of the user's locale for any calendar day, the null date (30 December 1899)
-// included; empty for a moment no calendar date stands for.
+// included, with the year in four digits; empty for a moment no calendar date stands for.
 std::wstring EventDateToStr(TDateTime date);
 
 // The name of the events file in the user's folder.
@@ -105,13 +112,24 @@ class TMyEventsmanager {
   TMyEventsList Incoming;
 
   // Reads the events file and appends its events. A file that is not an events file is set
-  // aside under another name, and a file that cannot be read is never written over in this
-  // run; either is told to the user once.
+  // aside under another name, and a file that cannot be read is never written over; either is
+  // told to the user once. One that cannot be read is read again by Tick (once a second, for
+  // ten minutes): its events then go before those entered meanwhile, and all is saved.
   void LoadEvents();
   // Writes the events file beside the old one and then puts it in its place; a failure leaves
-  // the old file whole and is told (into the error log during the shut-down). Returns whether
-  // the file now holds the events.
+  // the old file whole and is told (into the error log during the shut-down, with every change
+  // that is lost). Returns whether the file now holds the events.
   bool SaveEvents();
+  // The one-second tick: the file held at start-up is read again, and changes that could not
+  // be written are tried again.
+  void Tick();
+  // Whether the file is still read again by the tick.
+  bool LoadPending() const { return loadTriesLeft_ > 0; }
+  // Whether the user confirmed changes that the file does not hold yet.
+  bool Unsaved() const;
+  // Before the program ends: writes those changes (reading the file first when it is still
+  // unread), asking nothing. Empty when all is on disk, otherwise why not, naming the file.
+  std::wstring SavePending();
   // Fills Today and Tomorrow from the current day when rebuild is set (without emptying them);
   // whether Today, Tomorrow or Incoming holds an event.
   bool Classify(bool rebuild);
@@ -128,7 +146,8 @@ class TMyEventsmanager {
   void ShowManager();
   // Releases the events manager window and forgets it.
   void CloseManager();
-  // The latest-events window; unless forced only when there is something to announce.
+  // The latest-events window, on today's and tomorrow's events sorted anew from the current
+  // day; unless forced only when there is something to announce.
   void ShowLatest(bool force);
   void ShowLatestForm();
   void CloseLatest();
@@ -139,7 +158,17 @@ class TMyEventsmanager {
   TLifeCheck Watch() const { return TLifeCheck(alive_); }
 
  private:
+  enum class TRead { Done, Aside, Held };
   void Report(const std::wstring& text);
+  // Reads the file into read (which the caller then owns); loadProblem_ says what went wrong.
+  TRead ReadFile(TMyEventsList& read);
+  // One more read of the file held so far; its events go before those entered meanwhile.
+  TRead ReadAgain();
+  void RetryLoad();
+  // Writes the file; on failure lastFailure_ says why.
+  bool WriteEventsFile();
+  // The changes the file does not hold, one a line, for the error log.
+  std::wstring LostChanges() const;
   TForm* OpenForm(TForm*& form, TLifeCheck& alive,
                   const std::function<TForm*(TMyEventsmanager&)>& factory);
   static void CloseForm(TForm*& form, TLifeCheck& alive, bool query);
@@ -151,5 +180,9 @@ class TMyEventsmanager {
   TLifeCheck latestAlive_;
   bool keepFile_ = false;  // the file could not be read: writing would lose what it holds
   bool failureTold_ = false;
+  int loadTriesLeft_ = 0;
   std::wstring loadProblem_;
+  std::wstring lastFailure_;
+  // Events the user deleted that the file still holds, as the error log would name them.
+  std::vector<std::wstring> unsavedDeletes_;
 };

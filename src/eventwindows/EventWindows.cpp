@@ -14,4 +14,7 @@ void RegisterEventWindows() {
     return Application ? new TLatestEvents(Application, events) : nullptr;
   };
   EventsWindows.EditEvent = RunEventEditDialog;
+  EventsWindows.EventsChanged = [](TMyEventsmanager& events) {
+    if (auto* form = dynamic_cast<TEventsManager*>(events.ManagerForm())) form->RefreshList();
+  };
 }

@@ -35,6 +35,9 @@ TMyEventEdit::TMyEventEdit(TComponent* owner) : TForm(owner, L"TMyEventEdit") {
     row.Control->SetBounds(row.Bounds.left, row.Bounds.top, row.Bounds.right, row.Bounds.bottom);
     if (row.Caption) row.Control->SetCaption(row.Caption);
   }
+  // The description has no length limit.
+  EventText->SetMaxLength(0);
+  LayOutLabels();
   _ok->SetDefault(true);
   _ok->ModalResult = mrOk;
   _cancel->Cancel = true;
@@ -60,6 +63,12 @@ void TMyEventEdit::Translate() {
   lw.SetSection(kGenericSection);
   lw.TranslateButton(_ok);
   lw.TranslateButton(_cancel);
+  LayOutLabels();
+}
+
+void TMyEventEdit::LayOutLabels() {
+  // The fields move right as far as the longer label needs; the description keeps its right end.
+  LayOutLabelColumn({{_description, EventText}, {_date, EventDate}}, 72, 4, 369, 80);
 }
 
 bool RunEventEditDialog(std::wstring& text, TDateTime& date) {

@@ -19,6 +19,8 @@ class TMyEventEdit : public TForm {
   TLabel* _date;
 
   void Translate();
+  // Each label as wide as its text, the fields beside them.
+  void LayOutLabels();
 
  private:
   void FormCreate(TComponent* sender);

@@ -52,6 +52,8 @@ TLatestEvents::TLatestEvents(TComponent* owner, TMyEventsmanager& events)
   EventsTree->SetParent(this);
   EventsTree->SetAlign(TAlign::alClient);
   EventsTree->SetHeaderVisible(false);
+  // The note's own borders frame it.
+  EventsTree->SetBorder(false);
   EventsTree->ShowTreeLines = EventsTree->ShowRootLines = true;
   EventsTree->AutoSort = false;
   EventsTree->AddColumn(L"Label", 192);

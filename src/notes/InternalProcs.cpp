@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include <mmsystem.h>
 
@@ -238,19 +240,31 @@ void SetShutdownBlockReason(const std::wstring& reason) {
   g_blockReason = reason;
 }
 
-TPendingDocuments g_pending;
+std::vector<std::pair<std::wstring, TPendingDocuments>> g_pending;
 }  // namespace
 
-void SetPendingDocuments(TPendingDocuments pending) { g_pending = std::move(pending); }
+void SetPendingDocuments(const std::wstring& kind, TPendingDocuments pending) {
+  std::erase_if(g_pending, [&kind](const auto& p) { return p.first == kind; });
+  if (pending) g_pending.emplace_back(kind, std::move(pending));
+}
 
-std::wstring SavePendingDocuments() { return g_pending ? g_pending() : std::wstring(); }
+std::wstring SavePendingDocuments() {
+  std::wstring failed;
+  // A copy: a document's save may register anew.
+  const auto pending = g_pending;
+  for (const auto& [kind, save] : pending)
+    if (std::wstring f = save(); !f.empty()) failed += (failed.empty() ? L"" : L"\n\r") + f;
+  return failed;
+}
 
 bool SavePendingDocumentsBeforeExit() {
   for (;;) {
     const std::wstring failed = SavePendingDocuments();
     if (failed.empty()) return true;
-    if (ShowMessageBox(failed + L"\n\rThe changes are lost if the program ends now.", L"Error",
-                       MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
+    // The end's own question: taken back, as Retry, once the documents could be written.
+    if (ShowWithdrawableMessageBox(
+            failed + L"\n\rThe changes are lost if the program ends now.", L"Error", MB_RETRYCANCEL | MB_ICONERROR,
+            [] { return !VantaroEngine || SavePendingDocuments().empty(); }, IDRETRY) != IDRETRY)
       return false;
     // The box ran the message loop: a shut-down meanwhile has done all there was to do.
     if (!VantaroEngine) return false;
@@ -273,7 +287,10 @@ bool QueryEndSession() {
 
 void EndSession(bool ending) {
   // Saved once more as the program shuts down: typing may have come since the question.
-  if (ending) ShutdownOnce();
+  if (!ending) return;
+  // Nobody waits for the program's boxes now.
+  BeginEnding();
+  ShutdownOnce();
 }
 
 const std::wstring& ShutdownBlockReason() { return g_blockReason; }

@@ -104,12 +104,13 @@ bool QueryEndSession();
 // everything) before it returns, as the process may be ended right after; when another program
 // refused, the session and the program go on.
 void EndSession(bool ending);
-// Documents held by windows above the notes (the to-do list) that may hold changes. Their window
-// registers one function that writes their changes, asking nothing, and returns what could not
-// be written (a text naming it), empty when all is on disk.
+// Documents beside the notes (the to-do list, the events) that may hold changes. Each kind's
+// owner registers under its own name one function that writes their changes, asking nothing,
+// and returns what could not be written (a text naming it), empty when all is on disk. A new
+// function replaces the kind's old one; an empty one takes it away.
 using TPendingDocuments = std::function<std::wstring()>;
-void SetPendingDocuments(TPendingDocuments pending);
-// Writes them; what could not be written, or empty.
+void SetPendingDocuments(const std::wstring& kind, TPendingDocuments pending);
+// Writes them all; what could not be written, one kind a line, or empty.
 std::wstring SavePendingDocuments();
 // Before the program ends at the user's wish: while they cannot be saved the user is asked to try
 // again or to stay; false when the user stays (or a shut-down ran during the question).

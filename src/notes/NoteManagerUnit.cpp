@@ -36,7 +36,9 @@ TNotesManager::TNotesManager() : Notes(new TNoteList) {
     const bool readable = loaded.insert(UpperCase(fileName)).second && NoteFileName(id) == fileName;
     // One note that fails must not end the loading of the others.
     try {
-      Notes->Add(readable ? new TNoteWrapper(id, this) : new TNoteWrapper(id, fileName, this));
+      TNoteWrapper* w = readable ? TNoteWrapper::LoadListed(id, this) : new TNoteWrapper(id, fileName, this);
+      // Null: the file went between the listing and the reading (a sync tool, a restore).
+      if (w) Notes->Add(w);
     } catch (const std::exception&) {
     }
   }

@@ -45,10 +45,21 @@ namespace {
 constexpr int kLoadTries = 600;
 }  // namespace
 
+TNoteWrapper* TNoteWrapper::LoadListed(const std::string& id, TNoteOWN* owner) {
+  std::unique_ptr<TNoteWrapper> w(new TNoteWrapper(owner));
+  w->listed_ = true;
+  w->Load(id);
+  return w->gone_ ? nullptr : w.release();
+}
+
 bool TNoteWrapper::Load(const std::string& idIn) {
   TLifeCheck alive(alive_);
   const DWORD error = ReadNoteFile(idIn);
   if (error == ERROR_SUCCESS || !alive) return true;
+  if (listed_ && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+    gone_ = true;
+    return true;
+  }
   // Held by another program, most likely, and readable again once it lets go. One too big to be
   // a note will not change.
   const bool retry = error != ERROR_FILE_TOO_LARGE;
@@ -64,6 +75,8 @@ DWORD TNoteWrapper::ReadNoteFile(const std::string& idIn) {
   const std::wstring fileName = NoteFileName(id);
   // Taken before the read: a change made to the file meanwhile only costs one save too many.
   const std::optional<TFileStamp> stamp = idIn.empty() ? std::nullopt : StampOf(fileName);
+  // Listed, and gone before it could be read: no note to make, and no window.
+  if (listed_ && !stamp) return ERROR_FILE_NOT_FOUND;
   auto note = std::make_unique<TNoteClass>(id);
   std::vector<std::uint8_t> bytes;
   DWORD readError = ERROR_SUCCESS;

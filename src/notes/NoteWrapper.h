@@ -26,6 +26,10 @@ class TNoteWrapper {
   // A note file that cannot be loaded under any identifier: listed like a corrupted note,
   // never read, never written.
   TNoteWrapper(const std::string& id, const std::wstring& fileName, TNoteOWN* owner);
+  // A note file that the listing of the user's folder found: loaded as by the first constructor,
+  // but a file gone by the time it is read (a sync tool or a restore took the folder away
+  // meanwhile) gives no note at all, null, as if it had not been listed.
+  static TNoteWrapper* LoadListed(const std::string& id, TNoteOWN* owner);
   virtual ~TNoteWrapper();
   TNoteWrapper(const TNoteWrapper&) = delete;
   TNoteWrapper& operator=(const TNoteWrapper&) = delete;
@@ -92,10 +96,13 @@ class TNoteWrapper {
   void FormDestroyed(TNoteForm* form);
 
  private:
+  explicit TNoteWrapper(TNoteOWN* owner) : Owner(owner) {}
   void MarkCorrupted();
   // Reads the note (or makes a new one) and opens it unless hidden; returns why the file could
   // not be read, or 0 (a note file whose content is no note is told by the loader).
   DWORD ReadNoteFile(const std::string& id);
+  bool listed_ = false;  // found by the listing: a file gone meanwhile makes no new note
+  bool gone_ = false;    // found by the listing, and gone when read
   int loadTriesLeft_ = 0;
   bool failureTold_ = false;
   // The bytes the note file holds, as this program last read or wrote them (a save writes only

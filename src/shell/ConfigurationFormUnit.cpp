@@ -122,6 +122,7 @@ TConfigurationForm::TConfigurationForm(TComponent* owner) : TForm(owner, L"TConf
   TitleFontSelect->OnClick = [this](TComponent* s) { TitleFontSelectClick(s); };
   NoteFontSelect->OnClick = [this](TComponent* s) { NoteFontSelectClick(s); };
   NoteSizeChange->OnClick = [this](TComponent* s) { NoteSizeChangeClick(s); };
+  LayOutStyleRows();
   for (TFontDialog* dialog : {&TitleFontDialog, &NoteFontDialog})
     dialog->Options = FontDialogOption::Effects | FontDialogOption::TrueTypeOnly;
 
@@ -134,6 +135,9 @@ TConfigurationForm::TConfigurationForm(TComponent* owner) : TForm(owner, L"TConf
   LangNotes->SetReadOnly(true);
   _ChangesLabel = Place(new TLabel(this, L"_ChangesLabel"), _language, 8, 164, 337, 13,
                         L"Changes will take effect only on vantaro restart");
+  // A longer text takes more lines under the list.
+  _ChangesLabel->SetWordWrap(true);
+  _ChangesLabel->SetAutoSize(true);
 
   OnShow = [this](TComponent* s) { FormShow(s); };
   OnCreate = [this](TComponent* s) { FormCreate(s); };
@@ -203,6 +207,14 @@ void TConfigurationForm::Translate() {
 
 void TConfigurationForm::UpdateSizeLabel() {
   SizeLabel->SetCaption(SizeCaption + L": " + std::to_wstring(DefWidth) + L"x" + std::to_wstring(DefHeight));
+  LayOutStyleRows();
+}
+
+void TConfigurationForm::LayOutStyleRows() {
+  // The buttons give up width to the labels' texts, down to what their own captions need.
+  LayOutLabelColumn({{_TitleColor, BColor}, {_NoteColor, NColor}, {_TitleFont, TitleFontSelect},
+                     {_TextFont, NoteFontSelect}, {SizeLabel, NoteSizeChange}},
+                    236, 4, 325, 56);
 }
 
 std::wstring TConfigurationForm::ShortcutRowText(int row) const {
@@ -385,7 +397,12 @@ std::wstring UnregisteredShortcuts() {
 void ReportUnregisteredShortcuts() {
   const std::wstring failed = UnregisteredShortcuts();
   if (failed.empty()) return;
-  ShowMessageBox(L"These shortcuts do not work: another program uses the key, two of them share it, or it has "
-                 L"no Windows key.\n\n" + failed,
-                 L"Vantaro", MB_OK | MB_ICONWARNING);
+  std::wstring text =
+      L"These shortcuts do not work: another program uses the key, two of them share it, or it has no Windows key.";
+  // The language's text, from the settings dialog's section, as its other texts.
+  if (LanguageWrapper) {
+    LanguageWrapper->SetSection(L"Vantaro_Setup");
+    text = LanguageWrapper->GetString(L"_ShortcutsNotRegistered", text);
+  }
+  ShowMessageBox(text + L"\n\n" + failed, L"Vantaro", MB_OK | MB_ICONWARNING);
 }

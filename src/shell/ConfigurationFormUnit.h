@@ -74,6 +74,8 @@ class TConfigurationForm : public TForm {
 
   void Translate();
   void UpdateSizeLabel();
+  // The Default Note Style rows: each label as wide as its text, its button beside it.
+  void LayOutStyleRows();
   // The text of a hot-key row (0 new note, 1 notes manager, 2 to-do list), as the list shows it.
   std::wstring ShortcutRowText(int row) const;
   TVx_Shortcut_data& ShortcutOfRow(int row);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "events/MyEventsManagerUnit.h"
 #include "language/VxMLSTDCTRLWrapper.h"
 #include "notes/InternalProcs.h"
 #include "notes/NoteManagerUnit.h"
@@ -11,6 +12,7 @@
 #include "todowindows/ToDoListFormUnit.h"
 #include "ui/Application.h"
 #include "ui/Glyphs.h"
+#include "ui/MessageBox.h"
 #include "ui/Paths.h"
 
 TVantaroMainForm* VantaroMainForm = nullptr;
@@ -239,15 +241,20 @@ void TVantaroMainForm::TrayIconDblClickAction() {
 void TVantaroMainForm::NoteSystemTimerTimer(TComponent*) {
   if (Loading || !VantaroEngine) return;
   VantaroEngine->NotesManager->CheckTimers();
+  // A note's box may have run a shut-down meanwhile.
+  if (VantaroEngine && VantaroEngine->EventsManager) VantaroEngine->EventsManager->Tick();
   CheckShutdownBlockReason();
   HideAppWindows();
 }
 
 void TVantaroMainForm::FormCloseQuery(TComponent*, bool& canClose) {
+  // No other box may hold up the end the user asked for.
+  BeginEnding();
   if (!VantaroEngine) return;
   // The user asked to end: a note (or the to-do list) that cannot be saved is named, and the
   // user may stay.
   canClose = VantaroEngine->NotesManager->SaveBeforeExit() && SavePendingDocumentsBeforeExit();
+  if (!canClose && VantaroEngine) CancelEnding();
 }
 
 void TVantaroMainForm::FormClose(TComponent*, TCloseAction& action) {
@@ -273,8 +280,13 @@ LRESULT TVantaroMainForm::WMCloseRequest() {
   // One request at a time, and none after the shut-down: repeated requests must neither pile
   // up closing windows nor keep the program from ending with a pause each.
   if (Closing || closeRequestRunning_) return 1;
+  // A script or an installer may have asked, with nobody at the screen: no box waits for an
+  // answer from here on (what a box had to say goes to the error log), but the end's own
+  // question about what cannot be saved.
+  BeginEnding();
   if (Loading && !startupDone_) {
-    // Start-up is asking something (its box runs the loop): the request waits for its end.
+    // Start-up runs under us (a box of its own ran the loop, and goes now): the request is
+    // carried out once start-up is done.
     closeRequestPending_ = true;
     return 1;
   }
@@ -300,7 +312,10 @@ LRESULT TVantaroMainForm::WMCloseRequest() {
     HideClosingWindow();
     if (!VantaroEngine->NotesManager->SaveBeforeExit() || !SavePendingDocumentsBeforeExit()) {
       // Unless a shut-down ran during the question, the program stays and takes requests again.
-      if (VantaroEngine) closeRequestRunning_ = false;
+      if (VantaroEngine) {
+        closeRequestRunning_ = false;
+        CancelEnding();
+      }
       return 1;
     }
   }
@@ -333,6 +348,11 @@ LRESULT TVantaroMainForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CreateMainForm() {
+  // A new run: nothing is ending, and a box that the end takes back is kept in the error log.
+  CancelEnding();
+  SetUnseenMessageBoxHook([](const MessageBoxRequest& box) {
+    AppendToErrorLog(L"Taken back as the program ended: " + box.Caption + L"\n\r" + box.Text);
+  });
   // The global is set before the creation handler runs: the engine gives the main window to
   // the hot keys as the window that receives them.
   VantaroMainForm = new TVantaroMainForm(Application);

@@ -29,7 +29,14 @@ void FreeShortcut(TVx_Shortcut*& shortcut) {
 }
 }  // namespace
 
-TVantaroEngine::TVantaroEngine() = default;
+TVantaroEngine::TVantaroEngine() {
+  // The program's end asks for the events the user confirmed and the file does not hold yet:
+  // they are written, or the user is asked (the session end waits) before they are lost.
+  SetPendingDocuments(L"events", [] {
+    return VantaroEngine && VantaroEngine->EventsManager ? VantaroEngine->EventsManager->SavePending()
+                                                         : std::wstring();
+  });
+}
 
 TVantaroEngine* TVantaroEngine::Create() {
   auto* engine = new TVantaroEngine;

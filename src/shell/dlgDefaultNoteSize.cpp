@@ -28,6 +28,8 @@ TDefaultNoteSizeForm::TDefaultNoteSizeForm(TComponent* owner) : TForm(owner, L"T
   PaintBox3->SetAlign(TAlign::alLeft);
   _UsageLabel = Place(new TLabel(this, L"_UsageLabel"), this, 8, 17, 136, 39,
                       L"Press ok to accept new note size, cancel to mantain previous note size");
+  _UsageLabel->SetWordWrap(true);
+  _UsageLabel->SetAutoSize(true);
   _Cancel = Place(new TButton(this, L"_Cancel"), this, 8, 56, 75, 24, L"Cancel");
   _Cancel->Cancel = true;
   _Cancel->ModalResult = mrCancel;
@@ -35,6 +37,7 @@ TDefaultNoteSizeForm::TDefaultNoteSizeForm(TComponent* owner) : TForm(owner, L"T
   _OK->SetDefault(true);
   _OK->ModalResult = mrOk;
   SetActiveControl(_OK);
+  LayOutUsage();
   OnResize = [this](TComponent* s) { FormResize(s); };
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   DoCreate();
@@ -48,6 +51,14 @@ void TDefaultNoteSizeForm::FormCreate(TComponent*) {
   LanguageWrapper->SetSection(kGenericSection);
   LanguageWrapper->TranslateButton(_OK);
   LanguageWrapper->TranslateButton(_Cancel);
+  LayOutUsage();
+}
+
+void TDefaultNoteSizeForm::LayOutUsage() {
+  // The usage text wraps across the window's width, the buttons under it.
+  _UsageLabel->SetWidth(std::max(ClientWidth() - 2 * _UsageLabel->Left(), 1));
+  _Cancel->SetTop(std::max(56, _UsageLabel->Top() + _UsageLabel->Height()));
+  _OK->SetTop(_Cancel->Top() + 24);
 }
 
 void TDefaultNoteSizeForm::CreateParams(TCreateParams& params) {
@@ -78,6 +89,7 @@ void TDefaultNoteSizeForm::SetBounds(int left, int top, int width, int height) {
 }
 
 void TDefaultNoteSizeForm::FormResize(TComponent*) {
+  LayOutUsage();
   if (sizing_) return;
   const int width = std::clamp(Width(), MinSize, MaxSize), height = std::clamp(Height(), MinSize, MaxSize);
   if (width != Width() || height != Height()) SetBounds(Left(), Top(), width, height);

@@ -29,6 +29,8 @@ class TDefaultNoteSizeForm : public TForm {
 
  private:
   void FormCreate(TComponent* sender);
+  // The usage label as high as its text wrapped across the window, the buttons under it.
+  void LayOutUsage();
   // A frame dragged below the least size stops there.
   void FormCanResize(RECT& requested, WPARAM edge);
   // Brings the size within the limits; while the user drags the frame that waits for the drag

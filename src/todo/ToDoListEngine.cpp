@@ -51,7 +51,10 @@ bool SameProjectName(const std::wstring& a, const std::wstring& b) {
 
 std::wstring ProjectFileName(const std::wstring& name) { return NotesFolder + name + kProjectExtension; }
 
-bool IsSafeProjectName(const std::wstring& name) { return IsPlainFileName(name + kProjectExtension); }
+bool IsSafeProjectName(const std::wstring& name) {
+  // The name alone too: "." or "name." would pass once the extension follows them.
+  return IsPlainFileName(name) && IsPlainFileName(name + kProjectExtension);
+}
 
 std::vector<std::wstring> ProjectNames() {
   std::vector<std::wstring> names;
@@ -141,7 +144,12 @@ bool ReadProjectFile(const std::wstring& fileName, TToDoTasks& tasks, std::wstri
   // so kept from being written over.
   constexpr std::uint64_t kMaxProjectBytes = std::uint64_t(64) << 20;
   if (!ReadWholeFile(fileName, bytes, kMaxProjectBytes)) {
-    failure = FailureText(GetLastError());
+    const DWORD error = GetLastError();
+    // The system has no words of its own for this one ("Error 223" is all a user would see).
+    failure = error == ERROR_FILE_TOO_LARGE
+                  ? L"The file is larger than " + std::to_wstring(kMaxProjectBytes >> 20) +
+                        L" MB, too large for a to-do project: it was not read and is left as it is."
+                  : FailureText(error);
     return false;
   }
   if (!LooksLikeText(bytes)) {
@@ -158,17 +166,47 @@ unsigned long WriteProjectFile(const std::wstring& fileName, const TToDoTasks& t
   return SaveIniFile(fileName, ProjectText(tasks));
 }
 
-int CompareTasks(const TToDoTask& a, const TToDoTask& b) {
+namespace {
+// What the list's order compares: the priority, and the title as the bytes it has in the ANSI
+// code page, the form the project file keeps it in. A character that page cannot hold has no
+// bytes: it comes after every byte, by its code, so that such titles still sort one way.
+struct TSortKey {
+  int Priority;
+  std::u32string Title;
+};
+
+TSortKey SortKeyOf(const TToDoTask& t) {
+  TSortKey key{t.Priority, {}};
+  std::string bytes;
+  if (TryWideToAnsi(t.Title, bytes)) {
+    key.Title.reserve(bytes.size());
+    for (char b : bytes) key.Title.push_back(static_cast<unsigned char>(b));
+    return key;
+  }
+  ForEachAnsiChar(t.Title, [&key](char32_t code, std::string_view held) {
+    if (held.empty()) key.Title.push_back(0x100 + code);
+    for (char b : held) key.Title.push_back(static_cast<unsigned char>(b));
+  });
+  return key;
+}
+
+int CompareKeys(const TSortKey& a, const TSortKey& b) {
   if (a.Priority != b.Priority) return a.Priority > b.Priority ? 1 : -1;
   const int c = a.Title.compare(b.Title);
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
+}  // namespace
+
+int CompareTasks(const TToDoTask& a, const TToDoTask& b) { return CompareKeys(SortKeyOf(a), SortKeyOf(b)); }
 
 void SortTasks(TToDoTasks& tasks, std::vector<size_t>* order) {
+  std::vector<TSortKey> keys;
+  keys.reserve(tasks.size());
+  for (const TToDoTask& t : tasks) keys.push_back(SortKeyOf(t));
   std::vector<size_t> index(tasks.size());
   std::iota(index.begin(), index.end(), size_t(0));
   std::stable_sort(index.begin(), index.end(),
-                   [&tasks](size_t a, size_t b) { return CompareTasks(tasks[a], tasks[b]) < 0; });
+                   [&keys](size_t a, size_t b) { return CompareKeys(keys[a], keys[b]) < 0; });
   TToDoTasks sorted;
   sorted.reserve(tasks.size());
   for (size_t i : index) sorted.push_back(std::move(tasks[i]));

@@ -23,8 +23,9 @@ inline constexpr wchar_t kProjectExtension[] = L".tdl";
 
 // NotesFolder + name + ".tdl"; the name goes in unchanged.
 std::wstring ProjectFileName(const std::wstring& name);
-// Whether a typed name can only make a file in the user's folder: no folder part, no drive,
-// no "..", no character the file system refuses, no device name (CON, NUL, COM1 ...).
+// Whether a typed name can only make a file in the user's folder, as Windows takes names: no
+// folder part or drive, not "." or "..", no dot or blank at the end, no character a file name
+// cannot hold, no device name (CON, NUL, COM1, LPT¹ ..., also with an extension).
 bool IsSafeProjectName(const std::wstring& name);
 // Whether two project names are the same with the letters A to Z taken without regard to case
 // (and every other character as it is).
@@ -52,8 +53,10 @@ bool ReadProjectFile(const std::wstring& fileName, TToDoTasks& tasks, std::wstri
 // save leaves the old file whole. Returns 0 or the system's error code.
 unsigned long WriteProjectFile(const std::wstring& fileName, const TToDoTasks& tasks);
 
-// The order of the list: priority, then title by character codes (letter case counts, a title
-// that begins another comes first). The done mark takes no part. Negative, zero or positive.
+// The order of the list: priority, then title byte by byte as unsigned values, the bytes being
+// the title's in the ANSI code page (letter case counts, a title that begins another comes
+// first; a character the page cannot hold comes after every byte, by its code). The done mark
+// takes no part. Negative, zero or positive.
 int CompareTasks(const TToDoTask& a, const TToDoTask& b);
 // Sorts by CompareTasks, keeping the order of equal tasks. With order, it receives for each new
 // place the index the task had before.

@@ -126,7 +126,7 @@ TToDOListForm::TToDOListForm(TComponent* owner) : TForm(owner, L"TToDOListForm")
   };
   // The program's end asks for the shown tasks before it goes (the close request, the session's
   // end): a change not yet written must not be left to the error log.
-  SetPendingDocuments([] { return ToDOListForm ? ToDOListForm->SavePending() : std::wstring(); });
+  SetPendingDocuments(L"todo", [] { return ToDOListForm ? ToDOListForm->SavePending() : std::wstring(); });
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnResize = [this](TComponent* s) { FormResize(s); };
   OnCloseQuery = [this](TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
@@ -147,20 +147,20 @@ void TToDOListForm::BuildImages() {
   }
   using enum TGlyphShape;
   static const TGlyph glyphs[] = {
-      {Box, 0x3030D0, L"-"},      // 0 delete project
-      {Box, 0x20A020, L"+"},      // 1 new project
+      {Box, 0xF0F0F0, L"-", 0x2020E0},  // 0 delete project: a red minus
+      {Box, 0xF0F0F0, L"+", 0x20A020},  // 1 new project: a green plus
       {Disc, 0x808080, L"v"},     // 2 down
       {Disc, 0x808080, L"^"},     // 3 up
       {Blank, 0, L""},            // 4
       {Blank, 0, L""},            // 5
       {Note, 0xF0F0F0, L"/"},     // 6 edit task
       {Note, 0xF0F0F0, L""},      // 7 new task
-      {Note, 0xF0F0F0, L"x"},     // 8 remove task
-      {Box, 0x408040, L"R"},      // 9 remove completed tasks
+      {Note, 0xF0F0F0, L"x", 0x2020E0},  // 8 remove task: a red cross
+      {Bin, 0xC8C0B8, L""},       // 9 remove completed tasks
       {Blank, 0, L""},            // 10
       {Blank, 0, L""},            // 11
       {Printer, 0xC0C0C0, L""},   // 12 print
-      {Box, 0x2060A0, L">"},      // 13 close
+      {Door, 0x3070B0, L""},      // 13 close
       {Disc, 0x806040, L"="},     // 14 the menu button
   };
   ImageList = std::make_unique<TImageList>(16, 16);

@@ -17,6 +17,8 @@ thread_local TErrorBoundary* TErrorBoundary::innermost_ = nullptr;
 
 TApplication::TApplication() : TComponent(nullptr) {
   if (!Application) Application = this;
+  // A new run of the program: nothing is ending.
+  CancelEnding();
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
   WNDCLASSEXW wc{};

@@ -97,6 +97,12 @@ void TColorPalette::Pick(int entry) {
     button->SetSelectionColor(CellColor(entry));
 }
 
+std::wstring TColorPalette::EntryText(int entry) const {
+  // The texts as the button has them: the language gives "Custom" without dots.
+  if (entry == DefaultEntry) return button_->DefaultText;
+  return entry == CustomEntry ? button_->CustomText : std::wstring();
+}
+
 void TColorPalette::PaintWindow(HDC dc, const RECT& update) {
   TDropDownForm::PaintWindow(dc, update);
   HFONT font = button_->Font().Handle();
@@ -106,7 +112,7 @@ void TColorPalette::PaintWindow(HDC dc, const RECT& update) {
     if (e == DefaultEntry || e == CustomEntry) {
       if (lit) Fill(dc, r, kHighlight);
       Frame(dc, r, kShadow);
-      CenteredText(dc, r, e == DefaultEntry ? button_->DefaultText : button_->CustomText + L"...", font,
+      CenteredText(dc, r, EntryText(e), font,
                    lit ? (0x80000000u | COLOR_HIGHLIGHTTEXT) : (0x80000000u | COLOR_BTNTEXT));
       // The chosen entry is marked as the chosen cell is.
       if (e == DefaultEntry && button_->SelectionColor() == clNone && !lit) {

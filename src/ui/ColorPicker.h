@@ -25,6 +25,8 @@ class TColorPalette : public TDropDownForm {
   // Entry under a client point, or -1.
   int EntryAt(int x, int y) const;
   RECT EntryRect(int entry) const;
+  // The text an entry shows: the Default and Custom entries have one, the colour cells none.
+  std::wstring EntryText(int entry) const;
   int Highlight() const { return highlight_; }
   void SetHighlight(int entry);
   // Closes the palette and does what the entry stands for.

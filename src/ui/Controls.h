@@ -216,7 +216,8 @@ class TWinControl : public TControl {
   virtual void PaintWindow(HDC dc, const RECT& update);
   void PaintGraphicControls(HDC dc, const RECT& update);
   void AttachHandle(HWND hwnd, bool subclass);
-  void ApplyFont();
+  // Gives the window the control's font; a control whose size follows its text measures again.
+  virtual void ApplyFont();
   virtual void HandleCreated() {}
   virtual void Resized() {}
   // The outermost message being handled has returned: deferred work may run now.

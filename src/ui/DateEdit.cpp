@@ -16,30 +16,68 @@ constexpr double kFirstDay = -109205.0;
 constexpr double kLastDay = 2958465.0;
 
 
-// Positions of day, month and year in the short date format: which comes first, second, third.
-TShortDateReader::Order ShortDateOrder() {
+std::wstring UserShortDateFormat() {
   wchar_t format[80] = L"";
   GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, format, 80);
-  std::wstring f = format;
+  return format;
+}
+
+// Positions of day, month and year in the short date format: which comes first, second, third.
+TShortDateReader::Order ShortDateOrder(const std::wstring& f) {
   size_t d = f.find_first_of(L"d"), m = f.find_first_of(L"M"), y = f.find_first_of(L"y");
   if (d == std::wstring::npos || m == std::wstring::npos || y == std::wstring::npos) return {1, 0, 2};
   auto rank = [&](size_t p) { return static_cast<int>((p > d) + (p > m) + (p > y)); };
   return {rank(d), rank(m), rank(y)};
 }
+
+// What stands between the numbers of the short date format ("/" in M/d/yyyy, ". " in d. M. yyyy).
+std::wstring ShortDateSeparators(const std::wstring& f) {
+  std::wstring separators;
+  for (wchar_t c : f)
+    if (c != L'd' && c != L'M' && c != L'y' && c != L'g' && c != L'\'' && separators.find(c) == std::wstring::npos)
+      separators += c;
+  return separators.empty() ? L"/" : separators;
+}
+
+// The short date format with the year in four digits: a year written in two comes back in
+// another century (1935 written "35" reads as 2035).
+std::wstring FourDigitYears(const std::wstring& f) {
+  std::wstring out;
+  bool quoted = false;
+  for (size_t i = 0; i < f.size();) {
+    if (f[i] == L'\'') quoted = !quoted;
+    if (quoted || f[i] != L'y') {
+      out += f[i++];
+      continue;
+    }
+    const size_t end = f.find_first_not_of(L'y', i);
+    const size_t run = (end == std::wstring::npos ? f.size() : end) - i;
+    out += run < 4 ? std::wstring(L"yyyy") : f.substr(i, run);
+    i += run;
+  }
+  return out;
+}
 }  // namespace
 
 bool IsCalendarDay(TDateTime date) { return std::isfinite(date) && date >= kFirstDay && date < kLastDay + 1; }
 
-std::wstring DateToStr(TDateTime date) {
-  if (date == 0 || !IsCalendarDay(date)) return L"";
+TShortDateWriter::TShortDateWriter() : format_(FourDigitYears(UserShortDateFormat())) {}
+
+std::wstring TShortDateWriter::Write(TDateTime date) const {
+  if (!IsCalendarDay(date)) return L"";
   SYSTEMTIME st;
   DateTimeToSystemTime(std::trunc(date), st);
   wchar_t text[128] = L"";
-  if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 128)) return L"";
+  if (!GetDateFormatW(LOCALE_USER_DEFAULT, 0, &st, format_.c_str(), text, 128)) return L"";
   return text;
 }
 
-TShortDateReader::TShortDateReader() : order_(ShortDateOrder()) {
+std::wstring DateToStr(TDateTime date) { return date == 0 ? L"" : TShortDateWriter().Write(date); }
+
+TShortDateReader::TShortDateReader() {
+  const std::wstring format = UserShortDateFormat();
+  order_ = ShortDateOrder(format);
+  separators_ = ShortDateSeparators(format);
   SYSTEMTIME now;
   DateTimeToSystemTime(Now(), now);
   thisYear_ = now.wYear;
@@ -47,12 +85,16 @@ TShortDateReader::TShortDateReader() : order_(ShortDateOrder()) {
 
 bool TryStrToDate(const std::wstring& text, TDateTime& date) { return TShortDateReader().Read(text, date); }
 
-bool TShortDateReader::Read(const std::wstring& text, TDateTime& date) const {
+bool TShortDateReader::Read(const std::wstring& whole, TDateTime& date) const {
+  const size_t first = whole.find_first_not_of(L' '), last = whole.find_last_not_of(L' ');
+  if (first == std::wstring::npos) return false;
+  const std::wstring text = whole.substr(first, last - first + 1);
+  // A date starts with its first number ("-5/10/1990" is no date).
+  if (text[0] < L'0' || text[0] > L'9') return false;
   long numbers[3];
   int count = 0;
   bool inNumber = false;
-  for (const wchar_t *p = text.c_str(), *end = p + text.size(); p < end; ++p) {
-    const wchar_t c = *p;
+  for (const wchar_t c : text) {
     if (c >= L'0' && c <= L'9') {
       if (!inNumber && count == 3) return false;
       if (!inNumber) numbers[count++] = 0;
@@ -60,8 +102,8 @@ bool TShortDateReader::Read(const std::wstring& text, TDateTime& date) const {
       if (numbers[count - 1] > 99999) return false;
       numbers[count - 1] = numbers[count - 1] * 10 + (c - L'0');
     } else {
-      // Only separators between the numbers: letters (a month's name) are not understood.
-      if ((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c > 0x7F && IsCharAlphaW(c))) return false;
+      // Only the format's own separators: a sign, a letter or another mark makes it no date.
+      if (separators_.find(c) == std::wstring::npos) return false;
       inNumber = false;
     }
   }
@@ -160,7 +202,6 @@ LRESULT TCalendarPopup::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 TDateEdit::TDateEdit(TComponent* owner, const std::wstring& name) : TEdit(owner, name) {
   DropButton = new TButton(this, name + L"Button");
-  DropButton->SetParent(this);
   DropButton->SetCaption(L"...");
   // Not a stop of its own: Alt+Down and F4 in the edit do what it does.
   DropButton->OnCreateParams = [](TCreateParams& p) { p.Style &= ~WS_TABSTOP; };
@@ -168,22 +209,42 @@ TDateEdit::TDateEdit(TComponent* owner, const std::wstring& name) : TEdit(owner,
   SetBounds(0, 0, 121, 21);
 }
 
-void TDateEdit::CreateParams(TCreateParams& params) {
-  TEdit::CreateParams(params);
-  // The text must not paint over the button.
-  params.Style |= WS_CLIPCHILDREN;
+void TDateEdit::SetParent(TWinControl* parent) {
+  TEdit::SetParent(parent);
+  if (!DropButton) return;
+  DropButton->SetParent(parent);
+  PlaceButton();
 }
 
-void TDateEdit::BoundsChanged() {
-  if (!DropButton) return;
-  const int h = std::max(ClientHeight(), 1);
-  DropButton->SetBounds(ClientWidth() - h, 0, h, h);
-  if (HWND e = HandleIfAllocated()) SendMessageW(e, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, h + 1));
+void TDateEdit::SetVisible(bool visible) {
+  TEdit::SetVisible(visible);
+  if (DropButton) DropButton->SetVisible(visible);
 }
+
+void TDateEdit::SetEnabled(bool enabled) {
+  TEdit::SetEnabled(enabled);
+  if (DropButton) DropButton->SetEnabled(enabled);
+}
+
+void TDateEdit::PlaceButton() {
+  if (!DropButton) return;
+  // Inside the sunken border, as high as the client area; the text keeps clear of it.
+  const int edge = GetSystemMetrics(SM_CXEDGE);
+  const int h = std::max(Height() - 2 * edge, 1);
+  DropButton->SetBounds(Left() + Width() - edge - h, Top() + edge, h, h);
+  HWND e = HandleIfAllocated(), b = DropButton->HandleIfAllocated();
+  if (e) SendMessageW(e, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, h + 1));
+  // Above the edit, which then leaves its place alone.
+  if (b) SetWindowPos(b, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TDateEdit::BoundsChanged() { PlaceButton(); }
 
 void TDateEdit::HandleCreated() {
   TEdit::HandleCreated();
-  BoundsChanged();
+  // The button's window comes after the edit's when the parent makes its children.
+  if (DropButton && Parent()) DropButton->Handle();
+  PlaceButton();
 }
 
 TDateTime TDateEdit::Date() const {

@@ -1,7 +1,7 @@
 #pragma once
 // An edit for a date that may be left empty. It shows and reads the user's short date format;
 // an empty or unreadable text is the null date 0 (30 December 1899), which shows as empty.
-// A button inside its right end (or Alt+Down, F4) drops down a month calendar to pick from.
+// A button over its right end (or Alt+Down, F4) drops down a month calendar to pick from.
 #include <string>
 
 #include "ui/Forms.h"
@@ -10,13 +10,26 @@
 // Whether a calendar date (1601 to 9999) stands for the moment: not so for NaN, infinities
 // and moments out of that range, which a damaged file may hold.
 bool IsCalendarDay(TDateTime date);
-// The short date of the user's locale; empty for the null date and for a moment that no
-// calendar date stands for.
+// The short date of the user's locale, with the year always in four digits; empty for the null
+// date and for a moment that no calendar date stands for.
 std::wstring DateToStr(TDateTime date);
 // Reads a date in the order of the user's short date format: day, month and year as numbers
-// with any separators; a missing year is this year's, a two-digit one lies between 1950 and
-// 2049. False for anything else, or a day the month does not have.
+// with the format's separators between them (blanks around the whole are dropped); a missing
+// year is this year's, a two-digit one lies between 1950 and 2049. False for anything else
+// (a sign, a letter, another separator), or a day the month does not have.
 bool TryStrToDate(const std::wstring& text, TDateTime& date);
+
+// DateToStr for many dates, the null date included (30 December 1899): the format is taken once,
+// when it is made.
+class TShortDateWriter {
+ public:
+  TShortDateWriter();
+  // Empty for a moment that no calendar date stands for.
+  std::wstring Write(TDateTime date) const;
+
+ private:
+  std::wstring format_;
+};
 
 // TryStrToDate for many dates: the format and this year are taken once, when it is made.
 class TShortDateReader {
@@ -29,6 +42,7 @@ class TShortDateReader {
 
  private:
   Order order_;
+  std::wstring separators_;
   int thisYear_;
 };
 
@@ -61,21 +75,26 @@ class TDateEdit : public TEdit {
   // Shows the whole-day part of date; 0 (and anything that is no calendar date) empties it.
   void SetDate(TDateTime date);
 
+  // A sibling of the edit lying over its right end, inside its border: the visual-styles edit
+  // paints over a child window of its own.
   TButton* DropButton = nullptr;
   // Opens the calendar at the edit's day (today for none).
   void DropDown();
   void CloseUp();
   bool DroppedDown() const;
+  void SetParent(TWinControl* parent) override;
+  void SetVisible(bool visible) override;
+  void SetEnabled(bool enabled) override;
   // Made on the first DropDown.
   TCalendarPopup* Popup() const { return popup_; }
 
  protected:
-  void CreateParams(TCreateParams& params) override;
   void HandleCreated() override;
   void BoundsChanged() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  void PlaceButton();
   TCalendarPopup* popup_ = nullptr;
   TLifeCheck popupAlive_;
 };

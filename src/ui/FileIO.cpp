@@ -42,20 +42,28 @@ bool ReadWholeFile(const std::wstring& fileName, std::vector<std::uint8_t>& byte
 
 namespace {
 
-// Opens the temporary file of a save, made anew. Each look-up of a name that does not exist costs
-// Wine a scan of the whole folder, so the name is looked up once, by the creation itself. Only
-// when one was left behind by a crash does it go first, read-only or not: written over, it would
-// pass its attributes on to the note.
-HANDLE CreateTempFile(const std::wstring& tempName) {
+// Opens the temporary file of a save, made anew, and names it. Each look-up of a name that does
+// not exist costs Wine a scan of the whole folder, so the name is looked up once, by the creation
+// itself. Only when one was left behind by a crash does it go first, read-only or not: written
+// over, it would pass its attributes on to the note. One that cannot go (another program holds
+// it, or it is a folder) must not stop the save: the save takes the next free name beside it.
+HANDLE CreateTempFile(const std::wstring& fileName, std::wstring& tempName) {
   auto create = [&tempName] {
     return CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   };
-  HANDLE h = create();
-  if (h != INVALID_HANDLE_VALUE || (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS))
-    return h;
-  SetFileAttributesW(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(tempName.c_str());
-  return create();
+  auto taken = [] { return GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS; };
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int n = 1; n <= 10 && h == INVALID_HANDLE_VALUE; ++n) {
+    tempName = fileName + L".tmp" + (n == 1 ? L"" : std::to_wstring(n));
+    h = create();
+    if (h != INVALID_HANDLE_VALUE || !taken()) return h;
+    SetFileAttributesW(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(tempName.c_str());
+    h = create();
+    // Anything but a name still taken is the real reason, and is told as it is.
+    if (h == INVALID_HANDLE_VALUE && !taken()) return h;
+  }
+  return h;
 }
 
 // Where a rename lasts only once its folder is flushed: Wine on a Unix file system (on Windows
@@ -78,13 +86,13 @@ void FlushFolderOf(const std::wstring& fileName) {
 // a full disk, a lost share or a crash half-way never costs the user the last good note.
 // Returns 0, or the system's error code.
 DWORD WriteFileReplacing(const std::wstring& fileName, const std::vector<std::uint8_t>& bytes) {
-  const std::wstring tempName = fileName + L".tmp";
+  std::wstring tempName;
   DWORD error = ERROR_SUCCESS;
   auto fail = [&error](DWORD e) {
     if (error == ERROR_SUCCESS) error = e ? e : ERROR_WRITE_FAULT;
   };
   {
-    FileHandle file(CreateTempFile(tempName));
+    FileHandle file(CreateTempFile(fileName, tempName));
     if (!file.Valid()) return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     std::size_t limit = bytes.size();
     bool simulatedFailure = false;

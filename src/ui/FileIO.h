@@ -32,7 +32,7 @@ bool ReadWholeFile(const std::wstring& fileName, std::vector<std::uint8_t>& byte
                    std::uint64_t maxBytes = std::uint64_t(1) << 31);
 // Writes "<fileName>.tmp", flushes it, and only then puts it in fileName's place (and flushes the
 // folder under Wine). Returns 0 or the system's error code; on failure fileName is untouched and
-// the .tmp is gone.
+// the .tmp is gone. A leftover .tmp that cannot be removed makes the save use ".tmp2" (and so on).
 DWORD WriteFileReplacing(const std::wstring& fileName, const std::vector<std::uint8_t>& bytes);
 // For tests: every later write stops with a full-disk error after this many bytes; nullopt ends it.
 void SetWriteFailAfter(std::optional<std::size_t> bytes);

@@ -4,6 +4,7 @@
 
 #include "ui/Application.h"
 #include "ui/Menus.h"
+#include "ui/MessageBox.h"
 #include "ui/StdCtrls.h"
 
 namespace {
@@ -155,7 +156,8 @@ void TForm::BringToFront() {
 bool TForm::Active() const { return HandleAllocated() && GetActiveWindow() == HandleIfAllocated(); }
 
 TModalResult TForm::ShowModal() {
-  if (modal_ || !Application) return mrCancel;
+  // While the program ends nobody may be there to answer: the dialog ends as cancelled.
+  if (modal_ || !Application || Ending()) return mrCancel;
   // Every other enabled top-level window of the program waits while the dialog runs.
   std::vector<HWND> disabled;
   EnumThreadWindows(
@@ -209,7 +211,7 @@ TModalResult TForm::ShowModal() {
   ++app->ModalLevel;
   Show();
   if (HandleAllocated()) SetForegroundWindow(HandleIfAllocated());
-  while (alive && ModalResult == mrNone && Application == app && !app->Terminated() && HandleAllocated())
+  while (alive && ModalResult == mrNone && Application == app && !app->Terminated() && !Ending() && HandleAllocated())
     app->HandleMessage();
   if (!alive) return mrCancel;
   return ModalResult == mrNone ? mrCancel : ModalResult;

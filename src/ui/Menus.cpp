@@ -7,6 +7,7 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Graphics.h"
+#include "ui/MessageBox.h"
 
 TPopupMenu* TPopupMenu::current_ = nullptr;
 
@@ -169,7 +170,8 @@ HWND TPopupMenu::OwnerWindow() const {
 }
 
 void TPopupMenu::Popup(int x, int y) {
-  if (!Application) return;
+  // While the program ends a menu would only wait for a click nobody makes.
+  if (!Application || Ending()) return;
   TLifeCheck alive = Watch();
   UpdateItems(items_);
   if (OnPopup) OnPopup(this);

@@ -144,7 +144,8 @@ bool RemoveFolderTree(const std::wstring& folder, std::vector<std::wstring>* lef
 }
 
 bool IsPlainFileName(const std::wstring& name) {
-  if (name.empty() || name.size() > 240 || name.find(L"..") != std::wstring::npos) return false;
+  // "." and ".." end in a dot; dots inside a name ("Ideas... later") are plain characters.
+  if (name.empty() || name.size() > 240) return false;
   for (wchar_t c : name)
     if (c < 32 || wcschr(L"\\/:*?\"<>|", c)) return false;
   // The system drops dots and blanks at the end, and some names are devices in any folder.
@@ -155,6 +156,7 @@ bool IsPlainFileName(const std::wstring& name) {
     if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
   for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
     if (stem == device) return false;
-  return !(stem.size() == 4 && (stem.rfind(L"COM", 0) == 0 || stem.rfind(L"LPT", 0) == 0) && stem[3] >= L'0' &&
-           stem[3] <= L'9');
+  // COM and LPT with a digit, the superscript digits one to three included.
+  return !(stem.size() == 4 && (stem.rfind(L"COM", 0) == 0 || stem.rfind(L"LPT", 0) == 0) &&
+           ((stem[3] >= L'0' && stem[3] <= L'9') || wcschr(L"\u00B9\u00B2\u00B3", stem[3])));
 }

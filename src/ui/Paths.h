@@ -22,5 +22,6 @@ std::wstring IncludeTrailingBackslash(const std::wstring& path);
 // left; a folder that is not there is.
 bool RemoveFolderTree(const std::wstring& folder, std::vector<std::wstring>* left = nullptr);
 // Whether name can only be a file in the folder it is put in: not empty, no folder part, no
-// drive, no "..", no character a file name cannot hold, no device name.
+// drive, no dot or blank at the end (so not "." or ".."), no character a file name cannot hold,
+// no device name.
 bool IsPlainFileName(const std::wstring& name);

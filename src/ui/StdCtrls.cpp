@@ -92,6 +92,76 @@ TLabel::TLabel(TComponent* owner, const std::wstring& name) : TStdControl(owner,
   SetBounds(0, 0, 65, 13);
 }
 
+void TLabel::SetAutoSize(bool on) {
+  autoSize_ = on;
+  AdjustSize();
+}
+
+void TLabel::SetWordWrap(bool on) {
+  wordWrap_ = on;
+  AdjustSize();
+}
+
+void TLabel::SetCaption(const std::wstring& caption) {
+  TStdControl::SetCaption(caption);
+  AdjustSize();
+}
+
+void TLabel::ApplyFont() {
+  TStdControl::ApplyFont();
+  AdjustSize();
+}
+
+void TLabel::BoundsChanged() {
+  // A wrapped label given another width wraps anew.
+  if (wordWrap_) AdjustSize();
+}
+
+SIZE TLabel::TextExtent(int wrapWidth) {
+  // Measured as the static control draws it: its font, tabs expanded, "&" marking the access key.
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font().Handle());
+  const std::wstring text = caption_.empty() ? L" " : caption_;
+  RECT r{0, 0, std::max(wrapWidth, 1), 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : 0));
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return SIZE{caption_.empty() ? 0 : r.right - r.left, r.bottom - r.top};
+}
+
+void TLabel::AdjustSize() {
+  if (!autoSize_ || adjusting_) return;
+  adjusting_ = true;
+  const SIZE need = TextExtent(wordWrap_ ? Width() : 0);
+  SetBounds(Left(), Top(), wordWrap_ ? std::max<int>(Width(), need.cx) : need.cx, need.cy);
+  adjusting_ = false;
+}
+
+void LayOutLabelColumn(const std::vector<TLabelRow>& rows, int controlsLeft, int gap, int right, int minWidth) {
+  if (rows.empty()) return;
+  const int labelsLeft = rows.front().Label->Left();
+  int widest = 0;
+  for (const TLabelRow& row : rows) {
+    row.Label->SetWordWrap(false);
+    row.Label->SetAutoSize(true);
+    widest = std::max<int>(widest, row.Label->Width());
+  }
+  int left = std::max(controlsLeft, labelsLeft + widest + gap);
+  if (right - left < minWidth) {
+    // No room for the labels on one line: they wrap in the column that is left.
+    left = std::max(controlsLeft, right - minWidth);
+    for (const TLabelRow& row : rows) {
+      row.Label->SetWidth(std::max(left - gap - labelsLeft, 1));
+      row.Label->SetWordWrap(true);
+    }
+  }
+  for (const TLabelRow& row : rows) {
+    TControl* c = row.Control;
+    c->SetBounds(left, c->Top(), std::max(std::min(c->Width(), right - left), 1), c->Height());
+  }
+}
+
 TGroupBox::TGroupBox(TComponent* owner, const std::wstring& name)
     // A container: the dialog keyboard walks into the controls inside it.
     : TStdControl(owner, L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
@@ -129,7 +199,8 @@ void TEdit::SetMaxLength(int length) {
 }
 
 void TEdit::HandleCreated() {
-  if (maxLength_) SetMaxLength(maxLength_);
+  // Also for no limit: the system's default limit would refuse typing past 30,000 characters.
+  SetMaxLength(maxLength_);
 }
 
 void TEdit::CreateParams(TCreateParams& params) {

@@ -52,7 +52,37 @@ class TCheckBox : public TStdControl {
 class TLabel : public TStdControl {
  public:
   explicit TLabel(TComponent* owner, const std::wstring& name = {});
+  // An auto-sized label follows its caption and font, so that a translation never cuts it: on
+  // one line it is as wide as its text; with WordWrap it keeps its width and is as high as its
+  // text wrapped there. What stands beside it is the form's to move (LayOutLabelColumn).
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool on);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool on);
+  // The caption's size with the label's font: on one line, or wrapped at wrapWidth when it is
+  // more than 0 (wider only when a single word is).
+  SIZE TextExtent(int wrapWidth = 0);
+  void SetCaption(const std::wstring& caption) override;
+
+ protected:
+  void ApplyFont() override;
+  void BoundsChanged() override;
+
+ private:
+  void AdjustSize();
+  bool autoSize_ = false, wordWrap_ = false, adjusting_ = false;
 };
+
+// A column of labels, each with the control it names on its row, laid out for the labels'
+// texts: the controls stand at controlsLeft, or further right when a label needs the room (gap
+// pixels after the widest label). A control that would then pass right gives up width, down
+// to minWidth; when even that is too little, the labels wrap in the column left to them. The
+// labels become auto-sized.
+struct TLabelRow {
+  TLabel* Label;
+  TControl* Control;
+};
+void LayOutLabelColumn(const std::vector<TLabelRow>& rows, int controlsLeft, int gap, int right, int minWidth);
 
 class TGroupBox : public TStdControl {
  public:
@@ -69,7 +99,7 @@ class TEdit : public TStdControl {
   void SetText(const std::wstring& text) { SetCaption(text); }
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool on);
-  // The most characters the user can type; 0 for the system's limit.
+  // The most characters the user can type; 0 for no limit (not the system's default one).
   int MaxLength() const { return maxLength_; }
   void SetMaxLength(int length);
   TNotifyEvent OnChange;

@@ -34,6 +34,15 @@ TTreeGrid::TTreeGrid(TComponent* owner, const std::wstring& name)
   SetBounds(0, 0, 250, 150);
 }
 
+void TTreeGrid::SetBorder(bool on) {
+  exStyle_ = on ? exStyle_ | WS_EX_CLIENTEDGE : exStyle_ & ~WS_EX_CLIENTEDGE;
+  HWND h = HandleIfAllocated();
+  if (!h) return;
+  SetWindowLongPtrW(h, GWL_EXSTYLE, on ? GetWindowLongPtrW(h, GWL_EXSTYLE) | WS_EX_CLIENTEDGE
+                                       : GetWindowLongPtrW(h, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 TTreeGrid::~TTreeGrid() {
   // No handler runs any more: the rows and the editor go quietly.
   OnEdited = nullptr;
@@ -122,6 +131,11 @@ int TTreeGrid::AddColumn(const std::wstring& caption, int width, int position) {
   return index;
 }
 
+namespace {
+// A header item's room beside its text: the margins either side and the sort glyph.
+constexpr int kHeaderTextMargin = 28;
+}  // namespace
+
 void TTreeGrid::SetColumnCaption(int column, const std::wstring& caption) {
   if (column < 0 || column >= ColumnCount()) return;
   columns_[column].Caption = caption;
@@ -130,6 +144,18 @@ void TTreeGrid::SetColumnCaption(int column, const std::wstring& caption) {
   col.mask = LVCF_TEXT;
   col.pszText = text.data();
   SendMessageW(Handle(), LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
+  // A caption (a translation) longer than its column widens it: a header is never cut. The
+  // column that takes the rest has what is left.
+  HWND header = View() ? ListView_GetHeader(View()) : nullptr;
+  if (!header || !headerVisible_ || column == AutoSizeColumn || caption.empty()) return;
+  HDC dc = GetDC(header);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(header, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(header, dc);
+  const int need = extent.cx + kHeaderTextMargin;
+  if (ColumnWidth(column) < need) SetColumnWidth(column, need);
 }
 
 std::wstring TTreeGrid::ColumnCaption(int column) const {

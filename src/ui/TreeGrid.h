@@ -108,6 +108,9 @@ class TTreeGrid : public TStdControl {
   int AutoSizeColumn = -1;
   bool HeaderVisible() const { return headerVisible_; }
   void SetHeaderVisible(bool visible);
+  // The sunken edge round the grid; a grid inside a frame of its own goes without.
+  bool Border() const { return (exStyle_ & WS_EX_CLIENTEDGE) != 0; }
+  void SetBorder(bool on);
 
   // Images of the cells, and the rows' height with them; the list stays the caller's.
   void SetImages(TImageList* images);

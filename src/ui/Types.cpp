@@ -35,6 +35,24 @@ bool TryWideToAnsi(const std::wstring& s, std::string& out) {
   return true;
 }
 
+void ForEachAnsiChar(const std::wstring& s, const std::function<void(char32_t, std::string_view)>& each) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const int n = IS_HIGH_SURROGATE(s[i]) && i + 1 < s.size() && IS_LOW_SURROGATE(s[i + 1]) ? 2 : 1;
+    const char32_t code = n == 2 ? 0x10000 + ((s[i] - 0xD800) << 10) + (s[i + 1] - 0xDC00) : s[i];
+    char bytes[8];
+    BOOL lost = FALSE;
+    int k = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &s[i], n, bytes, sizeof bytes, nullptr, &lost);
+    if (k > 0 && !lost) {
+      wchar_t back[4];
+      if (MultiByteToWideChar(CP_ACP, 0, bytes, k, back, 4) != n || wmemcmp(back, &s[i], n) != 0) k = 0;
+    } else {
+      k = 0;
+    }
+    each(code, std::string_view(bytes, k));
+    i += n - 1;
+  }
+}
+
 std::wstring ExceptionText(const char* what) {
   const std::string s = what ? what : "";
   if (s.empty()) return {};

@@ -1,7 +1,9 @@
 #pragma once
 // Basic value types shared by the whole program.
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 // Days since 30 December 1899; the time of day is the fraction.
 using TDateTime = double;
@@ -18,6 +20,10 @@ std::wstring AnsiToWide(const std::string& s);
 std::string WideToAnsi(const std::wstring& s);
 // The same, where text that does not fit must be refused: false and out untouched then.
 bool TryWideToAnsi(const std::wstring& s, std::string& out);
+// The text one character at a time (a surrogate pair as one), each with its code and its bytes
+// in the ANSI code page; the bytes are empty for a character the page cannot hold (no look-alike,
+// no bytes that read back as another character).
+void ForEachAnsiChar(const std::wstring& s, const std::function<void(char32_t code, std::string_view bytes)>& each);
 // The text of an exception's what(): the program writes it in UTF-8; a message that is not
 // valid UTF-8 (from elsewhere) is read in the ANSI code page.
 std::wstring ExceptionText(const char* what);

@@ -156,4 +156,61 @@ TEST_F(EndingTest, UnderAWindowManagerATrayDoubleClickMakesANoteThatTakesTheKeys
   EXPECT_EQ(NoteTextWith(L"under openbox"), L"under openbox");
 }
 
+// The error log beside the program, as text.
+std::string ErrorLogOf(const std::wstring& exe) { return testsupport::ReadText(ExtractFilePath(exe) + L"ExceptionsLog.txt"); }
+
+// A close request while start-up tells something in a box: nobody may be there to press OK, so
+// the box is taken back, what it said goes to the error log, and the program ends.
+TEST_F(EndingTest, ACloseRequestTakesBackTheBoxOfStartUpAndKeepsItsWordsInTheErrorLog) {
+  const std::string notEvents = "not an events file\r\n";
+  testsupport::WriteBytes(NotesFolder + L"myevents.evt", notetest::Bytes(notEvents.begin(), notEvents.end()));
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  ASSERT_NE(AwaitWindow(pid, L"#32770"), nullptr) << "start-up says the events file was kept aside";
+  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), kPatience));
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "the box does not wait for an OK";
+  EXPECT_NE(ErrorLogOf(exe_).find("holds no events"), std::string::npos) << ErrorLogOf(exe_);
+}
+
+// A note's save that fails holds up neither a close request right after the typing nor the end of
+// the session. Typing, and at once a close request (as a second copy started with /TERMINATE
+// hands it over): the note's own save a second after the typing fails within the closing
+// window's second, and that failure is no box of its own; the request asks Retry or Cancel, and
+// once the file is free and the note saved the question goes and the program ends. The session
+// ending while the note's box is up takes that box back. Either way the failure is in the log.
+TEST_F(EndingTest, ANoteThatCannotBeSavedHoldsUpNeitherACloseRequestRightAfterTypingNorTheSessionEnd) {
+  for (const bool sessionEnd : {false, true}) {
+    SCOPED_TRACE(sessionEnd ? "the session end" : "a close request");
+    const char* id = "NL1";  // written anew for each road
+    const std::wstring title = sessionEnd ? L"Held till the session end" : L"Held till the request";
+    notetest::WriteNote(id, 100, 100, 200, 150, title);
+    HANDLE running = Start(L"/S");
+    const DWORD pid = GetProcessId(running);
+    const std::vector<HWND> notes = AwaitWindows(pid, L"TNoteForm", 1);
+    ASSERT_EQ(notes.size(), 1u);
+    ASSERT_NE(TrayWindow(running), nullptr);
+    auto lock = std::make_unique<notetest::Lock>(NoteFileName(id));
+    Type(notes[0], L"typed");
+    if (sessionEnd) {
+      ASSERT_NE(AwaitWindow(pid, L"#32770"), nullptr) << "the note's save tells that it failed";
+      lock.reset();
+      EXPECT_EQ(EndSession(pid, true), 0);
+    } else {
+      SendNotifyMessageW(MainWindow(running), WM_CLOSEREQUEST, 0, 0);
+      HWND asked = nullptr;
+      ASSERT_TRUE(WaitUntil([&] {
+        for (HWND box : WindowsOf(pid, L"#32770"))
+          if (GetDlgItem(box, IDRETRY)) asked = box;
+        return asked != nullptr;
+      })) << "the request asks Retry or Cancel";
+      for (HWND box : WindowsOf(pid, L"#32770")) EXPECT_EQ(box, asked) << "no other box";
+      lock.reset();
+    }
+    EXPECT_TRUE(EndedNormally(running, kPatience)) << "the program ends";
+    EXPECT_EQ(PlainText(LoadNote(NoteFileName(id))), L"typed");
+    EXPECT_NE(ErrorLogOf(exe_).find(WideToUtf8(L"\"" + title + L"\" cannot be saved")), std::string::npos)
+        << ErrorLogOf(exe_);
+  }
+}
+
 }  // namespace

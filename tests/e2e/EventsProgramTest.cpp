@@ -43,6 +43,49 @@ class EventsProgramTest : public ProgramTest {
     const std::vector<HWND> menus = AwaitWindows(pid, L"#32768", 2);
     return menus.empty() ? nullptr : menus[0] == menu ? menus[1] : menus[0];
   }
+  // The tray's "Edit My Events": the events manager window.
+  static HWND OpenManager(HANDLE running) {
+    const DWORD pid = GetProcessId(running);
+    HWND submenu = EventsSubmenu(TrayWindow(running));
+    EXPECT_NE(submenu, nullptr);
+    if (!submenu) return nullptr;
+    Choose(submenu, {VK_RETURN});
+    HWND manager = AwaitWindow(pid, L"TEventsManager");
+    EXPECT_NE(manager, nullptr) << "Edit My Events opens the events manager";
+    EXPECT_TRUE(WaitUntil([&] { return WindowsOf(pid, L"#32768").empty(); }));
+    return manager;
+  }
+  // New Event in the events manager's menu, text typed and Enter; returns whether the dialog came
+  // and went.
+  static bool AddEvent(HWND manager, const std::wstring& typed) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(manager, &pid);
+    PostMessageW(manager, WM_SYSCOMMAND, SC_KEYMENU, 'e');
+    HWND menu = AwaitWindow(pid, L"#32768");
+    EXPECT_NE(menu, nullptr) << "the Events menu opens";
+    if (!menu) return false;
+    Choose(menu, {VK_RETURN});
+    HWND dialog = AwaitWindow(pid, L"TMyEventEdit");
+    EXPECT_NE(dialog, nullptr) << "New Event opens the edit dialog";
+    HWND text = dialog ? FindWindowExW(dialog, nullptr, L"Edit", nullptr) : nullptr;
+    if (!text) return false;
+    for (wchar_t c : typed) PostMessageW(text, WM_CHAR, c, 1);
+    PostMessageW(text, WM_KEYDOWN, VK_RETURN, 1);
+    return WaitUntil([&] { return WindowsOf(pid, L"TMyEventEdit").empty(); });
+  }
+  bool FileHolds(const std::string& text) const {
+    return testsupport::ReadText(EventsFile()).find(text) != std::string::npos;
+  }
+  // A message box of the program, with or without a Retry button.
+  static HWND Box(DWORD pid, bool retry) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+      for (HWND box : WindowsOf(pid, L"#32770"))
+        if ((GetDlgItem(box, IDRETRY) != nullptr) == retry) found = box;
+      return found != nullptr;
+    });
+    return found;
+  }
 };
 
 TEST_F(EventsProgramTest, TodaysAndTomorrowsEventsAreAnnouncedAndANewEventIsSavedAtOnce) {
@@ -58,23 +101,10 @@ TEST_F(EventsProgramTest, TodaysAndTomorrowsEventsAreAnnouncedAndANewEventIsSave
   testsupport::SaveScreenShot(L"e2e_latest_events", testsupport::ScreenRect(latest));
 
   // The tray's "Edit My Events" opens the events manager; its menu's first entry adds an event.
-  HWND submenu = EventsSubmenu(TrayWindow(running));
-  ASSERT_NE(submenu, nullptr);
-  Choose(submenu, {VK_RETURN});
-  HWND manager = AwaitWindow(pid, L"TEventsManager");
-  ASSERT_NE(manager, nullptr) << "Edit My Events opens the events manager";
+  HWND manager = OpenManager(running);
+  ASSERT_NE(manager, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return Rows(manager) == 3; }));
-  EXPECT_TRUE(WaitUntil([&] { return WindowsOf(pid, L"#32768").empty(); }));
-  PostMessageW(manager, WM_SYSCOMMAND, SC_KEYMENU, 'e');
-  HWND menu = AwaitWindow(pid, L"#32768");
-  ASSERT_NE(menu, nullptr) << "the Events menu opens";
-  Choose(menu, {VK_RETURN});
-  HWND dialog = AwaitWindow(pid, L"TMyEventEdit");
-  ASSERT_NE(dialog, nullptr) << "New Event opens the edit dialog";
-  HWND text = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
-  ASSERT_NE(text, nullptr);
-  for (wchar_t c : std::wstring(L"added in the manager")) PostMessageW(text, WM_CHAR, c, 1);
-  PostMessageW(text, WM_KEYDOWN, VK_RETURN, 1);
+  ASSERT_TRUE(AddEvent(manager, L"added in the manager"));
   EXPECT_TRUE(WaitUntil([&] { return Rows(manager) == 4; })) << "the new event is the last row";
   EXPECT_NE(testsupport::ReadText(EventsFile()).find("[item3]\r\nText=added in the manager\r\n"), std::string::npos)
       << "in the file while the program runs";
@@ -97,6 +127,57 @@ TEST_F(EventsProgramTest, NothingDueShowsNothingAtStartUpButIncomingEventsAlways
   EXPECT_EQ(Rows(latest), 1) << "the one line that says there is nothing";
   EXPECT_TRUE(Terminate(running));
   EXPECT_EQ(testsupport::ReadText(EventsFile()), file) << "read and not changed: written back as it was";
+}
+
+// A backup or a sync tool holds the events file as the program starts, and lets it go later.
+TEST_F(EventsProgramTest, AFileHeldAtStartUpIsReadOnceLetGoAndKeepsWhatWasAddedMeanwhile) {
+  const std::string file = "[main]\r\nfileinfo=1\r\n[item0]\r\nText=far away\r\ndate=" + DateFromToday(100) + "\r\n";
+  testsupport::WriteBytes(EventsFile(), notetest::Bytes(file.begin(), file.end()));
+  auto lock = std::make_unique<notetest::Lock>(EventsFile());
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  HWND told = Box(pid, false);
+  ASSERT_NE(told, nullptr) << "start-up tells that the file cannot be read";
+  PostMessageW(told, WM_COMMAND, IDOK, 0);
+  ASSERT_NE(AwaitStartUp(running), nullptr);
+  HWND manager = OpenManager(running);
+  ASSERT_NE(manager, nullptr);
+  EXPECT_EQ(Rows(manager), 0);
+  ASSERT_TRUE(AddEvent(manager, L"added while held"));
+  EXPECT_TRUE(WaitUntil([&] { return Rows(manager) == 1; }));
+  lock.reset();
+  EXPECT_TRUE(WaitUntil([&] { return Rows(manager) == 2; })) << "read on the tick once let go";
+  EXPECT_TRUE(WaitUntil([&] { return FileHolds("[item0]\r\nText=far away\r\n"
+                                               "date=" + DateFromToday(100) + "\r\n[item1]\r\nText=added while held\r\n"); }))
+      << "the file's events first, then what was added, saved";
+  EXPECT_TRUE(Terminate(running));
+}
+
+// The file is held by another program after start-up: the new event cannot be written.
+TEST_F(EventsProgramTest, AnEventThatCannotBeSavedHoldsUpTheCloseRequestUntilItCanBe) {
+  const std::string file = "[main]\r\nfileinfo=1\r\n[item0]\r\nText=far away\r\ndate=" + DateFromToday(100) + "\r\n";
+  testsupport::WriteBytes(EventsFile(), notetest::Bytes(file.begin(), file.end()));
+  HANDLE running = Start(L"/S");
+  const DWORD pid = GetProcessId(running);
+  ASSERT_NE(AwaitStartUp(running), nullptr);
+  auto lock = std::make_unique<notetest::Lock>(EventsFile());
+  HWND manager = OpenManager(running);
+  ASSERT_NE(manager, nullptr);
+  // The box that tells the failed save runs its own loop: the dialog is gone before it comes.
+  ASSERT_TRUE(AddEvent(manager, L"added while held"));
+  HWND told = Box(pid, false);
+  ASSERT_NE(told, nullptr) << "the failed save is told";
+  PostMessageW(told, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), kPatience)) << "the asking copy returns at once";
+  HWND asked = Box(pid, true);
+  ASSERT_NE(asked, nullptr) << "the close request asks Retry or Cancel";
+  PostMessageW(asked, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(Ended(running, 1500)) << "Cancel keeps the program and the event";
+  lock.reset();
+  EXPECT_TRUE(WaitUntil([&] { return FileHolds("[item1]\r\nText=added while held\r\n"); }))
+      << "the tick saves it once it can";
+  EXPECT_TRUE(Terminate(running));
+  EXPECT_TRUE(FileHolds("[item0]\r\nText=far away\r\n"));
 }
 
 }  // namespace

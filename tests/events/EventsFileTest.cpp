@@ -1,5 +1,6 @@
 // The events file: what it holds, what reading it keeps, and what a failed save leaves.
 #include "EventsTestEnv.h"
+#include "notewindows/NoteTestEnv.h"
 
 namespace eventstest {
 namespace {
@@ -89,10 +90,12 @@ TEST_F(EventsTest, ManyEventsAreAllRead) {
 TEST_F(EventsTest, AnUnreadableDateIsKeptUntilTheEventIsEdited) {
   SetNow(2026, 5, 10, 15);
   WriteBytes(File(), ToBytes("[main]\r\nfileinfo=1\r\n[item0]\r\nText=no date\r\n[item1]\r\nText=bad\r\ndate=31/31/2020\r\n"
-                             "[item2]\r\nText=empty\r\ndate=\r\n[item3]\r\nText=good\r\ndate=5/11/1990\r\n"));
+                             "[item2]\r\nText=empty\r\ndate=\r\n[item3]\r\nText=good\r\ndate=5/11/1990\r\n"
+                             "[item4]\r\nText=signed\r\ndate=-5/10/1990\r\n[item5]\r\nText=dashes\r\ndate=5-10-1990\r\n"
+                             "[item6]\r\nText=mark\r\ndate=5/10/1990!\r\n"));
   auto m = Load();
-  ASSERT_EQ(m->Events.Count(), 4);
-  for (int i = 0; i < 3; ++i) {
+  ASSERT_EQ(m->Events.Count(), 7);
+  for (int i : {0, 1, 2, 4, 5, 6}) {
     EXPECT_EQ(m->Events.GetItem(i)->Date, Now()) << i << ": the moment of loading stands in for it";
     EXPECT_TRUE(m->Events.GetItem(i)->DateUnread) << i;
   }
@@ -103,7 +106,9 @@ TEST_F(EventsTest, AnUnreadableDateIsKeptUntilTheEventIsEdited) {
   ASSERT_TRUE(m->SaveEvents());
   const std::string kept = testsupport::ReadText(File());
   EXPECT_EQ(kept, "[main]\r\nfileinfo=1\r\n[item0]\r\nText=no date\r\ndate=\r\n[item1]\r\nText=bad\r\ndate=31/31/2020\r\n"
-                  "[item2]\r\nText=empty\r\ndate=\r\n[item3]\r\nText=good\r\ndate=5/11/1990\r\n");
+                  "[item2]\r\nText=empty\r\ndate=\r\n[item3]\r\nText=good\r\ndate=5/11/1990\r\n"
+                  "[item4]\r\nText=signed\r\ndate=-5/10/1990\r\n[item5]\r\nText=dashes\r\ndate=5-10-1990\r\n"
+                  "[item6]\r\nText=mark\r\ndate=5/10/1990!\r\n");
   editor.Date = Day(2001, 2, 3);
   ASSERT_TRUE(m->EditEvent(1));
   EXPECT_NE(testsupport::ReadText(File()).find("Text=bad\r\ndate=2/3/2001\r\n"), std::string::npos);
@@ -113,7 +118,7 @@ TEST_F(EventsTest, TheSameFileReadsAndWritesUnderEitherDateOrder) {
   Saved({{L"may", Day(1990, 5, 10)}, {L"december", Day(2001, 12, 24)}});
   EXPECT_NE(testsupport::ReadText(File()).find("date=5/10/1990\r\n"), std::string::npos);
   {
-    ShortDateFormat dayFirst(L"dd.MM.yyyy");
+    ShortDateFormat dayFirst(L"dd/MM/yyyy");
     // Written month first, read day first: the day and month change places.
     auto m = Load();
     ASSERT_EQ(m->Events.Count(), 2);
@@ -121,12 +126,31 @@ TEST_F(EventsTest, TheSameFileReadsAndWritesUnderEitherDateOrder) {
     EXPECT_TRUE(m->Events.GetItem(1)->DateUnread) << "the 24th month is no date";
     ASSERT_TRUE(m->SaveEvents());
     EXPECT_EQ(testsupport::ReadText(File()),
-              "[main]\r\nfileinfo=1\r\n[item0]\r\nText=may\r\ndate=05.10.1990\r\n[item1]\r\nText=december\r\ndate=12/24/2001\r\n");
+              "[main]\r\nfileinfo=1\r\n[item0]\r\nText=may\r\ndate=05/10/1990\r\n[item1]\r\nText=december\r\ndate=12/24/2001\r\n");
     m = Load();
     EXPECT_EQ(m->Events.GetItem(0)->Date, Day(1990, 10, 5)) << "written and read day first";
   }
   auto m = Load();
   EXPECT_EQ(m->Events.GetItem(1)->Date, Day(2001, 12, 24)) << "the kept text reads again in its own order";
+}
+
+TEST_F(EventsTest, YearsAreWrittenInFourDigitsInTheUsersOrderAndTwoDigitOnesReadAsBefore) {
+  struct Row {
+    const wchar_t* Format;
+    const char* Written;
+  };
+  for (const Row& r : {Row{L"M/d/yy", "12/8/1935"}, Row{L"yy-MM-dd", "1935-12-08"}, Row{L"d.M.y", "8.12.1935"}}) {
+    SCOPED_TRACE(WideToUtf8(r.Format));
+    format_.Set(r.Format);
+    Saved({{L"birthday", Day(1935, 12, 8)}});
+    EXPECT_NE(testsupport::ReadText(File()).find(std::string("date=") + r.Written + "\r\n"), std::string::npos);
+    EXPECT_EQ(Load()->Events.GetItem(0)->Date, Day(1935, 12, 8)) << "the century comes back";
+  }
+  format_.Set(L"M/d/yy");
+  WriteBytes(File(), ToBytes("[item0]\r\nText=a\r\ndate=12/8/35\r\n[item1]\r\nText=b\r\ndate=12/8/60\r\n"));
+  auto m = Load();
+  EXPECT_EQ(m->Events.GetItem(0)->Date, Day(2035, 12, 8));
+  EXPECT_EQ(m->Events.GetItem(1)->Date, Day(1960, 12, 8));
 }
 
 TEST_F(EventsTest, AFileThatIsNoEventsFileIsKeptAsideAndToldOnce) {
@@ -184,13 +208,22 @@ TEST_F(EventsTest, AFailedSaveLeavesTheOldFileWholeAndIsToldOnce) {
   EXPECT_EQ(ReadBytes(File()), before);
   ASSERT_EQ(boxes.size(), 1u) << "one box for a run of failures";
   EXPECT_NE(boxes[0].find(L"Unable to write to " + File()), std::wstring::npos);
-  // During the shut-down the failure goes to the error log.
+  m->Tick();
+  EXPECT_EQ(boxes.size(), 1u) << "the tick tries again without a word";
+  EXPECT_NE(m->SavePending().find(L"Unable to write to " + File()), std::wstring::npos) << "the end is told why";
+  // During the shut-down the failure goes to the error log, with every event it costs.
   Closing = true;
   EXPECT_FALSE(m->SaveEvents());
   EXPECT_EQ(boxes.size(), 1u);
-  EXPECT_NE(testsupport::ReadText(Folder() + L"ExceptionsLog.txt").find("Unable to write to"), std::string::npos);
+  const std::string log = testsupport::ReadText(Folder() + L"ExceptionsLog.txt");
+  EXPECT_NE(log.find("Unable to write to"), std::string::npos);
+  EXPECT_NE(log.find("5/10/2026  second\r\n5/10/2026  third"), std::string::npos) << log;
+  EXPECT_EQ(log.find("first"), std::string::npos) << "the file has it";
   Closing = false;
   SetWriteFailAfter(std::nullopt);
+  m->Tick();
+  EXPECT_FALSE(m->Unsaved()) << "saved by the tick once it can be";
+  EXPECT_EQ(m->SavePending(), L"");
   EXPECT_TRUE(m->SaveEvents());
   EXPECT_EQ(Texts(Load()->Events), (std::vector<std::wstring>{L"first", L"second", L"third"}));
 }
@@ -240,6 +273,51 @@ TEST_F(EventsTest, EventsFreedWhileTheDialogIsOpenAreNotTouched) {
   m = Load();
   raw = m.get();
   EXPECT_FALSE(raw->AddEvent());
+}
+
+// Another program holds the file from start-up on (its letting go is shown with the real program).
+TEST_F(EventsTest, AFileHeldForGoodIsTriedForTenMinutesAndWhatWasConfirmedGoesToTheErrorLog) {
+  const Bytes content = ToBytes("[item0]\r\nText=kept\r\ndate=1/1/2000\r\n");
+  WriteBytes(File(), content);
+  auto lock = std::make_unique<notetest::Lock>(File());
+  auto m = Load();
+  editor.Date = Day(1935, 12, 8);
+  for (const wchar_t* text : {L"added", L"deleted", L"edit me"}) {
+    editor.Text = text;
+    ASSERT_TRUE(m->AddEvent());
+  }
+  m->DeleteEventAndSave(1);
+  editor.Text = L"edited";
+  ASSERT_TRUE(m->EditEvent(1));
+  for (int second = 0; second < 600; ++second) m->Tick();
+  EXPECT_FALSE(m->LoadPending());
+  m->Tick();
+  ASSERT_EQ(boxes.size(), 2u) << "told at start-up, and once when it is no longer tried";
+  EXPECT_NE(boxes[1].find(L"no longer tried"), std::wstring::npos) << WideToUtf8(boxes[1]);
+  EXPECT_NE(m->SavePending().find(File()), std::wstring::npos) << "the end reads it once more, and names it";
+  Closing = true;
+  EXPECT_FALSE(m->SaveEvents());
+  lock.reset();
+  EXPECT_EQ(ReadBytes(File()), content);
+  const std::string log = testsupport::ReadText(Folder() + L"ExceptionsLog.txt");
+  EXPECT_NE(log.find("12/8/1935  added\r\n12/8/1935  edited\r\n"), std::string::npos) << log;
+}
+
+TEST_F(EventsTest, ALeftoverTemporaryFileDoesNotStopTheSaveAndARealFailureIsToldAsItIs) {
+  auto m = Saved({{L"first", Day(1990, 5, 10)}});
+  // Left by a crash, and held by another program (a virus scanner).
+  WriteBytes(File() + L".tmp", ToBytes("stale"));
+  auto held = std::make_unique<notetest::Lock>(File() + L".tmp");
+  editor.Text = L"second";
+  ASSERT_TRUE(m->AddEvent());
+  EXPECT_TRUE(boxes.empty()) << WideToUtf8(boxes.empty() ? L"" : boxes[0]);
+  EXPECT_EQ(Texts(Load()->Events), (std::vector<std::wstring>{L"first", L"second"}));
+  // The events file itself held: its name and the real reason.
+  auto lock = std::make_unique<notetest::Lock>(File());
+  ASSERT_TRUE(m->AddEvent());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find(L"Unable to write to " + File() + L": "), std::wstring::npos) << WideToUtf8(boxes[0]);
+  EXPECT_EQ(boxes[0].find(L"exists"), std::wstring::npos) << WideToUtf8(boxes[0]);
 }
 
 }  // namespace

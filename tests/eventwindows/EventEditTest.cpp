@@ -1,5 +1,7 @@
 // The event edit dialog as a user works it: keys, a cleared date, and a session end while it runs.
 #include "EventWindowsTestEnv.h"
+#include "language/VxMLSTDCTRLWrapper.h"
+#include "language/VxMultiLanguageEngine.h"
 #include "notes/NoteManagerUnit.h"
 #include "shell/MainFormUnit.h"
 #include "shell/VantaroEngineUnit.h"
@@ -71,6 +73,85 @@ TEST_F(EventWindowsTest, ANewEventOpensEmptyWithTodaysDate) {
   EXPECT_FALSE(uiWasEnabled) << "no hot key acts while the dialog runs";
   EXPECT_TRUE(UIEnabled);
   EXPECT_EQ(Manager().Events.Count(), 0);
+}
+
+TEST_F(EventWindowsTest, UnderTheProgramsStylesTheCalendarButtonShowsAndTheDescriptionHasNoLimit) {
+  testsupport::ProgramVisualStyles styles;
+  ASSERT_TRUE(styles.Active());
+  Watchdog dog(kPatience);
+  int drawn = -1, area = 0;
+  int typed = 0;
+  WhenDialogOpen([&](TMyEventEdit& d) {
+    testsupport::Pump(100);
+    // The button's outline, which the edit's white would cover.
+    RECT b = testsupport::ScreenRect(d.EventDate->DropButton->Handle());
+    drawn = 0;
+    for (int i = 0; i < b.right - b.left; ++i, area += 2)
+      drawn += (testsupport::ScreenPixel(b.left + i, b.top) != 0xFFFFFF) +
+               (testsupport::ScreenPixel(b.left + i, b.bottom - 1) != 0xFFFFFF);
+    for (int i = 0; i < b.bottom - b.top; ++i, area += 2)
+      drawn += (testsupport::ScreenPixel(b.left, b.top + i) != 0xFFFFFF) +
+               (testsupport::ScreenPixel(b.right - 1, b.top + i) != 0xFFFFFF);
+    testsupport::SaveScreenShot(L"event-edit-styles", testsupport::ScreenRect(d.Handle()));
+    // Typed past the edit's usual limit of 30,000 characters.
+    HWND edit = d.EventText->Handle();
+    SetWindowTextW(edit, std::wstring(30000, L'a').c_str());
+    PostKey(edit, VK_END);
+    PostMessageW(edit, WM_CHAR, L'b', 1);
+    PostMessageW(edit, WM_CHAR, L'c', 1);
+    PostKey(edit, VK_RETURN);
+  });
+  ASSERT_TRUE(Manager().AddEvent());
+  EXPECT_GT(drawn, area * 3 / 4) << "the calendar button is painted";
+  typed = static_cast<int>(Manager().Events.GetItem(0)->Text.size());
+  EXPECT_EQ(typed, 30002) << "no length limit";
+  EXPECT_FALSE(Watchdog::fired);
+}
+
+TEST_F(EventWindowsTest, UnderALanguageWithLongTextsNoLabelOfTheEventsWindowsIsCut) {
+  ForceDirectories(LanguagesFolder());
+  testsupport::WriteLanguageTexts(LanguageFileName(L"deutsch"), LR"(
+[LNG_Vantaro_EventEdit]
+_event_edit_title=Eigenschaften des Ereignisses
+_description=&Beschreibung des Ereignisses:
+_date=Da&tum:
+[LNG_Vantaro_EditEvents]
+_NewEvent=&Neues Ereignis hinzufügen
+_text=Beschreibung des Ereignisses
+_date=Datum des Ereignisses
+[LNG_Vantaro_LatestsEvents]
+_MyEvents=Meine Ereignisse
+_Today=Heute
+[LNG_Vantaro_Generic]
+_cancel=Abbrechen
+)");
+  InitLanguageEngine();
+  LoadLanguage(L"deutsch");
+  auto m = Saved({{L"Geburtstag", Day(1990, 5, 10)}});
+  Watchdog dog(kPatience);
+  std::vector<std::string> cut{"not shown"};
+  std::wstring description;
+  WhenDialogOpen([&](TMyEventEdit& d) {
+    testsupport::Pump(50);
+    cut = testsupport::CutTexts(d.Handle());
+    description = d._description->Caption();
+    testsupport::SaveScreenShot(L"event-edit-long-texts", testsupport::ScreenRect(d.Handle()));
+    PostKey(d.EventText->Handle(), VK_ESCAPE);
+  });
+  m->EditEvent(0);
+  EXPECT_EQ(description, L"&Beschreibung des Ereignisses:");
+  EXPECT_EQ(cut, std::vector<std::string>{}) << "the edit dialog";
+  m->ShowManager();
+  m->ShowLatest(true);
+  testsupport::Pump(50);
+  for (TForm* f : {m->ManagerForm(), m->LatestForm()}) {
+    ASSERT_TRUE(f);
+    EXPECT_EQ(testsupport::CutTexts(f->Handle()), std::vector<std::string>{}) << WideToUtf8(f->Caption());
+  }
+  testsupport::SaveScreenShot(L"events-manager-long-texts", testsupport::ScreenRect(m->ManagerForm()->Handle()));
+  testsupport::SaveScreenShot(L"latest-events-long-texts", testsupport::ScreenRect(m->LatestForm()->Handle()));
+  m.reset();
+  DoneLanguageEngine();
 }
 
 // The session ends as the system ends it: the question, then the end.

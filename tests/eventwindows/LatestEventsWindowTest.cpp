@@ -92,6 +92,21 @@ TEST_F(LatestEventsWindowTest, ADeletedEventIsGoneWhenTheWindowOpensAgain) {
   EXPECT_EQ(Lines(LatestWindow())[1], L">tomorrow|26");
 }
 
+TEST_F(LatestEventsWindowTest, IncomingEventsSortsTheEventsFromTheCurrentDay) {
+  TLatestEvents* f = Show({{L"birthday", Day(1990, 5, 10)}, {L"tomorrow", Day(2000, 5, 11)}});
+  ASSERT_TRUE(f);
+  // The program ran past midnight; an event for the new day came meanwhile.
+  SetNow(2026, 5, 11, 0);
+  UseFakeEditor();
+  editor.Text = L"added";
+  editor.Date = Day(1980, 5, 11);
+  ASSERT_TRUE(manager->AddEvent());
+  manager->ShowLatest(true);
+  Pump(50);
+  ASSERT_EQ(LatestWindow(), f) << "the open window is brought up";
+  EXPECT_EQ(Lines(f), (std::vector<std::wstring>{L"Today|", L">tomorrow|26", L">added|46"}));
+}
+
 TEST_F(LatestEventsWindowTest, TransparencyFollowsTheSettingAndTheActivation) {
   TForm other(Application, L"TOtherWindow");
   other.SetBounds(600, 600, 100, 100);
@@ -152,6 +167,9 @@ TEST_F(LatestEventsWindowTest, DressedInTheNoteColours) {
   // Below the last line the tree shows the note colour.
   const RECT r = testsupport::ScreenRect(f->EventsTree->Handle());
   EXPECT_EQ(testsupport::ScreenPixel(r.left + 40, r.bottom - 10), static_cast<COLORREF>(NoteColor));
+  // No sunken edge round the tree: its outermost pixels are the note's too.
+  EXPECT_FALSE(GetWindowLongW(f->EventsTree->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_EQ(testsupport::ScreenPixel(r.left, r.bottom - 10), static_cast<COLORREF>(NoteColor));
 }
 
 }  // namespace

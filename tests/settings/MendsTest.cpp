@@ -54,14 +54,20 @@ TEST_F(SettingsTest, TheFirstDialogOfARunShowsTheTrayActionsInTheChosenLanguageA
                {L"LNG_Vantaro_Generic", L"_ok", L"Va bene"},
                {L"LNG_ShortCut_Edit", L"_ShortCutEditor", L"Scorciatoia"},
                {L"LNG_Vantaro_Sizer", L"_note_size_title", L"Misura della nota"},
-               {L"LNG_Vantaro_Sizer", L"_UsageLabel", L"OK per tenerla"}};
+               {L"LNG_Vantaro_Sizer", L"_UsageLabel", L"OK per tenerla"},
+               {L"LNG_Vantaro_Setup", L"_ShortcutsNotRegistered", L"Queste scorciatoie non funzionano."}};
   for (const auto& t : texts) WritePrivateProfileStringW(t.section, t.key, t.text, file.c_str());
   LanguageEngine = new TVxMultiLanguage;
   LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
   LanguageEngine->LoadFromFile(file);
   DefaultTrayIconAction = 2;
   StartProgram();
+  // Win+F9 is another program's: the message about it is the language's too.
+  HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(RegisterHotKey(other, 1, MOD_WIN, VK_F9));
+  RecordBoxes();
   ASSERT_TRUE(Setup([](TConfigurationForm& d) {
+    d.NewNoteKey.Assign(Key(1, VK_F9));
     EXPECT_EQ(d.TrayIconActionSelector->Items.Strings(),
               (std::vector<std::wstring>{L"Niente", L"Nuova nota", L"Gestione note"}));
     EXPECT_EQ(d.TrayIconActionSelector->ItemIndex(), 2) << "the stored action stays chosen";
@@ -83,7 +89,12 @@ TEST_F(SettingsTest, TheFirstDialogOfARunShowsTheTrayActionsInTheChosenLanguageA
     });
     d._ok->Click();
   }));
+  UnregisterHotKey(other, 1);
+  DestroyWindow(other);
   EXPECT_EQ(DefaultTrayIconAction, 2);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].rfind(L"Queste scorciatoie non funzionano.\n\nNew Note Shortcut: WIN + F9 key", 0), 0u)
+      << WideToUtf8(boxes[0]);
 }
 
 TEST_F(SettingsTest, HotKeysThatCannotBeRegisteredAreNamedInOneMessageAndStoredAllTheSame) {

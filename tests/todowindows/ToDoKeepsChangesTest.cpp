@@ -169,6 +169,15 @@ TEST_F(ToDoKeepsChanges, UnsafeNamesRefused) {
   for (const std::wstring& b : boxes) EXPECT_EQ(b.rfind(L"Error creating project\n\r", 0), 0u) << WideToUtf8(b);
   EXPECT_FALSE(FileExists(parent + L"Escape.tdl"));
   EXPECT_EQ(ProjectNames(), std::vector<std::wstring>{L"Mine"});
+  // Dots inside a name are plain characters; a superscript digit makes a device all the same.
+  boxes.clear();
+  inputs = {L"Ideas... later", L"LPT\u00B2"};
+  form->CreateProject();
+  EXPECT_EQ(form->CurrentProject(), L"Ideas... later");
+  form->RenameCurrentProject();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].rfind(L"Error creating project\n\r", 0), 0u) << WideToUtf8(boxes[0]);
+  EXPECT_TRUE(FileExists(ProjectFileName(L"Ideas... later")));
 }
 
 TEST_F(ToDoKeepsChanges, AProjectThatCouldNotBeReadIsNeverWrittenOver) {

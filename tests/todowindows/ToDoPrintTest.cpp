@@ -1,4 +1,7 @@
 // Printing a project on a real (PostScript) printer of the test's own, and pictures of the window.
+#include <algorithm>
+#include <vector>
+
 #include "PrintTestSupport.h"
 #include "ToDoTestEnv.h"
 #include "ui/ExtCtrls.h"
@@ -113,6 +116,47 @@ TEST_F(ToDoWindowTest, FailedJobIsTold) {
 }
 
 // ---------------------------------------------------------------- pictures to look at
+
+TEST_F(ToDoWindowTest, ToolPicturesShowTheirSubjects) {
+  Open();
+  // The colours each row of a picture paints over white, its empty rows left out.
+  auto rows = [this](TAction* a) {
+    TBitmap b(16, 16);
+    b.Canvas().Brush = TBrush{clWhite};
+    b.Canvas().FillRect(0, 0, 16, 16);
+    form->ImageList->Draw(b.Canvas(), 0, 0, a->ImageIndex());
+    GdiFlush();
+    std::vector<std::vector<TColor>> painted(16);
+    for (int i = 0; i < 256; ++i)
+      if (b.Pixel(i % 16, i / 16) != clWhite) painted[i / 16].push_back(b.Pixel(i % 16, i / 16));
+    std::erase_if(painted, [](const std::vector<TColor>& r) { return r.empty(); });
+    return painted;
+  };
+  // A waste bin: a lid wider than the body, which narrows to its foot.
+  const auto bin = rows(form->RemoveCTasks);
+  ASSERT_GT(bin.size(), 8u);
+  const size_t lid = std::max_element(bin.begin(), bin.end(), [](auto& a, auto& b) { return a.size() < b.size(); })->size();
+  EXPECT_LT(bin.back().size(), bin[bin.size() / 2].size());
+  EXPECT_LT(bin[bin.size() / 2].size(), lid);
+  // A door: a golden knob on its leaf.
+  bool knob = false;
+  for (const auto& row : rows(form->CloseTODO))
+    for (TColor c : row) knob = knob || ((c & 0xFF) > 180 && ((c >> 8) & 0xFF) > 150 && ((c >> 16) & 0xFF) < 80);
+  EXPECT_TRUE(knob);
+  // The signs in their colours: a red minus and a red cross, a green plus.
+  auto shows = [&](TAction* a, auto strong) {
+    for (const auto& row : rows(a))
+      for (TColor c : row)
+        if (strong(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF)) return true;
+    return false;
+  };
+  auto red = [](int r, int g, int b) { return r > 180 && g < 90 && b < 90; };
+  auto green = [](int r, int g, int b) { return g > 130 && r < 90 && b < 90; };
+  EXPECT_TRUE(shows(form->RemoveTask, red));
+  EXPECT_TRUE(shows(form->DeleteProject, red));
+  EXPECT_TRUE(shows(form->NewProject, green));
+  EXPECT_FALSE(shows(form->NewProject, red));
+}
 
 TEST_F(ToDoWindowTest, Screenshots) {
   TToDoTasks tasks;

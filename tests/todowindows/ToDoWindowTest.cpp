@@ -256,16 +256,30 @@ TEST_F(ToDoWindowTest, ClosedAndOpenedAgainIsANewWindowOnTheFirstProject) {
   EXPECT_EQ(form->CurrentProject(), FirstProject());
 }
 
-TEST_F(ToDoWindowTest, RealInputBox) {
-  // The box itself, answered through its edit line and OK button from a timer.
-  SetInputBoxAnswerer({});
-  Write(L"P", {});
-  Open();
+// Runs New Task with the real input box, and act on the box from a timer of the window once the
+// box is up (a tick after it was found).
+void NewTaskInTheRealBox(TToDOListForm* form, const std::function<void(HWND box)>& act) {
   auto* typist = new TTimer(form, L"Typist", 50);
   int ticks = 0;
   typist->OnTimer = [&](TComponent*) {
     HWND box = FindWindowW(L"TInputBoxForm", nullptr);
     if (!box || ++ticks < 2) return;
+    typist->SetEnabled(false);
+    act(box);
+  };
+  typist->SetEnabled(true);
+  testsupport::Watchdog watchdog(testsupport::kPatience);
+  form->CreateTask();
+  EXPECT_FALSE(testsupport::Watchdog::fired);
+  delete typist;
+}
+
+TEST_F(ToDoWindowTest, RealInputBox) {
+  // The box itself, answered through its edit line and OK button from a timer.
+  SetInputBoxAnswerer({});
+  Write(L"P", {});
+  Open();
+  NewTaskInTheRealBox(form, [](HWND box) {
     HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
     EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 255) << "at most 255 characters";
     SetWindowTextW(edit, L"  Задача  ");
@@ -274,11 +288,7 @@ TEST_F(ToDoWindowTest, RealInputBox) {
     EXPECT_STREQ(caption, L"New task");
     testsupport::SaveScreenShot(L"todo-input-box", testsupport::ScreenRect(box));
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-  };
-  typist->SetEnabled(true);
-  testsupport::Watchdog watchdog(testsupport::kPatience);
-  form->CreateTask();
-  EXPECT_FALSE(testsupport::Watchdog::fired);
+  });
   EXPECT_EQ(OnDisk(L"P"), "[Задача| |1]");
 }
 
@@ -305,6 +315,35 @@ TEST_F(ToDoWindowTest, TranslatedFromTheLanguageFile) {
   form->RemoveTaskExecute();
   EXPECT_EQ(boxes.back(), L"Eliminare: a");
   EXPECT_EQ(ToDoTexts.EditTask, L"Edit Task") << "not in the file: the built-in text";
+  CloseToDoListForm();
+  Pump(20);
+  DoneLanguageEngine();
+  ToDoTexts = TToDoTexts();
+}
+
+TEST_F(ToDoWindowTest, UnderALanguageWithLongTextsNoLabelOfTheWindowOrItsBoxesIsCut) {
+  ForceDirectories(LanguagesFolder());
+  testsupport::WriteLanguageTexts(LanguageFileName(L"italiano"), LR"(
+[LNG_Vantaro_TODOList_l]
+_Title=Titolo dell'attività
+_NewTask=Nuova attività
+_TaskText=Testo della nuova attività da aggiungere al progetto scelto (potrà essere cambiato in seguito)?
+)");
+  InitLanguageEngine();
+  LoadLanguage(L"italiano");
+  SetInputBoxAnswerer({});
+  Write(L"P", {});
+  Open();
+  Pump(50);
+  EXPECT_EQ(testsupport::CutTexts(form->Handle()), std::vector<std::string>{});
+  testsupport::SaveScreenShot(L"todo-long-texts", testsupport::ScreenRect(form->Handle()));
+  std::vector<std::string> cut{"not shown"};
+  NewTaskInTheRealBox(form, [&](HWND box) {
+    cut = testsupport::CutTexts(box);
+    testsupport::SaveScreenShot(L"todo-input-box-long-texts", testsupport::ScreenRect(box));
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(cut, std::vector<std::string>{}) << "the prompt wraps and the box grows";
   CloseToDoListForm();
   Pump(20);
   DoneLanguageEngine();

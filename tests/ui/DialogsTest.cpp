@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <atomic>
+#include <functional>
+#include <utility>
+#include <vector>
 #include <windows.h>
 // after windows.h
 #include <cderr.h>
@@ -8,7 +11,9 @@
 
 #include "PrintTestSupport.h"
 #include "TestSupport.h"
+#include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/Forms.h"
 #include "ui/InputBox.h"
 #include "ui/MessageBox.h"
 #include "ui/Printers.h"
@@ -54,6 +59,61 @@ TEST(Dialogs, AWithdrawableBoxStaysWhileItsQuestionStandsAndGoesAnsweredOnceItIs
   EXPECT_GE(asked, 2) << "asked again while it was up";
   EXPECT_GE(end - start, 750u) << "not before it was settled";
   EXPECT_LT(end - settledAt, 1000u) << "soon after";
+}
+
+namespace {
+std::function<void()> g_onTick;
+bool g_forced = false;
+}  // namespace
+
+// The program's end waits for no box: the boxes that are up are taken back (one that tells as OK,
+// a question as No), later ones and modal forms do not come up, and what each box said is handed
+// on; the end's own question is asked all the same.
+TEST(Dialogs, TheProgramsEndTakesBackTheBoxesThatAreUpAndShowsNoNewOneButItsOwnQuestion) {
+  TApplication app;
+  std::vector<std::wstring> unseen;
+  SetUnseenMessageBoxHook([&](const MessageBoxRequest& r) { unseen.push_back(r.Text); });
+  // Should something wait for a person after all, it is cancelled after a while and the test fails.
+  g_forced = false;
+  const UINT_PTR safety = SetTimer(nullptr, 0, testsupport::kPatience, [](HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM) {
+      wchar_t cls[16] = L"";
+      GetClassNameW(h, cls, 16);
+      if (!IsWindowVisible(h)) return TRUE;
+      g_forced = true;
+      PostMessageW(h, wcscmp(cls, L"#32770") == 0 ? WM_COMMAND : WM_CLOSE, IDCANCEL, 0);
+      return TRUE;
+    }, 0);
+  });
+  // A tick inside the box that tells opens a question; a tick inside the question begins the end.
+  int inner = 0;
+  g_onTick = [&] {
+    g_onTick = [] { BeginEnding(); };
+    inner = ShowMessageBox(L"Delete it?", L"Test", MB_YESNO);
+  };
+  const UINT_PTR tick = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (auto f = std::exchange(g_onTick, nullptr)) f();
+  });
+  const int outer = ShowMessageBox(L"Told", L"Test", MB_OK);
+  KillTimer(nullptr, tick);
+  EXPECT_EQ(inner, IDNO);
+  EXPECT_EQ(outer, IDOK);
+  EXPECT_EQ(unseen, (std::vector<std::wstring>{L"Delete it?", L"Told"})) << "innermost first";
+
+  EXPECT_EQ(ShowMessageBox(L"Later", L"Test", MB_OKCANCEL), IDCANCEL) << "not shown, answered at once";
+  EXPECT_EQ(unseen.back(), L"Later");
+  TForm form(&app, L"TEndingTestForm");
+  EXPECT_EQ(form.ShowModal(), mrCancel);
+  EXPECT_FALSE(IsWindowVisible(form.Handle()));
+  bool asked = false;
+  EXPECT_EQ(ShowWithdrawableMessageBox(L"Retry?", L"Test", MB_RETRYCANCEL, [&] { return asked = true; }, IDRETRY),
+            IDRETRY);
+  EXPECT_TRUE(asked) << "the end's own question is up until withdrawn";
+  EXPECT_EQ(unseen.size(), 3u);
+  EXPECT_FALSE(g_forced) << "nothing waited for a person";
+  KillTimer(nullptr, safety);
+  CancelEnding();
+  SetUnseenMessageBoxHook({});
 }
 
 TEST(Dialogs, ColourDialogReturnsTheColourAndKeepsCustomColours) {
