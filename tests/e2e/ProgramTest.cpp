@@ -230,19 +230,7 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
   DestroyWindow(probe);
   bool pressed = false;
   if (notetest::HaveXdotool()) {
-    // Wine hands a hot key over only while one of its windows has the X keyboard focus: a window
-    // of this process, which reads its X events while it waits.
-    HWND focus = CreateWindowExW(0, L"STATIC", L"vxq-e2e-keys", WS_POPUP | WS_VISIBLE, 600, 600, 80, 40, nullptr,
-                                 nullptr, nullptr, nullptr);
-    ASSERT_TRUE(notetest::StartXdotool(
-        L"search --sync --name vxq-e2e-keys windowfocus --sync %1 sleep 0.2 key super+F8"));
-    pressed = WaitUntil(
-        [&] {
-          MSG msg;
-          while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-          return WindowsOf(pid, L"TNoteForm").size() == 2;
-        });
-    DestroyWindow(focus);
+    pressed = PressWinKey(L"F8", [&] { return WindowsOf(pid, L"TNoteForm").size() == 2; });
     EXPECT_TRUE(pressed) << "Win+F8 on the keyboard makes a new note";
   }
   if (!pressed) PostMessageW(MainWindow(running), WM_HOTKEY, newNote, MAKELPARAM(MOD_WIN, VK_F8));

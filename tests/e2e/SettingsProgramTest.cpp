@@ -47,26 +47,12 @@ COLORREF NotePixel(HWND note) {
   return testsupport::ScreenPixel(r.right - 10, r.bottom - 10);
 }
 
-// Win and a key pressed on the keyboard, while a window of this process has the X focus (Wine
-// hands hot keys over only then); returns once the program shows count notes, or after a while.
-// xdotool's search may trip over a window that goes meanwhile: it is asked again then, after a
-// wait long enough for a busy machine to have started xdotool and handed the key over.
+// Win and a key pressed on the keyboard; returns once the program shows count notes, or after
+// a while. xdotool's search may trip over a window that goes meanwhile: it is asked again then.
 bool PressHotKey(DWORD pid, const wchar_t* key, size_t count, int attempts = 2, DWORD waitMs = kPatience / 3) {
   bool seen = false;
-  for (int i = 0; i < attempts && !seen; ++i) {
-    HWND focus = CreateWindowExW(0, L"STATIC", L"vxq-e2e-settings-keys", WS_POPUP | WS_VISIBLE, 600, 600, 80, 40,
-                                 nullptr, nullptr, nullptr, nullptr);
-    seen = notetest::StartXdotool(L"search --sync --onlyvisible --name vxq-e2e-settings-keys windowfocus --sync %1 "
-                                  L"sleep 0.2 key super+" + std::wstring(key)) &&
-           WaitUntil(
-               [&] {
-                 MSG msg;
-                 while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-                 return WindowsOf(pid, L"TNoteForm").size() == count;
-               },
-               waitMs);
-    DestroyWindow(focus);
-  }
+  for (int i = 0; i < attempts && !seen; ++i)
+    seen = PressWinKey(key, [&] { return WindowsOf(pid, L"TNoteForm").size() == count; }, waitMs);
   return seen;
 }
 

@@ -53,18 +53,9 @@ TEST_F(ProgramTest, ToDoHotKeyOpensTheFirstProjectAndTheTasksSurviveTerminate) {
   ASSERT_NE(atom, 0);
   HWND window = nullptr;
   if (notetest::HaveXdotool()) {
-    // Wine hands a hot key over only while one of its windows has the X keyboard focus.
-    HWND focus = CreateWindowExW(0, L"STATIC", L"vxq-e2e-todo", WS_POPUP | WS_VISIBLE, 600, 600, 80, 40, nullptr,
-                                 nullptr, nullptr, nullptr);
-    ASSERT_TRUE(notetest::StartXdotool(
-        L"search --sync --name vxq-e2e-todo windowfocus --sync %1 sleep 0.2 key super+F6"));
-    WaitUntil(
-        [&] {
-          MSG msg;
-          while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-          return (window = FindWindowW(L"TToDOListForm", nullptr)) != nullptr && IsWindowVisible(window);
-        });
-    DestroyWindow(focus);
+    e2e::PressWinKey(L"F6", [&] {
+      return (window = FindWindowW(L"TToDOListForm", nullptr)) != nullptr && IsWindowVisible(window);
+    });
     EXPECT_NE(window, nullptr) << "Win+F6 on the keyboard opens the to-do list";
   }
   if (!window) PostMessageW(MainWindow(running), WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F6));
