@@ -13,6 +13,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
+#include <random>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -29,21 +31,53 @@
 
 namespace testsupport {
 
-// A fresh folder under the temp folder, removed with everything in it at the end.
+// How long a test waits for a state before it counts as never coming: many times what it takes
+// here, as a machine with every core busy may be that much slower. Only a hang runs into it.
+inline constexpr DWORD kPatience = 30000;
+
+// A name part that no other process or run has used: Wine reuses process ids, and a run that
+// failed (or was killed) may have left a folder named after the same id behind.
+inline std::wstring UniquePart() {
+  static std::atomic<unsigned> made{0};
+  wchar_t random[16];
+  _ultow(std::random_device{}(), random, 36);
+  return std::to_wstring(GetCurrentProcessId()) + L"-" + random + L"-" + std::to_wstring(made++);
+}
+
+// A fresh folder under the temp folder, of a name no other one has, removed with everything in
+// it at the end.
 class TempFolder {
  public:
   explicit TempFolder(const std::wstring& name) {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    path_ = std::wstring(tmp) + L"vxq-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    Remove();
+    do path_ = Temp() + L"vxq-" + name + L"-" + UniquePart() + L"\\";
+    while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     ForceDirectories(path_);
+  }
+  // Takes over the latest folder of name that the process pid made and could not remove (it
+  // ended abruptly), to remove it at the end; Path() is empty when there is none.
+  TempFolder(const std::wstring& name, DWORD pid) {
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((Temp() + L"vxq-" + name + L"-" + std::to_wstring(pid) + L"-*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    FILETIME latest{};
+    do {
+      if (CompareFileTime(&found.ftCreationTime, &latest) < 0) continue;
+      latest = found.ftCreationTime;
+      path_ = Temp() + found.cFileName + L"\\";
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
   }
   ~TempFolder() { Remove(); }
   const std::wstring& Path() const { return path_; }
 
  private:
+  static std::wstring Temp() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    return tmp;
+  }
   void Remove() {
+    if (path_.empty()) return;
     std::wstring from = path_.substr(0, path_.size() - 1);
     from.push_back(L'\0');
     from.push_back(L'\0');
@@ -72,6 +106,13 @@ class TestUserFolder {
 };
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Waits, without handling messages, until done() holds or ms have passed; returns whether it held.
+inline bool WaitFor(const std::function<bool()>& done, DWORD ms = kPatience) {
+  for (const DWORD start = GetTickCount(); !done(); Sleep(20))
+    if (GetTickCount() - start > ms) return false;
+  return true;
+}
 
 // Makes link a Unix symbolic link to target through ln, as Wine itself makes none; returns
 // whether ln could be started.
@@ -108,8 +149,7 @@ inline bool MakeDirectoryLink(const std::wstring& link, const std::wstring& targ
   if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink(link)) return true;
   if (!MakeUnixLink(link, target)) return false;
   // A Unix process is not waited for through its handle.
-  for (int i = 0; i < 100 && !isLink(link); ++i) Sleep(50);
-  return isLink(link);
+  return WaitFor([&] { return isLink(link); });
 }
 
 // Makes link a symbolic link to the file target, as MakeDirectoryLink does for a folder. Wine
@@ -118,8 +158,7 @@ inline bool MakeFileLink(const std::wstring& link, const std::wstring& target) {
   auto stands = [](const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; };
   if (CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) && stands(link)) return true;
   if (!MakeUnixLink(link, target)) return false;
-  for (int i = 0; i < 100 && !stands(link); ++i) Sleep(50);
-  return stands(link);
+  return WaitFor([&] { return stands(link); });
 }
 
 inline Bytes ReadBytes(const std::wstring& path) {
@@ -209,7 +248,7 @@ inline LRESULT EndSession(HWND h, bool othersAgree = true) {
 
 // Pumps until pred() holds or ms pass; returns pred().
 template <class Pred>
-bool PumpUntil(Pred pred, int ms) {
+bool PumpUntil(Pred pred, int ms = kPatience) {
   DWORD end = GetTickCount() + ms;
   while (!pred() && static_cast<int>(end - GetTickCount()) > 0) Pump(10);
   return pred();
@@ -390,7 +429,7 @@ inline DWORD RunThisTestAlone(const wchar_t* mode, DWORD timeoutMs, DWORD* pid =
 
 // Runs the application's own message loop until done() holds. A thread timer keeps the loop's
 // idle wait short, so that a failing test ends instead of hanging.
-inline bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
+inline bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = kPatience) {
   UINT_PTR tick = SetTimer(nullptr, 0, 10, nullptr);
   DWORD start = GetTickCount();
   bool ok = done();
@@ -401,6 +440,33 @@ inline bool RunLoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 30
   KillTimer(nullptr, tick);
   return ok;
 }
+
+// Runs act once ready() holds, from a timer of this thread: the message loops of a menu and of
+// a modal dialog run it too, so act can answer what they show, however long a busy machine
+// takes to show it. Gives up after kPatience; KillTimer with the id returned stops it early.
+inline UINT_PTR WhenReady(std::function<bool()> ready, std::function<void()> act) {
+  struct Pending {
+    std::function<bool()> ready;
+    std::function<void()> act;
+    DWORD start;
+  };
+  static std::map<UINT_PTR, Pending> pending;
+  const UINT_PTR id = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+    const auto it = pending.find(id);
+    if (it != pending.end() && !it->second.ready() && GetTickCount() - it->second.start < kPatience) return;
+    KillTimer(nullptr, id);
+    if (it == pending.end()) return;
+    const bool ready = it->second.ready();
+    const std::function<void()> act = std::move(it->second.act);
+    pending.erase(it);
+    if (ready) act();
+  });
+  pending[id] = Pending{std::move(ready), std::move(act), GetTickCount()};
+  return id;
+}
+
+// Whether a pop-up menu is up on the screen.
+inline bool MenuUp() { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }
 
 // Ends a menu or a modal loop that a failing test would otherwise leave open for good.
 class Watchdog {
@@ -484,8 +550,8 @@ inline std::wstring ProportionalFace() {
   return face;
 }
 
-// Waits on its own thread for a standard dialog of the test's thread, then acts on it; one still
-// open a few seconds later is cancelled, so that no test can hang on one.
+// Waits on its own thread for a standard dialog of the test's thread (until the closer goes),
+// then acts on it; one still open long after is cancelled, so that no test can hang on one.
 class DialogCloser {
  public:
   explicit DialogCloser(std::function<void(HWND dialog)> action)
@@ -516,14 +582,14 @@ class DialogCloser {
   }
   void Run() {
     HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !stop_ && !dialog; ++i) {
+    for (const DWORD start = GetTickCount(); !stop_ && !dialog && GetTickCount() - start < kPatience;) {
       dialog = FindDialog();
       if (!dialog) Sleep(10);
     }
     if (!dialog) return;
     found_ = true;
     action_(dialog);
-    for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
+    for (const DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < kPatience;) Sleep(10);
     if (IsWindow(dialog)) {
       forced_ = true;
       PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);

@@ -672,8 +672,14 @@ void TTreeGrid::DrawTreeLines(HDC dc, TGridNode* node, const RECT& cell) {
 
 // ---------------------------------------------------------------- input
 
+void TTreeGrid::CancelClickEdit() {
+  if (editTimer_) KillTimer(View(), kEditTimer), editTimer_ = 0;
+}
+
 void TTreeGrid::MouseButton(UINT msg, int x, int y, WPARAM keys) {
   TLifeCheck alive = Watch();
+  // The click that was waiting to edit meant something else: this one is the user's answer.
+  CancelClickEdit();
   if (GetFocus() != View()) ::SetFocus(View());
   if (!alive) return;
   int column = -1;
@@ -691,7 +697,6 @@ void TTreeGrid::MouseButton(UINT msg, int x, int y, WPARAM keys) {
     editTimer_ = SetTimer(View(), kEditTimer, GetDoubleClickTime(), nullptr);
   const TMouseButton button = left ? TMouseButton::mbLeft : TMouseButton::mbRight;
   if (dbl && left) {
-    if (editTimer_) KillTimer(View(), kEditTimer), editTimer_ = 0;
     DblClick();
     if (!alive) return;
   }
@@ -721,6 +726,8 @@ LRESULT TTreeGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_MOUSEMOVE: ShowHintFor(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); break;
     case WM_KEYDOWN:
+      // A key after the click is what the user does next: no editor opens late over it.
+      CancelClickEdit();
       if (NavigationKey(wp)) return 0;
       break;
     case WM_TIMER:
@@ -731,8 +738,8 @@ LRESULT TTreeGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: Invalidate(); break;
+    case WM_KILLFOCUS: CancelClickEdit(), Invalidate(); break;
+    case WM_SETFOCUS: Invalidate(); break;
     case WM_SIZE: {
       LRESULT r = TStdControl::WndProc(msg, wp, lp);
       FitAutoSizeColumn();
@@ -815,6 +822,9 @@ bool TTreeGrid::Notify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
 
 bool TTreeGrid::EditNode(TGridNode* node, int column) {
   if (!node || RowOf(node) < 0 || column < 0 || column >= ColumnCount() || !View()) return false;
+  // Begun otherwise (F2, a caller), the edit must not be ended and begun again by a click's
+  // pending one, which would take what is typed so far as the new text.
+  CancelClickEdit();
   if (IsEditing()) EndEdit(true);
   bool allowed = false;
   if (OnEditing) OnEditing(this, node, column, allowed);

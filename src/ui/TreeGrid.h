@@ -263,6 +263,8 @@ class TTreeGrid : public TStdControl {
   int hintColumn_ = -1;
   std::wstring hintText_;
   // A click on the focused row's editable cell starts editing after the double-click time,
-  // unless a double click came first.
+  // unless a double click, another click, a key, an edit begun otherwise or the focus leaving
+  // came first.
   UINT_PTR editTimer_ = 0;
+  void CancelClickEdit();
 };

@@ -80,7 +80,7 @@ class EndingTest : public ProgramTest {
     for (wchar_t c : text) keys += c == L' ' ? std::wstring(L"space ") : std::wstring(1, c) + L" ";
     EXPECT_TRUE(notetest::StartXdotool(L"sleep 0.3 key --delay 60 " + keys));
     HWND edit = RichEditOf(note);
-    const bool typed = WaitUntil([&] { return SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0) >= LRESULT(text.size()); }, 8000);
+    const bool typed = WaitUntil([&] { return SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0) >= LRESULT(text.size()); });
     wchar_t got[256] = {};
     SendMessageW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(got));
     EXPECT_TRUE(typed) << "the keys went to the new note; the foreground is "
@@ -140,7 +140,7 @@ TEST_F(EndingTest, ATrayDoubleClickMakesANoteThatTakesTheKeysAndASessionEndRefus
 
   // The next session end is carried out.
   EXPECT_EQ(EndSession(pid, true), 0);
-  EXPECT_TRUE(EndedNormally(running, 10000)) << "the program ends with the session";
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "the program ends with the session";
   EXPECT_EQ(NoteTextWith(L"first words"), L"first words and more");
 }
 
@@ -149,7 +149,7 @@ TEST_F(EndingTest, UnderAWindowManagerATrayDoubleClickMakesANoteThatTakesTheKeys
   if (!wm.Running() || !notetest::HaveXdotool()) GTEST_SKIP() << "needs openbox and xdotool";
   SetSetting(L"", L"DefaultTrayIconAction", 1);
   HANDLE running = Start(L"/S");
-  ASSERT_NE(TrayWindow(running), nullptr);
+  ASSERT_NE(AwaitStartUp(running), nullptr) << "the icon is in the tray before it is clicked";
   EXPECT_NE(DoubleClickTrayAndType(running, {}, L"under openbox"), nullptr);
   testsupport::SaveScreenShot(L"e2e_tray_double_click_openbox");
   EXPECT_TRUE(Terminate(running));
@@ -167,8 +167,8 @@ TEST_F(EndingTest, ACloseRequestTakesBackTheBoxOfStartUpAndKeepsItsWordsInTheErr
   HANDLE running = Start(L"/S");
   const DWORD pid = GetProcessId(running);
   ASSERT_NE(AwaitWindow(pid, L"#32770"), nullptr) << "start-up says the events file was kept aside";
-  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), 15000));
-  EXPECT_TRUE(EndedNormally(running, 15000)) << "the box does not wait for an OK";
+  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), kPatience));
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "the box does not wait for an OK";
   EXPECT_NE(ErrorLogOf(exe_).find("holds no events"), std::string::npos) << ErrorLogOf(exe_);
 }
 
@@ -202,11 +202,11 @@ TEST_F(EndingTest, ANoteThatCannotBeSavedHoldsUpNeitherACloseRequestRightAfterTy
         for (HWND box : WindowsOf(pid, L"#32770"))
           if (GetDlgItem(box, IDRETRY)) asked = box;
         return asked != nullptr;
-      }, 15000)) << "the request asks Retry or Cancel";
+      })) << "the request asks Retry or Cancel";
       for (HWND box : WindowsOf(pid, L"#32770")) EXPECT_EQ(box, asked) << "no other box";
       lock.reset();
     }
-    EXPECT_TRUE(EndedNormally(running, 15000)) << "the program ends";
+    EXPECT_TRUE(EndedNormally(running, kPatience)) << "the program ends";
     EXPECT_EQ(PlainText(LoadNote(NoteFileName(id))), L"typed");
     EXPECT_NE(ErrorLogOf(exe_).find(WideToUtf8(L"\"" + title + L"\" cannot be saved")), std::string::npos)
         << ErrorLogOf(exe_);

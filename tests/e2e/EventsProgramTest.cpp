@@ -116,9 +116,8 @@ TEST_F(EventsProgramTest, NothingDueShowsNothingAtStartUpButIncomingEventsAlways
   testsupport::WriteBytes(EventsFile(), notetest::Bytes(file.begin(), file.end()));
   HANDLE running = Start();
   const DWORD pid = GetProcessId(running);
-  HWND tray = TrayWindow(running);
+  HWND tray = AwaitStartUp(running);
   ASSERT_NE(tray, nullptr);
-  WaitForInputIdle(running, 10000);
   EXPECT_TRUE(WindowsOf(pid, L"TLatestEvents").empty()) << "nothing is announced";
   HWND submenu = EventsSubmenu(tray);
   ASSERT_NE(submenu, nullptr);
@@ -140,8 +139,7 @@ TEST_F(EventsProgramTest, AFileHeldAtStartUpIsReadOnceLetGoAndKeepsWhatWasAddedM
   HWND told = Box(pid, false);
   ASSERT_NE(told, nullptr) << "start-up tells that the file cannot be read";
   PostMessageW(told, WM_COMMAND, IDOK, 0);
-  ASSERT_NE(TrayWindow(running), nullptr);
-  WaitForInputIdle(running, 10000);
+  ASSERT_NE(AwaitStartUp(running), nullptr);
   HWND manager = OpenManager(running);
   ASSERT_NE(manager, nullptr);
   EXPECT_EQ(Rows(manager), 0);
@@ -161,8 +159,7 @@ TEST_F(EventsProgramTest, AnEventThatCannotBeSavedHoldsUpTheCloseRequestUntilItC
   testsupport::WriteBytes(EventsFile(), notetest::Bytes(file.begin(), file.end()));
   HANDLE running = Start(L"/S");
   const DWORD pid = GetProcessId(running);
-  ASSERT_NE(TrayWindow(running), nullptr);
-  WaitForInputIdle(running, 10000);
+  ASSERT_NE(AwaitStartUp(running), nullptr);
   auto lock = std::make_unique<notetest::Lock>(EventsFile());
   HWND manager = OpenManager(running);
   ASSERT_NE(manager, nullptr);
@@ -171,7 +168,7 @@ TEST_F(EventsProgramTest, AnEventThatCannotBeSavedHoldsUpTheCloseRequestUntilItC
   HWND told = Box(pid, false);
   ASSERT_NE(told, nullptr) << "the failed save is told";
   PostMessageW(told, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), 5000)) << "the asking copy returns at once";
+  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), kPatience)) << "the asking copy returns at once";
   HWND asked = Box(pid, true);
   ASSERT_NE(asked, nullptr) << "the close request asks Retry or Cancel";
   PostMessageW(asked, WM_COMMAND, IDCANCEL, 0);

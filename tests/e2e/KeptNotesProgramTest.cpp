@@ -12,26 +12,22 @@ TEST_F(ProgramTest, NotesWhoseFolderIsRemovedAndMadeAgainWhileItRunsAreWrittenAg
   TNoteClass hidden = notetest::WriteNote("NK2", 350, 100, 200, 150, L"Hidden", clNone, "{\\rtf1 kept hidden\\par}");
   hidden.SetHidden(true);
   notetest::WriteBytes(NoteFileName("NK2"), EncodeNoteFile(hidden));
-  SetHotKey(L"ToDoListShortCut", VK_F9);
   HANDLE running = Start(L"/s");
   const DWORD pid = GetProcessId(running);
   ASSERT_EQ(AwaitWindows(pid, L"TNoteForm", 1).size(), 1u);
-  HWND tray = TrayWindow(running);
-  ASSERT_NE(tray, nullptr);
-  // The hot keys are registered once every note has been read: a folder taken away before that
-  // takes the notes not yet read with it.
-  ASSERT_TRUE(WaitUntil([] { return GlobalFindAtomA("ToDoListShortCut") != 0; }, 30000)) << "start-up is over";
+  HWND tray = AwaitStartUp(running);
+  ASSERT_NE(tray, nullptr) << "start-up is over: the hidden note was read too";
 
   // A restore or a sync tool takes the folder away and makes it again, empty.
   const std::wstring users = ExtractFilePath(exe_) + L"Users";
   // (A save of the program's own may come in between and leave a file to remove once more.)
-  ASSERT_TRUE(WaitUntil([&] { return RemoveFolderTree(users); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return RemoveFolderTree(users); }));
   ASSERT_TRUE(ForceDirectories(users));
 
   HWND menu = TrayMenu(tray);
   ASSERT_NE(menu, nullptr);
   Choose(menu, {VK_UP, VK_RETURN});  // Exit
-  EXPECT_TRUE(EndedNormally(running, 15000)) << "Exit ends the program";
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "Exit ends the program";
   for (const auto& [id, title, text] : {std::tuple{"NK1", L"On the screen", L"kept on the screen"},
                                         std::tuple{"NK2", L"Hidden", L"kept hidden"}}) {
     ASSERT_TRUE(FileExists(NoteFileName(id))) << id << " is written again";

@@ -35,7 +35,7 @@ TEST_F(ProgramTest, StartsBehindASplashWithItsNotesOnceOnlyAndExitFromTheTrayMen
   EXPECT_TRUE(IconShown(tray, TTrayIcon::IconId)) << "the icon is in the notification area";
 
   HANDLE second = Start();
-  EXPECT_TRUE(Ended(second, 5000)) << "a second copy ends at once";
+  EXPECT_TRUE(Ended(second, kPatience)) << "a second copy ends at once";
   EXPECT_FALSE(Ended(running, 0)) << "and leaves the first one running";
   EXPECT_EQ(WindowsOf(GetProcessId(second), L"TVantaroMainForm", false).size(), 0u);
 
@@ -55,14 +55,14 @@ TEST_F(ProgramTest, StartsBehindASplashWithItsNotesOnceOnlyAndExitFromTheTrayMen
   ASSERT_NE(menu = TrayMenu(tray, true), nullptr);
   t0 = GetTickCount();
   Choose(menu, {VK_UP, VK_RETURN});  // up from nothing chosen lands on the last entry: Exit
-  EXPECT_TRUE(EndedNormally(running, 10000)) << "Exit ends the program";
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "Exit ends the program";
   printf("exit: %lu ms\n", GetTickCount() - t0);
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NA1"))).find(L"one"), std::wstring::npos) << "saved before the end";
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NA2"))).find(L"two"), std::wstring::npos) << "saved before the end";
 }
 
 TEST_F(ProgramTest, TerminateShowsTheClosingWindowAndSavesEveryNoteOrEndsAtOnceWithNothingRunning) {
-  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), 3000)) << "nothing to ask: it ends at once";
+  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), kPatience)) << "nothing to ask: it ends at once";
   SetSetting(L"", L"SafeSave", 0);
   notetest::WriteNote("NT1", 100, 100, 200, 150, L"First");
   notetest::WriteNote("NT2", 350, 100, 200, 150, L"Second");
@@ -84,8 +84,7 @@ TEST_F(ProgramTest, TerminateShowsTheClosingWindowAndSavesEveryNoteOrEndsAtOnceW
         mostClosing = std::max(mostClosing, closing);
         if (closing && !closingFrom) closingFrom = GetTickCount();
         return Ended(terminate, 0) && Ended(running, 0);
-      },
-      8000);
+      });
   EXPECT_TRUE(Ended(terminate, 0)) << "the asking copy returns";
   EXPECT_TRUE(EndedNormally(running, 0)) << "the running copy ends";
   EXPECT_EQ(mostClosing, 1u) << "one closing window shows while the request is handled";
@@ -104,10 +103,10 @@ TEST_F(ProgramTest, CloseRequestDuringAStartUpQuestionIsCarriedOutOnceStartUpIsD
   const DWORD pid = GetProcessId(running);
   HWND box = AwaitWindow(pid, L"#32770");
   ASSERT_NE(box, nullptr) << "start-up asks about the newer note";
-  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), 5000)) << "the request is kept: the asking copy need not wait";
+  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), kPatience)) << "the request is kept: the asking copy need not wait";
   // Nobody may be there to answer: the request answers No itself.
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << "the question is answered by the request";
-  EXPECT_TRUE(EndedNormally(running, 8000)) << "the request is carried out once start-up is done";
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "the request is carried out once start-up is done";
   EXPECT_TRUE(FileExists(NoteFileName("NQ2"))) << "No keeps the newer note's file";
   EXPECT_NE(testsupport::ReadText(ExtractFilePath(exe_) + L"ExceptionsLog.txt").find("newer version"), std::string::npos)
       << "the question nobody saw is kept in the error log";
@@ -150,7 +149,7 @@ TEST_F(ProgramTest, ANoteThatCannotBeSavedHoldsUpTheCloseRequestUntilItCanBeAndT
   DWORD t0 = GetTickCount();
   HANDLE terminate = Start(L"/TERMINATE");
   // An installer or a script that asks must not wait for a person.
-  EXPECT_TRUE(Ended(terminate, 5000)) << "the asking copy hands the request over and returns";
+  EXPECT_TRUE(Ended(terminate, kPatience)) << "the asking copy hands the request over and returns";
   printf("/TERMINATE returned after %lu ms\n", GetTickCount() - t0);
   HWND asked = question();
   ASSERT_NE(asked, nullptr) << "the close request asks Retry or Cancel";
@@ -160,11 +159,11 @@ TEST_F(ProgramTest, ANoteThatCannotBeSavedHoldsUpTheCloseRequestUntilItCanBeAndT
 
   // Asked again; nobody answers, but the file comes free and the tick saves the note: the
   // question no longer holds and goes, and the program ends.
-  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), 5000));
+  EXPECT_TRUE(Ended(Start(L"/TERMINATE"), kPatience));
   ASSERT_NE(asked = question(), nullptr) << "asked again";
   EXPECT_FALSE(Ended(running, 1000)) << "the question waits while the note cannot be saved";
   lock.reset();
-  EXPECT_TRUE(WaitUntil([&] { return tickBoxes(), Ended(running, 0); }, 8000))
+  EXPECT_TRUE(WaitUntil([&] { return tickBoxes(), Ended(running, 0); }))
       << "the question is taken back once the note is saved, and the request carried out";
   EXPECT_TRUE(EndedNormally(running, 0));
   EXPECT_NE(PlainText(LoadNote(NoteFileName("NS1"))).find(L"typed"), std::wstring::npos);
@@ -201,7 +200,7 @@ TEST_F(ProgramTest, UninstallAsksAndOnYesRemovesItsOwnNotesOnlyWhateverItsFolder
       GetDlgItemTextW(told, 0xFFFF, text, 2048);  // the text of a message box
       PostMessageW(told, WM_COMMAND, IDOK, 0);
     }
-    EXPECT_TRUE(Ended(uninstall, 10000));
+    EXPECT_TRUE(Ended(uninstall, kPatience));
     EXPECT_EQ(WindowsOf(pid, L"TVantaroMainForm", false).size(), 0u) << "the program never ran";
     EXPECT_EQ(FileExists(own + L"Users\\me\\N1.vxn"), answer == IDNO) << "its own notes go on Yes only";
     if (answer == IDNO) continue;
@@ -231,27 +230,14 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
   DestroyWindow(probe);
   bool pressed = false;
   if (notetest::HaveXdotool()) {
-    // Wine hands a hot key over only while one of its windows has the X keyboard focus: a window
-    // of this process, which reads its X events while it waits.
-    HWND focus = CreateWindowExW(0, L"STATIC", L"vxq-e2e-keys", WS_POPUP | WS_VISIBLE, 600, 600, 80, 40, nullptr,
-                                 nullptr, nullptr, nullptr);
-    ASSERT_TRUE(notetest::StartXdotool(
-        L"search --sync --name vxq-e2e-keys windowfocus --sync %1 sleep 0.2 key super+F8"));
-    pressed = WaitUntil(
-        [&] {
-          MSG msg;
-          while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-          return WindowsOf(pid, L"TNoteForm").size() == 2;
-        },
-        8000);
-    DestroyWindow(focus);
+    pressed = PressWinKey(L"F8", [&] { return WindowsOf(pid, L"TNoteForm").size() == 2; });
     EXPECT_TRUE(pressed) << "Win+F8 on the keyboard makes a new note";
   }
   if (!pressed) PostMessageW(MainWindow(running), WM_HOTKEY, newNote, MAKELPARAM(MOD_WIN, VK_F8));
   const std::vector<HWND> two = AwaitWindows(pid, L"TNoteForm", 2);
   ASSERT_EQ(two.size(), 2u) << "the hot key makes a new note";
   HWND fresh = two[0] == notes[0] ? two[1] : two[0];
-  EXPECT_TRUE(WaitUntil([&] { return FocusOf(fresh) == RichEditOf(fresh); }, 3000)) << "ready for typing";
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(fresh) == RichEditOf(fresh); })) << "ready for typing";
   Type(fresh, L"fresh");
 
   HWND menu = TrayMenu(tray);
@@ -261,13 +247,13 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
   ASSERT_EQ(managers.size(), 1u) << "the tray menu opens the notes manager";
   // A window of ours covers it once it has come to the front; the hot key brings the same
   // window back there.
-  WaitUntil([&] { return GetForegroundWindow() == managers[0] && Painted(managers[0]); }, 3000);
+  WaitUntil([&] { return GetForegroundWindow() == managers[0] && Painted(managers[0]); });
   HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr, nullptr,
                                nullptr, nullptr);
   SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   EXPECT_EQ(testsupport::ZRank(cover, {cover, managers[0]}), 0);
   PostMessageW(MainWindow(running), WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F7));
-  EXPECT_TRUE(WaitUntil([&] { return testsupport::ZRank(managers[0], {cover, managers[0]}) == 0; }, 5000))
+  EXPECT_TRUE(WaitUntil([&] { return testsupport::ZRank(managers[0], {cover, managers[0]}) == 0; }))
       << "brought to the front";
   EXPECT_EQ(WindowsOf(pid, L"TNotesManagerForm"), managers) << "still the one window";
   DestroyWindow(cover);
@@ -285,12 +271,12 @@ TEST_F(ProgramTest, HotKeysMakeAFocusedNoteAndOpenTheOneNotesManagerAndTerminate
   // Ended from outside while the question is open: every note is saved and freed meanwhile;
   // Yes, then, finds the note gone from the program and must not delete it.
   HANDLE terminate = Start(L"/TERMINATE");
-  EXPECT_TRUE(Ended(terminate, 15000));
+  EXPECT_TRUE(Ended(terminate, kPatience));
   // The asking copy does not wait for the request to be carried out: the test does, until the
   // shut-down under the question has ended it.
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << "the shut-down ends the question";
   PostMessageW(box, WM_COMMAND, IDYES, 0);
-  EXPECT_TRUE(EndedNormally(running, 10000)) << "the running copy ends normally";
+  EXPECT_TRUE(EndedNormally(running, kPatience)) << "the running copy ends normally";
   EXPECT_EQ(LoadNote(NoteFileName("NM1")).Title, L"Listed");
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW((ExtractFilePath(NoteFileName("NM1")) + L"*.vxn").c_str(), &found);
@@ -329,23 +315,22 @@ TEST_F(ProgramTest, UnderAWindowManagerWindowsComeAtOnceAndAClickedManagerComesA
         for (HWND h : WindowsOf(pid, L"TNoteForm"))
           if (h != notes[0] && h != notes[1]) note = h;
         return note && FocusOf(note) == RichEditOf(note) && Painted(note);
-      },
-      5000));
+      }));
   const DWORD newNoteMs = GetTickCount() - t0;
-  WaitUntil([&] { return GetForegroundWindow() == note; }, 2000);
+  WaitUntil([&] { return GetForegroundWindow() == note; });
   INPUT keys[4] = {};
   const WORD vk[4] = {VK_CONTROL, 'O', 'O', VK_CONTROL};
   for (int i = 0; i < 4; ++i) keys[i] = {INPUT_KEYBOARD, {.ki = {vk[i], 0, i >= 2 ? KEYEVENTF_KEYUP : 0u, 0, 0}}};
   HWND dialog = nullptr;
   t0 = GetTickCount();
   SendInput(4, keys, sizeof keys[0]);
-  ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowW(L"TNoteConf", nullptr)) && Painted(dialog); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowW(L"TNoteConf", nullptr)) && Painted(dialog); }));
   const DWORD propertiesMs = GetTickCount() - t0;
   printf("under openbox: new note %lu ms, properties %lu ms\n", newNoteMs, propertiesMs);
   EXPECT_LT(newNoteMs, 1000u) << "a new note comes at once";
   EXPECT_LT(propertiesMs, 1000u) << "so does the properties dialog";
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 
   PostMessageW(main, WM_HOTKEY, manager, MAKELPARAM(MOD_WIN, VK_F7));
   const std::vector<HWND> managers = AwaitWindows(pid, L"TNotesManagerForm", 1);
@@ -359,10 +344,10 @@ TEST_F(ProgramTest, UnderAWindowManagerWindowsComeAtOnceAndAClickedManagerComesA
     return notetest::StartXdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" click 1");
   };
   ASSERT_TRUE(click(300, 500));  // where the manager leaves the normal note in sight
-  EXPECT_TRUE(WaitUntil([&] { return testsupport::ScreenPixel(normal.x, normal.y) == yellow; }, 5000))
+  EXPECT_TRUE(WaitUntil([&] { return testsupport::ScreenPixel(normal.x, normal.y) == yellow; }))
       << "a clicked note comes above the manager";
   ASSERT_TRUE(click(m.left + 20, m.bottom - 60));
-  EXPECT_TRUE(WaitUntil([&] { return testsupport::ScreenPixel(normal.x, normal.y) != yellow; }, 5000))
+  EXPECT_TRUE(WaitUntil([&] { return testsupport::ScreenPixel(normal.x, normal.y) != yellow; }))
       << "the clicked manager comes above the normal note";
   EXPECT_EQ(testsupport::ScreenPixel(always.x, always.y), yellow) << "and stays below the note always on top";
   testsupport::SaveScreenShot(L"e2e_window_manager");

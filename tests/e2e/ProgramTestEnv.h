@@ -30,11 +30,9 @@ inline std::wstring ProgramPath() {
   return AnsiToWide(p);
 }
 
-inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = 10000) {
-  for (DWORD start = GetTickCount(); !done(); Sleep(50))
-    if (GetTickCount() - start > ms) return false;
-  return true;
-}
+using testsupport::kPatience;
+
+inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kPatience) { return testsupport::WaitFor(done, ms); }
 
 // The top-level windows of a class that belong to a process.
 inline std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className, bool visibleOnly = true) {
@@ -82,6 +80,28 @@ inline HWND NoteAtLeft(const std::vector<HWND>& notes, int x) {
   return nullptr;
 }
 
+// Win and key pressed on the keyboard (xdotool) while a window of this process has the X
+// keyboard focus, as Wine hands a hot key over only then; this thread's messages are handled
+// until done() holds or ms pass. Returns whether done() held. xdotool sends the keys to that
+// window, and the releases may still be on their way: destroyed, the window would end xdotool
+// on an error with the keys left held down. It is only hidden, and lives as long as the test.
+inline bool PressWinKey(const std::wstring& key, const std::function<bool()>& done, DWORD ms = kPatience) {
+  const std::wstring name = L"vxq-e2e-keys-" + testsupport::UniquePart();
+  HWND focus = CreateWindowExW(0, L"STATIC", name.c_str(), WS_POPUP | WS_VISIBLE, 600, 600, 80, 40, nullptr, nullptr,
+                               nullptr, nullptr);
+  const bool held = notetest::StartXdotool(L"search --sync --onlyvisible --name " + name +
+                                           L" windowfocus --sync %1 sleep 0.2 key super+" + key) &&
+                    WaitUntil(
+                        [&] {
+                          MSG msg;
+                          while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+                          return done();
+                        },
+                        ms);
+  ShowWindow(focus, SW_HIDE);
+  return held;
+}
+
 // Keys posted to another process's pop-up menu (its items cannot be read from here under Wine).
 inline void Choose(HWND menu, std::initializer_list<WPARAM> keys) {
   for (WPARAM k : keys) PostMessageW(menu, WM_KEYDOWN, k, 0);
@@ -94,7 +114,7 @@ class WindowManager {
  public:
   WindowManager() {
     if (GetFileAttributesW(L"Z:\\usr\\bin\\openbox") == INVALID_FILE_ATTRIBUTES) return;
-    const std::wstring flag = L"/tmp/vxq-openbox-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring flag = L"/tmp/vxq-openbox-" + testsupport::UniquePart();
     flag_ = L"Z:" + flag;
     std::replace(flag_.begin(), flag_.end(), L'/', L'\\');
     DeleteFileW(flag_.c_str());
@@ -167,13 +187,23 @@ class ProgramTest : public ::testing::Test {
   // one by itself (neither killed nor crashed).
   bool Terminate(HANDLE running) {
     HANDLE terminate = Start(L"/TERMINATE");
-    EXPECT_TRUE(Ended(terminate, 15000)) << "the asking copy returns";
-    return EndedNormally(running, 5000);
+    EXPECT_TRUE(Ended(terminate, kPatience)) << "the asking copy returns";
+    return EndedNormally(running, kPatience);
   }
 
   static HWND MainWindow(HANDLE process) { return AwaitWindow(GetProcessId(process), L"TVantaroMainForm", false); }
-  // The tray icon's window: it stands once the engine is built.
+  // The tray icon's window: it stands from the first moment of start-up, before any note is read.
   static HWND TrayWindow(HANDLE process) { return AwaitWindow(GetProcessId(process), L"TTrayIconWindow", false); }
+  // Waits until start-up is over (every note read, the engine built) and returns the tray
+  // window: the tray menu opens only once the program's message loop runs. Its menu is closed
+  // again.
+  static HWND AwaitStartUp(HANDLE process) {
+    HWND tray = TrayWindow(process);
+    HWND menu = tray ? TrayMenu(tray) : nullptr;
+    if (!menu) return nullptr;
+    Choose(menu, {VK_ESCAPE});
+    return WaitUntil([&] { return !IsWindowVisible(menu); }) ? tray : nullptr;
+  }
   // Opens the tray menu (by a click the system would send) and returns its window.
   static HWND TrayMenu(HWND tray, bool click = false) {
     if (!click || !notetest::HaveXdotool() || !notetest::StartXdotool(L"mousemove 13 32 sleep 0.2 click 3"))
@@ -185,7 +215,7 @@ class ProgramTest : public ::testing::Test {
   // The atom of a hot key, once the running copy has registered it.
   static ATOM HotKeyAtom(const char* name) {
     ATOM atom = 0;
-    WaitUntil([&] { return (atom = GlobalFindAtomA(name)) != 0; }, 5000);
+    WaitUntil([&] { return (atom = GlobalFindAtomA(name)) != 0; });
     return atom;
   }
 

@@ -47,25 +47,12 @@ COLORREF NotePixel(HWND note) {
   return testsupport::ScreenPixel(r.right - 10, r.bottom - 10);
 }
 
-// Win and a key pressed on the keyboard, while a window of this process has the X focus (Wine
-// hands hot keys over only then); returns once the program shows count notes, or after a while.
-// xdotool's search may trip over a window that goes meanwhile: it is asked again then.
-bool PressHotKey(DWORD pid, const wchar_t* key, size_t count, int attempts = 2, DWORD waitMs = 4000) {
+// Win and a key pressed on the keyboard; returns once the program shows count notes, or after
+// a while. xdotool's search may trip over a window that goes meanwhile: it is asked again then.
+bool PressHotKey(DWORD pid, const wchar_t* key, size_t count, int attempts = 2, DWORD waitMs = kPatience / 3) {
   bool seen = false;
-  for (int i = 0; i < attempts && !seen; ++i) {
-    HWND focus = CreateWindowExW(0, L"STATIC", L"vxq-e2e-settings-keys", WS_POPUP | WS_VISIBLE, 600, 600, 80, 40,
-                                 nullptr, nullptr, nullptr, nullptr);
-    seen = notetest::StartXdotool(L"search --sync --onlyvisible --name vxq-e2e-settings-keys windowfocus --sync %1 "
-                                  L"sleep 0.2 key super+" + std::wstring(key)) &&
-           WaitUntil(
-               [&] {
-                 MSG msg;
-                 while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-                 return WindowsOf(pid, L"TNoteForm").size() == count;
-               },
-               waitMs);
-    DestroyWindow(focus);
-  }
+  for (int i = 0; i < attempts && !seen; ++i)
+    seen = PressWinKey(key, [&] { return WindowsOf(pid, L"TNoteForm").size() == count; }, waitMs);
   return seen;
 }
 
@@ -93,26 +80,26 @@ TEST_F(ProgramTest, SetupFromTheTrayGivesNewNotesAnotherKeyAndTheOpenNotesAnothe
 
   // The Shortcuts page, and a double-click on the new-note row.
   ASSERT_TRUE(XClick(tabs, 20, 10));
-  ASSERT_TRUE(WaitUntil([&] { return FocusOf(dialog) == tabs; }, 5000)) << "the first tab has the keys";
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(dialog) == tabs; })) << "the first tab has the keys";
   ASSERT_TRUE(notetest::StartXdotool(L"key Right"));
   std::vector<HWND> lists;
-  ASSERT_TRUE(WaitUntil([&] { return (lists = ShownChildren(dialog, L"SysListView32")).size() == 1; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return (lists = ShownChildren(dialog, L"SysListView32")).size() == 1; }));
   ASSERT_TRUE(WaitUntil([&] { return Painted(dialog); }));
   ASSERT_TRUE(XClick(lists[0], 60, 8, 2));
   HWND editor = AwaitWindow(pid, L"TShortCutEditor");
   ASSERT_NE(editor, nullptr) << "the double-click opens the shortcut editor";
-  ASSERT_TRUE(WaitUntil([&] { return Painted(editor) && FocusOf(editor) != nullptr; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Painted(editor) && FocusOf(editor) != nullptr; }));
   testsupport::SaveScreenShot(L"e2e-shortcut-editor", testsupport::ScreenRect(editor));
   // From the modifier to the key, one key further (F8 to F9), and Enter for OK.
   ASSERT_TRUE(notetest::StartXdotool(L"key Tab sleep 0.2 key Down sleep 0.2 key Return"));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(editor); }, 5000)) << "OK closes the editor";
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(editor); })) << "OK closes the editor";
 
   // The style page, and a colour from the note colour's palette.
   ASSERT_TRUE(XClick(tabs, 20, 10));
-  ASSERT_TRUE(WaitUntil([&] { return FocusOf(dialog) == tabs; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(dialog) == tabs; }));
   ASSERT_TRUE(notetest::StartXdotool(L"key Right sleep 0.2 key Right"));
   std::vector<HWND> pickers;  // the colour buttons show a colour, not a text
-  ASSERT_TRUE(WaitUntil([&] { return (pickers = ShownChildren(dialog, L"Button", L"")).size() == 2; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return (pickers = ShownChildren(dialog, L"Button", L"")).size() == 2; }));
   ASSERT_TRUE(WaitUntil([&] { return Painted(dialog); }));
   testsupport::SaveScreenShot(L"e2e-settings-style", testsupport::ScreenRect(dialog));
   RECT picker;
@@ -124,13 +111,13 @@ TEST_F(ProgramTest, SetupFromTheTrayGivesNewNotesAnotherKeyAndTheOpenNotesAnothe
   RECT cells;
   GetClientRect(palette, &cells);
   ASSERT_TRUE(XClick(palette, cells.right / 2 + 9, cells.bottom / 2));  // a colour in the middle
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(palette); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(palette); }));
   EXPECT_EQ(NotePixel(notes[0]), yellow) << "the open notes wait for OK";
 
   const std::vector<HWND> ok = ShownChildren(dialog, L"Button", L"OK");
   ASSERT_EQ(ok.size(), 1u);
   ASSERT_TRUE(XClick(ok[0], 20, 10));
-  ASSERT_TRUE(WaitUntil([&] { return WindowsOf(pid, L"TConfigurationForm").empty(); }, 5000)) << "OK closes it";
+  ASSERT_TRUE(WaitUntil([&] { return WindowsOf(pid, L"TConfigurationForm").empty(); })) << "OK closes it";
   // Read until the same colour shows twice: a repaint caught half-way shows something else.
   COLORREF refreshed = yellow;
   EXPECT_TRUE(WaitUntil(
@@ -139,15 +126,14 @@ TEST_F(ProgramTest, SetupFromTheTrayGivesNewNotesAnotherKeyAndTheOpenNotesAnothe
         const bool settled = now != yellow && now == refreshed;
         refreshed = now;
         return settled;
-      },
-      5000))
+      }))
       << "the open note takes the new default colour";
 
   EXPECT_TRUE(PressHotKey(pid, L"F9", 2)) << "Win+F9 makes a new note now";
   const std::vector<HWND> two = WindowsOf(pid, L"TNoteForm");
   ASSERT_EQ(two.size(), 2u);
   HWND fresh = two[0] == notes[0] ? two[1] : two[0];
-  EXPECT_TRUE(WaitUntil([&] { return FocusOf(fresh) == RichEditOf(fresh); }, 3000)) << "ready for typing";
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(fresh) == RichEditOf(fresh); })) << "ready for typing";
   EXPECT_FALSE(PressHotKey(pid, L"F8", 3, 1, 1500)) << "Win+F8 makes none any more";
   HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   EXPECT_TRUE(RegisterHotKey(probe, 1, MOD_WIN, VK_F8)) << "the program let Win+F8 go";

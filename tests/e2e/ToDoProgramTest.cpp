@@ -6,6 +6,7 @@
 
 #include "todo/TaskText.h"
 #include "todo/ToDoListEngine.h"
+#include "todowindows/ToDoListFormUnit.h"
 
 namespace {
 using e2e::AwaitWindow;
@@ -52,19 +53,9 @@ TEST_F(ProgramTest, ToDoHotKeyOpensTheFirstProjectAndTheTasksSurviveTerminate) {
   ASSERT_NE(atom, 0);
   HWND window = nullptr;
   if (notetest::HaveXdotool()) {
-    // Wine hands a hot key over only while one of its windows has the X keyboard focus.
-    HWND focus = CreateWindowExW(0, L"STATIC", L"vxq-e2e-todo", WS_POPUP | WS_VISIBLE, 600, 600, 80, 40, nullptr,
-                                 nullptr, nullptr, nullptr);
-    ASSERT_TRUE(notetest::StartXdotool(
-        L"search --sync --name vxq-e2e-todo windowfocus --sync %1 sleep 0.2 key super+F6"));
-    WaitUntil(
-        [&] {
-          MSG msg;
-          while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-          return (window = FindWindowW(L"TToDOListForm", nullptr)) != nullptr && IsWindowVisible(window);
-        },
-        8000);
-    DestroyWindow(focus);
+    e2e::PressWinKey(L"F6", [&] {
+      return (window = FindWindowW(L"TToDOListForm", nullptr)) != nullptr && IsWindowVisible(window);
+    });
     EXPECT_NE(window, nullptr) << "Win+F6 on the keyboard opens the to-do list";
   }
   if (!window) PostMessageW(MainWindow(running), WM_HOTKEY, atom, MAKELPARAM(MOD_WIN, VK_F6));
@@ -100,12 +91,22 @@ TEST_F(ProgramTest, ToDoHotKeyOpensTheFirstProjectAndTheTasksSurviveTerminate) {
   ASSERT_NE(menu, nullptr);
   Choose(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});  // Critical, Priority 1, Priority 2
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
-  Sleep(300);
+  // Moved by the user to where it never opens by itself. The move is carried out by the
+  // program's thread, after the chosen item (which runs as soon as its menu has gone).
+  SetWindowPos(window, nullptr, 70, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(WaitUntil([&] { return testsupport::ScreenRect(window).left == 70; }));
+  const RECT placed = testsupport::ScreenRect(window);
 
-  // Ended from outside with the window open: its own close handling saves the project.
+  // Ended from outside with the window open: its own close handling saves the project, and its
+  // placement for the next time it opens.
   EXPECT_TRUE(Terminate(running));
   TToDoTasks tasks;
   ASSERT_TRUE(ReadProjectFile(ProjectFileName(first), tasks, failure)) << WideToUtf8(failure);
   EXPECT_EQ(tasktext::Describe(tasks), "[Water the roses|x|2]");
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kToDoWinKey, false)) << "the placement is saved";
+  EXPECT_EQ((std::vector{reg.ReadInteger(L"FormX"), reg.ReadInteger(L"FormY"), reg.ReadInteger(L"FormW"),
+                         reg.ReadInteger(L"FormH")}),
+            (std::vector<std::int32_t>{placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top}));
 }
 }  // namespace

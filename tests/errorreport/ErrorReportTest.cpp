@@ -177,7 +177,7 @@ class ErrorReportTest : public NoteTest {
   // A note with words typed that wait for their save.
   TNoteWrapper* TypeUnsavedWords() {
     TNoteWrapper* w = OpenNote(300, 300, 200, 160, L"Typing");
-    EXPECT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }, 2500));
+    EXPECT_TRUE(PumpUntil([&] { return FileExists(w->FileName); }));
     Pump(1200);
     for (wchar_t c : std::wstring(L"unsaved words")) TypeChar(w->Form, c);
     Pump(100);
@@ -207,7 +207,7 @@ TEST_F(ErrorReportTest, AnErrorInAHandlerIsLoggedWhereItHappenedAndCloseGoesOn) 
     const size_t logged = ReadLog().size();
     const int shown = ErrorHandler->DialogsShown, handled = probe->handled;
     PostMessageW(probe->Handle(), f.message, 0, 0);
-    ASSERT_TRUE(RunLoopUntil([&] { return ErrorHandler->DialogsShown == shown + 1 && !DialogAnswer::Showing(); }, 8000));
+    ASSERT_TRUE(RunLoopUntil([&] { return ErrorHandler->DialogsShown == shown + 1 && !DialogAnswer::Showing(); }));
 
     const std::wstring entry = ReadLog().substr(logged);
     for (const std::wstring& pattern : EntryPatterns(f))
@@ -218,7 +218,7 @@ TEST_F(ErrorReportTest, AnErrorInAHandlerIsLoggedWhereItHappenedAndCloseGoesOn) 
 
     // Close let the program go on: the window answers its next message.
     PostMessageW(probe->Handle(), WM_APP + 2, 0, 0);
-    EXPECT_TRUE(RunLoopUntil([&] { return probe->handled == handled + 1; }, 2000));
+    EXPECT_TRUE(RunLoopUntil([&] { return probe->handled == handled + 1; }));
     DialogAnswer::shot.clear();
   }
 }
@@ -256,7 +256,7 @@ TEST_F(ErrorReportTest, TerminateSavesTypedTextThenEndsWithCodeOne) {
       onDisk = PlainText(LoadNote(w->FileName));
     };
     PostMessageW(probe->Handle(), f.message, 0, 0);
-    ASSERT_TRUE(RunLoopUntil([&] { return exitCode != -1; }, 8000));
+    ASSERT_TRUE(RunLoopUntil([&] { return exitCode != -1; }));
     EXPECT_EQ(exitCode, 1);
     EXPECT_NE(onDisk.find(L"unsaved words"), std::wstring::npos) << WideToUtf8(onDisk);
   }
@@ -272,8 +272,10 @@ TEST_F(ErrorReportTest, AFaultOutsideTheHandlersIsReportedTheTypingSavedAndThePr
   }
   DWORD pid = 0;
   EXPECT_EQ(testsupport::RunThisTestAlone(L"VXQ_FAULT_OUTSIDE", 30000, &pid), 1u);
-  // Its folder is ours with its process id; it ended before it could remove it.
-  const std::wstring ours = ExeFolder(), folder = ours.substr(0, ours.rfind(L'-') + 1) + std::to_wstring(pid) + L"\\";
+  // It ended before it could remove its folder: this test does.
+  const testsupport::TempFolder left(Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name()), pid);
+  ASSERT_FALSE(left.Path().empty()) << "the faulting run's folder";
+  const std::wstring ours = ExeFolder(), folder = left.Path();
   EXPECT_EQ(Matches(ReadLog(folder),
                     L"\r\nAccess violation at address [^\\[]+\\[[0-9A-F]{16}\\] test_errorreport\\.exe WriteThroughNull "),
             1);
@@ -290,7 +292,7 @@ TEST_F(ErrorReportTest, ARepeatingErrorWhileTheDialogIsUpIsLoggedEachTimeInOneDi
   // The dialog stays up for several ticks; it is answered only once the failures stop.
   DialogAnswer::delayMs = 700;
   DialogAnswer::before = [this] { probe->failing = false; };
-  ASSERT_TRUE(RunLoopUntil([] { return ErrorHandler->DialogsShown >= 1 && !DialogAnswer::Showing(); }, 8000));
+  ASSERT_TRUE(RunLoopUntil([] { return ErrorHandler->DialogsShown >= 1 && !DialogAnswer::Showing(); }));
   Pump(300);
   probe->FailTimer->SetEnabled(false);
 

@@ -9,11 +9,12 @@
 namespace eventstest {
 namespace {
 
+using testsupport::kPatience;
 using testsupport::Watchdog;
 
 TEST_F(EventWindowsTest, EnterConfirmsAndEscapeCancels) {
   auto m = Saved({{L"old", Day(1990, 5, 10)}});
-  Watchdog dog(5000);
+  Watchdog dog(kPatience);
   WhenDialogOpen([](TMyEventEdit& d) {
     HWND edit = d.EventText->Handle();
     PostKey(edit, VK_END);
@@ -34,7 +35,7 @@ TEST_F(EventWindowsTest, EnterConfirmsAndEscapeCancels) {
 
 TEST_F(EventWindowsTest, AClearedDateIsTheNullDateAndOpensEmpty) {
   auto m = Saved({{L"event", Day(1990, 5, 10)}});
-  Watchdog dog(5000);
+  Watchdog dog(kPatience);
   std::wstring shown = L"unset";
   WhenDialogOpen([&](TMyEventEdit& d) {
     shown = d.EventDate->Text();
@@ -55,7 +56,7 @@ TEST_F(EventWindowsTest, AClearedDateIsTheNullDateAndOpensEmpty) {
 
 TEST_F(EventWindowsTest, ANewEventOpensEmptyWithTodaysDate) {
   SetNow(2026, 5, 10, 15);
-  Watchdog dog(5000);
+  Watchdog dog(kPatience);
   std::wstring text = L"unset", date;
   bool focused = false, uiWasEnabled = true;
   WhenDialogOpen([&](TMyEventEdit& d) {
@@ -77,7 +78,7 @@ TEST_F(EventWindowsTest, ANewEventOpensEmptyWithTodaysDate) {
 TEST_F(EventWindowsTest, UnderTheProgramsStylesTheCalendarButtonShowsAndTheDescriptionHasNoLimit) {
   testsupport::ProgramVisualStyles styles;
   ASSERT_TRUE(styles.Active());
-  Watchdog dog(5000);
+  Watchdog dog(kPatience);
   int drawn = -1, area = 0;
   int typed = 0;
   WhenDialogOpen([&](TMyEventEdit& d) {
@@ -127,7 +128,7 @@ _cancel=Abbrechen
   InitLanguageEngine();
   LoadLanguage(L"deutsch");
   auto m = Saved({{L"Geburtstag", Day(1990, 5, 10)}});
-  Watchdog dog(5000);
+  Watchdog dog(kPatience);
   std::vector<std::string> cut{"not shown"};
   std::wstring description;
   WhenDialogOpen([&](TMyEventEdit& d) {
@@ -179,7 +180,7 @@ TEventsManager* ManagerOfRunningProgram(TMyEventsmanager* events, int row) {
 TEST_F(EventWindowsTest, ASessionEndDuringTheEditDialogCancelsItAndSavesTheEvents) {
   TEventsManager* form = ManagerOfRunningProgram(Saved({{L"one", Day(1990, 5, 10)}, {L"two", Day(1991, 6, 11)}}).release(), 1);
   ASSERT_TRUE(form);
-  Watchdog dog(5000);
+  Watchdog dog(kPatience);
   bool calendarWasOpen = false;
   WhenDialogOpen([&](TMyEventEdit& d) {
     d.EventText->SetText(L"typed, then the session ended");

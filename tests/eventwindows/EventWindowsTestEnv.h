@@ -43,20 +43,10 @@ class EventWindowsTest : public EventsTest {
   TEventsManager* ManagerWindow() { return dynamic_cast<TEventsManager*>(Manager().ManagerForm()); }
   TLatestEvents* LatestWindow() { return dynamic_cast<TLatestEvents*>(Manager().LatestForm()); }
 
-  // Runs act on the event edit dialog once it runs modally (or on nothing after 3 s).
+  // Runs act on the event edit dialog once it runs modally.
   static void WhenDialogOpen(std::function<void(TMyEventEdit&)> act) {
-    static std::function<void(TMyEventEdit&)> pending;
-    static DWORD start;
-    pending = std::move(act), start = GetTickCount();
-    SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
-      for (TForm* f : Application ? Application->Forms() : std::vector<TForm*>{})
-        if (auto* d = dynamic_cast<TMyEventEdit*>(f); d && d->Modal() && IsWindowVisible(d->Handle())) {
-          KillTimer(nullptr, id);
-          if (pending) std::exchange(pending, nullptr)(*d);
-          return;
-        }
-      if (GetTickCount() - start > 3000) KillTimer(nullptr, id), pending = nullptr;
-    });
+    testsupport::WhenReady([] { return testsupport::OpenModalForm<TMyEventEdit>() != nullptr; },
+                           [act = std::move(act)] { act(*testsupport::OpenModalForm<TMyEventEdit>()); });
   }
 
   // A key pressed and let go in a window, posted.

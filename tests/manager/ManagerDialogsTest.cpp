@@ -32,24 +32,18 @@ class ManagerDialogsTest : public ManagerTest {
 
   // While a menu of ours is open: act, then (unless it was left) choose its last item.
   static void WhileMenuOpen(std::function<void()> act, bool chooseLast) {
-    static std::function<void()> pending;
-    static bool choose;
-    pending = std::move(act);
-    choose = chooseLast;
-    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      if (!TPopupMenu::Current()) return;
-      HWND menu = FindWindowW(L"#32768", nullptr);
-      if (pending) pending();
-      pending = nullptr;
-      if (!choose || !menu || !IsWindow(menu)) {
-        EndMenu();
-        return;
-      }
-      // Up from no selection lands on the last item; Enter chooses it.
-      PostMessageW(menu, WM_KEYDOWN, VK_UP, 1);
-      PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
-    });
+    testsupport::WhenReady([] { return TPopupMenu::Current() && testsupport::MenuUp(); },
+                           [act = std::move(act), chooseLast] {
+                             HWND menu = FindWindowW(L"#32768", nullptr);
+                             if (act) act();
+                             if (!chooseLast || !menu || !IsWindow(menu)) {
+                               EndMenu();
+                               return;
+                             }
+                             // Up from no selection lands on the last item; Enter chooses it.
+                             PostMessageW(menu, WM_KEYDOWN, VK_UP, 1);
+                             PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
+                           });
   }
   // A right click on the row opens the list's pop-up menu.
   void RightClick(TGridNode* row) {
@@ -82,7 +76,7 @@ TEST_F(ManagerDialogsTest, NotePropertiesFromCtrlPAndThePopupMenuEditTheFocusedN
   } seen{};
   auto edit = [&](const std::wstring& newTitle, const std::function<void()>& open) {
     seen = {};
-    testsupport::Watchdog dog(8000);
+    testsupport::Watchdog dog(testsupport::kPatience);
     TTimer driver(Application, L"Driver", 20);
     WhenDialogUp(driver, [&](TNoteConf& d) {
       seen.Title = d.Titleedit->Text();
@@ -156,7 +150,7 @@ void EndWhileOpenTest::Run(UINT message, OpenThing thing) {
   };
   int asked = 0;
   {
-    testsupport::Watchdog dog(8000);
+    testsupport::Watchdog dog(testsupport::kPatience);
     TTimer driver(Application, L"Driver", 20);
     switch (thing) {
       case OpenThing::PropertiesDialog:

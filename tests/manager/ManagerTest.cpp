@@ -624,14 +624,14 @@ TEST_F(ManagerTest, PopupMenuAndAboutGiveTheActionsAndHotKeysBack) {
   // About: the hot keys wait while the box is open and act again after it.
   static bool heldWhileOpen;
   heldWhileOpen = false;
-  UINT_PTR probe = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    heldWhileOpen = AboutVantaro && AboutVantaro->Modal() && !UIEnabled;
-    if (AboutVantaro) AboutVantaro->ModalResult = mrOk;
-  });
+  const UINT_PTR probe = testsupport::WhenReady([] { return testsupport::OpenModalForm<TAboutVantaro>() != nullptr; },
+                                                 [] {
+                                                   heldWhileOpen = !UIEnabled;
+                                                   testsupport::OpenModalForm<TAboutVantaro>()->ModalResult = mrOk;
+                                                 });
   TLifeCheck alive = form->Watch();
   {
-    testsupport::Watchdog guard(3000);
+    testsupport::Watchdog guard(testsupport::kPatience);
     form->_About->Execute();
   }
   KillTimer(nullptr, probe);

@@ -165,7 +165,7 @@ class ManagerTest : public notetest::NoteTest {
   void FocusList() {
     SetForegroundWindow(form->Handle());
     SetFocus(form->NoteViewer->Handle());
-    Pump(20);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return GetFocus() == form->NoteViewer->Handle(); }));
   }
 
   TNotesManagerForm* form = nullptr;

@@ -162,6 +162,43 @@ TEST_F(TreeGridTest, SortsStablyAndEditsOnlyWhatTheHandlerGrants) {
   EXPECT_EQ(renamed.size(), 1u);
 }
 
+TEST_F(TreeGridTest, ASecondClickOnTheFocusedRowEditsItLaterUnlessTheUserDidSomethingElseFirst) {
+  Fill({{L"a", 1, L""}, {L"b", 2, L""}});
+  std::vector<std::wstring> renamed;
+  grid->OnEditing = [](TTreeGrid*, TGridNode*, int column, bool& allowed) { allowed = column == 0; };
+  grid->OnNewText = [&](TTreeGrid*, TGridNode*, int, const std::wstring& text) { renamed.push_back(text); };
+  TGridNode* a = grid->Rows()[0];
+  HWND editor = nullptr;
+  const struct Row {
+    const char* first;
+    std::function<void()> act;
+  } rows[] = {
+      {"nothing", nullptr},
+      {"F2 and typing", [&] { Key(VK_F2), editor = grid->EditorHandle(), SetWindowTextW(editor, L"typed"); }},
+      {"a key", [&] { Key(VK_DOWN); }},
+      {"the focus elsewhere", [&] { SetFocus(form->Handle()); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.first);
+    grid->SetFocusedNode(a);
+    SetFocus(grid->Handle());
+    editor = nullptr;
+    Click(a, 0);
+    if (!row.act) {
+      EXPECT_TRUE(testsupport::PumpUntil([&] { return grid->IsEditing(); })) << "the second click edits the row";
+    } else {
+      row.act();
+      // Long enough for the click's edit to have come, had it been left waiting.
+      Pump(2 * GetDoubleClickTime());
+      EXPECT_EQ(grid->IsEditing(), editor != nullptr);
+      EXPECT_EQ(grid->EditorHandle(), editor) << "only the edit begun by F2, and that one goes on";
+    }
+    EXPECT_TRUE(renamed.empty()) << "nothing typed was taken as the new text";
+    grid->CancelEditNode();
+    Pump(20);
+  }
+}
+
 TEST_F(TreeGridTest, SectionsCollapseByButtonAndKeysUnlessRefused) {
   source.Items = {{L"Today", 0, L""}, {L"Tomorrow", 0, L""}};
   grid->SetHeaderVisible(false);

@@ -64,7 +64,7 @@ inline TNoteConf* OpenDialog() { return testsupport::OpenModalForm<TNoteConf>();
 // Opens the dialog through start; once it is up, act runs inside its modal loop (and usually
 // ends it). Returns whether act ran.
 inline bool RunDialogBy(const std::function<void()>& start, const std::function<void(TNoteConf&)>& act) {
-  return testsupport::RunModal<TNoteConf>(start, act, 8000);
+  return testsupport::RunModal<TNoteConf>(start, act, testsupport::kPatience);
 }
 
 // The dialog for the note, run directly.

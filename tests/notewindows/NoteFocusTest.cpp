@@ -29,7 +29,7 @@ TEST_F(NoteFocusTest, TheTextTakesTheKeysAfterStartTitleClicksMenusAndAnotherNot
   TNoteWrapper* a = OpenNote(100, 100, 220, 160, L"First");
   TNoteForm* fa = a->Form;
   SetForegroundWindow(fa->Handle());
-  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == fa->NoteEdit->Handle(); }, 2000)) << "a shown note's text has the keys";
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == fa->NoteEdit->Handle(); })) << "a shown note's text has the keys";
   // Tab and Enter are the text's own keys, not the dialog keyboard's.
   TypeText(L"a\tb\rc");
   EXPECT_EQ(fa->NoteEdit->Text(), L"a\tb\r\nc");
@@ -49,23 +49,21 @@ TEST_F(NoteFocusTest, TheTextTakesTheKeysAfterStartTitleClicksMenusAndAnotherNot
   TNoteWrapper* b = OpenNote(400, 100, 220, 160, L"Second");
   TNoteForm* fb = b->Form;
   SetForegroundWindow(fb->Handle());
-  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == fb->NoteEdit->Handle(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == fb->NoteEdit->Handle(); }));
   TypeText(L"x");
   EXPECT_EQ(fb->NoteEdit->Text(), L"x");
   if (HaveXdotool()) {
     // A real click on the first note's title bar activates it with the keys in its text.
     RECT ra = ScreenRect(fa->Handle());
     StartXdotool(L"mousemove " + std::to_wstring(ra.left + 60) + L" " + std::to_wstring(ra.top + 5) + L" click 1");
-    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == fa->Handle(); }, 2000));
-    Pump(100);
-    EXPECT_EQ(GetFocus(), fa->NoteEdit->Handle()) << "after a click on the title bar";
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == fa->Handle(); }));
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == fa->NoteEdit->Handle(); })) << "after a click on the title bar";
     SetForegroundWindow(fb->Handle());
-    Pump(50);
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == fb->NoteEdit->Handle(); }));
   }
   fb->CloseNote();
-  Pump(100);
-  EXPECT_EQ(GetActiveWindow(), fa->Handle());
-  EXPECT_EQ(GetFocus(), fa->NoteEdit->Handle()) << "after the other note closed";
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == fa->Handle(); }));
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == fa->NoteEdit->Handle(); })) << "after the other note closed";
   TypeText(L"e");
   EXPECT_EQ(fa->NoteEdit->Text(), L"a\tb\r\ncde");
   // Alt and Alt+Space open no menu of the system's that would take the next keys.

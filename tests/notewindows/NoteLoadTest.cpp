@@ -89,7 +89,7 @@ TEST_F(NoteLoadTest, LoadedNotesStackInLoadOrderAndTheLastOneTakesTheKeys) {
   // The last one loaded is the active note, opaque as an active note is, with the keys in its
   // text; the others are as deactivated ones are.
   TNoteForm* last = m.Notes->List.back()->Form;
-  ASSERT_TRUE(testsupport::PumpUntil([&] { return GetFocus() == last->NoteEdit->Handle(); }, 2000));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return GetFocus() == last->NoteEdit->Handle(); }));
   EXPECT_EQ(GetActiveWindow(), last->Handle());
   EXPECT_EQ(last->AlphaBlendValue(), 225);
   for (TNoteWrapper* w : m.Notes->List)

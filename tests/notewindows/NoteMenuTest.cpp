@@ -56,7 +56,7 @@ TEST_F(NoteMenuTest, EverySnoozeItemOfBothMenusHidesTheNoteForItsMinutes) {
       HWND h = f->Handle();
       item->Click();
       EXPECT_EQ(w->Form, nullptr) << what;
-      EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << what << ": the window went";
+      EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << what << ": the window went";
       TNoteClass saved = LoadNote(w->FileName);
       EXPECT_TRUE(saved.GetHidden()) << what;
       EXPECT_EQ(saved.AutoShowPending, 1u) << what;
@@ -86,7 +86,7 @@ TEST_F(NoteMenuTest, ASnoozeThatMeetsTheSessionEndLeavesTheFreedNoteAlone) {
   SetNowOverride(EncodeDateTime(2026, 7, 1, 10, 0));
   f->N10Minutes1->Click();
   EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the session ended";
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << "the window went";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "the window went";
   TNoteClass saved = LoadNote(file);
   EXPECT_TRUE(saved.GetHidden()) << "saved away";
   EXPECT_NEAR(saved.ShowAt, EncodeDateTime(2026, 7, 1, 10, 10), kSecond / 100) << "until its moment";
@@ -206,7 +206,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   ASSERT_EQ(f->AnimationSteps.size(), 5u) << "closes with its animation: 200 pixels shrink to 85 % five times";
   EXPECT_EQ(f->AnimationSteps.front(), 170);
   EXPECT_LT(f->AnimationSteps.back(), 90);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "Yes closes the window";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "Yes closes the window";
   EXPECT_FALSE(FileExists(w->FileName)) << "and deletes the file";
   EXPECT_EQ(Manager().Notes->Count(), count - 1);
   Manager().CheckTimers();
@@ -229,7 +229,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   f->DeleteNoteAction->Execute();
   EXPECT_EQ(questions, 2);
   EXPECT_EQ(Manager().Notes->Count(), before2 - 1) << "one note less, not two";
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }));
   manager.reset();  // frees each deleted note once
   Manager();
 
@@ -249,7 +249,7 @@ TEST_F(NoteMenuTest, DeleteAsksAndOnlyYesRemovesFileAndWindow) {
   f->DeleteNoteAction->Execute();
   EXPECT_EQ(manager, nullptr);
   EXPECT_FALSE(FileExists(file)) << "Yes was the answer";
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 3000)) << "and the window goes";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "and the window goes";
 }
 
 TEST_F(NoteMenuTest, TheKeysGoToTheTextAgainAfterEachMenuAndTheDeleteQuestion) {
@@ -278,9 +278,8 @@ TEST_F(NoteMenuTest, TheKeysGoToTheTextAgainAfterEachMenuAndTheDeleteQuestion) {
   };
   for (const Step& step : steps) {
     step.act();
-    Pump(100);
     ASSERT_EQ(w->Form, f) << step.what;
-    EXPECT_EQ(GetFocus(), edit) << "after the " << step.what;
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == edit; })) << "after the " << step.what;
     const std::wstring before = f->NoteEdit->Text();
     TypeChar(f, L'x');
     Pump(50);
@@ -295,17 +294,18 @@ TEST_F(NoteMenuTest, TheProgramAskedToCloseWhileTheNoteMenuIsUpClosesTheMenuAndE
   main = VantaroMainForm->Handle();
   window = f->Handle();
   static DWORD asked, menuGone;
+  static bool dismissed;
   asked = menuGone = 0;
-  // Another copy of the program asks this one to close while the menu is up.
-  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    if (!FindWindowW(L"#32768", nullptr)) return;
+  dismissed = false;
+  // Another copy of the program asks this one to close once the menu is up.
+  const UINT_PTR ask = testsupport::WhenReady(testsupport::MenuUp, [] {
     asked = GetTickCount();
     SendMessageW(main, WM_CLOSEREQUEST, 0, 0);
   });
-  // The user would dismiss the menu only now.
-  const UINT_PTR dismiss = SetTimer(nullptr, 0, 6000, [](HWND, UINT, UINT_PTR id, DWORD) {
+  // The user would dismiss the menu only after a long while.
+  const UINT_PTR dismiss = SetTimer(nullptr, 0, testsupport::kPatience, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
+    dismissed = true;
     EndMenu();
   });
   PostClick(window, 5, 5);
@@ -314,12 +314,13 @@ TEST_F(NoteMenuTest, TheProgramAskedToCloseWhileTheNoteMenuIsUpClosesTheMenuAndE
         if (!menuGone && asked && !IsWindowVisible(FindWindowW(L"#32768", nullptr))) menuGone = GetTickCount();
         return menuGone && !IsWindow(window);
       },
-      5000);
+      2 * testsupport::kPatience);
+  KillTimer(nullptr, ask);
   KillTimer(nullptr, dismiss);
   ASSERT_NE(asked, 0u) << "the menu opened";
   EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the notes were saved and freed";
   EXPECT_NE(menuGone, 0u) << "the menu was left open";
-  EXPECT_LT(menuGone - asked, 3000u) << "the menu closes with the program, not when the user dismisses it";
+  EXPECT_FALSE(dismissed) << "the menu closes with the program, not when the user dismisses it";
   EXPECT_FALSE(IsWindow(window)) << "the note's window went";
   EXPECT_TRUE(Application->Terminated()) << "and the program ends";
 }
@@ -354,7 +355,7 @@ TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExi
     HeldKey ctrl(VK_CONTROL);
     PressKey(f, 'O');
   }
-  ASSERT_TRUE(PumpUntil([&] { return dialogs == 1 && !noteconftest::OpenDialog(); }, 3000)) << "Ctrl+O opens the dialog";
+  ASSERT_TRUE(PumpUntil([&] { return dialogs == 1 && !noteconftest::OpenDialog(); })) << "Ctrl+O opens the dialog";
   EXPECT_TRUE(f->UpdateTimer->Enabled()) << "Ctrl+O: the save timer runs again after the dialog";
 
   // The window goes while the dialog is up.

@@ -129,16 +129,13 @@ TEST_F(NotePrintTest, TheSessionEndingWhileThePrintDialogIsUpLeavesTheFreedMainW
   });
   // Chosen from the note menu: the window is inside its own message, so it outlives the session
   // end until that returns, and goes on after the dialog.
-  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    if (HWND menu = FindWindowW(L"#32768", nullptr)) PostMessageW(menu, WM_CHAR, 'p', 0);
-  });
-  SetTimer(nullptr, 0, 2500, [](HWND, UINT, UINT_PTR id, DWORD) {
+  testsupport::WhenReady(testsupport::MenuUp, [] { PostMessageW(FindWindowW(L"#32768", nullptr), WM_CHAR, 'p', 0); });
+  SetTimer(nullptr, 0, testsupport::kPatience, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     EndMenu();  // never left hanging
   });
   PostClick(h, 5, 5);
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(h); }, 3000)) << "the window went after the session end";
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(h); })) << "the window went after the session end";
   EXPECT_EQ(asked, 1) << "Print Note was chosen from the menu";
   EXPECT_TRUE(Closing && VantaroMainForm == nullptr) << "the session ended";
   EXPECT_TRUE(boxes.empty()) << "a dialog ended by the session is no error: " << (boxes.empty() ? "" : WideToUtf8(boxes[0]));

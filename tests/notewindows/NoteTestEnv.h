@@ -147,9 +147,11 @@ inline void FinishAnimation(TNoteForm* f) {
   for (int i = 0; i < 100 && f->AnimationTimer->Enabled(); ++i) f->AnimationTimer->Tick();
 }
 
-// Runs act, which opens a menu, and probe once that menu is up and drawn (or after 2 s, when
-// none came up); then closes the menu. A loaded machine may take a while to show it.
+// Runs act, which opens a menu, and probe once that menu is up and has been for a few ticks
+// (or after a long while, when none came up); then closes the menu. A busy machine may take
+// seconds to show it.
 inline void WithMenuOpen(const std::function<void()>& act, std::function<void()> probe) {
+  constexpr DWORD kNoMenuMs = testsupport::kPatience;
   static std::function<void()> pending;
   static DWORD start;
   static int shown;  // ticks the menu has been up
@@ -158,14 +160,15 @@ inline void WithMenuOpen(const std::function<void()>& act, std::function<void()>
   SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
     const bool up = TPopupMenu::Current() && TPopupMenu::Current()->CurrentHandle() &&
                     IsWindowVisible(FindWindowW(L"#32768", nullptr));
-    if (up ? ++shown < 4 : GetTickCount() - start < 2000) return;
+    if (up ? ++shown < 4 : GetTickCount() - start < kNoMenuMs) return;
     KillTimer(nullptr, id);
     if (pending) std::exchange(pending, nullptr)();
     done = true;
     EndMenu();
   });
   act();
-  testsupport::PumpUntil([] { return done; }, 3000);
+  EXPECT_TRUE(testsupport::PumpUntil([] { return done; }, kNoMenuMs + 10000)) << "the menu's probe ran";
+  EXPECT_GT(shown, 0) << "the menu came up";
   testsupport::Pump(100);
   pending = nullptr;
 }

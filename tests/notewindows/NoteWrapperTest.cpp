@@ -69,7 +69,7 @@ TEST_F(NoteWrapperTest, SystemCloseHidesAndSavesTheNoteAndForgetsTheWindow) {
     c.w->Form->NoteEdit->SetText(L"last words");
     HWND h = c.w->Form->Handle();
     PostMessageW(h, c.msg, c.wp, 0);
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(h); }, 3000)) << WideToUtf8(c.w->Note->Title);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(h); })) << WideToUtf8(c.w->Note->Title);
     EXPECT_EQ(c.w->Form, nullptr) << "no pointer to the freed window";
     TNoteClass saved = LoadNote(c.w->FileName);
     EXPECT_TRUE(saved.GetHidden()) << WideToUtf8(c.w->Note->Title);

@@ -350,7 +350,7 @@ TEST_F(NoteTest, SessionEndWaitsWhileANoteCannotBeSavedAndOtherwiseSavesBeforeIt
   EXPECT_TRUE(alive) << "not freed inside a handler";
   EXPECT_EQ(SendMessageW(form->Handle(), WM_CLOSEREQUEST, 0, 0), 1);
   EXPECT_EQ(FindWindowW(L"TClosingVantaroDLG", nullptr), nullptr) << "a late close request finds nothing to do";
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }, 1000)) << "freed once the handler returned";
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; })) << "freed once the handler returned";
 }
 
 // The closing window's second does not stop the program from answering: a session end asked
@@ -366,7 +366,9 @@ TEST_F(NoteTest, TheClosingWindowsSecondLeavesTheProgramAnswering) {
   std::atomic<ULONGLONG> waited{0};
   std::thread system([&] {
     // Wait until the request is being carried out: its closing window is up.
-    while (!FindWindowW(L"TClosingVantaroDLG", nullptr)) Sleep(5);
+    for (const ULONGLONG from = GetTickCount64();
+         !FindWindowW(L"TClosingVantaroDLG", nullptr) && GetTickCount64() - from < testsupport::kPatience;)
+      Sleep(5);
     const ULONGLONG start = GetTickCount64();
     DWORD_PTR answer = 0;
     answered = SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 500, &answer) && answer;
@@ -413,7 +415,7 @@ TEST_F(NoteTest, SessionEndInsideAWarningAboutAnUnsavedNoteEndsCleanly) {
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(VantaroEngine, nullptr);
     EXPECT_EQ(notetest::LoadNote(file).Title, L"Late");
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }, 1000));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }));
     DeleteFileW(file.c_str());  // the next row starts with no notes
   }
 }
@@ -484,7 +486,7 @@ void ToDoAtTheEnd::ChangesAreSavedFirstOrHoldItUp(ToDoEnd how) {
   ASSERT_TRUE(ReadProjectFile(file, tasks, failure));
   EXPECT_EQ(tasks, (TToDoTasks{{L"task", false, 0}}));
   EXPECT_FALSE(FileExists(ExeFolder() + L"ExceptionsLog.txt")) << "nothing left to the log";
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }, 1000));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !alive; }));
 }
 
 // One test each: an ended program's application object does not start again.

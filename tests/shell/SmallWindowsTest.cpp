@@ -61,7 +61,7 @@ TEST_F(SmallWindows, SplashIsShapedTranslucentAndClosesOnce) {
   CloseSplash();
   EXPECT_EQ(SplashForm, nullptr);
   CloseSplash();
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << "released once the loop handled the request";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "released once the loop handled the request";
 }
 
 TEST_F(SmallWindows, AboutBoxLooksLikeANoteKeepsItsTextsAndDrags) {
@@ -90,16 +90,16 @@ TEST_F(SmallWindows, AboutBoxLooksLikeANoteKeepsItsTextsAndDrags) {
       RECT r = ScreenRect(h);
       EXPECT_TRUE(StartXdotool(XDrag(1, r.left + x, r.top + y, r.left + x + dx, r.top + y + dy)));
       const LONG left = r.left + dx, top = r.top + dy;
-      EXPECT_TRUE(PumpUntil([&] { return ScreenRect(h).left == left && ScreenRect(h).top == top; }, 5000))
+      EXPECT_TRUE(PumpUntil([&] { return ScreenRect(h).left == left && ScreenRect(h).top == top; }))
           << "dragged from (" << x << "," << y << "); at " << ScreenRect(h).left << "," << ScreenRect(h).top;
-      PumpUntil([] { return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); }, 2000);
+      PumpUntil([] { return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); });
     };
     drag(100, 6, 40, 30);    // the title bar
     drag(200, 172, -60, 20); // the yellow background between the link and the button
   }
 
   about->_close->Click();
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(h); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(h); }));
 }
 
 TEST_F(SmallWindows, ClosingWindowStaysOnTopWithItsMessageOneAtATime) {
@@ -112,10 +112,10 @@ TEST_F(SmallWindows, ClosingWindowStaysOnTopWithItsMessageOneAtATime) {
   EXPECT_TRUE(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
   // The picture is taken once the screen shows the window's face, not what was there before.
   const RECT r = ScreenRect(h);
-  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(r.left + 8, r.top + 30) == GetSysColor(COLOR_BTNFACE); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(r.left + 8, r.top + 30) == GetSysColor(COLOR_BTNFACE); }));
   testsupport::SaveScreenShot(L"closing", r);
   HideClosingWindow();
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); }, 2000)) << "taken away when the program stays";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "taken away when the program stays";
 }
 
 TEST_F(SmallWindows, PlacementRoundTripsIncludingMaximised) {
@@ -131,7 +131,7 @@ TEST_F(SmallWindows, PlacementRoundTripsIncludingMaximised) {
   // Closed while maximised: the restored placement is what is kept, with the mark.
   b.Show();
   b.SetWindowState(TWindowState::wsMaximized);
-  ASSERT_TRUE(PumpUntil([&] { return b.WindowState() == TWindowState::wsMaximized; }, 1000));
+  ASSERT_TRUE(PumpUntil([&] { return b.WindowState() == TWindowState::wsMaximized; }));
   saver.SaveToRegistry(kKey);
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kKey, false));
@@ -142,7 +142,7 @@ TEST_F(SmallWindows, PlacementRoundTripsIncludingMaximised) {
   TForm c(Application, L"TPlacementProbe");
   TFormSaver(&c).LoadFromRegistry(kKey);
   c.Show();
-  EXPECT_TRUE(PumpUntil([&] { return c.WindowState() == TWindowState::wsMaximized; }, 1000)) << "opens maximised";
+  EXPECT_TRUE(PumpUntil([&] { return c.WindowState() == TWindowState::wsMaximized; })) << "opens maximised";
   c.SetWindowState(TWindowState::wsNormal);
   const RECT r = ScreenRect(c.Handle());
   EXPECT_EQ(std::pair(r.left, r.right - r.left), std::pair(120L, 300L)) << "restoring returns to the saved placement";

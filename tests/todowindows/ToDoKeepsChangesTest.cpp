@@ -299,7 +299,7 @@ TEST_F(ToDoKeepsChanges, EndWhileThePriorityMenuIsOpen) {
     EndMenu();
   };
   ender->SetEnabled(true);
-  testsupport::Watchdog watchdog(10000);
+  testsupport::Watchdog watchdog(testsupport::kPatience);
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   form->PriorityPopUP->Popup(10, 10);
   delete ender;

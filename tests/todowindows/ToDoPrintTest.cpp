@@ -180,7 +180,7 @@ TEST_F(ToDoWindowTest, Screenshots) {
     EndMenu();
   };
   shooter->SetEnabled(true);
-  testsupport::Watchdog watchdog(10000);
+  testsupport::Watchdog watchdog(testsupport::kPatience);
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   shot = L"todo-project-menu";
   form->ProjectMenuDropdown->Click();

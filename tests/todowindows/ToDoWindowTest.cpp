@@ -268,7 +268,7 @@ void NewTaskInTheRealBox(TToDOListForm* form, const std::function<void(HWND box)
     act(box);
   };
   typist->SetEnabled(true);
-  testsupport::Watchdog watchdog(10000);
+  testsupport::Watchdog watchdog(testsupport::kPatience);
   form->CreateTask();
   EXPECT_FALSE(testsupport::Watchdog::fired);
   delete typist;

@@ -75,7 +75,7 @@ TEST(Dialogs, TheProgramsEndTakesBackTheBoxesThatAreUpAndShowsNoNewOneButItsOwnQ
   SetUnseenMessageBoxHook([&](const MessageBoxRequest& r) { unseen.push_back(r.Text); });
   // Should something wait for a person after all, it is cancelled after a while and the test fails.
   g_forced = false;
-  const UINT_PTR safety = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) {
+  const UINT_PTR safety = SetTimer(nullptr, 0, testsupport::kPatience, [](HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM) {
       wchar_t cls[16] = L"";
       GetClassNameW(h, cls, 16);

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <vector>
 
+#include "TestSupport.h"
 #include "ui/Clock.h"
 #include "ui/Component.h"
 #include "ui/Graphics.h"
@@ -114,9 +115,8 @@ TEST(Canvas, ShapesTextAndBitmapFiles) {
   EXPECT_EQ(bmp.Pixel(60, 2), clWhite) << "a clear brush leaves the background";
 
   // Odd width, so rows carry padding; bottom-up rows, blue-green-red bytes.
-  wchar_t tmp[MAX_PATH];
-  GetTempPathW(MAX_PATH, tmp);
-  std::wstring path = std::wstring(tmp) + L"vxq_graphics_test.bmp";
+  testsupport::TempFolder folder(L"graphics");
+  const std::wstring path = folder.Path() + L"pic.bmp";
   TBitmap pic(3, 2);
   pic.SetPixel(0, 0, 0x332211);
   pic.SetPixel(2, 1, 0x665544);
@@ -124,13 +124,12 @@ TEST(Canvas, ShapesTextAndBitmapFiles) {
   std::ifstream in(std::filesystem::path(path), std::ios::binary);
   std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), {});
   in.close();
-  DeleteFileW(path.c_str());
   ASSERT_EQ(b.size(), 14u + 40u + 2u * 12u);
   EXPECT_EQ(b[18] | b[22] << 8 | b[28] << 16, 3 | 2 << 8 | 24 << 16) << "width, height, bits per pixel";
   const unsigned char *bottom = &b[54], *top = &b[54 + 12];
   EXPECT_EQ(top[0] | top[1] << 8 | top[2] << 16, 0x112233);
   EXPECT_EQ(bottom[6] | bottom[7] << 8 | bottom[8] << 16, 0x445566);
-  EXPECT_FALSE(pic.SaveToFile(std::wstring(tmp) + L"no such folder\\x.bmp"));
+  EXPECT_FALSE(pic.SaveToFile(folder.Path() + L"no such folder\\x.bmp"));
 }
 
 namespace {

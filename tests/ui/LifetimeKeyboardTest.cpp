@@ -54,7 +54,7 @@ TEST_F(LifetimeKeyboardTest, AFormReleasedInsideItsOwnHandlerLivesUntilTheHandle
   SendMessageW(button->Handle(), BM_CLICK, 0, 0);
   EXPECT_TRUE(aliveInHandler) << "a release asked for inside a handler waits for it to return";
   EXPECT_EQ(captionInHandler, L"still here");
-  EXPECT_TRUE(RunLoopUntil([&] { return !alive; }, 1000)) << "and is carried out afterwards";
+  EXPECT_TRUE(RunLoopUntil([&] { return !alive; })) << "and is carried out afterwards";
   EXPECT_FALSE(IsWindow(h));
 
   // Queued by serial, never by address: a release outlived by its form frees no newcomer,
@@ -86,14 +86,14 @@ TEST_F(LifetimeKeyboardTest, ModalLoopsEndCleanlyWhenTheirFormOrItsOwnerGoes) {
   timer->SetEnabled(true);
   TModalResult result;
   {
-    Watchdog watchdog(5000);
+    Watchdog watchdog(kPatience);
     result = dialog->ShowModal();
   }
   EXPECT_FALSE(Watchdog::fired);
   EXPECT_EQ(result, mrCancel);
   EXPECT_TRUE(IsWindowEnabled(bystander->Handle())) << "the other windows are enabled again";
   EXPECT_EQ(app_->ModalLevel, 0);
-  EXPECT_TRUE(RunLoopUntil([&] { return !ownerAlive && !dialogAlive; }, 1000));
+  EXPECT_TRUE(RunLoopUntil([&] { return !ownerAlive && !dialogAlive; }));
 
   // A dialog freed outright while its loop runs: the loop notices and touches nothing of it.
   auto* doomed = new TForm(app_.get(), L"TDoomedDialog");
@@ -103,7 +103,7 @@ TEST_F(LifetimeKeyboardTest, ModalLoopsEndCleanlyWhenTheirFormOrItsOwnerGoes) {
   };
   timer->SetEnabled(true);
   {
-    Watchdog watchdog(5000);
+    Watchdog watchdog(kPatience);
     result = doomed->ShowModal();
   }
   EXPECT_FALSE(Watchdog::fired);
@@ -137,7 +137,7 @@ TEST_F(LifetimeKeyboardTest, ErrorsComeOneAtATimeAndNeverDestroyAWindowOrStopThe
   });
   int suppressedBefore = TApplication::SuppressedErrors();
   failing->SetEnabled(true);
-  RunLoopUntil([&] { return boxes > 0; }, 2000);
+  RunLoopUntil([&] { return boxes > 0; });
   failing->SetEnabled(false);
   EXPECT_EQ(boxes, 1) << "one box while the errors go on";
   EXPECT_GE(TApplication::SuppressedErrors() - suppressedBefore, 3);
@@ -151,7 +151,7 @@ TEST_F(LifetimeKeyboardTest, ErrorsComeOneAtATimeAndNeverDestroyAWindowOrStopThe
   app_->OnIdle = [&] {
     if (++idles == 1) throw std::runtime_error("idle failed");
   };
-  EXPECT_TRUE(RunLoopUntil([&] { return idles > 2; }, 2000));
+  EXPECT_TRUE(RunLoopUntil([&] { return idles > 2; }));
   app_->OnIdle = nullptr;
   ASSERT_FALSE(errors_.empty());
   EXPECT_EQ(errors_.front(), "idle failed");
@@ -177,12 +177,9 @@ TEST_F(LifetimeKeyboardTest, APopupMenuLeavesTheActivationAndFocusWithItsWindow)
   int deactivations = 0;
   form->OnDeactivate = [&](TComponent*) { ++deactivations; };
   // The menu closes by itself a moment later, as when the user clicks elsewhere.
-  UINT_PTR closer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    EndMenu();
-  });
+  const UINT_PTR closer = testsupport::WhenReady(testsupport::MenuUp, [] { EndMenu(); });
   {
-    Watchdog watchdog(3000);
+    Watchdog watchdog(kPatience);
     menu->PopupComponent = edit;
     menu->Popup(60, 60);
   }
@@ -210,8 +207,8 @@ TEST_F(LifetimeKeyboardTest, DialogKeyboardWalksPressesAndRemembersTheFocus) {
   auto* dialog = new TKeyDialog(app_.get());
   dialog->Show();
   SetForegroundWindow(dialog->Handle());
-  Idle(50);
-  EXPECT_EQ(GetFocus(), dialog->First->Handle()) << "the first control takes the keys when none was chosen";
+  EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == dialog->First->Handle(); }))
+      << "the first control takes the keys when none was chosen; not " << FocusName();
 
   // Every control has its own id; the default and cancel buttons have the system's.
   std::set<UINT> ids;
@@ -265,17 +262,14 @@ TEST_F(LifetimeKeyboardTest, DialogKeyboardWalksPressesAndRemembersTheFocus) {
   dialog->Third->SetFocus();
   TForm* other = NewShownForm(L"TOtherForm", 500);
   SetForegroundWindow(other->Handle());
-  Idle(30);
-  ASSERT_NE(GetActiveWindow(), dialog->Handle());
+  ASSERT_TRUE(RunLoopUntil([&] { return GetActiveWindow() == other->Handle(); }));
   SetForegroundWindow(dialog->Handle());
-  Idle(30);
-  EXPECT_EQ(GetFocus(), dialog->Third->Handle());
+  EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == dialog->Third->Handle(); })) << FocusName();
   // And after the window above it closes.
   SetForegroundWindow(other->Handle());
-  Idle(30);
+  ASSERT_TRUE(RunLoopUntil([&] { return GetActiveWindow() == other->Handle(); }));
   other->Hide();
-  Idle(30);
-  EXPECT_EQ(GetFocus(), dialog->Third->Handle());
+  EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == dialog->Third->Handle(); })) << FocusName();
 }
 
 TEST_F(LifetimeKeyboardTest, ShortcutsRunActionsAfterControlsThatWantTheKeysAndListsCanBeSuspended) {

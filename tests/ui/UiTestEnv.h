@@ -17,6 +17,7 @@
 
 namespace uitest {
 
+using testsupport::kPatience;
 using testsupport::RunLoopUntil;
 using testsupport::Watchdog;
 using testsupport::ZRank;

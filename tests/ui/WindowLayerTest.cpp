@@ -235,7 +235,7 @@ TEST_F(WindowLayerTest, PopupMenuOpensOnRightClickAndClosesWithoutBlocking) {
     }
   };
   picker->SetEnabled(true);
-  Watchdog watchdog(10000);
+  Watchdog watchdog(kPatience);
   // The pointer, wherever an earlier test left it, must not rest on an item of the menu.
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   auto rightClick = [&] {
@@ -295,7 +295,7 @@ TEST_F(WindowLayerTest, ProcessMessagesReturnsWhileMessagesKeepComing) {
   };
   PostMessageW(form_->Handle(), again, 0, 0);
   {
-    testsupport::HangGuard guard(10000, "ProcessMessages");
+    testsupport::HangGuard guard(testsupport::kPatience, "ProcessMessages");
     app_->ProcessMessages();
   }
   EXPECT_GT(handled, 0);
@@ -329,7 +329,7 @@ TEST_F(WindowLayerTest, ModalDialogsEndFromTimersKeysAndClose) {
     };
     timer->SetEnabled(true);
     // Hiding a window can take a while under Wine: the watchdog only matters when a dialog fails to end.
-    Watchdog watchdog(10000);
+    Watchdog watchdog(kPatience);
     EXPECT_EQ(dialog->ShowModal(), row.result) << row.how;
     timer->SetEnabled(false);
     ASSERT_FALSE(Watchdog::fired) << row.how;
