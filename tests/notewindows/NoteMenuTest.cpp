@@ -449,6 +449,7 @@ TEST_F(NoteMenuTest, TheTranslatorsModeRecordsTheMenusKeysAsTheNoteOpens) {
   // Without a menu ever opened: the snooze submenus' and the style submenu's keys are there.
   for (const char* key : {"TillTomorrow=", "CloseforSub=", "StyleSub=", "CreatedOn=", "PrintNote="})
     EXPECT_NE(written.find(key), std::string::npos) << key;
+  ASSERT_NE(f->N5Minutes1, nullptr) << "made with the note";
   EXPECT_EQ(f->N5Minutes1->Caption, L"5 Minuti");
 }
 
