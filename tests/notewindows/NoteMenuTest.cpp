@@ -141,15 +141,16 @@ TEST_F(NoteMenuTest, BothMenusOpenWithTheirHeadersWhichCannotBeChosen) {
   f->NoteEdit->SetText(L"Open the note menu from the circle, and the snooze menu from the close box.");
   Pump(100);
 
-  // The note menu from a click on the circle at the left of the title (header, separator, three
-  // states, snooze, print, customize, delete, close, separators); the snooze menu from a right
-  // click on the close box (the header and the eight snooze items).
+  // The snooze menu from a right click on the close box (the header and the eight snooze
+  // items), first, before any other menu of the note has opened; the note menu from a click on
+  // the circle at the left of the title (header, separator, three states, snooze, print,
+  // customize, delete, close, separators).
   const struct Row {
     const wchar_t* shot;
     int x;
     bool right;
     int items;
-  } rows[] = {{L"notewindows-notemenu", 5, false, 13}, {L"notewindows-closeformenu", f->Width() - 6, true, 9}};
+  } rows[] = {{L"notewindows-closeformenu", f->Width() - 6, true, 9}, {L"notewindows-notemenu", 5, false, 13}};
   for (const Row& row : rows) {
     SCOPED_TRACE(WideToUtf8(row.shot));
     int items = 0, state = 0;
