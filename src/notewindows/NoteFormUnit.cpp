@@ -95,6 +95,11 @@ constexpr unsigned kSnoozeMinutes[] = {5, 10, 15, 30, 45, 60, 120};
 constexpr const wchar_t* kSnoozeNames[] = {L"N5Minutes", L"N10Minutes", L"N15Minutes", L"N30Minutes",
                                           L"N45Minutes", L"N1Hour",     L"N2Hours",    L"illtomorrow"};
 
+// A text of the note's language section; without the language objects, its English default.
+std::wstring NoteText(const wchar_t* key, const std::wstring& defaultText) {
+  return LanguageWrapper ? LanguageWrapper->GetString(key, defaultText) : defaultText;
+}
+
 // The web site printed at the head of every note.
 constexpr wchar_t kWebSite[] = L"http://www.belvanto.com";
 }  // namespace
@@ -247,8 +252,6 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   DeleteNoteAction = ActionList->Add(L"DeleteNote", L"&Delete note", ShortCut('D', scCtrl));
   DeleteNoteAction->OnExecute = [this](TComponent*) { DeleteNote(); };
 
-  BuildMenus();
-
   // Moving and sizing through the hit-test codes of a caption and of frame edges.
   TitleOwnerDraw->OnPaint = [this](TComponent* s, TCanvas& c) { TitleOwnerDrawPaint(s, c); };
   TitleOwnerDraw->OnMouseDown = [this](TComponent*, TMouseButton button, TShiftState shift, int, int) {
@@ -274,10 +277,12 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
   };
 
   CloseButton->OnClick = [this](TComponent*) { CloseNote(); };
-  CloseButton->PopupMenu = CloseForMenu;
   // A right click on the close box is a click on the note too: the snooze menu opens on a
-  // note that has stopped shaking.
-  CloseButton->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { StopAlarm(); };
+  // note that has stopped shaking. The menu opens when the button comes up.
+  CloseButton->OnMouseDown = [this](TComponent*, TMouseButton button, TShiftState, int, int) {
+    StopAlarm();
+    if (button == TMouseButton::mbRight) EnsureMenus();
+  };
   LinkButton->OnClick = [this](TComponent* s) { LinkButtonClick(s); };
   NoteMenuButton->OnClick = [this](TComponent* s) { NoteMenuButtonClick(s); };
   OnClick = [this](TComponent*) { StopAlarm(); };
@@ -297,6 +302,7 @@ TNoteForm::TNoteForm(TComponent* owner) : TForm(owner, L"TNoteForm") {
     if (button != TMouseButton::mbRight) return;
     POINT p;
     GetCursorPos(&p);
+    EnsureMenus();
     EditMenu->Popup(p.x, p.y);
   };
 
@@ -314,6 +320,13 @@ TNoteForm::~TNoteForm() {
   // Never leave the wrapper pointing at a freed window.
   if (Wrapper) Wrapper->FormDestroyed(this);
   delete MenuIcons;
+}
+
+void TNoteForm::EnsureMenus() {
+  if (NoteMenu) return;
+  BuildMenus();
+  TranslateMenus();
+  if (LanguageWrapper) LanguageWrapper->SetSection(kGenericSection);
 }
 
 void TNoteForm::BuildMenus() {
@@ -374,6 +387,7 @@ void TNoteForm::BuildMenus() {
   std::array<TMenuItem*, 8> close = AddSnoozeItems(CloseForMenu->Items(), L"2");
   N5Minutes2 = close[0], N10Minutes2 = close[1], N15Minutes2 = close[2], N30Minutes2 = close[3];
   N45Minutes2 = close[4], N1Hour2 = close[5], N2Hours2 = close[6], illtomorrow2 = close[7];
+  CloseButton->PopupMenu = CloseForMenu;
 }
 
 std::array<TMenuItem*, 8> TNoteForm::AddSnoozeItems(TMenuItem* menu, const wchar_t* suffix) {
@@ -397,34 +411,37 @@ std::array<TMenuItem*, 8> TNoteForm::SnoozeItems(bool closeMenu) const {
 }
 
 void TNoteForm::Translate() {
-  // Without the language objects every text is its English default.
-  auto text = [](const wchar_t* key, const std::wstring& defaultText) {
-    return LanguageWrapper ? LanguageWrapper->GetString(key, defaultText) : defaultText;
-  };
   if (LanguageWrapper) LanguageWrapper->SetSection(L"Vantaro_Note");
-  MinutesText = text(L"Minutes", L"Minutes");
-  HourText = text(L"Hour", L"Hour");
-  HoursText = text(L"Horus", L"Hours");
-  CloseForText = text(L"Close_for", L"Close for:");
-  for (bool closeMenu : {false, true}) {
-    std::array<TMenuItem*, 8> items = SnoozeItems(closeMenu);
-    for (size_t i = 0; i < 5; ++i) items[i]->Caption = std::to_wstring(kSnoozeMinutes[i]) + L" " + MinutesText;
-    items[5]->Caption = L"1 " + HourText;
-    items[6]->Caption = L"2 " + HoursText;
-    items[7]->Caption = text(L"TillTomorrow", L"Till tomorrow");
-  }
-  if (LanguageWrapper) {
-    LanguageWrapper->TranslateMenuItem(CloseforSub);
-    LanguageWrapper->TranslateMenuItem(StyleSub);
-  }
-  CreatedOnText = text(L"CreatedOn", L"Created on:");
+  MinutesText = NoteText(L"Minutes", L"Minutes");
+  HourText = NoteText(L"Hour", L"Hour");
+  HoursText = NoteText(L"Horus", L"Hours");
+  CloseForText = NoteText(L"Close_for", L"Close for:");
+  if (NoteMenu) TranslateMenus();
+  CreatedOnText = NoteText(L"CreatedOn", L"Created on:");
   if (!LanguageWrapper) return;
   LanguageWrapper->TranslateActionList(ActionList);
   // Windows translated after this one expect the shared section, as every window leaves it.
   LanguageWrapper->SetSection(kGenericSection);
 }
 
+void TNoteForm::TranslateMenus() {
+  if (LanguageWrapper) LanguageWrapper->SetSection(L"Vantaro_Note");
+  for (bool closeMenu : {false, true}) {
+    std::array<TMenuItem*, 8> items = SnoozeItems(closeMenu);
+    for (size_t i = 0; i < 5; ++i) items[i]->Caption = std::to_wstring(kSnoozeMinutes[i]) + L" " + MinutesText;
+    items[5]->Caption = L"1 " + HourText;
+    items[6]->Caption = L"2 " + HoursText;
+    items[7]->Caption = NoteText(L"TillTomorrow", L"Till tomorrow");
+  }
+  if (LanguageWrapper) {
+    LanguageWrapper->TranslateMenuItem(CloseforSub);
+    LanguageWrapper->TranslateMenuItem(StyleSub);
+  }
+}
+
 void TNoteForm::FormCreate(TComponent*) {
+  // The translator's mode records every missing key as the note opens, the menus' too.
+  if (LanguageEngine && LanguageEngine->MarkMissing()) BuildMenus();
   Translate();
   FormClosing = false;
   NoteEdit->Font().SetName(AnsiToWide(NoteFont.FaceName()));
@@ -755,6 +772,7 @@ void TNoteForm::TillTomorrowClick(TComponent*) {
 
 void TNoteForm::NoteMenuButtonClick(TComponent*) {
   StopAlarm();
+  EnsureMenus();
   NoteMenu->Popup(Left(), Top() + 12);
 }
 

@@ -28,9 +28,11 @@ class TNoteForm : public TForm {
   TTrekRect* LeftBorder;
   TTrekRect* Sizer;
   TRichEdit* NoteEdit;
-  TPopupMenu* NoteMenu;
-  TPopupMenu* EditMenu;
-  TPopupMenu* CloseForMenu;
+  // The menus are made, and translated, when one first opens (EnsureMenus): a note that is
+  // only read never pays for them. Null until then.
+  TPopupMenu* NoteMenu = nullptr;
+  TPopupMenu* EditMenu = nullptr;
+  TPopupMenu* CloseForMenu = nullptr;
   TActionList* ActionList;
   TTimer* UpdateTimer;
   TTimer* Allarme;
@@ -58,17 +60,17 @@ class TNoteForm : public TForm {
   TAction* PrintNoteAction;   // named "PrintNote"
   TAction* CustomizeAction;   // named "Customize"
   TAction* DeleteNoteAction;  // named "DeleteNote"
-  TMenuItem* StyleSub;
+  TMenuItem* StyleSub = nullptr;
 
   // The note menu's header with the creation moment, and its snooze submenu.
-  TMenuItem* CreationDateMenu;
-  TMenuItem* CloseforSub;
-  TMenuItem *N5Minutes1, *N10Minutes1, *N15Minutes1, *N30Minutes1, *N45Minutes1, *N1Hour1, *N2Hours1,
-      *illtomorrow1;
+  TMenuItem* CreationDateMenu = nullptr;
+  TMenuItem* CloseforSub = nullptr;
+  TMenuItem *N5Minutes1 = nullptr, *N10Minutes1 = nullptr, *N15Minutes1 = nullptr, *N30Minutes1 = nullptr,
+            *N45Minutes1 = nullptr, *N1Hour1 = nullptr, *N2Hours1 = nullptr, *illtomorrow1 = nullptr;
   // The close box's menu: its header, then the same snooze items.
-  TMenuItem* CloseForLab1;
-  TMenuItem *N5Minutes2, *N10Minutes2, *N15Minutes2, *N30Minutes2, *N45Minutes2, *N1Hour2, *N2Hours2,
-      *illtomorrow2;
+  TMenuItem* CloseForLab1 = nullptr;
+  TMenuItem *N5Minutes2 = nullptr, *N10Minutes2 = nullptr, *N15Minutes2 = nullptr, *N30Minutes2 = nullptr,
+            *N45Minutes2 = nullptr, *N1Hour2 = nullptr, *N2Hours2 = nullptr, *illtomorrow2 = nullptr;
 
   TNoteWrapper* Wrapper = nullptr;
   bool FormClosing = false;
@@ -86,6 +88,8 @@ class TNoteForm : public TForm {
   void ApplyReadOnly();
   bool IsReadOnly() const;
   void Translate();
+  // Makes the three menus and translates them, once; every way of opening one comes here first.
+  void EnsureMenus();
   // Alarm: switches the ringing off; a sound already playing plays to its end.
   void StopAlarm();
   // One step of the shaking: four moves, then back in place.
@@ -146,6 +150,8 @@ class TNoteForm : public TForm {
   ButtonDrag drag_;
   void ToggleStyle(TFontStyles style);
   void BuildMenus();
+  // The menus' own texts, in the note's language section (left set for the caller).
+  void TranslateMenus();
   // Adds the eight snooze items to menu, named with suffix ("1" or "2").
   std::array<TMenuItem*, 8> AddSnoozeItems(TMenuItem* menu, const wchar_t* suffix);
   // The snooze items of the note menu (false) or of the close box's menu (true).

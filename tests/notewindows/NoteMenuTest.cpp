@@ -13,6 +13,7 @@ namespace {
 class NoteMenuTest : public NoteTest {};
 
 std::array<TMenuItem*, 8> SnoozeItems(TNoteForm* f, bool closeMenu) {
+  f->EnsureMenus();
   if (closeMenu)
     return {f->N5Minutes2, f->N10Minutes2, f->N15Minutes2, f->N30Minutes2,
             f->N45Minutes2, f->N1Hour2, f->N2Hours2, f->illtomorrow2};
@@ -84,6 +85,7 @@ TEST_F(NoteMenuTest, ASnoozeThatMeetsTheSessionEndLeavesTheFreedNoteAlone) {
   PostMessageW(h, WM_QUERYENDSESSION, 0, 0);
   PostMessageW(h, WM_ENDSESSION, TRUE, 0);
   SetNowOverride(EncodeDateTime(2026, 7, 1, 10, 0));
+  f->EnsureMenus();
   f->N10Minutes1->Click();
   EXPECT_TRUE(Closing && VantaroEngine == nullptr) << "the session ended";
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(h); })) << "the window went";
@@ -102,6 +104,7 @@ TEST_F(NoteMenuTest, TillTomorrowComesBackAtMidnightEvenAcrossARestart) {
   w->HideUntil(EncodeDateTime(2026, 7, 1, 23, 59));
   ASSERT_TRUE(w->Form && w->Note->AutoShowPending == 0u && ReadBytes(w->FileName) == opened)
       << "a moment not in the future changes nothing and saves nothing";
+  w->Form->EnsureMenus();
   w->Form->illtomorrow1->Click();
   EXPECT_EQ(w->Form, nullptr);
   EXPECT_DOUBLE_EQ(LoadNote(w->FileName).ShowAt, EncodeDateTime(2026, 7, 2));
@@ -122,6 +125,7 @@ TEST_F(NoteMenuTest, TillTomorrowComesBackAtMidnightEvenAcrossARestart) {
 
   // Chosen at midnight exactly, from the close box's menu: a whole day.
   SetNowOverride(EncodeDateTime(2026, 7, 2));
+  w->Form->EnsureMenus();
   w->Form->illtomorrow2->Click();
   EXPECT_DOUBLE_EQ(LoadNote(w->FileName).ShowAt, EncodeDateTime(2026, 7, 3));
   SetNowOverride(EncodeDateTime(2026, 7, 2, 23, 59, 59));
@@ -137,15 +141,16 @@ TEST_F(NoteMenuTest, BothMenusOpenWithTheirHeadersWhichCannotBeChosen) {
   f->NoteEdit->SetText(L"Open the note menu from the circle, and the snooze menu from the close box.");
   Pump(100);
 
-  // The note menu from a click on the circle at the left of the title (header, separator, three
-  // states, snooze, print, customize, delete, close, separators); the snooze menu from a right
-  // click on the close box (the header and the eight snooze items).
+  // The snooze menu from a right click on the close box (the header and the eight snooze
+  // items), first, before any other menu of the note has opened; the note menu from a click on
+  // the circle at the left of the title (header, separator, three states, snooze, print,
+  // customize, delete, close, separators).
   const struct Row {
     const wchar_t* shot;
     int x;
     bool right;
     int items;
-  } rows[] = {{L"notewindows-notemenu", 5, false, 13}, {L"notewindows-closeformenu", f->Width() - 6, true, 9}};
+  } rows[] = {{L"notewindows-closeformenu", f->Width() - 6, true, 9}, {L"notewindows-notemenu", 5, false, 13}};
   for (const Row& row : rows) {
     SCOPED_TRACE(WideToUtf8(row.shot));
     int items = 0, state = 0;
@@ -371,6 +376,7 @@ TEST_F(NoteMenuTest, CustomizeSavesAndRestartsTheTimerOnlyWhileTheWindowStillExi
 
 TEST_F(NoteMenuTest, CaptionsAreTheirDefaultsWithoutALanguageFileAndTranslatedWithOne) {
   auto captions = [](TNoteForm* f) {
+    f->EnsureMenus();
     return std::vector<std::wstring>{
         f->N5Minutes1->Caption,  f->N10Minutes2->Caption, f->N15Minutes1->Caption,      f->N30Minutes2->Caption,
         f->N45Minutes1->Caption, f->N1Hour2->Caption,     f->N2Hours1->Caption,         f->N2Hours2->Caption,
@@ -420,9 +426,33 @@ TEST_F(NoteMenuTest, CaptionsAreTheirDefaultsWithoutALanguageFileAndTranslatedWi
     if (round > 0) {
       EXPECT_EQ(LanguageEngine->Section(), L"Vantaro_Generic") << "left for the windows translated next";
     }
+    EXPECT_EQ(f->NoteMenu, nullptr) << "no menu before one opens";
     EXPECT_EQ(captions(f), round == 2 ? italian : english) << "round " << round;
+    if (round > 0) {
+      EXPECT_EQ(LanguageEngine->Section(), L"Vantaro_Generic") << "left so by the menus too";
+    }
     if (round > 0) DoneLanguageEngine();
   }
+}
+
+TEST_F(NoteMenuTest, TheTranslatorsModeRecordsTheMenusKeysAsTheNoteOpens) {
+  ForceDirectories(LanguagesFolder());
+  const std::string file = "[LNG_Vantaro_Note]\r\nMinutes=Minuti\r\n";
+  WriteBytes(LanguageFileName(L"partial"), Bytes(file.begin(), file.end()));
+  LanguageEngine = new TVxMultiLanguage;
+  LanguageWrapper = new TVxMultiLanguageSTDWrp(LanguageEngine);
+  LanguageEngine->LoadFromFile(LanguageFileName(L"partial"));
+  LanguageEngine->SetMarkMissing(true);
+  TNoteForm* f = OpenNote(100, 100, 200, 160, L"Translator")->Form;
+  ASSERT_NE(f, nullptr);
+  DoneLanguageEngine();
+  const Bytes bytes = ReadBytes(LanguageFileName(L"partial"));
+  const std::string written(bytes.begin(), bytes.end());
+  // Without a menu ever opened: the snooze submenus' and the style submenu's keys are there.
+  for (const char* key : {"TillTomorrow=", "CloseforSub=", "StyleSub=", "CreatedOn=", "PrintNote="})
+    EXPECT_NE(written.find(key), std::string::npos) << key;
+  ASSERT_NE(f->N5Minutes1, nullptr) << "made with the note";
+  EXPECT_EQ(f->N5Minutes1->Caption, L"5 Minuti");
 }
 
 }  // namespace
