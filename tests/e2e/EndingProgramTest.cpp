@@ -78,7 +78,9 @@ class EndingTest : public ProgramTest {
     // more to hand it the focus than the program takes to show it).
     std::wstring keys;
     for (wchar_t c : text) keys += c == L' ' ? std::wstring(L"space ") : std::wstring(1, c) + L" ";
-    EXPECT_TRUE(notetest::StartXdotool(L"sleep 0.3 key --delay 60 " + keys));
+    // A Win key left held by an earlier xdotool whose release was lost would turn the letters
+    // into the window manager's own shortcuts (Win+D shows the desktop): let it go first.
+    EXPECT_TRUE(notetest::StartXdotool(L"keyup super sleep 0.3 key --delay 60 " + keys));
     HWND edit = RichEditOf(note);
     const bool typed = WaitUntil([&] { return SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0) >= LRESULT(text.size()); });
     wchar_t got[256] = {};
